@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Starts and stops what the end-to-end tests need: an X server, a tray host, a sound server with a
+# null sink, and the accessibility bus. Source it, then call services_start / services_stop.
+# Every service is stopped by the PID it was started with.
+
+SERVICES_DIR=""
+SERVICE_PIDS=()
+
+_wait_for() { # tries command...
+    local tries=$1
+    shift
+    for _ in $(seq "$tries"); do
+        "$@" >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+services_start() {
+    SERVICES_DIR=$(mktemp -d /tmp/kestrune-services.XXXXXX)
+    chmod 700 "$SERVICES_DIR"
+    export XDG_RUNTIME_DIR="$SERVICES_DIR/runtime"
+    mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+    export HOME_FOR_TESTS="$SERVICES_DIR/home"
+    mkdir -p "$HOME_FOR_TESTS"
+
+    # X server on a free display number.
+    local n=90
+    while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+    export DISPLAY=":$n"
+    Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >"$SERVICES_DIR/xvfb.log" 2>&1 &
+    SERVICE_PIDS+=($!)
+    _wait_for 100 xdpyinfo || { echo "Xvfb did not start" >&2; return 1; }
+
+    # D-Bus session and the accessibility bus, before any client starts.
+    eval "$(dbus-launch --sh-syntax)"
+    SERVICE_PIDS+=("$DBUS_SESSION_BUS_PID")
+    /usr/libexec/at-spi-bus-launcher --launch-immediately >"$SERVICES_DIR/atspi.log" 2>&1 &
+    SERVICE_PIDS+=($!)
+
+    # Tray host.
+    trayer --edge top --align right --widthtype request --height 32 --SetDockType true \
+        --transparent false --expand true >"$SERVICES_DIR/trayer.log" 2>&1 &
+    export KESTRUNE_TRAYER_PID=$!
+    SERVICE_PIDS+=($!)
+
+    # Sound server: user mode, a null sink whose monitor the tests record.
+    pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit --log-target=stderr \
+        --load=module-native-protocol-unix \
+        --load="module-null-sink sink_name=test_sink rate=44100 channels=2" \
+        >"$SERVICES_DIR/pulseaudio.log" 2>&1 &
+    export KESTRUNE_PULSE_PID=$!
+    SERVICE_PIDS+=($!)
+    _wait_for 100 pactl info || { echo "PulseAudio did not start" >&2; return 1; }
+    pactl set-default-sink test_sink >/dev/null 2>&1 || true
+    export KESTRUNE_SERVICES_DIR="$SERVICES_DIR"
+}
+
+services_stop() {
+    local pid
+    for ((i = ${#SERVICE_PIDS[@]} - 1; i >= 0; i--)); do
+        pid=${SERVICE_PIDS[$i]}
+        kill "$pid" 2>/dev/null || true
+    done
+    for pid in "${SERVICE_PIDS[@]}"; do
+        for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+        kill -9 "$pid" 2>/dev/null || true
+    done
+    SERVICE_PIDS=()
+    [ -n "$SERVICES_DIR" ] && rm -rf "$SERVICES_DIR"
+}

@@ -1,0 +1,209 @@
+#include "alarm/AlarmEngine.h"
+
+#include "alarm/SnoozeLength.h"
+#include "alarm/TimeText.h"
+#include "app/Form1.h"
+#include "controls/CommonDialog.h"
+#include "controls/MediaPlayer.h"
+#include "controls/MessageBox.h"
+#include "controls/TextBox.h"
+#include "controls/Timer.h"
+#include "dialogs/SnoozeMinutes.h"
+#include "platform/Clock.h"
+#include "platform/ExecutableFolder.h"
+#include "platform/SystemSound.h"
+
+#include <QAction>
+#include <QPushButton>
+#include <QScrollBar>
+#include <cstdio>
+
+namespace {
+const QString SoundFilter = QStringLiteral("Sound Files (*.mp3)| *.mp3");
+}
+
+AlarmEngine::AlarmEngine(Form1& form) : m_form(form)
+{
+    connectControls();
+}
+
+void AlarmEngine::connectControls()
+{
+    Form1& f = m_form;
+    connect(f.Timer4(), &Timer::tick, this, &AlarmEngine::Timer4_Timer);
+    connect(f.Timer3(), &Timer::tick, this, &AlarmEngine::Timer3_Timer);
+    connect(f.Timer1(), &Timer::tick, this, &AlarmEngine::Timer1_Timer);
+    connect(f.Timer5(), &Timer::tick, this, &AlarmEngine::Timer5_Timer);
+    connect(f.Timer6(), &Timer::tick, this, &AlarmEngine::Timer6_Timer);
+    // The clock shows the second first, then the match sees it, then the ring check acts on it.
+    f.Timer4()->setAlignedToSecond(0);
+    f.Timer3()->setAlignedToSecond(1);
+    f.Timer1()->setAlignedToSecond(2);
+    connect(f.HScroll1(), &QScrollBar::valueChanged, this, &AlarmEngine::HScroll1_Change);
+    connect(f.HScroll1(), &QScrollBar::sliderMoved, this, &AlarmEngine::HScroll1_Scroll);
+    connect(f.Command1(), &QPushButton::clicked, this, &AlarmEngine::Command1_Click);
+    connect(f.Command2(), &QPushButton::clicked, this, &AlarmEngine::Command2_Click);
+    connect(f.Command3(), &QPushButton::clicked, this, &AlarmEngine::Command3_Click);
+    connect(f.Command4(), &QPushButton::clicked, this, &AlarmEngine::Command4_Click);
+    connect(f.menuItem("sound"), &QAction::triggered, this, &AlarmEngine::sound_Click);
+    connect(f.MediaPlayer1(), &MediaPlayer::cannotPlay, this, &AlarmEngine::onCannotPlay);
+}
+
+void AlarmEngine::Timer4_Timer()
+{
+    m_form.Text1()->setText(TimeText::now());
+}
+
+void AlarmEngine::Timer3_Timer()
+{
+    const QDateTime now = Clock::instance().now();
+    const QString alarm = m_form.Text2()->text();
+    // A late or skipped tick must not lose the alarm: look at every second since the last tick,
+    // but never more than the catch-up window back.
+    qint64 back = 0;
+    if (m_lastMatchTick.isValid() && m_lastMatchTick < now)
+        back = qMin<qint64>(m_lastMatchTick.secsTo(now) - 1, CatchUpSeconds);
+    m_lastMatchTick = now;
+
+    bool matched = false;
+    for (qint64 s = back; s >= 0 && !matched; --s)
+        matched = TimeText::of(now.addSecs(-s).time()) == alarm;
+    if (!matched)
+        return;
+    // A match seen while disarmed is not kept for a later arming.
+    if (!m_form.Command2()->isEnabled())
+        return;
+    AlarmDue = true;
+    m_form.Timer3()->setEnabled(false);
+}
+
+void AlarmEngine::Timer1_Timer()
+{
+    if (!(AlarmDue && m_form.Command2()->isEnabled()))
+        return;
+    SnoozeCount = 0;
+    SystemSound::instance().play(SoundPath);
+    m_form.Command3()->setEnabled(true);
+    m_form.showMainWindow();
+    startSound();
+    m_form.Timer1()->setEnabled(false);
+    m_form.Timer5()->setEnabled(true);
+}
+
+void AlarmEngine::startSound()
+{
+    m_playingTone = false;
+    m_form.MediaPlayer1()->setFileName(SoundPath);
+}
+
+void AlarmEngine::onCannotPlay(const QString& path, const QString& reason)
+{
+    std::fprintf(stderr, "kestrune: cannot play %s: %s\n", qPrintable(path), qPrintable(reason));
+    // Never silent: the built-in tone takes over, once; if even that fails there is no output.
+    if (m_playingTone || path == MediaPlayer::builtInTonePath())
+        return;
+    m_playingTone = true;
+    m_form.MediaPlayer1()->setFileName(MediaPlayer::builtInTonePath());
+}
+
+void AlarmEngine::HScroll1_Change()
+{
+    m_form.MediaPlayer1()->setVolume(m_form.HScroll1()->value());
+}
+
+void AlarmEngine::HScroll1_Scroll()
+{
+    HScroll1_Change();
+}
+
+void AlarmEngine::Timer5_Timer()
+{
+    QScrollBar* bar = m_form.HScroll1();
+    const int v = bar->value();
+    if (v > -5)
+        m_form.Timer5()->setEnabled(false);
+    // The bar's top is 0: never write above it.
+    if (bar->value() < 0)
+        bar->setValue(bar->value() + 1);
+    m_form.MediaPlayer1()->setVolume(bar->value());
+}
+
+void AlarmEngine::Command1_Click()
+{
+    if (SoundPath.isEmpty()) {
+        MessageBox::information(&m_form, QStringLiteral("Kestrune"),
+                                QStringLiteral("Please Choose A Sound For The Alarm"));
+        return;
+    }
+    m_form.Timer1()->setEnabled(true);
+    m_form.Command1()->setEnabled(false);
+    m_form.Command2()->setEnabled(true);
+    m_form.Text5()->setText(QStringLiteral("Alarm Set"));
+    // Load the sound now so the ring only has to start it.
+    m_form.MediaPlayer1()->prepare(SoundPath);
+}
+
+void AlarmEngine::Command2_Click()
+{
+    m_form.MediaPlayer1()->setFileName(QString());
+    m_playingTone = false;
+    m_form.HScroll1()->setValue(-3000);
+    AlarmDue = false;
+    m_form.Timer3()->setEnabled(true);
+    m_form.Command2()->setEnabled(false);
+    m_form.Command1()->setEnabled(true);
+    m_form.Text5()->setText(QStringLiteral("Not Set"));
+    // OFF ends the alarm for good: no fade left to make the next ring loud, no snooze to re-ring.
+    m_form.Timer5()->setEnabled(false);
+    m_form.Timer6()->setEnabled(false);
+    m_form.Command3()->setEnabled(false);
+}
+
+void AlarmEngine::Command3_Click()
+{
+    m_form.Timer6()->setEnabled(true);
+}
+
+void AlarmEngine::Timer6_Timer()
+{
+    SnoozeCount = qint16(SnoozeCount + 1);
+    const qint16 length = SnoozeLength::seconds(SnoozeMinutes);
+    if (SnoozeCount < length) {
+        m_form.MediaPlayer1()->setFileName(QString());
+        m_playingTone = false;
+        m_form.HScroll1()->setValue(-3000);
+        AlarmDue = false;
+        return;
+    }
+    SnoozeCount = 0;
+    m_form.showMainWindow();
+    // The sound the ring played, also after a restart that restored it from the settings.
+    startSound();
+    m_form.Timer1()->setEnabled(false);
+    m_form.Timer5()->setEnabled(true);
+    m_form.Timer6()->setEnabled(false);
+    m_form.HScroll1()->setValue(-3000);
+}
+
+void AlarmEngine::Command4_Click()
+{
+    chooseSound();
+}
+
+void AlarmEngine::sound_Click()
+{
+    chooseSound();
+}
+
+void AlarmEngine::chooseSound()
+{
+    CommonDialog* dialog = m_form.CommonDialog1();
+    dialog->setFilter(SoundFilter);
+    dialog->setInitDir(ExecutableFolder::path());
+    // A cancel keeps the sound chosen before, also one restored from the settings.
+    if (!dialog->ShowOpen(&m_form))
+        return;
+    SoundPath = dialog->FileName();
+    if (m_form.Command2()->isEnabled())
+        m_form.MediaPlayer1()->prepare(SoundPath);
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+
+class Form1;
+
+// The main window's alarm: the clock, the match with the alarm time, the ring, arming, the fade-in,
+// the snooze and the choice of the sound. Its state lives in the window's controls and in the
+// three variables below.
+class AlarmEngine : public QObject {
+    Q_OBJECT
+public:
+    explicit AlarmEngine(Form1& form);
+
+    QString SoundPath;
+    bool AlarmDue = false;
+    qint16 SnoozeCount = 0;
+
+    // How far back a late match tick still looks for the alarm second.
+    static constexpr int CatchUpSeconds = 600;
+
+    void Timer4_Timer(); // clock
+    void Timer3_Timer(); // match
+    void Timer1_Timer(); // ring check
+    void Timer5_Timer(); // fade step
+    void Timer6_Timer(); // snooze tick
+    void HScroll1_Change();
+    void HScroll1_Scroll();
+    void Command1_Click(); // ON
+    void Command2_Click(); // OFF
+    void Command3_Click(); // Sleep
+    void Command4_Click(); // Select Alarm Sound
+    void sound_Click();    // the menu's Choose Alarm Sound
+
+    bool isPlayingBuiltInTone() const { return m_playingTone; }
+
+private:
+    void connectControls();
+    void chooseSound();
+    void startSound();
+    void onCannotPlay(const QString& path, const QString& reason);
+
+    Form1& m_form;
+    QDateTime m_lastMatchTick;
+    bool m_playingTone = false;
+};

@@ -1,0 +1,25 @@
+#include "app/Application.h"
+
+#include "app/Form1.h"
+#include "app/Forms.h"
+
+#include <QApplication>
+#include <cstdio>
+
+int Application::run(int argc, char* argv[])
+{
+    // The ffmpeg backend crashes without a sound server; GStreamer does not.
+    qputenv("QT_MEDIA_BACKEND", "gstreamer");
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("kestrune"));
+    QApplication::setApplicationVersion(QStringLiteral(KESTRUNE_VERSION));
+    QApplication::setOrganizationName(QStringLiteral("kestrune"));
+    QApplication::setDesktopFileName(QStringLiteral("kestrune"));
+    // Only the main window's unload ends the program, whatever else is closed or hidden.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/kestrune.ico")));
+
+    Forms::setOnMainUnloaded([] { QCoreApplication::quit(); });
+    Forms::form1().show();
+    return QApplication::exec();
+}

@@ -1,0 +1,141 @@
+#include "app/Form1.h"
+
+#include "alarm/AlarmEngine.h"
+#include "app/Forms.h"
+#include "app/SettingsFile.h"
+#include "controls/MediaPlayer.h"
+#include "controls/Skin.h"
+#include "controls/TextBox.h"
+#include "dialogs/Form2.h"
+#include "dialogs/Form3.h"
+#include "platform/Picture.h"
+#include "tray/TrayIcon.h"
+#include "ui/FormTables.h"
+
+#include <QAction>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSystemTrayIcon>
+
+Form1::Form1() : Form(FormTables::form1()), m_engine(std::make_unique<AlarmEngine>(*this))
+{
+    connect(Command5(), &QPushButton::clicked, this, &Form1::Command5_Click);
+    connect(Command6(), &QPushButton::clicked, this, &Form1::Command6_Click);
+    connect(Command7(), &QPushButton::clicked, this, &Form1::Command7_Click);
+    connect(menuItem("options"), &QAction::triggered, this, &Form1::options_Click);
+    connect(menuItem("about"), &QAction::triggered, this, &Form1::about_Click);
+    connect(menuItem("Exit"), &QAction::triggered, this, &Form1::Exit_Click);
+    connect(this, &Form::closeRequested, this, &Form1::Command6_Click);
+}
+
+Form1::~Form1() = default;
+
+void Form1::Form_Load()
+{
+    if (const std::optional<SettingsRecord> record = SettingsFile::read())
+        applySettings(*record);
+    Skin1()->ApplySkin(this);
+    MediaPlayer1()->setVolume(HScroll1()->value());
+    AddToTray(this, menu("mnutray"));
+    SetTrayIcon(Picture::fromIcon(windowIcon()));
+    SetTrayTip(QStringLiteral("Right Click For Options"));
+    if (!Command1()->isEnabled())
+        Text5()->setText(QStringLiteral("Alarm Set"));
+    if (!Command2()->isEnabled())
+        Text5()->setText(QStringLiteral("Not Set"));
+}
+
+void Form1::applySettings(const SettingsRecord& record)
+{
+    // A field that did not convert keeps the window's starting value.
+    if (record.foreColor) {
+        Text1()->setForeColor(*record.foreColor);
+        Text2()->setForeColor(*record.foreColor);
+    }
+    if (record.backColor) {
+        Text1()->setBackColor(*record.backColor);
+        Text2()->setBackColor(*record.backColor);
+    }
+    if (record.soundPath)
+        engine().SoundPath = *record.soundPath;
+    if (record.alarmTime)
+        Text2()->setText(*record.alarmTime);
+    if (record.snoozeMinutes) {
+        QScrollBar* bar = Forms::form3().HScroll1();
+        bar->setValue(qBound(bar->minimum(), *record.snoozeMinutes, bar->maximum()));
+    }
+}
+
+SettingsRecord Form1::currentSettings() const
+{
+    SettingsRecord record;
+    record.soundPath = m_engine->SoundPath;
+    record.alarmTime = Text2()->text();
+    record.snoozeMinutes = Forms::form3().HScroll1()->value();
+    record.foreColor = Text1()->ForeColor();
+    record.backColor = Text1()->BackColor();
+    return record;
+}
+
+void Form1::Form_Unload()
+{
+    // A failed save has said why on standard error; the shutdown goes on regardless.
+    SettingsFile::write(currentSettings());
+    RemoveFromTray();
+    if (Forms::hasForm2())
+        Forms::unloadForm2();
+    if (Forms::hasForm3())
+        Forms::unloadForm3();
+}
+
+void Form1::Command5_Click()
+{
+    // Without a notification area a hidden window could not be brought back: minimise instead.
+    if (QSystemTrayIcon::isSystemTrayAvailable())
+        hide();
+    else
+        showMinimized();
+    Forms::form2().hide();
+    Forms::form3().hide();
+}
+
+void Form1::Command6_Click()
+{
+    Forms::unloadForm1();
+}
+
+void Form1::Exit_Click()
+{
+    Command6_Click();
+}
+
+void Form1::Command7_Click()
+{
+    Form3& options = Forms::form3();
+    options.show();
+    options.raise();
+    options.activateWindow();
+}
+
+void Form1::options_Click()
+{
+    Command7_Click();
+}
+
+void Form1::about_Click()
+{
+    Form2& about = Forms::form2();
+    about.show();
+    about.raise();
+    about.activateWindow();
+}
+
+void Form1::showMainWindow()
+{
+    if (isMinimized())
+        showNormal();
+    else
+        show();
+    raise();
+    activateWindow();
+}

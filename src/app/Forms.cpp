@@ -1,0 +1,89 @@
+#include "app/Forms.h"
+
+#include "app/Form1.h"
+#include "dialogs/Form2.h"
+#include "dialogs/Form3.h"
+
+#include <QPointer>
+
+namespace {
+QPointer<Form1> main;
+QPointer<Form2> about;
+QPointer<Form3> options;
+std::function<void()> onMainUnloaded;
+
+template <class F> F& reference(QPointer<F>& slot)
+{
+    if (!slot) {
+        // Stored before the load handler runs, so anything it reaches refers to this window.
+        slot = new F;
+        slot->Form_Load();
+    }
+    return *slot;
+}
+
+template <class F> void unload(QPointer<F>& slot)
+{
+    F* form = slot;
+    if (!form)
+        return;
+    slot = nullptr;
+    form->Form_Unload();
+    form->hide();
+    // Destroyed from the event loop: the unload may have started inside one of its own menus.
+    form->deleteLater();
+}
+} // namespace
+
+Form1& Forms::form1()
+{
+    return reference(main);
+}
+
+Form2& Forms::form2()
+{
+    return reference(about);
+}
+
+Form3& Forms::form3()
+{
+    return reference(options);
+}
+
+bool Forms::hasForm1()
+{
+    return !main.isNull();
+}
+
+bool Forms::hasForm2()
+{
+    return !about.isNull();
+}
+
+bool Forms::hasForm3()
+{
+    return !options.isNull();
+}
+
+void Forms::unloadForm1()
+{
+    const bool existed = hasForm1();
+    unload(main);
+    if (existed && onMainUnloaded)
+        onMainUnloaded();
+}
+
+void Forms::unloadForm2()
+{
+    unload(about);
+}
+
+void Forms::unloadForm3()
+{
+    unload(options);
+}
+
+void Forms::setOnMainUnloaded(std::function<void()> callback)
+{
+    onMainUnloaded = std::move(callback);
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "controls/PlayerBackend.h"
+
+#include <QObject>
+#include <functional>
+#include <memory>
+
+// The media player control: putting a file name starts that file from its beginning at the
+// current volume, the empty name stops any sound. Volume is in hundredths of a decibel, -3000 to 0.
+// The sound pipeline is created only when first needed, so an idle clock stays small.
+class MediaPlayer : public QObject {
+    Q_OBJECT
+public:
+    using BackendFactory = std::function<std::unique_ptr<PlayerBackend>()>;
+
+    explicit MediaPlayer(QObject* parent = nullptr);
+    ~MediaPlayer() override;
+
+    QString FileName() const { return m_fileName; }
+    void setFileName(const QString& path);
+    int Volume() const { return m_volume; }
+    void setVolume(int hundredthsOfDb);
+    // Get ready to start this file quickly at a later ring.
+    void prepare(const QString& path);
+
+    // Our own alarm tone, unpacked from the program's resources once; it loops while it plays.
+    static QString builtInTonePath();
+    static double gainFor(int hundredthsOfDb);
+
+    // Tests install a recording backend; an empty factory restores the real one.
+    static void setBackendFactory(BackendFactory factory);
+
+signals:
+    // The file just put cannot be played: missing, not audio, or no output device.
+    void cannotPlay(const QString& path, const QString& reason);
+
+private:
+    PlayerBackend& backend();
+    void fail(const QString& path, const QString& reason);
+
+    std::unique_ptr<PlayerBackend> m_backend;
+    QString m_fileName;
+    int m_volume = 0;
+};

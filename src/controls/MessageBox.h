@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+// The program's modal message box, with a seam so tests can see it without blocking.
+class MessageBox {
+public:
+    struct Shown {
+        QString caption;
+        QString text;
+        QMessageBox::Icon icon;
+    };
+
+    static void information(QWidget* owner, const QString& caption, const QString& text);
+    // Tests: record instead of showing. An empty function shows real boxes again.
+    static void interceptWith(std::function<void(const Shown&)> recorder);
+};

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+// What actually makes the sound. The media player control talks only to this, so tests can
+// record what it asked for.
+class PlayerBackend {
+public:
+    virtual ~PlayerBackend() = default;
+
+    // Load a file ahead of time so a later start only has to start it.
+    virtual void prepare(const QString& path) = 0;
+    // Play the file from its beginning; loop until stopped when asked to.
+    virtual void start(const QString& path, bool loop) = 0;
+    virtual void stop() = 0;
+    virtual void setGain(double linear) = 0;
+    // Empty when sound can be made at all; otherwise why not.
+    virtual QString outputProblem() const = 0;
+
+    // Set by the owner: called, perhaps later, when the file given to start() cannot be played.
+    std::function<void(const QString& reason)> onError;
+};

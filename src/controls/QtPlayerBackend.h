@@ -1,0 +1,30 @@
+#pragma once
+
+#include "controls/PlayerBackend.h"
+
+#include <QObject>
+
+class QAudioOutput;
+class QMediaPlayer;
+
+// QMediaPlayer with QAudioOutput (GStreamer underneath).
+class QtPlayerBackend : public QObject, public PlayerBackend {
+    Q_OBJECT
+public:
+    QtPlayerBackend();
+    ~QtPlayerBackend() override;
+
+    void prepare(const QString& path) override;
+    void start(const QString& path, bool loop) override;
+    void stop() override;
+    void setGain(double linear) override;
+    QString outputProblem() const override;
+
+private:
+    void load(const QString& path);
+
+    QMediaPlayer* m_player;
+    QAudioOutput* m_output;
+    QString m_loaded;
+    bool m_playing = false;
+};

@@ -1,0 +1,59 @@
+#include "controls/TextBox.h"
+
+#include "ui/ColorValue.h"
+
+#include <QEvent>
+#include <QMouseEvent>
+
+TextBox::TextBox(QWidget* parent)
+    : QLineEdit(parent), m_foreColor(qint32(ColorValue::WindowText)), m_backColor(qint32(ColorValue::WindowBackground))
+{
+    restyle();
+}
+
+void TextBox::setForeColor(qint32 value)
+{
+    m_foreColor = value;
+    restyle();
+}
+
+void TextBox::setBackColor(qint32 value)
+{
+    m_backColor = value;
+    restyle();
+}
+
+void TextBox::setBorderless(bool borderless)
+{
+    m_borderless = borderless;
+    restyle();
+}
+
+void TextBox::mouseReleaseEvent(QMouseEvent* event)
+{
+    QLineEdit::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        emit clicked();
+}
+
+void TextBox::changeEvent(QEvent* event)
+{
+    QLineEdit::changeEvent(event);
+    // System colours follow the desktop when its palette changes.
+    if (event->type() == QEvent::PaletteChange && !m_restyling)
+        restyle();
+}
+
+void TextBox::restyle()
+{
+    // An own style sheet wins over the window's skin, so the chosen colours always show.
+    m_restyling = true;
+    const QPalette pal = parentWidget() ? parentWidget()->palette() : palette();
+    const QColor fore = ColorValue::resolve(quint32(m_foreColor), pal);
+    const QColor back = ColorValue::resolve(quint32(m_backColor), pal);
+    QString sheet = QStringLiteral("QLineEdit { color: %1; background-color: %2;%3 }")
+                        .arg(fore.name(), back.name(), m_borderless ? QStringLiteral(" border: none;") : QString());
+    if (sheet != styleSheet())
+        setStyleSheet(sheet);
+    m_restyling = false;
+}

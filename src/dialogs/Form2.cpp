@@ -1,0 +1,36 @@
+#include "dialogs/Form2.h"
+
+#include "controls/Skin.h"
+#include "controls/TextBox.h"
+#include "platform/LinkOpener.h"
+#include "ui/FormTables.h"
+
+#include <QUrl>
+
+Form2::Form2() : Form(FormTables::form2())
+{
+    connect(Text4(), &TextBox::clicked, this, &Form2::Text4_Click);
+    connect(Text3(), &TextBox::clicked, this, &Form2::Text3_Click);
+    connect(Text6(), &TextBox::clicked, this, &Form2::Text6_Click);
+}
+
+void Form2::Form_Load()
+{
+    Skin1()->ApplySkin(this);
+}
+
+// The links are the program's constants, never the boxes' text, which the user can type into.
+void Form2::Text4_Click()
+{
+    LinkOpener::instance().open(QUrl(DesignerSite));
+}
+
+void Form2::Text3_Click()
+{
+    LinkOpener::instance().open(QUrl(WebAddress));
+}
+
+void Form2::Text6_Click()
+{
+    LinkOpener::instance().open(QUrl(QStringLiteral("mailto:") + MailAddress));
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "controls/Skin.h"
+#include "controls/TextBox.h"
+#include "ui/Form.h"
+
+
+// The About window: name, version, credits and three links.
+class Form2 : public Form {
+    Q_OBJECT
+public:
+    Form2();
+
+    TextBox* Text3() const { return control<TextBox>("Text3"); }
+    TextBox* Text4() const { return control<TextBox>("Text4"); }
+    TextBox* Text5() const { return control<TextBox>("Text5"); }
+    TextBox* Text6() const { return control<TextBox>("Text6"); }
+    Skin* Skin1() const { return control<Skin>("Skin1"); }
+
+    static inline const QString DesignerSite = QStringLiteral("https://design.kestrune.example/");
+    static inline const QString WebAddress = QStringLiteral("https://kestrune.example/");
+    static inline const QString MailAddress = QStringLiteral("hello@kestrune.example");
+
+    void Form_Load() override;
+    void Text4_Click();
+    void Text3_Click();
+    void Text6_Click();
+};

@@ -1,0 +1,75 @@
+#include "dialogs/Form3.h"
+
+#include "app/Form1.h"
+#include "app/Forms.h"
+#include "controls/CommonDialog.h"
+#include "controls/Skin.h"
+#include "controls/TextBox.h"
+#include "dialogs/SnoozeMinutes.h"
+#include "ui/FormTables.h"
+
+#include <QLocale>
+#include <QPushButton>
+#include <QScrollBar>
+#include <cmath>
+
+Form3::Form3() : Form(FormTables::form3())
+{
+    connect(Command1(), &QPushButton::clicked, this, &Form3::Command1_Click);
+    connect(Command2(), &QPushButton::clicked, this, &Form3::Command2_Click);
+    connect(Command3(), &QPushButton::clicked, this, &Form3::Command3_Click);
+    connect(HScroll1(), &QScrollBar::valueChanged, this, &Form3::HScroll1_Change);
+    connect(HScroll1(), &QScrollBar::sliderMoved, this, &Form3::HScroll1_Scroll);
+    connect(Text2(), &QLineEdit::textChanged, this, &Form3::Text2_Change);
+    // The close box only hides, like "Exit": the window keeps its state.
+    connect(this, &Form::closeRequested, this, &Form3::Command1_Click);
+}
+
+void Form3::Form_Load()
+{
+    Skin1()->ApplySkin(this);
+}
+
+void Form3::Command1_Click()
+{
+    hide();
+}
+
+void Form3::Command2_Click()
+{
+    CommonDialog1()->ShowColor(this);
+    Form1& main = Forms::form1();
+    main.Text1()->setForeColor(CommonDialog1()->Color());
+    main.Text2()->setForeColor(CommonDialog1()->Color());
+}
+
+void Form3::Command3_Click()
+{
+    CommonDialog1()->ShowColor(this);
+    Form1& main = Forms::form1();
+    main.Text1()->setBackColor(CommonDialog1()->Color());
+    main.Text2()->setBackColor(CommonDialog1()->Color());
+}
+
+void Form3::HScroll1_Change()
+{
+    Text2()->setText(QString::number(HScroll1()->value()));
+}
+
+void Form3::HScroll1_Scroll()
+{
+    HScroll1_Change();
+}
+
+void Form3::Text2_Change()
+{
+    bool ok = false;
+    const double value = QLocale().toDouble(Text2()->text().trimmed(), &ok);
+    // Text that is no whole number in 16 bits leaves the snooze length as it was.
+    if (!ok || !std::isfinite(value))
+        return;
+    const double rounded = std::nearbyint(value); // halves go to the even neighbour
+    if (rounded < -32768 || rounded > 32767)
+        return;
+    SnoozeMinutes = qint16(rounded);
+}

@@ -1,0 +1,3 @@
+#include "dialogs/SnoozeMinutes.h"
+
+qint16 SnoozeMinutes = 1;

@@ -1,0 +1,17 @@
+#include "platform/Clock.h"
+#include "platform/SystemClock.h"
+
+namespace {
+SystemClock systemClock;
+Clock* current = &systemClock;
+} // namespace
+
+Clock& Clock::instance()
+{
+    return *current;
+}
+
+void Clock::setInstance(Clock* clock)
+{
+    current = clock ? clock : &systemClock;
+}

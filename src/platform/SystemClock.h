@@ -1,0 +1,8 @@
+#pragma once
+
+#include "platform/Clock.h"
+
+class SystemClock : public Clock {
+public:
+    QDateTime now() const override { return QDateTime::currentDateTime(); }
+};

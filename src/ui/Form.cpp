@@ -1,0 +1,54 @@
+#include "ui/Form.h"
+
+#include "controls/Timer.h"
+#include "ui/FormBuilder.h"
+
+#include <QCloseEvent>
+#include <QMenu>
+#include <QScreen>
+
+Form::Form(const FormSpec& spec) : m_spec(spec)
+{
+    FormBuilder::build(*this);
+}
+
+Timer* Form::timer(const char* name) const
+{
+    return control<Timer>(name);
+}
+
+QAction* Form::menuItem(const char* name) const
+{
+    return m_menuItems.value(QString::fromLatin1(name));
+}
+
+QMenu* Form::menu(const char* name) const
+{
+    return m_menus.value(QString::fromLatin1(name));
+}
+
+void Form::closeEvent(QCloseEvent* event)
+{
+    // What closing means is the window's owner's decision (unload, or only hide).
+    event->ignore();
+    emit closeRequested();
+}
+
+void Form::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (m_placed)
+        return;
+    m_placed = true;
+    if (QScreen* s = screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(s->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    for (QWidget* w : std::as_const(m_tabOrder)) {
+        if (w->isEnabled() && w->isVisibleTo(this)) {
+            w->setFocus(Qt::TabFocusReason);
+            break;
+        }
+    }
+}

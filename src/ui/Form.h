@@ -1,0 +1,58 @@
+#pragma once
+
+#include "ui/FormSpec.h"
+
+#include <QHash>
+#include <QWidget>
+
+class QAction;
+class QMenu;
+class QMenuBar;
+class Timer;
+
+// A window built from its table. Controls are found by name, as the handlers know them.
+class Form : public QWidget {
+    Q_OBJECT
+public:
+    explicit Form(const FormSpec& spec);
+
+    const FormSpec& spec() const { return m_spec; }
+    QString formName() const { return QString::fromLatin1(m_spec.name); }
+
+    QObject* controlObject(const QString& name) const { return m_controls.value(name); }
+    template <class T> T* control(const char* name) const
+    {
+        return qobject_cast<T*>(m_controls.value(QString::fromLatin1(name)));
+    }
+    Timer* timer(const char* name) const;
+    QAction* menuItem(const char* name) const;
+    QMenu* menu(const char* name) const;
+    QMenuBar* menuBar() const { return m_menuBar; }
+    QWidget* clientArea() const { return m_client; }
+    // Controls that take keyboard focus, in tab order.
+    QList<QWidget*> tabOrder() const { return m_tabOrder; }
+
+    // The load handler runs once the window exists; the unload handler when it is destroyed.
+    virtual void Form_Load() {}
+    virtual void Form_Unload() {}
+
+signals:
+    // The window's close box was used.
+    void closeRequested();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    friend class FormBuilder;
+
+    const FormSpec& m_spec;
+    QWidget* m_client = nullptr;
+    QMenuBar* m_menuBar = nullptr;
+    QHash<QString, QObject*> m_controls;
+    QHash<QString, QAction*> m_menuItems;
+    QHash<QString, QMenu*> m_menus;
+    QList<QWidget*> m_tabOrder;
+    bool m_placed = false;
+};

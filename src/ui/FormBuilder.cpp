@@ -1,0 +1,247 @@
+#include "ui/FormBuilder.h"
+
+#include "controls/CommonDialog.h"
+#include "controls/MediaPlayer.h"
+#include "controls/Skin.h"
+#include "controls/TextBox.h"
+#include "controls/Timer.h"
+#include "ui/ColorValue.h"
+#include "ui/Form.h"
+
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSystemTrayIcon>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace {
+int px(int twips)
+{
+    return twips / FormBuilder::TwipsPerPixel;
+}
+
+QFont fontFor(const FontSpec& spec)
+{
+    QFont font(QString::fromLatin1(spec.family));
+    // "MS Sans Serif" is rarely installed; the hint lets fontconfig pick the desktop's sans.
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(spec.points);
+    font.setWeight(spec.bold ? QFont::Bold : QFont::Normal);
+    return font;
+}
+} // namespace
+
+void FormBuilder::build(Form& form)
+{
+    const FormSpec& spec = form.spec();
+    form.setObjectName(QString::fromLatin1(spec.name));
+    form.setWindowTitle(QString::fromUtf8(spec.caption));
+    form.setFont(fontFor(spec.font));
+
+    Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                            Qt::WindowCloseButtonHint;
+    // Out of the task bar only where a notification area can bring the window back.
+    if (!spec.showInTaskbar && QSystemTrayIcon::isSystemTrayAvailable())
+        flags |= Qt::Tool;
+    form.setWindowFlags(flags);
+    if (spec.programIcon)
+        form.setWindowIcon(QIcon(QStringLiteral(":/icons/kestrune.ico")));
+
+    auto* layout = new QVBoxLayout(&form);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    form.m_client = new QWidget(&form);
+    form.m_client->setObjectName(QStringLiteral("clientArea"));
+    form.m_client->setFixedSize(px(spec.clientWidth), px(spec.clientHeight));
+    layout->addWidget(form.m_client);
+
+    for (const ControlSpec& c : spec.controls) {
+        QWidget* container = form.m_client;
+        if (c.container) {
+            if (auto* w = qobject_cast<QWidget*>(form.controlObject(QString::fromLatin1(c.container))))
+                container = w;
+        }
+        if (QWidget* w = buildWidget(form, c, container))
+            form.m_controls.insert(QString::fromLatin1(c.name), w);
+        else
+            buildNonVisual(form, c);
+    }
+    // Frames and panels lie behind the controls placed over them.
+    for (const ControlSpec& c : spec.controls) {
+        if (c.kind == ControlKind::Frame || c.behind) {
+            if (auto* w = qobject_cast<QWidget*>(form.controlObject(QString::fromLatin1(c.name))))
+                w->lower();
+        }
+    }
+    for (const TimerSpec& t : spec.timers) {
+        auto* timer = new Timer(&form);
+        timer->setObjectName(QString::fromLatin1(t.name));
+        timer->setInterval(t.interval);
+        timer->setEnabled(t.enabled);
+        form.m_controls.insert(QString::fromLatin1(t.name), timer);
+    }
+    buildMenus(form);
+    buildTabOrder(form);
+    form.adjustSize();
+}
+
+QWidget* FormBuilder::buildWidget(Form& form, const ControlSpec& c, QWidget* container)
+{
+    QWidget* w = nullptr;
+    switch (c.kind) {
+    case ControlKind::Frame: {
+        auto* frame = new QGroupBox(container);
+        w = frame;
+        break;
+    }
+    case ControlKind::SkinLabel: {
+        auto* label = new QLabel(QString::fromUtf8(c.text), container);
+        label->setProperty("skinLabel", true);
+        w = label;
+        break;
+    }
+    case ControlKind::TextBox: {
+        auto* box = new TextBox(container);
+        box->setText(QString::fromUtf8(c.text));
+        box->setAlignment(c.centred ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
+        if (c.foreColor)
+            box->setForeColor(qint32(*c.foreColor));
+        if (c.backColor)
+            box->setBackColor(qint32(*c.backColor));
+        box->setBorderless(c.borderless);
+        w = box;
+        break;
+    }
+    case ControlKind::CommandButton:
+        w = new QPushButton(QString::fromUtf8(c.text), container);
+        w->setFocusPolicy(Qt::StrongFocus);
+        break;
+    case ControlKind::HScrollBar: {
+        auto* bar = new QScrollBar(Qt::Horizontal, container);
+        bar->setRange(c.minimum, c.maximum);
+        bar->setValue(c.value);
+        bar->setSingleStep(c.smallChange);
+        bar->setPageStep(c.largeChange);
+        bar->setFocusPolicy(Qt::StrongFocus);
+        w = bar;
+        break;
+    }
+    case ControlKind::PictureBox: {
+        auto* frame = new QFrame(container);
+        frame->setFrameShape(QFrame::Box);
+        w = frame;
+        break;
+    }
+    case ControlKind::Image: {
+        auto* image = new QLabel(container);
+        image->setPixmap(QPixmap(QString::fromLatin1(c.resource)));
+        image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        w = image;
+        break;
+    }
+    case ControlKind::Line: {
+        auto* line = new QFrame(container);
+        line->setFrameShape(QFrame::NoFrame);
+        line->setAutoFillBackground(true);
+        QPalette pal = line->palette();
+        pal.setColor(QPalette::Window, ColorValue::resolve(c.foreColor.value_or(ColorValue::WindowText), pal));
+        line->setPalette(pal);
+        line->setGeometry(px(c.left), px(c.top), px(c.width), 1);
+        w = line;
+        break;
+    }
+    default:
+        return nullptr;
+    }
+    w->setObjectName(QString::fromLatin1(c.name));
+    if (c.kind != ControlKind::Line)
+        w->setGeometry(px(c.left), px(c.top), px(c.width), px(c.height));
+    if (c.font)
+        w->setFont(fontFor(*c.font));
+    w->setEnabled(c.enabled);
+    w->setVisible(c.visible);
+    if (c.kind == ControlKind::Frame || c.kind == ControlKind::SkinLabel || c.kind == ControlKind::PictureBox ||
+        c.kind == ControlKind::Image || c.kind == ControlKind::Line)
+        w->setFocusPolicy(Qt::NoFocus);
+    w->setAccessibleName(QString::fromLatin1(c.name));
+    return w;
+}
+
+void FormBuilder::buildNonVisual(Form& form, const ControlSpec& c)
+{
+    QObject* o = nullptr;
+    switch (c.kind) {
+    case ControlKind::MediaPlayer:
+        o = new MediaPlayer(&form);
+        break;
+    case ControlKind::CommonDialog:
+        o = new CommonDialog(&form);
+        break;
+    case ControlKind::Skin:
+        o = new Skin(&form);
+        break;
+    default:
+        return;
+    }
+    o->setObjectName(QString::fromLatin1(c.name));
+    form.m_controls.insert(QString::fromLatin1(c.name), o);
+}
+
+void FormBuilder::buildMenus(Form& form)
+{
+    const FormSpec& spec = form.spec();
+    if (spec.menus.empty())
+        return;
+    form.m_menuBar = new QMenuBar(&form);
+    form.m_menuBar->setNativeMenuBar(false);
+    static_cast<QVBoxLayout*>(form.layout())->setMenuBar(form.m_menuBar);
+    for (const MenuSpec& m : spec.menus) {
+        const QString name = QString::fromLatin1(m.name);
+        const QString caption = QString::fromUtf8(m.caption);
+        QMenu* parent = m.parent ? form.m_menus.value(QString::fromLatin1(m.parent)) : nullptr;
+        const bool hasItems = std::any_of(spec.menus.begin(), spec.menus.end(), [&](const MenuSpec& other) {
+            return other.parent && qstrcmp(other.parent, m.name) == 0;
+        });
+        QAction* action = nullptr;
+        if (!parent && hasItems) {
+            QMenu* menu = form.m_menuBar->addMenu(caption);
+            menu->setObjectName(name);
+            form.m_menus.insert(name, menu);
+            action = menu->menuAction();
+        } else if (!parent) {
+            action = form.m_menuBar->addAction(caption);
+        } else if (m.separator) {
+            action = parent->addSeparator();
+        } else {
+            action = parent->addAction(caption);
+        }
+        action->setObjectName(name);
+        form.m_menuItems.insert(name, action);
+    }
+}
+
+void FormBuilder::buildTabOrder(Form& form)
+{
+    std::vector<const ControlSpec*> ordered;
+    for (const ControlSpec& c : form.spec().controls) {
+        if (c.tabIndex >= 0)
+            ordered.push_back(&c);
+    }
+    std::sort(ordered.begin(), ordered.end(),
+              [](const ControlSpec* a, const ControlSpec* b) { return a->tabIndex < b->tabIndex; });
+    QWidget* previous = nullptr;
+    for (const ControlSpec* c : ordered) {
+        auto* w = qobject_cast<QWidget*>(form.controlObject(QString::fromLatin1(c->name)));
+        if (!w || w->focusPolicy() == Qt::NoFocus)
+            continue;
+        form.m_tabOrder.append(w);
+        if (previous)
+            QWidget::setTabOrder(previous, w);
+        previous = w;
+    }
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+class Form;
+class QWidget;
+struct ControlSpec;
+struct FontSpec;
+
+// Creates a window's widgets, timers and menus from its table.
+class FormBuilder {
+public:
+    static void build(Form& form);
+    static constexpr int TwipsPerPixel = 15;
+
+private:
+    static QWidget* buildWidget(Form& form, const ControlSpec& spec, QWidget* container);
+    static void buildNonVisual(Form& form, const ControlSpec& spec);
+    static void buildMenus(Form& form);
+    static void buildTabOrder(Form& form);
+};

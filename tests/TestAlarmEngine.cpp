@@ -1,0 +1,595 @@
+#include "alarm/AlarmEngine.h"
+#include "alarm/SnoozeLength.h"
+#include "alarm/TimeText.h"
+#include "app/Form1.h"
+#include "app/Forms.h"
+#include "controls/MessageBox.h"
+#include "dialogs/Form3.h"
+#include "dialogs/SnoozeMinutes.h"
+#include "mock/FakeClock.h"
+#include "mock/RecordingPlayer.h"
+#include "platform/ExecutableFolder.h"
+#include "platform/SystemSound.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTest>
+
+// The system sound writes into the player's log, so the order of the ring's effects is visible.
+class OrderedSound : public SystemSound {
+public:
+    std::shared_ptr<RecordingPlayer::Log> log;
+    void play(const QString& path) override { log->events << QStringLiteral("system-sound ") + path; }
+};
+
+class TestAlarmEngine : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void timeText_data();
+    void timeText();
+    void clockTickShowsTheTime();
+    void match_data();
+    void match();
+    void lateTickCatchesUp_data();
+    void lateTickCatchesUp();
+    void disarmedMatchIsNotKept();
+    void ringEffectsInOrder();
+    void ringCheckStaysOffAfterRing();
+    void timerWithZeroIntervalNeverFires();
+    void tabOrderAndFirstFocus();
+    void colourValuesRoundTrip();
+    void windowsCreatedOnReferenceAndAfreshAfterUnload();
+
+    void fadeFromBottomTakes2997Ticks();
+    void fadeNearTopRunsOneStep_data();
+    void fadeNearTopRunsOneStep();
+    void onNeedsASound();
+    void onOffOnStillRings();
+    void offWhileRingingSilencesAtOnce();
+    void offEndsSnoozeAndFade();
+    void sleepButtonOnlyAfterRing();
+    void snoozeReRingsAfterTheMinutes();
+    void secondSleepDoesNotRestart();
+    void shorterSnoozeReRingsAtNextTick();
+    void snoozeLengthIsClamped_data();
+    void snoozeLengthIsClamped();
+    void reRingPlaysRestoredSound();
+    void buttonAndMenuChooseAlike();
+    void cancelKeepsTheSound();
+    void unplayableFileFallsBackToTone();
+    void noOutputDeviceDoesNotLoop();
+
+private:
+    Form1& form() { return Forms::form1(); }
+    AlarmEngine& engine() { return form().engine(); }
+    void arm(const QString& alarm, const QString& sound = QStringLiteral("/sounds/wake.mp3"));
+    void ringAt(const QTime& time);
+    void destroyWindows();
+
+    QTemporaryDir m_dir;
+    FakeClock m_clock;
+    OrderedSound m_sound;
+    std::shared_ptr<RecordingPlayer::Log> m_log;
+    QList<MessageBox::Shown> m_boxes;
+    QString m_soundFile;
+};
+
+void TestAlarmEngine::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    ExecutableFolder::setOverride(m_dir.path());
+    Clock::setInstance(&m_clock);
+    SystemSound::setInstance(&m_sound);
+    MessageBox::interceptWith([this](const MessageBox::Shown& shown) { m_boxes << shown; });
+    MediaPlayer::setBackendFactory([this] { return std::make_unique<RecordingPlayer>(m_log); });
+    // The player refuses files that do not exist, so the tests' sound is real (if silent) data.
+    m_soundFile = m_dir.filePath(QStringLiteral("wake.mp3"));
+    QFile file(m_soundFile);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("ID3");
+}
+
+void TestAlarmEngine::init()
+{
+    m_log = std::make_shared<RecordingPlayer::Log>();
+    m_sound.log = m_log;
+    m_boxes.clear();
+    m_clock.set(QTime(7, 0, 0));
+    SnoozeMinutes = 1;
+    CommonDialog::clearAnswers();
+}
+
+void TestAlarmEngine::cleanup()
+{
+    destroyWindows();
+}
+
+void TestAlarmEngine::destroyWindows()
+{
+    Forms::unloadForm1();
+    Forms::unloadForm2();
+    Forms::unloadForm3();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void TestAlarmEngine::arm(const QString& alarm, const QString& sound)
+{
+    engine().SoundPath = sound == QLatin1String("/sounds/wake.mp3") ? m_soundFile : sound;
+    form().Text2()->setText(alarm);
+    engine().Command1_Click();
+    QVERIFY(form().Command2()->isEnabled());
+}
+
+void TestAlarmEngine::ringAt(const QTime& time)
+{
+    m_clock.set(time);
+    engine().Timer3_Timer();
+    engine().Timer1_Timer();
+    QVERIFY(form().Timer5()->Enabled());
+}
+
+void TestAlarmEngine::timeText_data()
+{
+    QTest::addColumn<QTime>("time");
+    QTest::addColumn<QString>("text");
+    QTest::addRow("midnight") << QTime(0, 0, 0) << "00:00:00";
+    QTest::addRow("just before midnight") << QTime(23, 59, 59) << "23:59:59";
+    QTest::addRow("noon") << QTime(12, 0, 0) << "12:00:00";
+    QTest::addRow("just after noon") << QTime(12, 0, 1) << "12:00:01";
+    QTest::addRow("single digits") << QTime(9, 5, 7) << "09:05:07";
+}
+
+void TestAlarmEngine::timeText()
+{
+    QFETCH(QTime, time);
+    QFETCH(QString, text);
+    QCOMPARE(TimeText::of(time), text);
+}
+
+void TestAlarmEngine::clockTickShowsTheTime()
+{
+    m_clock.set(QTime(23, 59, 59));
+    engine().Timer4_Timer();
+    QCOMPARE(form().Text1()->text(), QStringLiteral("23:59:59"));
+    m_clock.advance(1);
+    engine().Timer4_Timer();
+    QCOMPARE(form().Text1()->text(), QStringLiteral("00:00:00"));
+}
+
+void TestAlarmEngine::match_data()
+{
+    QTest::addColumn<QString>("alarm");
+    QTest::addColumn<bool>("due");
+    QTest::addRow("exact") << "07:30:00" << true;
+    QTest::addRow("no leading zero") << "7:30:00" << false;
+    QTest::addRow("no seconds") << "07:30" << false;
+    QTest::addRow("trailing blank") << "07:30:00 " << false;
+    QTest::addRow("leading blank") << " 07:30:00" << false;
+    QTest::addRow("a second off") << "07:30:01" << false;
+}
+
+void TestAlarmEngine::match()
+{
+    QFETCH(QString, alarm);
+    QFETCH(bool, due);
+    arm(alarm);
+    m_clock.set(QTime(7, 29, 59));
+    engine().Timer3_Timer();
+    m_clock.set(QTime(7, 30, 0));
+    engine().Timer3_Timer();
+    QCOMPARE(engine().AlarmDue, due);
+    QCOMPARE(form().Timer3()->Enabled(), !due);
+}
+
+void TestAlarmEngine::lateTickCatchesUp_data()
+{
+    QTest::addColumn<QTime>("previousTick");
+    QTest::addColumn<QTime>("lateTick");
+    QTest::addColumn<QString>("alarm");
+    QTest::addColumn<bool>("due");
+    QTest::addRow("skipped one second") << QTime(7, 29, 59) << QTime(7, 30, 1) << "07:30:00" << true;
+    QTest::addRow("stalled 15 s") << QTime(7, 29, 50) << QTime(7, 30, 5) << "07:30:00" << true;
+    QTest::addRow("asleep 9 min") << QTime(7, 25, 0) << QTime(7, 34, 0) << "07:30:00" << true;
+    QTest::addRow("asleep an hour, alarm 10 min back") << QTime(6, 30, 0) << QTime(7, 30, 0) << "07:20:00" << true;
+    QTest::addRow("asleep an hour, alarm 11 min back") << QTime(6, 30, 0) << QTime(7, 30, 0) << "07:19:00" << false;
+    QTest::addRow("seen at the previous tick already") << QTime(7, 30, 0) << QTime(7, 30, 3) << "07:30:00" << false;
+    QTest::addRow("across midnight") << QTime(23, 59, 58) << QTime(0, 0, 2) << "00:00:00" << true;
+}
+
+void TestAlarmEngine::lateTickCatchesUp()
+{
+    QFETCH(QTime, previousTick);
+    QFETCH(QTime, lateTick);
+    QFETCH(QString, alarm);
+    QFETCH(bool, due);
+    const QDateTime day(QDate(2026, 1, 5), previousTick);
+    m_clock.set(day);
+    arm(alarm);
+    engine().Timer3_Timer();
+    engine().AlarmDue = false; // only the late tick is under test
+    form().Timer3()->setEnabled(true);
+    QDateTime late(day.date(), lateTick);
+    if (lateTick < previousTick)
+        late = late.addDays(1);
+    m_clock.set(late);
+    engine().Timer3_Timer();
+    QCOMPARE(engine().AlarmDue, due);
+}
+
+void TestAlarmEngine::disarmedMatchIsNotKept()
+{
+    form().Text2()->setText(QStringLiteral("07:30:00"));
+    engine().SoundPath = m_soundFile;
+    m_clock.set(QTime(7, 30, 0));
+    engine().Timer3_Timer();
+    QVERIFY(!engine().AlarmDue);
+    QVERIFY(form().Timer3()->Enabled());
+    // Arming in the evening for a time that passed in the morning must not ring at once.
+    m_clock.set(QTime(19, 0, 0));
+    engine().Command1_Click();
+    engine().Timer3_Timer();
+    engine().Timer1_Timer();
+    QVERIFY(m_log->playing.isEmpty());
+    QVERIFY(!form().Command3()->isEnabled());
+}
+
+void TestAlarmEngine::ringEffectsInOrder()
+{
+    form().hide();
+    arm(QStringLiteral("07:30:00"));
+    engine().SnoozeCount = 7;
+    m_log->events.clear();
+    ringAt(QTime(7, 30, 0));
+    QCOMPARE(engine().SnoozeCount, qint16(0));
+    QCOMPARE(m_log->events, QStringList({"system-sound " + m_soundFile, "start " + m_soundFile}));
+    QVERIFY(form().Command3()->isEnabled());
+    QVERIFY(form().isVisible());
+    QCOMPARE(form().MediaPlayer1()->FileName(), m_soundFile);
+    QVERIFY(!form().Timer1()->Enabled());
+    QVERIFY(form().Timer5()->Enabled());
+    // The ring leaves the alarm armed and due.
+    QVERIFY(engine().AlarmDue);
+    QVERIFY(form().Command2()->isEnabled());
+    QCOMPARE(form().Text5()->text(), QStringLiteral("Alarm Set"));
+}
+
+void TestAlarmEngine::ringCheckStaysOffAfterRing()
+{
+    arm(QStringLiteral("07:30:00"));
+    ringAt(QTime(7, 30, 0));
+    engine().Command2_Click();
+    QVERIFY(!form().Timer1()->Enabled());
+    engine().Command1_Click();
+    QVERIFY(form().Timer1()->Enabled());
+}
+
+void TestAlarmEngine::timerWithZeroIntervalNeverFires()
+{
+    Timer* timer2 = form().Timer2();
+    QVERIFY(timer2->Enabled());
+    QCOMPARE(timer2->Interval(), 0);
+    int ticks = 0;
+    connect(timer2, &Timer::tick, this, [&ticks] { ++ticks; });
+    QTest::qWait(100);
+    QCOMPARE(ticks, 0);
+}
+
+void TestAlarmEngine::tabOrderAndFirstFocus()
+{
+    Form1& f = form();
+    QCOMPARE(f.tabOrder().value(0), f.Text1());
+    f.show();
+    QVERIFY(QTest::qWaitForWindowActive(&f));
+    QCOMPARE(QApplication::focusWidget(), f.Text1());
+    // Disabled "OFF" and "Sleep" are skipped until they are enabled.
+    f.Command1()->setFocus();
+    QTest::keyClick(f.Command1(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), f.Command4());
+    f.Command2()->setEnabled(true);
+    f.Command1()->setFocus();
+    QTest::keyClick(f.Command1(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), f.Command2());
+}
+
+void TestAlarmEngine::colourValuesRoundTrip()
+{
+    TextBox* box = form().Text1();
+    QCOMPARE(box->ForeColor(), qint32(-2147483640));
+    QCOMPARE(box->BackColor(), qint32(12648447));
+    box->setBackColor(255); // pure red
+    QCOMPARE(box->BackColor(), qint32(255));
+    QVERIFY(box->styleSheet().contains(QStringLiteral("#ff0000")));
+    box->setForeColor(qint32(0x80000005u));
+    QCOMPARE(quint32(box->ForeColor()), 0x80000005u);
+}
+
+void TestAlarmEngine::windowsCreatedOnReferenceAndAfreshAfterUnload()
+{
+    QVERIFY(!Forms::hasForm3());
+    Form3& options = Forms::form3();
+    QVERIFY(Forms::hasForm3());
+    QVERIFY(!options.isVisible());
+    options.HScroll1()->setValue(9);
+    Forms::unloadForm3();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!Forms::hasForm3());
+    QCOMPARE(Forms::form3().HScroll1()->value(), 1);
+    QCOMPARE(Forms::form3().Text2()->text(), QStringLiteral("1"));
+}
+
+void TestAlarmEngine::fadeFromBottomTakes2997Ticks()
+{
+    arm(QStringLiteral("07:30:00"));
+    ringAt(QTime(7, 30, 0));
+    QScrollBar* bar = form().HScroll1();
+    QCOMPARE(bar->value(), -3000);
+    int ticks = 0;
+    while (form().Timer5()->Enabled() && ticks < 5000) {
+        engine().Timer5_Timer();
+        ++ticks;
+        QCOMPARE(form().MediaPlayer1()->Volume(), bar->value());
+        QCOMPARE(m_log->gain, MediaPlayer::gainFor(bar->value()));
+    }
+    QCOMPARE(ticks, 2997);
+    QCOMPARE(bar->value(), -3);
+}
+
+void TestAlarmEngine::fadeNearTopRunsOneStep_data()
+{
+    QTest::addColumn<int>("start");
+    for (int v : {-5, -4, -3, -2, -1, 0})
+        QTest::addRow("%d", v) << v;
+}
+
+void TestAlarmEngine::fadeNearTopRunsOneStep()
+{
+    QFETCH(int, start);
+    form().HScroll1()->setValue(start);
+    form().Timer5()->setEnabled(true);
+    engine().Timer5_Timer();
+    const bool oneStep = start > -5;
+    QCOMPARE(form().Timer5()->Enabled(), !oneStep);
+    // Never above the bar's top.
+    QCOMPARE(form().HScroll1()->value(), qMin(start + 1, 0));
+    QCOMPARE(form().MediaPlayer1()->Volume(), qMin(start + 1, 0));
+}
+
+void TestAlarmEngine::onNeedsASound()
+{
+    engine().Command1_Click();
+    QCOMPARE(m_boxes.size(), 1);
+    QCOMPARE(m_boxes[0].text, QStringLiteral("Please Choose A Sound For The Alarm"));
+    QCOMPARE(m_boxes[0].caption, QStringLiteral("Kestrune"));
+    QCOMPARE(m_boxes[0].icon, QMessageBox::Information);
+    QVERIFY(form().Command1()->isEnabled());
+    QVERIFY(!form().Command2()->isEnabled());
+    QCOMPARE(form().Text5()->text(), QStringLiteral("Not Set"));
+
+    engine().SoundPath = QStringLiteral("anything at all");
+    engine().Command1_Click();
+    QCOMPARE(m_boxes.size(), 1);
+    QCOMPARE(form().Text5()->text(), QStringLiteral("Alarm Set"));
+    QVERIFY(!form().Command1()->isEnabled());
+}
+
+void TestAlarmEngine::onOffOnStillRings()
+{
+    arm(QStringLiteral("07:30:00"));
+    engine().Command2_Click();
+    engine().Command1_Click();
+    ringAt(QTime(7, 30, 0));
+    QCOMPARE(m_log->playing, m_soundFile);
+}
+
+void TestAlarmEngine::offWhileRingingSilencesAtOnce()
+{
+    arm(QStringLiteral("07:30:00"));
+    ringAt(QTime(7, 30, 0));
+    for (int i = 0; i < 500; ++i)
+        engine().Timer5_Timer();
+    engine().Command2_Click();
+    QVERIFY(m_log->playing.isEmpty());
+    QCOMPARE(form().HScroll1()->value(), -3000);
+    QCOMPARE(form().MediaPlayer1()->Volume(), -3000);
+    QCOMPARE(form().Text5()->text(), QStringLiteral("Not Set"));
+    QVERIFY(form().Command1()->isEnabled());
+    QVERIFY(!engine().AlarmDue);
+    QVERIFY(form().Timer3()->Enabled());
+}
+
+void TestAlarmEngine::offEndsSnoozeAndFade()
+{
+    arm(QStringLiteral("07:30:00"));
+    ringAt(QTime(7, 30, 0));
+    engine().Command3_Click();
+    QVERIFY(form().Timer6()->Enabled());
+    engine().Command2_Click();
+    QVERIFY(!form().Timer5()->Enabled());
+    QVERIFY(!form().Timer6()->Enabled());
+    QVERIFY(!form().Command3()->isEnabled());
+    // The next ring starts from the bottom, not where a stray fade left the bar.
+    engine().Command1_Click();
+    m_clock.set(QTime(7, 29, 0));
+    form().Timer3()->setEnabled(true);
+    engine().Timer3_Timer();
+    ringAt(QTime(7, 30, 0));
+    QCOMPARE(form().HScroll1()->value(), -3000);
+}
+
+void TestAlarmEngine::sleepButtonOnlyAfterRing()
+{
+    QVERIFY(!form().Command3()->isEnabled());
+    arm(QStringLiteral("07:30:00"));
+    QVERIFY(!form().Command3()->isEnabled());
+    ringAt(QTime(7, 30, 0));
+    QVERIFY(form().Command3()->isEnabled());
+}
+
+void TestAlarmEngine::snoozeReRingsAfterTheMinutes()
+{
+    arm(QStringLiteral("07:30:00"));
+    ringAt(QTime(7, 30, 0));
+    for (int i = 0; i < 300; ++i)
+        engine().Timer5_Timer();
+    engine().Command3_Click();
+    engine().Timer6_Timer();
+    QVERIFY(m_log->playing.isEmpty());
+    QCOMPARE(form().HScroll1()->value(), -3000);
+    QVERIFY(!engine().AlarmDue);
+    for (int tick = 2; tick < 60; ++tick) {
+        engine().Timer6_Timer();
+        QVERIFY2(m_log->playing.isEmpty(), qPrintable(QString::number(tick)));
+    }
+    form().hide();
+    engine().Timer6_Timer(); // the 60th
+    QCOMPARE(m_log->playing, m_soundFile);
+    QCOMPARE(form().HScroll1()->value(), -3000);
+    QVERIFY(form().Timer5()->Enabled());
+    QVERIFY(!form().Timer6()->Enabled());
+    QVERIFY(!form().Timer1()->Enabled());
+    QVERIFY(form().isVisible());
+    QCOMPARE(engine().SnoozeCount, qint16(0));
+}
+
+void TestAlarmEngine::secondSleepDoesNotRestart()
+{
+    arm(QStringLiteral("07:30:00"));
+    ringAt(QTime(7, 30, 0));
+    engine().Command3_Click();
+    for (int i = 0; i < 30; ++i)
+        engine().Timer6_Timer();
+    engine().Command3_Click();
+    QCOMPARE(engine().SnoozeCount, qint16(30));
+    for (int i = 0; i < 30; ++i)
+        engine().Timer6_Timer();
+    QCOMPARE(m_log->playing, m_soundFile);
+}
+
+void TestAlarmEngine::shorterSnoozeReRingsAtNextTick()
+{
+    SnoozeMinutes = 5;
+    arm(QStringLiteral("07:30:00"));
+    ringAt(QTime(7, 30, 0));
+    engine().Command3_Click();
+    for (int i = 0; i < 90; ++i)
+        engine().Timer6_Timer();
+    QVERIFY(m_log->playing.isEmpty());
+    SnoozeMinutes = 1;
+    engine().Timer6_Timer();
+    QCOMPARE(m_log->playing, m_soundFile);
+}
+
+void TestAlarmEngine::snoozeLengthIsClamped_data()
+{
+    QTest::addColumn<int>("minutes");
+    QTest::addColumn<int>("seconds");
+    QTest::addRow("1") << 1 << 60;
+    QTest::addRow("30") << 30 << 1800;
+    QTest::addRow("546") << 546 << 32760;
+    QTest::addRow("547") << 547 << 32760;
+    QTest::addRow("32767") << 32767 << 32760;
+    QTest::addRow("0") << 0 << 0;
+    QTest::addRow("-32768") << -32768 << -32760;
+}
+
+void TestAlarmEngine::snoozeLengthIsClamped()
+{
+    QFETCH(int, minutes);
+    QFETCH(int, seconds);
+    QCOMPARE(int(SnoozeLength::seconds(minutes)), seconds);
+}
+
+void TestAlarmEngine::reRingPlaysRestoredSound()
+{
+    // As after a start that restored the sound: the dialog was never used.
+    QVERIFY(form().CommonDialog1()->FileName().isEmpty());
+    arm(QStringLiteral("07:30:00"));
+    ringAt(QTime(7, 30, 0));
+    SnoozeMinutes = 0;
+    engine().Command3_Click();
+    engine().Timer6_Timer();
+    QCOMPARE(m_log->playing, m_soundFile);
+}
+
+void TestAlarmEngine::buttonAndMenuChooseAlike()
+{
+    const QString first = m_dir.filePath(QStringLiteral("first.mp3"));
+    const QString second = m_dir.filePath(QStringLiteral("second.mp3"));
+    CommonDialog::answerNextOpen(first);
+    engine().Command4_Click();
+    QCOMPARE(engine().SoundPath, first);
+    const CommonDialog::OpenRequest byButton = CommonDialog::lastOpenRequest();
+    CommonDialog::answerNextOpen(second);
+    form().menuItem("sound")->trigger();
+    QCOMPARE(engine().SoundPath, second);
+    const CommonDialog::OpenRequest byMenu = CommonDialog::lastOpenRequest();
+    QCOMPARE(byButton.filter, QStringLiteral("Sound Files (*.mp3)| *.mp3"));
+    QCOMPARE(byMenu.filter, byButton.filter);
+    QCOMPARE(byButton.initDir, m_dir.path());
+    QCOMPARE(byMenu.initDir, m_dir.path());
+    // Choosing never plays.
+    QVERIFY(m_log->playing.isEmpty());
+    QCOMPARE(CommonDialog::qtFilters(byButton.filter), QStringList{QStringLiteral("Sound Files (*.mp3)")});
+}
+
+void TestAlarmEngine::cancelKeepsTheSound()
+{
+    engine().SoundPath = QStringLiteral("/restored/from/settings.mp3");
+    CommonDialog::answerNextOpen(std::nullopt);
+    engine().Command4_Click();
+    QCOMPARE(engine().SoundPath, QStringLiteral("/restored/from/settings.mp3"));
+    const QString chosen = m_dir.filePath(QStringLiteral("chosen.mp3"));
+    CommonDialog::answerNextOpen(chosen);
+    engine().Command4_Click();
+    CommonDialog::answerNextOpen(std::nullopt);
+    engine().sound_Click();
+    QCOMPARE(engine().SoundPath, chosen);
+}
+
+void TestAlarmEngine::unplayableFileFallsBackToTone()
+{
+    m_log->unplayable << m_soundFile;
+    arm(QStringLiteral("07:30:00"));
+    ringAt(QTime(7, 30, 0));
+    QTRY_COMPARE(m_log->playing, MediaPlayer::builtInTonePath());
+    QVERIFY(m_log->events.contains(QStringLiteral("loop")));
+    // Same volume and fade as the file would have had.
+    QCOMPARE(form().MediaPlayer1()->Volume(), -3000);
+    QVERIFY(form().Timer5()->Enabled());
+    QVERIFY(QFileInfo(MediaPlayer::builtInTonePath()).size() > 0);
+
+    // A missing file too, and at the re-ring.
+    engine().Command2_Click();
+    arm(QStringLiteral("08:00:00"), m_dir.filePath(QStringLiteral("deleted.mp3")));
+    form().Timer3()->setEnabled(true);
+    m_clock.set(QTime(7, 59, 59));
+    engine().Timer3_Timer();
+    ringAt(QTime(8, 0, 0));
+    QTRY_COMPARE(m_log->playing, MediaPlayer::builtInTonePath());
+    SnoozeMinutes = 0;
+    engine().Command3_Click();
+    engine().Timer6_Timer();
+    QTRY_COMPARE(m_log->playing, MediaPlayer::builtInTonePath());
+}
+
+void TestAlarmEngine::noOutputDeviceDoesNotLoop()
+{
+    m_log->outputProblem = QStringLiteral("no audio output device");
+    arm(QStringLiteral("07:30:00"));
+    ringAt(QTime(7, 30, 0));
+    QTest::qWait(50);
+    const int starts = m_log->events.filter(QStringLiteral("start")).size();
+    QCOMPARE(starts, 0);
+    // The desktop's sound and the window are what is left.
+    QVERIFY(m_log->events.contains(QStringLiteral("system-sound ") + m_soundFile));
+    QVERIFY(form().isVisible());
+}
+
+QTEST_MAIN(TestAlarmEngine)
+#include "TestAlarmEngine.moc"

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "controls/PlayerBackend.h"
+
+#include <QStringList>
+#include <memory>
+
+// A player backend that makes no sound and remembers what it was asked. Shared state, so a test
+// can read it after the control created its backend.
+class RecordingPlayer : public PlayerBackend {
+public:
+    struct Log {
+        QStringList events; // "prepare <path>", "start <path>", "stop", "loop"
+        QString playing;    // the file now playing, empty when silent
+        double gain = -1;
+        QString outputProblem;
+        QStringList unplayable; // files that fail as a decoder would
+        RecordingPlayer* current = nullptr;
+    };
+
+    explicit RecordingPlayer(std::shared_ptr<Log> log) : m_log(std::move(log)) { m_log->current = this; }
+    ~RecordingPlayer() override
+    {
+        if (m_log->current == this)
+            m_log->current = nullptr;
+    }
+
+    void prepare(const QString& path) override { m_log->events << QStringLiteral("prepare ") + path; }
+    void start(const QString& path, bool loop) override
+    {
+        m_log->events << QStringLiteral("start ") + path;
+        if (loop)
+            m_log->events << QStringLiteral("loop");
+        m_log->playing = path;
+        if (m_log->unplayable.contains(path) && onError)
+            onError(QStringLiteral("not audio"));
+    }
+    void stop() override
+    {
+        m_log->events << QStringLiteral("stop");
+        m_log->playing.clear();
+    }
+    void setGain(double linear) override { m_log->gain = linear; }
+    QString outputProblem() const override { return m_log->outputProblem; }
+
+private:
+    std::shared_ptr<Log> m_log;
+};

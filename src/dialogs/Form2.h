@@ -4,7 +4,6 @@
 #include "controls/TextBox.h"
 #include "ui/Form.h"
 
-
 // The About window: name, version, credits and three links.
 class Form2 : public Form {
     Q_OBJECT

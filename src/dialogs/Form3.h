@@ -8,7 +8,6 @@
 #include <QPushButton>
 #include <QScrollBar>
 
-
 // The Options window: the clock colours and the snooze length.
 class Form3 : public Form {
     Q_OBJECT

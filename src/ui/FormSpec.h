@@ -6,7 +6,19 @@
 
 // A window's controls and starting values, as data. Places and sizes are in twips
 // (15 twips = 1 device-independent pixel).
-enum class ControlKind { Frame, SkinLabel, TextBox, CommandButton, HScrollBar, MediaPlayer, CommonDialog, Skin, PictureBox, Image, Line };
+enum class ControlKind {
+    Frame,
+    SkinLabel,
+    TextBox,
+    CommandButton,
+    HScrollBar,
+    MediaPlayer,
+    CommonDialog,
+    Skin,
+    PictureBox,
+    Image,
+    Line
+};
 
 struct FontSpec {
     const char* family;

@@ -21,6 +21,8 @@ constexpr FontSpec ClockFont{"Arial", 12, true};
 constexpr quint32 WindowText = ColorValue::WindowText;
 } // namespace
 
+// Tables read best one control to a line.
+// clang-format off
 const FormSpec& FormTables::form1()
 {
     static const FormSpec spec{
@@ -127,3 +129,4 @@ const FormSpec& FormTables::form2()
     };
     return spec;
 }
+// clang-format on

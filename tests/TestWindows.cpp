@@ -1,0 +1,320 @@
+#include "alarm/AlarmEngine.h"
+#include "app/Form1.h"
+#include "app/Forms.h"
+#include "dialogs/Form2.h"
+#include "dialogs/Form3.h"
+#include "dialogs/SnoozeMinutes.h"
+#include "mock/RecordingLinkOpener.h"
+#include "mock/RecordingPlayer.h"
+#include "mock/RecordingSound.h"
+#include "platform/ExecutableFolder.h"
+#include "ui/ColorValue.h"
+
+#include <QAction>
+#include <QLocale>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+// The shell around the alarm: the Options and About windows, and the main window's own buttons.
+class TestWindows : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void mainWindowStartsDisarmed();
+    void windowsMatchTheirTables_data();
+    void windowsMatchTheirTables();
+    void menusOfTheMainWindow();
+    void trayCreatesTheOtherWindowsHidden();
+    void optionsButtonAndMenuShowOptions();
+    void optionsCloseBoxOnlyHides();
+    void exitWithBothOpenClosesEverything();
+    void closeBoxRunsTheSameShutdown();
+
+    void colourButtonsColourBothBoxes();
+    void cancelledPickerReappliesItsLastColour();
+    void minutesFlowFromBarToBoxToSnooze();
+    void typedMinutes_data();
+    void typedMinutes();
+
+    void aboutTexts();
+    void aboutLinks();
+
+private:
+    QTemporaryDir m_dir;
+    RecordingLinkOpener m_links;
+    RecordingSound m_sound;
+    int m_mainUnloaded = 0;
+};
+
+void TestWindows::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    ExecutableFolder::setOverride(m_dir.path());
+    LinkOpener::setInstance(&m_links);
+    SystemSound::setInstance(&m_sound);
+    auto log = std::make_shared<RecordingPlayer::Log>();
+    MediaPlayer::setBackendFactory([log] { return std::make_unique<RecordingPlayer>(log); });
+    Forms::setOnMainUnloaded([this] { ++m_mainUnloaded; });
+}
+
+void TestWindows::init()
+{
+    QLocale::setDefault(QLocale::c());
+    m_links.opened.clear();
+    m_mainUnloaded = 0;
+    SnoozeMinutes = 1;
+    CommonDialog::clearAnswers();
+}
+
+void TestWindows::cleanup()
+{
+    Forms::unloadForm1();
+    Forms::unloadForm2();
+    Forms::unloadForm3();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void TestWindows::mainWindowStartsDisarmed()
+{
+    Form1& f = Forms::form1();
+    QVERIFY(f.Command1()->isEnabled());
+    QVERIFY(!f.Command2()->isEnabled());
+    QVERIFY(!f.Command3()->isEnabled());
+    QCOMPARE(f.Text5()->text(), QStringLiteral("Not Set"));
+    QVERIFY(f.Text2()->text().isEmpty());
+    QVERIFY(f.engine().SoundPath.isEmpty());
+    QCOMPARE(f.HScroll1()->value(), -3000);
+    QVERIFY(!f.HScroll1()->isVisibleTo(&f));
+    QCOMPARE(f.MediaPlayer1()->Volume(), -3000);
+}
+
+void TestWindows::windowsMatchTheirTables_data()
+{
+    QTest::addColumn<int>("which");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QSize>("client");
+    QTest::addRow("main") << 1 << "Kestrune" << QSize(360, 136);
+    QTest::addRow("about") << 2 << "About" << QSize(361, 161);
+    QTest::addRow("options") << 3 << "Options" << QSize(293, 114);
+}
+
+void TestWindows::windowsMatchTheirTables()
+{
+    QFETCH(int, which);
+    QFETCH(QString, caption);
+    QFETCH(QSize, client);
+    Form* form = which == 1   ? static_cast<Form*>(&Forms::form1())
+                 : which == 2 ? static_cast<Form*>(&Forms::form2())
+                              : &Forms::form3();
+    QCOMPARE(form->windowTitle(), caption);
+    QCOMPARE(form->clientArea()->size(), client);
+    QVERIFY(!(form->windowFlags() & Qt::WindowMinimizeButtonHint));
+    QVERIFY(!(form->windowFlags() & Qt::WindowMaximizeButtonHint));
+    QVERIFY(!form->isVisible());
+}
+
+void TestWindows::menusOfTheMainWindow()
+{
+    Form1& f = Forms::form1();
+    QStringList bar;
+    for (QAction* a : f.menuBar()->actions())
+        bar << a->text();
+    QCOMPARE(bar, QStringList({"Menu", "About"}));
+    QStringList items;
+    for (QAction* a : f.menu("mnutray")->actions())
+        items << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    QCOMPARE(items, QStringList({"Choose Alarm Sound", "Options", "-", "Exit"}));
+    QVERIFY(f.menuItem("about")->menu() == nullptr);
+}
+
+void TestWindows::trayCreatesTheOtherWindowsHidden()
+{
+    Form1& f = Forms::form1();
+    f.show();
+    QVERIFY(!Forms::hasForm2());
+    QVERIFY(!Forms::hasForm3());
+    f.Command5()->click();
+    QVERIFY(Forms::hasForm2());
+    QVERIFY(Forms::hasForm3());
+    QVERIFY(!Forms::form2().isVisible());
+    QVERIFY(!Forms::form3().isVisible());
+    // Offscreen there is no notification area: the window stays reachable, minimised.
+    QVERIFY(f.isVisible() && f.isMinimized());
+}
+
+void TestWindows::optionsButtonAndMenuShowOptions()
+{
+    Form1& f = Forms::form1();
+    f.Command7()->click();
+    QVERIFY(Forms::form3().isVisible());
+    Forms::form3().Command1()->click();
+    QVERIFY(!Forms::form3().isVisible());
+    f.menuItem("options")->trigger();
+    QVERIFY(Forms::form3().isVisible());
+    f.menuItem("about")->trigger();
+    QVERIFY(Forms::form2().isVisible());
+    QVERIFY(!f.isVisible());
+}
+
+void TestWindows::optionsCloseBoxOnlyHides()
+{
+    Form3& options = Forms::form3();
+    options.show();
+    options.HScroll1()->setValue(17);
+    QVERIFY(!options.close());
+    QVERIFY(!options.isVisible());
+    QVERIFY(Forms::hasForm3());
+    QCOMPARE(Forms::form3().HScroll1()->value(), 17);
+    QCOMPARE(Forms::form3().Text2()->text(), QStringLiteral("17"));
+    QCOMPARE(m_mainUnloaded, 0);
+}
+
+void TestWindows::exitWithBothOpenClosesEverything()
+{
+    Form1& f = Forms::form1();
+    f.show();
+    Forms::form2().show();
+    Forms::form3().show();
+    f.Command6()->click();
+    QVERIFY(!Forms::hasForm1());
+    QVERIFY(!Forms::hasForm2());
+    QVERIFY(!Forms::hasForm3());
+    QCOMPARE(m_mainUnloaded, 1);
+}
+
+void TestWindows::closeBoxRunsTheSameShutdown()
+{
+    Form1& f = Forms::form1();
+    f.show();
+    Forms::form2().show();
+    f.close();
+    QVERIFY(!Forms::hasForm1());
+    QVERIFY(!Forms::hasForm2());
+    QCOMPARE(m_mainUnloaded, 1);
+}
+
+void TestWindows::colourButtonsColourBothBoxes()
+{
+    Form1& main = Forms::form1();
+    Form3& options = Forms::form3();
+    CommonDialog::answerNextColor(255);
+    options.Command2()->click();
+    QCOMPARE(main.Text1()->ForeColor(), 255);
+    QCOMPARE(main.Text2()->ForeColor(), 255);
+    QCOMPARE(main.Text1()->BackColor(), qint32(12648447));
+    CommonDialog::answerNextColor(0x00ff00);
+    options.Command3()->click();
+    QCOMPARE(main.Text1()->BackColor(), 0x00ff00);
+    QCOMPARE(main.Text2()->BackColor(), 0x00ff00);
+    QCOMPARE(main.Text1()->ForeColor(), 255);
+}
+
+void TestWindows::cancelledPickerReappliesItsLastColour()
+{
+    Form1& main = Forms::form1();
+    Form3& options = Forms::form3();
+    // The first cancel applies the picker's starting colour, black.
+    CommonDialog::answerNextColor(std::nullopt);
+    options.Command3()->click();
+    QCOMPARE(main.Text1()->BackColor(), 0);
+    CommonDialog::answerNextColor(255);
+    options.Command2()->click();
+    CommonDialog::answerNextColor(std::nullopt);
+    options.Command3()->click();
+    QCOMPARE(main.Text1()->BackColor(), 255);
+    QCOMPARE(main.Text2()->BackColor(), 255);
+}
+
+void TestWindows::minutesFlowFromBarToBoxToSnooze()
+{
+    Form3& options = Forms::form3();
+    QCOMPARE(options.Text2()->text(), QStringLiteral("1"));
+    options.HScroll1()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    QCOMPARE(options.Text2()->text(), QStringLiteral("2"));
+    QCOMPARE(SnoozeMinutes, qint16(2));
+    options.HScroll1()->setValue(30);
+    options.HScroll1()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    QCOMPARE(options.HScroll1()->value(), 30);
+    QCOMPARE(SnoozeMinutes, qint16(30));
+    // Typing moves the snooze but never the bar.
+    options.Text2()->setText(QStringLiteral("12"));
+    QCOMPARE(SnoozeMinutes, qint16(12));
+    QCOMPARE(options.HScroll1()->value(), 30);
+}
+
+void TestWindows::typedMinutes_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("minutes");
+    QTest::addRow("blanks around") << "C"
+                                   << " 7 " << 7;
+    QTest::addRow("half up to even") << "C"
+                                     << "7.5" << 8;
+    QTest::addRow("half down to even") << "C"
+                                       << "6.5" << 6;
+    QTest::addRow("German decimal comma") << "de_DE"
+                                          << "7,5" << 8;
+    QTest::addRow("letters keep the value") << "C"
+                                            << "abc" << 3;
+    QTest::addRow("empty keeps the value") << "C"
+                                           << "" << 3;
+    QTest::addRow("beyond 16 bits keeps the value") << "C"
+                                                    << "40000" << 3;
+    QTest::addRow("outside the bar is taken") << "C"
+                                              << "45" << 45;
+    QTest::addRow("negative") << "C"
+                              << "-2" << -2;
+}
+
+void TestWindows::typedMinutes()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, typed);
+    QFETCH(int, minutes);
+    QLocale::setDefault(QLocale(locale));
+    Form3& options = Forms::form3();
+    options.Text2()->setText(QStringLiteral("3"));
+    options.Text2()->setText(typed);
+    QCOMPARE(int(SnoozeMinutes), minutes);
+}
+
+void TestWindows::aboutTexts()
+{
+    Form2& about = Forms::form2();
+    QCOMPARE(about.Text5()->text(), QStringLiteral("Kestrune v2.0   "));
+    QCOMPARE(about.Text4()->text(), QStringLiteral("Designed and Programmed by:"));
+    QCOMPARE(about.Text6()->text(), Form2::MailAddress);
+    QCOMPARE(about.Text3()->text(), Form2::WebAddress);
+    QCOMPARE(about.Text6()->ForeColor(), qint32(16711680));
+    QCOMPARE(about.Text3()->BackColor(), qint32(12648447));
+}
+
+void TestWindows::aboutLinks()
+{
+    Form2& about = Forms::form2();
+    about.show();
+    QTest::mouseClick(about.Text4(), Qt::LeftButton);
+    QTest::mouseClick(about.Text3(), Qt::LeftButton);
+    QTest::mouseClick(about.Text6(), Qt::LeftButton);
+    QTest::mouseClick(about.Text6(), Qt::LeftButton);
+    // Typing into a link line changes nothing about its link.
+    about.Text3()->setText(QStringLiteral("https://elsewhere.example/"));
+    QTest::mouseClick(about.Text3(), Qt::LeftButton);
+    QTest::mouseClick(about.Text5(), Qt::LeftButton);
+    QTest::mouseClick(about.control<TextBox>("Text2"), Qt::LeftButton);
+    const QList<QUrl> expected{QUrl("https://design.kestrune.example/"), QUrl("https://kestrune.example/"),
+                               QUrl("mailto:hello@kestrune.example"), QUrl("mailto:hello@kestrune.example"),
+                               QUrl("https://kestrune.example/")};
+    QCOMPARE(m_links.opened, expected);
+    QVERIFY(about.isVisible());
+}
+
+QTEST_MAIN(TestWindows)
+#include "TestWindows.moc"

@@ -98,6 +98,8 @@ void TestAlarmEngine::initTestCase()
 void TestAlarmEngine::init()
 {
     m_log = std::make_shared<RecordingPlayer::Log>();
+    // Every window closed writes its settings; each case starts as a first run.
+    QFile::remove(m_dir.filePath(QStringLiteral("settings.txt")));
     m_sound.log = m_log;
     m_boxes.clear();
     m_clock.set(QTime(7, 0, 0));

@@ -66,6 +66,8 @@ void TestWindows::initTestCase()
 void TestWindows::init()
 {
     QLocale::setDefault(QLocale::c());
+    // Every window closed writes its settings; each case starts as a first run.
+    QFile::remove(m_dir.filePath(QStringLiteral("settings.txt")));
     m_links.opened.clear();
     m_mainUnloaded = 0;
     SnoozeMinutes = 1;

@@ -1,0 +1,522 @@
+"""Drives the real Kestrune binary from outside and reads it back, as a user and assistive technology do.
+
+Shared by the end-to-end scripts. Each script gets the binary's path as its first argument, starts it from a
+private temporary folder (a copy of the binary, so settings.txt lands beside it), clicks and types with xdotool,
+reads controls over AT-SPI by their accessible names, records the null sink's monitor with parecord and measures
+with sox. Every process started here is stopped by its PID.
+"""
+
+import array
+import ctypes
+import math
+import os
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import traceback
+
+SKIP = 77
+SAMPLE_RATE = 44100
+
+
+def log(message):
+    print(message, flush=True)
+
+
+def run(args, timeout=30, check=True, **kwargs):
+    """Runs a short helper command and returns its standard output."""
+    done = subprocess.run(args, stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=timeout, text=True,
+                          **kwargs)
+    if check and done.returncode != 0:
+        raise RuntimeError(f"{' '.join(args)} failed ({done.returncode}): {done.stderr.strip()}")
+    return done.stdout
+
+
+def poll(what, timeout, interval=0.1):
+    """Calls what() until it returns something true, or returns None after timeout seconds."""
+    deadline = time.monotonic() + timeout
+    while True:
+        try:
+            value = what()
+        except Exception:  # the thing looked for may be half-built; look again
+            value = None
+        if value:
+            return value
+        if time.monotonic() >= deadline:
+            return None
+        time.sleep(interval)
+
+
+# ---------------------------------------------------------------------------------------------- set-up and results
+
+def binary_from_args():
+    if len(sys.argv) < 2 or not os.path.isfile(sys.argv[1]):
+        log(f"usage: {sys.argv[0]} /path/to/kestrune")
+        sys.exit(2)
+    return os.path.abspath(sys.argv[1])
+
+
+def require_services(sound=False):
+    """Skips (exit 77) when the X server, the accessibility bus or, if asked, the sound server is absent."""
+    if not os.environ.get("DISPLAY"):
+        log("SKIP: no DISPLAY")
+        sys.exit(SKIP)
+    if subprocess.run(["xdpyinfo"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode != 0:
+        log(f"SKIP: no X server answers on {os.environ['DISPLAY']}")
+        sys.exit(SKIP)
+    if not os.environ.get("DBUS_SESSION_BUS_ADDRESS"):
+        log("SKIP: no D-Bus session bus, so no accessibility bus")
+        sys.exit(SKIP)
+    if sound:
+        done = subprocess.run(["pactl", "list", "short", "sinks"], stdout=subprocess.PIPE,
+                              stderr=subprocess.DEVNULL, text=True)
+        if done.returncode != 0 or "test_sink" not in done.stdout:
+            log("SKIP: no sound server with the null sink test_sink")
+            sys.exit(SKIP)
+
+
+def artifacts_folder():
+    folder = os.environ.get("KESTRUNE_ARTIFACTS")
+    if folder:
+        os.makedirs(folder, exist_ok=True)
+    return folder
+
+
+class Results:
+    """Counts checks, prints each with what was expected and what was seen, and ends the script."""
+
+    def __init__(self, name):
+        self.name = name
+        self.passed = 0
+        self.failed = 0
+        self.started = time.monotonic()
+
+    def check(self, what, ok, expected, seen):
+        if ok:
+            self.passed += 1
+            log(f"PASS {what}: {seen}")
+        else:
+            self.failed += 1
+            log(f"FAIL {what}\n     expected: {expected}\n     seen:     {seen}")
+        return ok
+
+    def equal(self, what, expected, seen):
+        return self.check(what, expected == seen, repr(expected), repr(seen))
+
+    def case(self, function, *args):
+        """Runs one scenario; an exception in it counts as one failure and the next scenario still runs."""
+        log(f"--- {function.__name__}")
+        try:
+            function(self, *args)
+        except Exception as error:
+            self.failed += 1
+            log(f"FAIL {function.__name__} stopped: {error}")
+            traceback.print_exc(file=sys.stdout)
+
+    def finish(self):
+        seconds = time.monotonic() - self.started
+        log(f"{self.name}: {self.passed} passed, {self.failed} failed ({seconds:.0f} s)")
+        sys.exit(1 if self.failed or not self.passed else 0)
+
+
+# ---------------------------------------------------------------------------------------------- X11
+
+class _XClientMessage(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                ("format", ctypes.c_int), ("data", ctypes.c_long * 5)]
+
+
+class _XEvent(ctypes.Union):
+    _fields_ = [("xclient", _XClientMessage), ("pad", ctypes.c_long * 24)]
+
+
+def send_close_request(window_id):
+    """Asks a window to close the way a window manager's close box does: a WM_DELETE_WINDOW client message."""
+    x11 = ctypes.CDLL("libX11.so.6")
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    x11.XInternAtom.restype = ctypes.c_ulong
+    x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
+                               ctypes.POINTER(_XEvent)]
+    x11.XFlush.argtypes = [ctypes.c_void_p]
+    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    display = x11.XOpenDisplay(None)
+    if not display:
+        raise RuntimeError("cannot open the X display")
+    try:
+        event = _XEvent()
+        event.xclient.type = 33  # ClientMessage
+        event.xclient.window = window_id
+        event.xclient.message_type = x11.XInternAtom(display, b"WM_PROTOCOLS", False)
+        event.xclient.format = 32
+        event.xclient.data[0] = x11.XInternAtom(display, b"WM_DELETE_WINDOW", False)
+        event.xclient.data[1] = 0  # CurrentTime
+        if not x11.XSendEvent(display, window_id, False, 0, ctypes.byref(event)):
+            raise RuntimeError("XSendEvent failed")
+        x11.XFlush(display)
+    finally:
+        x11.XCloseDisplay(display)
+
+
+def window_geometry(window_id):
+    """Position and size of a window as the X server has it."""
+    info = run(["xwininfo", "-id", str(window_id)])
+
+    def field(label):
+        return int(re.search(rf"{label}:\s+(-?\d+)", info).group(1))
+
+    return {"x": field("Absolute upper-left X"), "y": field("Absolute upper-left Y"),
+            "width": field("Width"), "height": field("Height")}
+
+
+def screenshot(path):
+    run(["import", "-window", "root", path], timeout=60)
+    return path
+
+
+def pixel(png, x, y):
+    """The RGB triple of one pixel of a screenshot."""
+    out = run(["convert", png, "-crop", f"1x1+{x}+{y}", "-depth", "8", "txt:-"])
+    match = re.search(r"\((\d+),(\d+),(\d+)", out.splitlines()[-1])
+    return tuple(int(v) for v in match.groups())
+
+
+def click_at(x, y):
+    run(["xdotool", "mousemove", "--sync", str(x), str(y)])
+    run(["xdotool", "click", "1"])
+
+
+def key(*keys):
+    run(["xdotool", "key", "--clearmodifiers", *keys])
+
+
+def type_text(text):
+    run(["xdotool", "type", "--delay", "40", text], timeout=60)
+
+
+# ---------------------------------------------------------------------------------------------- AT-SPI
+
+def _pyatspi():
+    import pyatspi  # Debian's python3-pyatspi; imported late so a missing module shows as a clear failure
+    return pyatspi
+
+
+def accessible_text(accessible):
+    return accessible.queryText().getText(0, -1)
+
+
+def extents(accessible):
+    pyatspi = _pyatspi()
+    box = accessible.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    return box.x, box.y, box.width, box.height
+
+
+def find_named(root, name, role=None):
+    """The first accessible below root with this accessible name (and role name, if given), depth first."""
+    stack = [root]
+    while stack:
+        node = stack.pop()
+        if node is None:
+            continue
+        if node is not root and node.name == name and (role is None or node.getRoleName() == role):
+            return node
+        stack.extend(reversed([node.getChildAtIndex(i) for i in range(node.childCount)]))
+    return None
+
+
+def all_text(root):
+    """Every name and text below root, to find a message's words wherever the toolkit put them."""
+    texts = []
+    stack = [root]
+    while stack:
+        node = stack.pop()
+        if node is None:
+            continue
+        texts.append(node.name or "")
+        try:
+            texts.append(accessible_text(node))
+        except Exception:
+            pass
+        stack.extend(node.getChildAtIndex(i) for i in range(node.childCount))
+    return [t for t in texts if t]
+
+
+def press(accessible):
+    """A real mouse click in the middle of the control."""
+    x, y, w, h = extents(accessible)
+    if w <= 0 or h <= 0:
+        raise RuntimeError(f"{accessible.name} is not on screen (extents {x},{y},{w},{h})")
+    click_at(x + w // 2, y + h // 2)
+
+
+# ---------------------------------------------------------------------------------------------- the program
+
+class Kestrune:
+    """One run of the program from its own temporary folder."""
+
+    def __init__(self, binary, settings=None, path_prefix=None):
+        self.folder = tempfile.mkdtemp(prefix="kestrune-e2e-")
+        self.exe = os.path.join(self.folder, "kestrune")
+        shutil.copy2(binary, self.exe)
+        self.settings_path = os.path.join(self.folder, "settings.txt")
+        if settings is not None:
+            with open(self.settings_path, "wb") as f:
+                f.write(settings)
+        self.path_prefix = path_prefix
+        self.process = None
+        self.log_path = os.path.join(self.folder, "kestrune.log")
+        self.main_window = None
+        self._app = None
+
+    def start(self):
+        env = dict(os.environ)
+        env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
+        env.pop("QT_QPA_PLATFORM", None)
+        env.setdefault("LANG", "C.UTF-8")
+        if os.environ.get("HOME_FOR_TESTS"):
+            env["HOME"] = os.environ["HOME_FOR_TESTS"]
+        if self.path_prefix:
+            env["PATH"] = self.path_prefix + os.pathsep + env.get("PATH", "")
+        self._log = open(self.log_path, "wb")
+        self.process = subprocess.Popen([self.exe], cwd=self.folder, env=env, stdout=self._log,
+                                        stderr=subprocess.STDOUT)
+        self.main_window = poll(self._find_main_window, 60, 0.2)
+        if not self.main_window:
+            raise RuntimeError(f"no visible window named Kestrune within 60 s; program log:\n{self.output()}")
+        if not poll(self.application, 60, 0.3):
+            raise RuntimeError("the program did not appear on the accessibility bus within 60 s")
+        return self
+
+    def _find_main_window(self):
+        ids = self.windows("^Kestrune$")
+        return ids[0] if ids else None
+
+    def windows(self, name_regex):
+        """Visible windows of this process whose title matches, oldest first."""
+        if self.process.poll() is not None:
+            raise RuntimeError(f"the program ended with code {self.process.returncode}:\n{self.output()}")
+        done = subprocess.run(["xdotool", "search", "--all", "--onlyvisible", "--pid", str(self.process.pid),
+                               "--name", name_regex], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        return sorted(int(w) for w in done.stdout.split())
+
+    def application(self):
+        if self._app is not None:
+            return self._app
+        desktop = _pyatspi().Registry.getDesktop(0)
+        for i in range(desktop.childCount):
+            app = desktop.getChildAtIndex(i)
+            if app is not None and app.get_process_id() == self.process.pid:
+                # The main window's controls must be there too, not only the application object.
+                if find_named(app, "Text1") is not None:
+                    self._app = app
+                    return app
+        return None
+
+    def top_levels(self, name=None):
+        """The program's top-level accessibles (windows, dialogs), newest last."""
+        app = self.application()
+        children = [app.getChildAtIndex(i) for i in range(app.childCount)]
+        return [c for c in children if c is not None and (name is None or c.name == name)]
+
+    def window(self, name):
+        """The top-level accessible with this title; 'Kestrune' is the main window (the first one)."""
+        found = self.top_levels(name)
+        if not found:
+            raise RuntimeError(f"no window named {name!r}; windows: {[c.name for c in self.top_levels()]}")
+        return found[0]
+
+    def control(self, name, window="Kestrune", role=None):
+        found = find_named(self.window(window), name, role)
+        if found is None:
+            raise RuntimeError(f"no control {name!r} in window {window!r}")
+        return found
+
+    def text(self, name, window="Kestrune"):
+        return accessible_text(self.control(name, window))
+
+    def wait_text(self, name, expected, timeout=10, window="Kestrune"):
+        """Polls a control's text until it equals expected; returns what it read last."""
+        seen = [None]
+
+        def matches():
+            seen[0] = self.text(name, window)
+            return seen[0] == expected
+
+        poll(matches, timeout, 0.1)
+        return seen[0]
+
+    def click(self, name, window="Kestrune", role=None):
+        press(self.control(name, window, role))
+
+    def type_into(self, name, text, window="Kestrune"):
+        """Clicks into a box, selects what it holds and types over it."""
+        self.click(name, window)
+        key("ctrl+a")
+        type_text(text)
+
+    def close_main_window(self):
+        send_close_request(self.main_window)
+
+    def wait_exit(self, timeout=30):
+        try:
+            return self.process.wait(timeout)
+        except subprocess.TimeoutExpired:
+            return None
+
+    def output(self):
+        try:
+            with open(self.log_path, "rb") as f:
+                return f.read().decode(errors="replace")
+        except OSError:
+            return ""
+
+    def stop(self):
+        """Ends the program by its PID if it still runs, and removes its folder."""
+        if self.process is not None and self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(10)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait(10)
+        if getattr(self, "_log", None):
+            self._log.close()
+        out = self.output().strip()
+        if out:
+            log("program output:\n  " + out.replace("\n", "\n  "))
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+    def __enter__(self):
+        return self.start()
+
+    def __exit__(self, *exc):
+        self.stop()
+        return False
+
+
+# ---------------------------------------------------------------------------------------------- sound
+
+class Recorder:
+    """Records the null sink's monitor. start_wall is the wall-clock time just before parecord started: the first
+    recorded sample is at or a few tens of milliseconds after it."""
+
+    def __init__(self, path):
+        self.path = path
+        self.process = None
+        self.start_wall = None
+
+    def start(self):
+        self.start_wall = time.time()
+        self.process = subprocess.Popen(["parecord", "--device=test_sink.monitor", "--file-format=wav",
+                                         "--rate=44100", "--channels=2", "--format=s16le", "--latency-msec=20",
+                                         self.path], stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        # Wait until samples flow, so a recording that never starts fails here rather than later.
+        if not poll(lambda: os.path.exists(self.path) and os.path.getsize(self.path) > 44 + 4 * 4410, 15, 0.05):
+            self.stop()
+            raise RuntimeError("parecord wrote no samples within 15 s")
+        return self
+
+    def stop(self):
+        if self.process is not None and self.process.poll() is None:
+            self.process.send_signal(signal.SIGINT)  # lets it finish the WAV header
+            try:
+                self.process.wait(10)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait(10)
+        self.process = None
+
+    def seconds(self, wall):
+        """Where a wall-clock moment lies in the recording, in seconds from its start."""
+        return wall - self.start_wall
+
+    def now(self):
+        return self.seconds(time.time())
+
+    def __enter__(self):
+        return self.start()
+
+    def __exit__(self, *exc):
+        self.stop()
+        return False
+
+
+def read_wav_mono(path):
+    """The recording's samples, the two channels averaged. Reads up to the end of the file whatever the header
+    says, since a recorder that was stopped hard may not have finished it."""
+    with open(path, "rb") as f:
+        data = f.read()
+    at = data.find(b"data")
+    if at < 0:
+        raise RuntimeError(f"{path} has no data chunk")
+    raw = data[at + 8:]
+    raw = raw[:len(raw) // 4 * 4]
+    samples = array.array("h")
+    samples.frombytes(raw)
+    if sys.byteorder != "little":
+        samples.byteswap()
+    return [(samples[i] + samples[i + 1]) / 2 for i in range(0, len(samples), 2)]
+
+
+def block_levels(samples, block_seconds=0.01):
+    """RMS level in dBFS of consecutive blocks; digital silence is -inf."""
+    n = int(SAMPLE_RATE * block_seconds)
+    levels = []
+    for start in range(0, len(samples) - n + 1, n):
+        chunk = samples[start:start + n]
+        power = sum(s * s for s in chunk) / n
+        levels.append(10 * math.log10(power / (32768.0 ** 2)) if power > 0 else float("-inf"))
+    return levels
+
+
+def sound_onset(levels, after, threshold_db=-60.0, sustain=2.0, block_seconds=0.01):
+    """Start, in seconds, of the first sound at or after `after` that goes on for `sustain` seconds (nine blocks in
+    ten above the threshold), so a short system sound before the alarm's own does not count as its start."""
+    first = max(0, int(after / block_seconds))
+    run = int(sustain / block_seconds)
+    for i in range(first, len(levels) - run):
+        if levels[i] < threshold_db:
+            continue
+        loud = sum(1 for level in levels[i:i + run] if level >= threshold_db)
+        if loud >= 0.9 * run:
+            return i * block_seconds
+    return None
+
+
+def loudest(levels, start, end, block_seconds=0.01):
+    """The loudest block between two moments of the recording, in dBFS."""
+    window = levels[max(0, int(start / block_seconds)):int(end / block_seconds)]
+    return max(window) if window else None
+
+
+def rms_db(path, start, length=0.5):
+    """RMS level in dBFS of a stretch of the recording, as sox measures it."""
+    done = subprocess.run(["sox", path, "-n", "trim", f"{start:.3f}", f"{length:.3f}", "stats"],
+                          stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, timeout=60)
+    match = re.search(r"^RMS lev dB\s+(\S+)", done.stderr, re.M)
+    if not match:
+        raise RuntimeError(f"sox stats gave no RMS level: {done.stderr.strip()}")
+    return float(match.group(1))
+
+
+def fit_line(points):
+    """Least-squares slope and intercept of (x, y) points."""
+    n = len(points)
+    mx = sum(x for x, _ in points) / n
+    my = sum(y for _, y in points) / n
+    sxx = sum((x - mx) ** 2 for x, _ in points)
+    slope = sum((x - mx) * (y - my) for x, y in points) / sxx
+    return slope, my - slope * mx
+
+
+def make_tone(path, seconds=60):
+    """A 440 Hz sine at half scale: -9.5 dBFS RMS."""
+    run(["sox", "-n", "-r", "44100", "-c", "2", path, "synth", str(seconds), "sine", "440", "vol", "0.5"],
+        timeout=120)
+    return path

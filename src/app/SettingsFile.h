@@ -16,6 +16,8 @@ public:
     // False when it could not be saved: said on standard error, and the old file stays whole.
     static bool write(const SettingsRecord& record);
 
+    // Every field that converts is set; the others, and those the file does not have, stay empty.
     static SettingsRecord parse(const QByteArray& content);
+    // The one line, CR LF included. An empty number is written as an empty field.
     static QByteArray format(const SettingsRecord& record);
 };

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QByteArray>
+#include <optional>
+
+// Splits settings.txt into fields the way the file has always been read: fields end at a comma or
+// a line end; a field that starts with a double quote runs to the next lone double quote (a
+// doubled one inside stands for one quote); blanks around unquoted fields do not count.
+class SettingsFieldReader {
+public:
+    explicit SettingsFieldReader(const QByteArray& content);
+
+    // The next field without its quotes or blanks; nullopt at the end of the content, and for a
+    // quoted text the content ends inside: such a text was cut off, and nothing follows it.
+    std::optional<QByteArray> next();
+
+private:
+    bool atLineEnd() const;
+    void skipBlanks();
+    // Past the comma or line end that closes a field, whatever stands before it.
+    void skipToNextField();
+
+    QByteArray m_content;
+    qsizetype m_pos = 0;
+};

@@ -1,22 +1,84 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, starts the services the tests need, runs every test and stops
 # the services again. Exits non-zero on any failure.
+#   scripts/test.sh            everything: logic and end-to-end tests, sanitizers, fuzzing, package
+#   KESTRUNE_QUICK=1 scripts/test.sh    logic and end-to-end tests only
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-tests"
+jobs=$(nproc)
 
 "$root/scripts/deps.sh" test
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
+mkdir -p "$root/artifacts"
+export KESTRUNE_ARTIFACTS="$root/artifacts"
+
+passed=0
+failed=0
+failures=()
+# Runs ctest and adds its counts to the totals.
+run_ctest() {
+    local label=$1
+    shift
+    local log="$root/artifacts/ctest-$label.log"
+    local rc=0
+    ctest "$@" --output-on-failure 2>&1 | tee "$log" || rc=$?
+    local line
+    line=$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1 || true)
+    if [ -n "$line" ]; then
+        local total bad
+        bad=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")
+        total=$(sed -E 's/.* failed out of ([0-9]+).*/\1/' <<<"$line")
+        passed=$((passed + total - bad))
+        failed=$((failed + bad))
+        [ "$bad" -eq 0 ] || failures+=("$label")
+    elif [ "$rc" -ne 0 ]; then
+        failed=$((failed + 1))
+        failures+=("$label")
+    fi
+}
+# Runs one more check that is not a ctest.
+run_step() {
+    local label=$1
+    shift
+    echo "== $label"
+    if "$@"; then
+        passed=$((passed + 1))
+    else
+        failed=$((failed + 1))
+        failures+=("$label")
+    fi
+}
+
+echo "== build"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON >/dev/null
-cmake --build "$build" -j"$(nproc)"
+cmake --build "$build" -j"$jobs"
 
 # shellcheck source=services.sh
 source "$root/scripts/services.sh"
 trap services_stop EXIT
 services_start
 
-mkdir -p "$root/artifacts"
-export KESTRUNE_ARTIFACTS="$root/artifacts"
-export LANG=C.UTF-8 LC_ALL=C.UTF-8
-status=0
-ctest --test-dir "$build" --output-on-failure --timeout 600 || status=$?
-exit $status
+echo "== logic and end-to-end tests"
+run_ctest tests --test-dir "$build" --timeout 600
+
+if [ -z "${KESTRUNE_QUICK:-}" ]; then
+    echo "== logic tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+    asan="$root/build-asan"
+    cmake -S "$root" -B "$asan" -DCMAKE_BUILD_TYPE=Debug -DKESTRUNE_SANITIZE=ON -DBUILD_TESTING=ON >/dev/null
+    cmake --build "$asan" -j"$jobs"
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+        run_ctest sanitizers --test-dir "$asan" -L logic --timeout 600
+
+    if [ -x "$root/scripts/fuzz.sh" ]; then
+        run_step fuzz-settings "$root/scripts/fuzz.sh" 60
+    fi
+    if [ -x "$root/scripts/test-package.sh" ]; then
+        run_step package "$root/scripts/test-package.sh" "$build"
+    fi
+fi
+
+echo
+[ ${#failures[@]} -eq 0 ] || echo "Failed: ${failures[*]}"
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

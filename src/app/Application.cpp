@@ -13,7 +13,6 @@ int Application::run(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kestrune"));
     QApplication::setApplicationVersion(QStringLiteral(KESTRUNE_VERSION));
-    QApplication::setOrganizationName(QStringLiteral("kestrune"));
     QApplication::setDesktopFileName(QStringLiteral("kestrune"));
     // Only the main window's unload ends the program, whatever else is closed or hidden.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -1,14 +1,26 @@
 #pragma once
 
+#include "platform/NotifyIconData.h"
 #include "platform/Picture.h"
 
+#include <QPointer>
 #include <QString>
 
 class Form;
 class QMenu;
+
+// The message the notification area sends to the main window for mouse events on its icon.
+inline constexpr quint32 TrayCallbackMessage = 2025;
 
 // The notification-area icon of the main window. Called from start-up and shutdown only.
 void AddToTray(Form* window, QMenu* menu);
 void SetTrayIcon(const Picture& picture);
 void SetTrayTip(const QString& tip);
 void RemoveFromTray();
+
+// Module state, shared with the window procedure. Set by AddToTray and never cleared; the two
+// references fall back to nullptr once their objects are destroyed.
+extern QPointer<Form> TrayForm;
+extern QPointer<QMenu> TrayMenu;
+extern qint32 PrevWndProc;
+extern NotifyIconData TrayIconData;

@@ -2,6 +2,7 @@
 
 #include "app/Form1.h"
 #include "app/Forms.h"
+#include "ui/ProgramIcon.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -16,7 +17,7 @@ int Application::run(int argc, char* argv[])
     QApplication::setDesktopFileName(QStringLiteral("kestrune"));
     // Only the main window's unload ends the program, whatever else is closed or hidden.
     QApplication::setQuitOnLastWindowClosed(false);
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/kestrune.ico")));
+    QApplication::setWindowIcon(ProgramIcon::icon());
 
     Forms::setOnMainUnloaded([] { QCoreApplication::quit(); });
     Forms::form1().show();

@@ -7,6 +7,7 @@
 #include "controls/Timer.h"
 #include "ui/ColorValue.h"
 #include "ui/Form.h"
+#include "ui/ProgramIcon.h"
 
 #include <QFrame>
 #include <QGroupBox>
@@ -27,6 +28,13 @@ int px(int twips)
 
 QFont fontFor(const FontSpec& spec)
 {
+    // "MS Sans Serif" is a narrow bitmap face that is rarely installed; the desktop's default sans
+    // is much wider and cuts the captions, Arial's metrics (Liberation Sans) come closest.
+    static const bool substituted = [] {
+        QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Arial"));
+        return true;
+    }();
+    Q_UNUSED(substituted);
     QFont font(QString::fromLatin1(spec.family));
     // "MS Sans Serif" is rarely installed; the hint lets fontconfig pick the desktop's sans.
     font.setStyleHint(QFont::SansSerif);
@@ -50,7 +58,7 @@ void FormBuilder::build(Form& form)
         flags |= Qt::Tool;
     form.setWindowFlags(flags);
     if (spec.programIcon)
-        form.setWindowIcon(QIcon(QStringLiteral(":/icons/kestrune.ico")));
+        form.setWindowIcon(ProgramIcon::icon());
 
     auto* layout = new QVBoxLayout(&form);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -2,6 +2,7 @@
 
 #include "app/Form1.h"
 #include "app/Forms.h"
+#include "platform/SessionEndWatcher.h"
 #include "ui/ProgramIcon.h"
 
 #include <QApplication>
@@ -20,6 +21,11 @@ int Application::run(int argc, char* argv[])
     QApplication::setWindowIcon(ProgramIcon::icon());
 
     Forms::setOnMainUnloaded([] { QCoreApplication::quit(); });
+    // Asked to end from outside, the program ends as its "Exit" button ends it.
+    SessionEndWatcher::install([] {
+        if (Forms::hasForm1())
+            Forms::unloadForm1();
+    });
     Forms::form1().show();
     return QApplication::exec();
 }

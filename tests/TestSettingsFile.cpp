@@ -157,6 +157,7 @@ void TestSettingsFile::roundTrip_data()
     QTest::addRow("extreme colours") << record(QString(), QString(), 1, std::numeric_limits<qint32>::min(),
                                                std::numeric_limits<qint32>::max());
     QTest::addRow("line break and comma in a text") << record(u"a\r\nb,c"_qs, u"x,y"_qs, 9, 0, 0);
+    QTest::addRow("byte order marks in a text") << record(u"\uFEFF\uFEFF"_qs, u"\uFEFFx"_qs, 1, 0, 0);
     QTest::addRow("non-ASCII path") << record(u"/home/zoë/Wecker – früh.mp3"_qs, u"05:00:00"_qs, 15, 0, 0);
 }
 

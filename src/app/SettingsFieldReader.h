@@ -20,6 +20,6 @@ private:
     // Past the comma or line end that closes a field, whatever stands before it.
     void skipToNextField();
 
-    QByteArray m_content;
+    const QByteArray m_content;
     qsizetype m_pos = 0;
 };

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <QStringDecoder>
 #include <limits>
 
 namespace {
@@ -29,12 +30,14 @@ void complain(const char* what, const QString& path, const QString& reason)
     qWarning().noquote() << QStringLiteral("kestrune: cannot %1 %2: %3").arg(QLatin1String(what), path, reason);
 }
 
-// Text is stored as UTF-8, the usual encoding of text files here.
+// Text is stored as UTF-8, the usual encoding of text files here. A byte order mark inside a value
+// is part of it: dropping it would change the value at every save.
 std::optional<QString> toText(const std::optional<QByteArray>& field)
 {
     if (!field)
         return std::nullopt;
-    return QString::fromUtf8(*field);
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return decoder.decode(*field);
 }
 
 // A number in decimal, quoted or not; nothing else in the field, and within the stored type.

@@ -221,7 +221,8 @@ void TestSettingsFile::parse_data()
     QTest::addRow("lone quote") << QByteArray("\"") << SettingsRecord{};
     QTest::addRow("text cut off by the end") << QByteArray("\"a\",\"07:00:00,5,1,2\r\n")
                                              << record(u"a"_qs, std::nullopt, std::nullopt, std::nullopt, std::nullopt);
-    QTest::addRow("binary junk") << QByteArray("\x00\x01\xff,\x80\x7f,\x00,\x1b[2J,\xfe", 20)
+    static const char junk[] = "\x00\x01\xff,\x80\x7f,\x00,\x1b[2J,\xfe";
+    QTest::addRow("binary junk") << QByteArray(junk, sizeof junk - 1)
                                  << record(QString(QChar(0)) + QChar(1) + QChar(0xfffd),
                                            QString(QChar(0xfffd)) + QChar(0x7f), std::nullopt, std::nullopt,
                                            std::nullopt);

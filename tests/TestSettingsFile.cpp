@@ -81,7 +81,7 @@ private slots:
 
 private:
     QString settingsPath() const { return QDir(m_folder->path()).filePath(QStringLiteral("settings.txt")); }
-    QString userFolder() const { return QDir(m_config.path()).filePath(QStringLiteral("kestrune/kestrune")); }
+    QString userFolder() const { return QDir(m_config.path()).filePath(QStringLiteral("kestrune")); }
 
     QTemporaryDir m_config;
     std::unique_ptr<QTemporaryDir> m_folder;
@@ -93,8 +93,6 @@ void TestSettingsFile::initTestCase()
     QVERIFY(m_config.isValid());
     // Before anything asks for the standard paths, so the user folder is a throw-away one.
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
-    QCoreApplication::setOrganizationName(QStringLiteral("kestrune"));
-    QCoreApplication::setApplicationName(QStringLiteral("kestrune"));
 }
 
 void TestSettingsFile::init()

@@ -83,12 +83,13 @@ QByteArray number(std::optional<int> value)
 QString SettingsFile::path()
 {
     const QString folder = ExecutableFolder::path();
-    const QString userFolder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    const QString userConfig = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     // Installed for all users, the program's folder is not ours to write: the settings then live
-    // in the user's own configuration folder, for reading as well, so that they come back.
-    if (isWritable(folder) || userFolder.isEmpty())
+    // in the user's own configuration folder, for reading as well, so that they come back. Named
+    // here rather than after the application's names, so that it is ~/.config/kestrune.
+    if (isWritable(folder) || userConfig.isEmpty())
         return QDir(folder).filePath(fileName);
-    return QDir(userFolder).filePath(fileName);
+    return QDir(userConfig).filePath(QStringLiteral("kestrune/") + fileName);
 }
 
 std::optional<SettingsRecord> SettingsFile::read()

@@ -7,6 +7,7 @@
 #include "dialogs/Form3.h"
 #include "dialogs/SnoozeMinutes.h"
 #include "mock/FakeClock.h"
+#include "mock/RecordingNotifyIcon.h"
 #include "mock/RecordingPlayer.h"
 #include "platform/ExecutableFolder.h"
 #include "platform/SystemSound.h"
@@ -75,6 +76,7 @@ private:
     QTemporaryDir m_dir;
     FakeClock m_clock;
     OrderedSound m_sound;
+    RecordingNotifyIcon m_tray;
     std::shared_ptr<RecordingPlayer::Log> m_log;
     QList<MessageBox::Shown> m_boxes;
     QString m_soundFile;
@@ -86,6 +88,7 @@ void TestAlarmEngine::initTestCase()
     ExecutableFolder::setOverride(m_dir.path());
     Clock::setInstance(&m_clock);
     SystemSound::setInstance(&m_sound);
+    NotifyIconService::setInstance(&m_tray);
     MessageBox::interceptWith([this](const MessageBox::Shown& shown) { m_boxes << shown; });
     MediaPlayer::setBackendFactory([this] { return std::make_unique<RecordingPlayer>(m_log); });
     // The player refuses files that do not exist, so the tests' sound is real (if silent) data.

@@ -5,6 +5,7 @@
 #include "dialogs/Form3.h"
 #include "dialogs/SnoozeMinutes.h"
 #include "mock/RecordingLinkOpener.h"
+#include "mock/RecordingNotifyIcon.h"
 #include "mock/RecordingPlayer.h"
 #include "mock/RecordingSound.h"
 #include "platform/ExecutableFolder.h"
@@ -49,6 +50,7 @@ private:
     QTemporaryDir m_dir;
     RecordingLinkOpener m_links;
     RecordingSound m_sound;
+    RecordingNotifyIcon m_tray;
     int m_mainUnloaded = 0;
 };
 
@@ -58,6 +60,7 @@ void TestWindows::initTestCase()
     ExecutableFolder::setOverride(m_dir.path());
     LinkOpener::setInstance(&m_links);
     SystemSound::setInstance(&m_sound);
+    NotifyIconService::setInstance(&m_tray);
     auto log = std::make_shared<RecordingPlayer::Log>();
     MediaPlayer::setBackendFactory([log] { return std::make_unique<RecordingPlayer>(log); });
     Forms::setOnMainUnloaded([this] { ++m_mainUnloaded; });

@@ -351,6 +351,9 @@ class Kestrune:
         poll(matches, timeout, 0.1)
         return seen[0]
 
+    def enabled(self, name, window="Kestrune"):
+        return self.control(name, window).getState().contains(_pyatspi().STATE_ENABLED)
+
     def click(self, name, window="Kestrune", role=None):
         press(self.control(name, window, role))
 
@@ -390,7 +393,10 @@ class Kestrune:
         out = self.output().strip()
         if out:
             log("program output:\n  " + out.replace("\n", "\n  "))
-        shutil.rmtree(self.folder, ignore_errors=True)
+        if os.environ.get("KESTRUNE_E2E_KEEP"):
+            log(f"kept {self.folder}")
+        else:
+            shutil.rmtree(self.folder, ignore_errors=True)
 
     def __enter__(self):
         return self.start()
@@ -403,8 +409,7 @@ class Kestrune:
 # ---------------------------------------------------------------------------------------------- sound
 
 class Recorder:
-    """Records the null sink's monitor. start_wall is the wall-clock time just before parecord started: the first
-    recorded sample is at or a few tens of milliseconds after it."""
+    """Records the null sink's monitor. start_wall is the wall-clock moment of the first recorded sample."""
 
     def __init__(self, path):
         self.path = path
@@ -412,15 +417,37 @@ class Recorder:
         self.start_wall = None
 
     def start(self):
-        self.start_wall = time.time()
+        launched = time.time()
         self.process = subprocess.Popen(["parecord", "--device=test_sink.monitor", "--file-format=wav",
                                          "--rate=44100", "--channels=2", "--format=s16le", "--latency-msec=20",
-                                         self.path], stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-        # Wait until samples flow, so a recording that never starts fails here rather than later.
-        if not poll(lambda: os.path.exists(self.path) and os.path.getsize(self.path) > 44 + 4 * 4410, 15, 0.05):
+                                         self.path], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        # The recorder takes a while to connect, so its first sample is later than its launch. Every look at the
+        # growing file bounds that moment from above (what is on disk was captured before the look); the
+        # tightest bound is within a fragment (20 ms) of the truth.
+        bounds = []
+        deadline = time.monotonic() + 15
+        while time.monotonic() < deadline and len(bounds) < 40:
+            captured = self._captured_seconds()
+            if captured:
+                bounds.append(time.time() - captured)
+            time.sleep(0.005)
+        if not bounds:
             self.stop()
             raise RuntimeError("parecord wrote no samples within 15 s")
+        self.start_wall = max(launched, min(bounds))
         return self
+
+    def _captured_seconds(self):
+        try:
+            with open(self.path, "rb") as f:
+                head = f.read(4096)
+            size = os.path.getsize(self.path)
+        except OSError:
+            return None
+        at = head.find(b"data")
+        if at < 0 or size <= at + 8:
+            return None
+        return (size - at - 8) / (SAMPLE_RATE * 4)
 
     def stop(self):
         if self.process is not None and self.process.poll() is None:
@@ -493,6 +520,19 @@ def loudest(levels, start, end, block_seconds=0.01):
     """The loudest block between two moments of the recording, in dBFS."""
     window = levels[max(0, int(start / block_seconds)):int(end / block_seconds)]
     return max(window) if window else None
+
+
+def profile(levels, start, end, step=0.5, block_seconds=0.01):
+    """A line of the loudest level per step between two moments, to show what was heard around a failure."""
+    parts = []
+    t = max(0.0, start)
+    while t < end:
+        level = loudest(levels, t, t + step, block_seconds)
+        if level is None:
+            break
+        parts.append(f"{t:.1f}:{'-' if level == float('-inf') else round(level)}")
+        t += step
+    return " ".join(parts)
 
 
 def rms_db(path, start, length=0.5):

@@ -355,7 +355,29 @@ class Kestrune:
         return self.control(name, window).getState().contains(_pyatspi().STATE_ENABLED)
 
     def click(self, name, window="Kestrune", role=None):
-        press(self.control(name, window, role))
+        """A real click in the middle of a control. Without a window manager a click lands on whatever window is
+        on top at that spot, so it is refused when another of the program's windows covers the control."""
+        target = self.control(name, window, role)
+        x, y, w, h = extents(target)
+        cx, cy = x + w // 2, y + h // 2
+        top = self.topmost_window_at(cx, cy)
+        top_name = run(["xdotool", "getwindowname", str(top)]).strip() if top else None
+        if top_name != window:
+            raise RuntimeError(f"{name} of {window!r} at {cx},{cy} is covered by the window {top_name!r}")
+        press(target)
+
+    def topmost_window_at(self, x, y):
+        """The program's uppermost visible window at a screen point (top-level windows are the root's children,
+        which xwininfo lists from the top down)."""
+        mine = set(self.windows(""))
+        stack = [int(m, 16) for m in re.findall(r"^\s+(0x[0-9a-f]+)", run(["xwininfo", "-root", "-children"]), re.M)]
+        for window_id in stack:
+            if window_id not in mine:
+                continue
+            g = window_geometry(window_id)
+            if g["width"] > 1 and g["x"] <= x < g["x"] + g["width"] and g["y"] <= y < g["y"] + g["height"]:
+                return window_id
+        return None
 
     def type_into(self, name, text, window="Kestrune"):
         """Clicks into a box, selects what it holds and types over it."""

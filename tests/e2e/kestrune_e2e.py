@@ -524,16 +524,17 @@ def block_levels(samples, block_seconds=0.01):
     return levels
 
 
-def sound_onset(levels, after, threshold_db=-60.0, sustain=2.0, block_seconds=0.01):
-    """Start, in seconds, of the first sound at or after `after` that goes on for `sustain` seconds (nine blocks in
-    ten above the threshold), so a short system sound before the alarm's own does not count as its start."""
+def sound_onset(levels, after, threshold_db=-60.0, sustain=2.0, fraction=0.9, block_seconds=0.01):
+    """Start, in seconds, of the first sound at or after `after` that goes on: of the blocks in the `sustain`
+    seconds from there, at least `fraction` are above the threshold. So a short system sound before the alarm's own
+    does not count as its start; a low fraction lets a beeping sound count."""
     first = max(0, int(after / block_seconds))
     run = int(sustain / block_seconds)
     for i in range(first, len(levels) - run):
         if levels[i] < threshold_db:
             continue
         loud = sum(1 for level in levels[i:i + run] if level >= threshold_db)
-        if loud >= 0.9 * run:
+        if loud >= fraction * run:
             return i * block_seconds
     return None
 
@@ -557,13 +558,14 @@ def profile(levels, start, end, step=0.5, block_seconds=0.01):
     return " ".join(parts)
 
 
-def rms_db(path, start, length=0.5):
-    """RMS level in dBFS of a stretch of the recording, as sox measures it."""
+def rms_db(path, start, length=0.5, measure="RMS lev dB"):
+    """A level in dBFS of a stretch of the recording, as sox measures it: RMS, or with measure="Pk lev dB" the
+    peak."""
     done = subprocess.run(["sox", path, "-n", "trim", f"{start:.3f}", f"{length:.3f}", "stats"],
                           stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, timeout=60)
-    match = re.search(r"^RMS lev dB\s+(\S+)", done.stderr, re.M)
+    match = re.search(rf"^{measure}\s+(\S+)", done.stderr, re.M)
     if not match:
-        raise RuntimeError(f"sox stats gave no RMS level: {done.stderr.strip()}")
+        raise RuntimeError(f"sox stats gave no {measure}: {done.stderr.strip()}")
     return float(match.group(1))
 
 

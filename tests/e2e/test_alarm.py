@@ -50,16 +50,22 @@ def choose_sound(results, app, path):
 
 
 def arm(results, app, lead=ALARM_LEAD):
-    """Types an alarm time a few seconds ahead and presses ON; returns the alarm second as a wall-clock moment."""
-    alarm = math.floor(time.time()) + lead
-    text = time.strftime("%H:%M:%S", time.localtime(alarm))
-    app.type_into("Text2", text)
-    results.equal("the alarm box holds the typed time", text, app.text("Text2"))
-    app.click("Command1")
-    results.equal("after ON the status box reads", "Alarm Set", app.wait_text("Text5", "Alarm Set"))
-    if time.time() > alarm - 0.5:
-        raise RuntimeError(f"arming took too long: the alarm time {text} had come before ON took effect")
-    return alarm
+    """Types an alarm time a few seconds ahead and presses ON; returns the alarm second as a wall-clock moment.
+    On a machine too slow to arm in time, disarms and tries once more with twice the lead."""
+    for attempt in range(2):
+        alarm = math.floor(time.time()) + lead
+        text = time.strftime("%H:%M:%S", time.localtime(alarm))
+        app.type_into("Text2", text)
+        results.equal("the alarm box holds the typed time", text, app.text("Text2"))
+        app.click("Command1")
+        results.equal("after ON the status box reads", "Alarm Set", app.wait_text("Text5", "Alarm Set"))
+        if time.time() <= alarm - 0.5:
+            return alarm
+        log(f"arming for {text} took until {time.strftime('%H:%M:%S')}; trying again with a longer lead")
+        app.click("Command2")
+        app.wait_text("Text5", "Not Set")
+        lead *= 2
+    raise RuntimeError("arming took too long twice: the alarm time had come before ON took effect")
 
 
 def sleep_offered(results, app, alarm, what):
@@ -83,10 +89,10 @@ def analyse(path):
     return levels
 
 
-def fade_fit(results, what, path, start, offsets, end):
-    """Levels (sox, 0.5 s windows) at start + each offset that ends before `end`, and the straight line through
-    them: slope, level at `start`, worst distance from the line. None when too little was heard to fit."""
-    measured = [(t, rms_db(path, start + t)) for t in offsets if start + t + 0.5 <= end]
+def fade_fit(results, what, path, start, offsets, end, window=0.5, measure="RMS lev dB"):
+    """Levels (sox, windows of `window` seconds) at start + each offset that ends before `end`, and the straight
+    line through them: slope, level at `start`, worst distance from the line. None when too little was heard."""
+    measured = [(t, rms_db(path, start + t, window, measure)) for t in offsets if start + t + window <= end]
     if len(measured) < 4 or any(level == float("-inf") for _, level in measured):
         results.check(f"{what}: enough sound to measure the fade", False, "4 or more levels of a sound",
                       measured)
@@ -96,14 +102,14 @@ def fade_fit(results, what, path, start, offsets, end):
     return slope, at_start, worst, [(t, round(level, 1)) for t, level in measured]
 
 
-def check_ring(results, levels, rec, alarm, latest, what):
+def check_ring(results, levels, rec, alarm, latest, what, sustain=2.0, fraction=0.9):
     """The first lasting sound must begin between the alarm second and `latest` seconds after it."""
     alarm_at = rec.seconds(alarm)
     log(f"{what}: alarm second at {alarm_at:.2f} s; loudest per 0.5 s: {profile(levels, 0, alarm_at + 6)}")
     before = loudest(levels, 0, alarm_at - 0.3)
     results.check(f"{what}: silence before the alarm time", before is not None and before < SILENT_DB,
                   f"below {SILENT_DB} dBFS", f"{before} dBFS")
-    onset = sound_onset(levels, alarm_at - 3)
+    onset = sound_onset(levels, alarm_at - 3, sustain=sustain, fraction=fraction)
     if onset is None:
         results.check(f"{what}: a sound starts at the alarm time", False, "a lasting sound", "none recorded")
         return None
@@ -211,21 +217,24 @@ def unplayable_file(results, app):
     with Recorder(path) as rec:
         alarm = arm(results, app)
         sleep_offered(results, app, alarm, "unplayable file")
-        wait_until(alarm + 12, app)
+        wait_until(alarm + 14, app)
         off = press_and_time(app, "Command2")
         app.wait_text("Text5", "Not Set")
     levels = analyse(path)
-    onset = check_ring(results, levels, rec, alarm, 2.5, "unplayable file")
+    # The built-in tone may beep: a sound counts from where a fifth of the next 3 s is heard, which the system's
+    # short alert alone (0.14 s) never is.
+    onset = check_ring(results, levels, rec, alarm, 2.5, "unplayable file", sustain=3.0, fraction=0.2)
     if onset is None:
         return
-    fit = fade_fit(results, "unplayable file", path, onset, range(2, 10), rec.seconds(off) - 0.1)
+    # Peaks over 1.5 s, longer than a beep and its pauses, follow the fade whatever the rhythm of the tone.
+    fit = fade_fit(results, "unplayable file", path, onset, range(2, 10), rec.seconds(off) - 0.1, 1.5, "Pk lev dB")
     if fit is None:
         return
     slope, at_start, worst, measured = fit
     results.check("the built-in tone rises about 1 dB a second", 0.7 <= slope <= 1.3, "0.7 to 1.3 dB/s",
-                  f"{slope:.2f} dB/s from {measured}")
+                  f"{slope:.2f} dB/s from peaks {measured}")
     # Whatever the built-in tone's own level, a fade from 30 dB below it starts at least that far below full scale.
-    results.check("and starts quiet", at_start <= -FADE_DEPTH_DB + 4, f"at most {-FADE_DEPTH_DB + 4} dBFS",
+    results.check("and starts quiet", at_start <= -FADE_DEPTH_DB + 4, f"peaks at most {-FADE_DEPTH_DB + 4} dBFS",
                   f"{at_start:.1f} dBFS at the onset")
 
 

@@ -2,6 +2,7 @@
 every second, the status box and the menu bar. Read over AT-SPI, the way assistive technology reads it."""
 
 import os
+import shutil
 import sys
 import time
 
@@ -102,7 +103,6 @@ def clock_box_drawn(results, app):
     screenshot(shot)
     folder = artifacts_folder()
     if folder:
-        import shutil
         shutil.copy(shot, os.path.join(folder, "main-window.png"))
     # Beside the centred time text the box shows its background.
     x, y, w, h = extents(app.control("Text1"))

@@ -204,6 +204,8 @@ void TestAlarmEngine::lateTickCatchesUp_data()
     QTest::addRow("asleep an hour, alarm 10 min back") << QTime(6, 30, 0) << QTime(7, 30, 0) << "07:20:00" << true;
     QTest::addRow("asleep an hour, alarm 11 min back") << QTime(6, 30, 0) << QTime(7, 30, 0) << "07:19:00" << false;
     QTest::addRow("seen at the previous tick already") << QTime(7, 30, 0) << QTime(7, 30, 3) << "07:30:00" << false;
+    QTest::addRow("ticks a little under a second apart")
+        << QTime(7, 29, 59, 500) << QTime(7, 30, 0, 498) << "07:30:00" << true;
     QTest::addRow("across midnight") << QTime(23, 59, 58) << QTime(0, 0, 2) << "00:00:00" << true;
 }
 

@@ -60,9 +60,11 @@ void AlarmEngine::Timer3_Timer()
     const QString alarm = m_form.Text2()->text();
     // A late or skipped tick must not lose the alarm: look at every second since the last tick,
     // but never more than the catch-up window back.
+    // Whole seconds of the clock, not elapsed time: two ticks 999 ms apart still span one second.
     qint64 back = 0;
-    if (m_lastMatchTick.isValid() && m_lastMatchTick < now)
-        back = qMin<qint64>(m_lastMatchTick.secsTo(now) - 1, CatchUpSeconds);
+    if (m_lastMatchTick.isValid())
+        back =
+            qBound(qint64(0), now.toSecsSinceEpoch() - m_lastMatchTick.toSecsSinceEpoch() - 1, qint64(CatchUpSeconds));
     m_lastMatchTick = now;
 
     bool matched = false;
@@ -139,7 +141,7 @@ void AlarmEngine::Command1_Click()
     m_form.Command1()->setEnabled(false);
     m_form.Command2()->setEnabled(true);
     m_form.Text5()->setText(QStringLiteral("Alarm Set"));
-    // Load the sound now so the ring only has to start it.
+    // Bring the sound system up now, so the ring only has to start the file.
     m_form.MediaPlayer1()->prepare(SoundPath);
 }
 

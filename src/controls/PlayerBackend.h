@@ -9,7 +9,7 @@ class PlayerBackend {
 public:
     virtual ~PlayerBackend() = default;
 
-    // Load a file ahead of time so a later start only has to start it.
+    // Get ready ahead of time so a later start of this file is quick.
     virtual void prepare(const QString& path) = 0;
     // Play the file from its beginning; loop until stopped when asked to.
     virtual void start(const QString& path, bool loop) = 0;

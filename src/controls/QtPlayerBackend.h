@@ -22,9 +22,11 @@ public:
 
 private:
     void load(const QString& path);
+    void failed(const QString& reason);
 
     QMediaPlayer* m_player;
     QAudioOutput* m_output;
     QString m_loaded;
+    QString m_loadError;
     bool m_playing = false;
 };

@@ -63,6 +63,8 @@ void FormBuilder::build(Form& form)
     auto* layout = new QVBoxLayout(&form);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
+    // The window is always its menu bar and its client area, whatever a skin does to the bar.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     form.m_client = new QWidget(&form);
     form.m_client->setObjectName(QStringLiteral("clientArea"));
     form.m_client->setFixedSize(px(spec.clientWidth), px(spec.clientHeight));

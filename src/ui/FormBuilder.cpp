@@ -178,7 +178,9 @@ QWidget* FormBuilder::buildWidget(Form& form, const ControlSpec& c, QWidget* con
     if (c.kind == ControlKind::Frame || c.kind == ControlKind::SkinLabel || c.kind == ControlKind::PictureBox ||
         c.kind == ControlKind::Image || c.kind == ControlKind::Line)
         w->setFocusPolicy(Qt::NoFocus);
-    w->setAccessibleName(QString::fromLatin1(c.name));
+    // Buttons and labels are named by their captions; boxes and bars by their label.
+    if (c.label)
+        w->setAccessibleName(QString::fromUtf8(c.label));
     return w;
 }
 

@@ -43,6 +43,7 @@ struct ControlSpec {
     bool behind = false; // a panel that other controls of the window lie over
     int minimum = 0, maximum = 0, value = 0, smallChange = 1, largeChange = 1;
     const char* resource = nullptr; // an image's picture
+    const char* label = nullptr;    // what assistive technology calls a control that has no caption
 };
 
 struct TimerSpec {

@@ -217,6 +217,32 @@ def extents(accessible):
     return box.x, box.y, box.width, box.height
 
 
+# How assistive technology names each control the tests use: buttons by their captions, boxes and bars by
+# their labels. Keyed by window title and the control's name in the program.
+ACCESSIBLE = {
+    "Kestrune": {
+        "Text1": ("Time", "text"), "Text2": ("Alarm", "text"), "Text5": ("Alarm status", "text"),
+        "Command1": ("ON", "push button"), "Command2": ("OFF", "push button"), "Command3": ("Sleep", "push button"),
+        "Command4": ("Select Alarm Sound", "push button"), "Command5": ("Tray", "push button"),
+        "Command6": ("Exit", "push button"), "Command7": ("Options", "push button"),
+    },
+    "Options": {
+        "Text2": ("Sleep minutes", "text"), "HScroll1": ("Sleep Timer / Min", "scroll bar"),
+        "Command1": ("Exit", "push button"), "Command2": ("Clock Forecolor", "push button"),
+        "Command3": ("Clock Backcolor", "push button"),
+    },
+    "About": {
+        "Text5": ("Title", "text"), "Text4": ("Designer's web site", "text"), "Text2": ("Author", "text"),
+        "Text6": ("E-mail", "text"), "Text3": ("Web site", "text"),
+    },
+}
+
+
+def accessible_name(window, control):
+    """The accessible name and role of a control, by the window's title and the control's name."""
+    return ACCESSIBLE.get(window, {}).get(control, (control, None))
+
+
 def find_named(root, name, role=None):
     """The first accessible below root with this accessible name (and role name, if given), depth first."""
     stack = [root]
@@ -313,7 +339,7 @@ class Kestrune:
             app = desktop.getChildAtIndex(i)
             if app is not None and app.get_process_id() == self.process.pid:
                 # The main window's controls must be there too, not only the application object.
-                if find_named(app, "Text1") is not None:
+                if find_named(app, *accessible_name("Kestrune", "Text1")) is not None:
                     self._app = app
                     return app
         return None
@@ -332,7 +358,8 @@ class Kestrune:
         return found[0]
 
     def control(self, name, window="Kestrune", role=None):
-        found = find_named(self.window(window), name, role)
+        label, known_role = accessible_name(window, name)
+        found = find_named(self.window(window), label, role or known_role)
         if found is None:
             raise RuntimeError(f"no control {name!r} in window {window!r}")
         return found

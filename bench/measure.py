@@ -1,0 +1,375 @@
+#!/usr/bin/python3
+"""Measuring tools for scripts/bench.sh.
+
+  measure.py record PREFIX SECONDS         records the null sink's monitor: PREFIX.raw (s16le, mono,
+                                           44100 Hz) and PREFIX.times; PREFIX.ready once data flows
+  measure.py onset PREFIX ALARM DBFS       ms from ALARM (epoch seconds) to the first sample whose
+                                           magnitude reaches DBFS
+  measure.py fade PREFIX ALARM DBFS        the rise's slope in dB/s, when it stops (s after ALARM),
+                                           the final level and the level of the first half second
+  measure.py priming FILE GAIN_DB DBFS     ms of silence the decoded FILE starts with, heard at GAIN_DB
+  measure.py idle SECONDS NAME=PID...      CPU, wake-ups and memory of each process over SECONDS
+  measure.py table RESULTS                 the summary table from the "key value" lines in RESULTS
+
+Timing of a recording: every read from parec is stamped with time.time(). A sample's time is the
+recording's start plus its index over the rate; the start is estimated from the least-delayed read
+near that sample, since a read can only come after its samples reached the monitor.
+"""
+import array
+import glob
+import math
+import os
+import signal
+import statistics
+import subprocess
+import sys
+import time
+
+RATE = 44100
+FULL_SCALE = 32768.0
+
+
+# ---- recording --------------------------------------------------------------------------------
+
+def record(prefix, seconds):
+    parec = subprocess.Popen(
+        ["parec", "--device=test_sink.monitor", "--format=s16le", "--rate=%d" % RATE, "--channels=1",
+         "--latency-msec=10", "--raw"],
+        stdout=subprocess.PIPE, bufsize=0)
+    # Ended from outside (a void run): take parec along.
+    signal.signal(signal.SIGTERM, lambda *_: (parec.terminate(), sys.exit(1)))
+    fd = parec.stdout.fileno()
+    total = 0
+    stamps = []
+    end = None
+    with open(prefix + ".raw", "wb") as raw:
+        while True:
+            chunk = os.read(fd, 8192)
+            now = time.time()
+            if not chunk:
+                break
+            raw.write(chunk)
+            total += len(chunk)
+            stamps.append((now, total))
+            if end is None:
+                end = now + seconds
+                open(prefix + ".ready", "w").close()
+            if now >= end:
+                break
+    parec.terminate()
+    parec.wait()
+    with open(prefix + ".times", "w") as out:
+        for t, n in stamps:
+            out.write("%.6f %d\n" % (t, n))
+    return 0 if stamps else 1
+
+
+def load(prefix):
+    samples = array.array("h")
+    with open(prefix + ".raw", "rb") as raw:
+        data = raw.read()
+    samples.frombytes(data[: len(data) - len(data) % 2])
+    stamps = []
+    with open(prefix + ".times") as times:
+        for line in times:
+            t, n = line.split()
+            stamps.append((float(t), int(n) // 2))
+    return samples, stamps
+
+
+def start_near(stamps, index, span=2 * RATE):
+    """Wall-clock time of sample 0, from the reads within span samples of index."""
+    near = [t - n / RATE for t, n in stamps if abs(n - index) <= span]
+    if not near:
+        near = [t - n / RATE for t, n in stamps]
+    return min(near)
+
+
+def first_above(samples, dbfs):
+    limit = FULL_SCALE * 10 ** (dbfs / 20.0)
+    for i, s in enumerate(samples):
+        if abs(s) >= limit:
+            return i
+    return None
+
+
+def onset(prefix, alarm, dbfs):
+    samples, stamps = load(prefix)
+    i = first_above(samples, dbfs)
+    if i is None:
+        print("nan")
+        return 0
+    print("%.1f" % ((start_near(stamps, i) + i / RATE - alarm) * 1000.0))
+    return 0
+
+
+def level(samples, begin, count):
+    part = samples[begin:begin + count]
+    power = sum(s * s for s in part) / len(part)
+    return 10 * math.log10(power / FULL_SCALE ** 2) if power > 0 else -200.0
+
+
+def fit(points):
+    n = len(points)
+    mx = sum(x for x, _ in points) / n
+    my = sum(y for _, y in points) / n
+    sxx = sum((x - mx) ** 2 for x, _ in points)
+    sxy = sum((x - mx) * (y - my) for x, y in points)
+    slope = sxy / sxx
+    return slope, my - slope * mx
+
+
+def fade(prefix, alarm, dbfs):
+    samples, stamps = load(prefix)
+    first = first_above(samples, dbfs)
+    if first is None:
+        print("nan nan nan nan")
+        return 1
+    start = start_near(stamps, first)
+    window = RATE // 2
+    levels = []  # (window centre in seconds after the alarm second's start, level in dBFS)
+    i = first
+    while i + window <= len(samples):
+        levels.append((start + (i + window / 2) / RATE - alarm, level(samples, i, window)))
+        i += window
+    if len(levels) < 12:
+        print("nan nan nan nan")
+        return 1
+    tail = sorted(db for _, db in levels[-4:])
+    final = (tail[1] + tail[2]) / 2
+    # The rise: past the first window, which holds the very start, and clear of the final level.
+    rising = [(t, db) for t, db in levels[1:] if db < final - 0.5]
+    if len(rising) < 4:
+        print("nan nan nan %.2f" % final)
+        return 1
+    slope, intercept = fit(rising)
+    # Where the rising line meets the final level: the fade's last step.
+    stop = (final - intercept) / slope
+    print("%.4f %.3f %.2f %.2f" % (slope, stop, final, levels[0][1]))
+    return 0
+
+
+def priming(path, gain_db, dbfs):
+    decoded = subprocess.run(
+        ["sox", path, "-t", "raw", "-e", "signed-integer", "-b", "16", "-c", "1", "-r", str(RATE), "-"],
+        check=True, capture_output=True).stdout
+    samples = array.array("h")
+    samples.frombytes(decoded[: len(decoded) - len(decoded) % 2])
+    i = first_above(samples, dbfs - gain_db)
+    print("nan" if i is None else "%.1f" % (i * 1000.0 / RATE))
+    return 0 if i is not None else 1
+
+
+# ---- processes --------------------------------------------------------------------------------
+
+def sample_process(pid):
+    """CPU ticks (all threads, also ended ones), context switches and on-CPU ns of the live threads,
+    resident memory in KiB and the thread count."""
+    with open("/proc/%d/stat" % pid) as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    ticks = int(fields[11]) + int(fields[12])  # utime, stime
+    switches = 0
+    on_cpu_ns = 0
+    threads = 0
+    for task in glob.glob("/proc/%d/task/*" % pid):
+        try:
+            with open(task + "/status") as f:
+                for line in f:
+                    if line.startswith(("voluntary_ctxt_switches", "nonvoluntary_ctxt_switches")):
+                        switches += int(line.split()[1])
+            with open(task + "/schedstat") as f:
+                on_cpu_ns += int(f.read().split()[0])
+            threads += 1
+        except (FileNotFoundError, ProcessLookupError):
+            pass  # the thread ended meanwhile
+    rss_kib = 0
+    with open("/proc/%d/status" % pid) as f:
+        for line in f:
+            if line.startswith("VmRSS:"):
+                rss_kib = int(line.split()[1])
+    return ticks, switches, on_cpu_ns, rss_kib, threads
+
+
+def idle(seconds, named):
+    hz = os.sysconf("SC_CLK_TCK")
+    processes = [(name, int(pid)) for name, pid in (item.split("=", 1) for item in named)]
+    before = {name: sample_process(pid) for name, pid in processes}
+    began = time.monotonic()
+    time.sleep(seconds)
+    after = {name: sample_process(pid) for name, pid in processes}
+    elapsed = time.monotonic() - began
+    for name, _ in processes:
+        b, a = before[name], after[name]
+        cpu = (a[0] - b[0]) / hz / elapsed * 100.0
+        wakeups = (a[1] - b[1]) / elapsed
+        precise_cpu = (a[2] - b[2]) / 1e9 / elapsed * 100.0
+        # name, CPU % of a core, wake-ups per second, resident MB, threads, CPU % from the scheduler
+        print("%s %.3f %.2f %.1f %d %.3f" % (name, cpu, wakeups, a[3] / 1024.0, a[4], precise_cpu))
+    return 0
+
+
+# ---- summary ----------------------------------------------------------------------------------
+
+def read_results(path):
+    results = {}
+    with open(path) as f:
+        for line in f:
+            parts = line.split()
+            if len(parts) >= 2:
+                results.setdefault(parts[0], []).extend(parts[1:])
+    return results
+
+
+def table(path):
+    r = read_results(path)
+    missing = []
+
+    def numbers(key):
+        values = [float(v) for v in r.get(key, [])]
+        if all(math.isnan(v) for v in values):
+            missing.append(key)
+        return values
+
+    def one(key):
+        values = numbers(key)
+        return values[-1] if values else math.nan
+
+    numbers("priming")
+
+    def median(key):
+        values = numbers(key)
+        # A sound that never came within the recording counts as later than any that did.
+        values = [math.inf if math.isnan(v) else v for v in values]
+        return statistics.median(values) if values else math.nan
+
+    def count(key):
+        return len(r.get(key, []))
+
+    def fmt(value, unit, digits=0):
+        if math.isnan(value):
+            return "not measured"
+        if math.isinf(value):
+            return "no sound"
+        return ("%." + str(digits) + "f %s") % (value, unit)
+
+    def ratio(a, b):
+        if math.isnan(a) or math.isnan(b) or b <= 0:
+            return math.nan
+        return a / b
+
+    def rfmt(x):
+        return "—" if math.isnan(x) else ("∞" if math.isinf(x) else "%.2f" % x)
+
+    def met(ok):
+        return "—" if ok is None else ("yes" if ok else "**no**")
+
+    rows = []
+    tone = median("onset_tone")
+    base = median("onset_base")
+    rows.append(("Ring onset, alarm sound (bell silenced), median of %d" % count("onset_tone"), "≤ 100 ms",
+                 fmt(tone, "ms"), "bare player, source set at the second: " + fmt(base, "ms"),
+                 rfmt(ratio(tone, base)), met(None if math.isnan(tone) else tone <= 100)))
+    bell = median("onset_bell")
+    rows.append(("Ring onset, first audible sample (with the default-sound bell), median of %d"
+                 % count("onset_bell"), "≤ 100 ms", fmt(bell, "ms"), "—", "—",
+                 met(None if math.isnan(bell) else bell <= 100)))
+    slope = one("fade_slope")
+    rows.append(("Fade slope", "1.00 ± 0.05 dB/s", fmt(slope, "dB/s", 3), "—", "—",
+                 met(None if math.isnan(slope) else abs(slope - 1.0) <= 0.05)))
+    length = one("fade_end")
+    rows.append(("Fade length (alarm second to the end of the rise)", "29.97 s ± 1 %", fmt(length, "s", 2), "—",
+                 "—", met(None if math.isnan(length) else abs(length - 29.97) <= 0.2997)))
+
+    def idle_row(label, goal, key, base_key, base_label, unit, digits, limit):
+        value, baseline = one(key), one(base_key)
+        x = ratio(value, baseline)
+        rows.append((label, goal, fmt(value, unit, digits), base_label + ": " + fmt(baseline, unit, digits),
+                     rfmt(x), met(None if math.isnan(x) else x <= limit)))
+
+    idle_row("Idle disarmed: CPU over %s s" % (r.get("idle_seconds", ["?"])[0]), "≤ bare window", "cpu_disarmed",
+             "cpu_bare", "bare", "% of a core", 3, 1.0)
+    idle_row("Idle disarmed: wake-ups (context switches, all threads)", "≤ 1.1 × bare window", "wakeups_disarmed",
+             "wakeups_bare", "bare", "/s", 2, 1.1)
+    idle_row("Idle disarmed: resident memory", "≤ 1.1 × bare window", "rss_disarmed", "rss_bare", "bare", "MB", 1,
+             1.1)
+    idle_row("Idle armed: resident memory", "≤ 1.15 × bare + idle player", "rss_armed", "rss_player",
+             "bare + idle player", "MB", 1, 1.15)
+    start, start_bare = median("start_kestrune"), median("start_bare")
+    x = ratio(start, start_bare)
+    rows.append(("Start-up to first painted window, median of %d" % count("start_kestrune"),
+                 "≤ 1.6 × bare window, < 159 ms", fmt(start, "ms", 1), "bare: " + fmt(start_bare, "ms", 1), rfmt(x),
+                 met(None if math.isnan(x) else (x <= 1.6 and start < 159))))
+
+    header = ("Figure", "Goal", "Kestrune", "Baseline (same run)", "Ratio", "Goal met")
+    widths = [max(len(row[i]) for row in rows + [header]) for i in range(len(header))]
+
+    def line(cells):
+        return "| " + " | ".join(c.ljust(w) for c, w in zip(cells, widths)) + " |"
+
+    print(line(header))
+    print("|" + "|".join("-" * (w + 2) for w in widths) + "|")
+    for row in rows:
+        print(line(row))
+
+    notes = []
+
+    def note(text):
+        notes.append(text)
+
+    if "priming" in r:
+        note("The test tone's MP3 starts with %s ms of encoder delay (decoded with sox, at the -30 dB start "
+             "gain); the onsets above include whatever of it the player does not skip." % r["priming"][0])
+    if "lead" in r:
+        leads = [float(v) for v in r["lead"]]
+        note("Alarms were armed %.1f–%.1f s before their second (median %.1f s)."
+             % (min(leads), max(leads), statistics.median(leads)))
+    for key, label in (("onset_tone", "alarm sound"), ("onset_bell", "first sample"), ("onset_base", "bare player")):
+        if key in r:
+            note("Onsets, %s: %s ms." % (label, ", ".join(r[key])))
+    if "fade_final" in r:
+        note("Fade: first half second at %s dBFS, final level %s dBFS (tone at -9.5 dBFS, fade from -30 dB)."
+             % (r.get("fade_first", ["?"])[0], r["fade_final"][0]))
+    for name in ("disarmed", "armed", "bare", "player", "source"):
+        if "cpu_" + name in r:
+            note("Idle %s: CPU %s %% (scheduler: %s %%), %s wake-ups/s, %s MB, %s threads." % (
+                {"disarmed": "Kestrune disarmed", "armed": "Kestrune armed", "bare": "bare window",
+                 "player": "bare + idle player", "source": "bare + player holding the tone"}[name],
+                r["cpu_" + name][0], r.get("schedcpu_" + name, ["?"])[0], r["wakeups_" + name][0],
+                r["rss_" + name][0], r.get("threads_" + name, ["?"])[0]))
+    for key, label in (("start_kestrune", "Kestrune"), ("start_bare", "bare"), ("start_player", "bare + player")):
+        if key in r:
+            note("Start-up, %s: %s ms." % (label, ", ".join(r[key])))
+    if "load" in r:
+        note("Load average at the start and the end: %s." % " / ".join(r["load"]))
+    print()
+    for text in notes:
+        print("- " + text)
+    if missing:
+        print("\nNot measured: " + ", ".join(sorted(set(missing))), file=sys.stderr)
+        return 1
+    return 0
+
+
+def main(argv):
+    if len(argv) < 2:
+        print(__doc__, file=sys.stderr)
+        return 2
+    command, args = argv[1], argv[2:]
+    if command == "record":
+        return record(args[0], float(args[1]))
+    if command == "onset":
+        return onset(args[0], float(args[1]), float(args[2]))
+    if command == "fade":
+        return fade(args[0], float(args[1]), float(args[2]))
+    if command == "priming":
+        return priming(args[0], float(args[1]), float(args[2]))
+    if command == "idle":
+        return idle(float(args[0]), args[1:])
+    if command == "table":
+        return table(args[0])
+    print(__doc__, file=sys.stderr)
+    return 2
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))

@@ -1,0 +1,245 @@
+#!/usr/bin/env bash
+# Measures Kestrune against bare Qt windows built and run in the same session, so that the ratios
+# hold on a busy machine: the ring's onset and fade-in as recorded at the sound server's null sink,
+# CPU, wake-ups and memory while idle, and the start-up to the first painted window.
+# Prints a table of figures; it judges nothing and exits non-zero only when it could not measure.
+#
+# Environment: BENCH_ALARMS (rings per kind, default 5), BENCH_STARTS (starts per program,
+# default 7), BENCH_IDLE_SECONDS (default 60).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build="$root/build-bench"
+alarms=${BENCH_ALARMS:-5}
+starts=${BENCH_STARTS:-7}
+idle_seconds=${BENCH_IDLE_SECONDS:-60}
+py=/usr/bin/python3
+measure="$root/bench/measure.py"
+threshold=-60 # dBFS: well below the tone's -39.5 dBFS at the fade's start, above digital silence
+
+say() { printf '· %s\n' "$*" >&2; }
+
+"$root/scripts/deps.sh" test
+say "building Kestrune and the baselines"
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF >/dev/null
+cmake --build "$build" -j2 --target kestrune >/dev/null
+cmake -S "$root/bench" -B "$build/baselines" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build/baselines" -j2 >/dev/null
+kestrune_bin="$build/src/kestrune"
+bare_bin="$build/baselines/bare_window"
+first_paint="$build/baselines/first_paint"
+
+work=$(mktemp -d /tmp/kestrune-bench.XXXXXX)
+results="$work/results"
+: >"$results"
+started=() # every program this script starts, ended by its PID
+
+# shellcheck source=services.sh
+source "$root/scripts/services.sh"
+cleanup() {
+    local pid
+    for pid in "${started[@]}"; do
+        kill "$pid" 2>/dev/null || true
+    done
+    for pid in "${started[@]}"; do
+        wait "$pid" 2>/dev/null || true
+    done
+    started=()
+    services_stop
+    rm -rf "$work"
+}
+trap cleanup EXIT
+services_start
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
+xdotool mousemove 1000 700 # the pointer rests on the bare root, so no window takes the focus
+
+result() { echo "$*" >>"$results"; }
+result load "$(cut -d' ' -f1 /proc/loadavg)"
+
+tone="$work/tone.mp3"
+sox -n -r 44100 -c 2 "$tone" synth 40 sine 440 vol 0.5
+result priming "$("$py" "$measure" priming "$tone" -30 "$threshold")"
+
+# A folder of its own for each Kestrune, since it keeps settings.txt beside the binary.
+# new_kestrune NAME ALARM_EPOCH -> prints the binary's path
+new_kestrune() {
+    local dir="$work/$1"
+    mkdir -p "$dir"
+    cp "$kestrune_bin" "$dir/kestrune"
+    printf '"%s","%s",1,-2147483640,12648447\r\n' "$tone" "$(date -d "@$2" +%H:%M:%S)" >"$dir/settings.txt"
+    echo "$dir/kestrune"
+}
+
+end_program() { # PID: ends one program this script started, and forgets it
+    local kept=() pid
+    kill "$1" 2>/dev/null || true
+    for _ in $(seq 50); do kill -0 "$1" 2>/dev/null || break; sleep 0.1; done
+    kill -9 "$1" 2>/dev/null || true
+    wait "$1" 2>/dev/null || true
+    for pid in "${started[@]}"; do [ "$pid" = "$1" ] || kept+=("$pid"); done
+    started=("${kept[@]}")
+}
+
+window_of() { # PID NAME -> the program's visible window of that name, within 20 s
+    local win
+    for _ in $(seq 1000); do
+        win=$(xdotool search --all --onlyvisible --pid "$1" --name "^$2\$" 2>/dev/null | head -1) || true
+        [ -n "$win" ] && break
+        sleep 0.02
+    done
+    echo "$win"
+}
+
+# Presses "ON" (client area 16,96, 33×25, below the menu bar) and waits for the status box
+# (96,96, 73×25) to change; fails when it does not or a message box came up instead.
+arm() { # PID WINDOW
+    local height menu before
+    eval "$(xdotool getwindowgeometry --shell "$2")"
+    height=$HEIGHT
+    menu=$((height - 136))
+    before=$(import -window "$2" -crop "73x25+96+$((96 + menu))" rgb:- | md5sum)
+    xdotool mousemove --window "$2" 32 $((108 + menu)) click 1
+    xdotool mousemove 1000 700
+    for _ in $(seq 40); do
+        if [ "$(import -window "$2" -crop "73x25+96+$((96 + menu))" rgb:- | md5sum)" != "$before" ]; then
+            [ "$(xdotool search --all --onlyvisible --pid "$1" --name '^Kestrune$' | wc -l)" -eq 1 ] && return 0
+            return 1
+        fi
+        sleep 0.05
+    done
+    return 1
+}
+
+# ---- start-up --------------------------------------------------------------------------------
+say "start-up to the first painted window, $starts starts each"
+startup_kestrune=$(new_kestrune startup $(($(date +%s) - 7200)))
+start_once() { # KEY NAME PROGRAM... ; records the paint time in ms
+    local key=$1 name=$2 out
+    shift 2
+    out=$("$first_paint" "$name" 20000 -- "$@") || return 1
+    [ "$key" = warmup ] || result "$key" "${out#* }"
+}
+# The first start of each pays for cold caches: not counted.
+start_once warmup Kestrune "$startup_kestrune"
+start_once warmup BareWindow "$bare_bin"
+start_once warmup BareWindow "$bare_bin" --player
+for _ in $(seq "$starts"); do
+    start_once start_kestrune Kestrune "$startup_kestrune"
+    start_once start_bare BareWindow "$bare_bin"
+    start_once start_player BareWindow "$bare_bin" --player
+done
+
+# ---- ring --------------------------------------------------------------------------------------
+# ring KIND SECONDS_RECORDED_AFTER_THE_ALARM: one alarm, recorded at the null sink's monitor.
+# KIND tone: the bell of the default sound is silenced (no canberra driver), so the onset is the
+# alarm sound's; bell: as it comes; base: the bare player given the file at the second instead.
+ring() {
+    local kind=$1 after=$2 attempt alarm rec pid program win armed_at lead recorder
+    for attempt in 1 2 3; do
+        alarm=$(($(date +%s) + 5))
+        rec="$work/rec-$kind-$RANDOM"
+        "$py" "$measure" record "$rec" $((alarm + after - $(date +%s) + 1)) &
+        recorder=$!
+        started+=("$recorder")
+        for _ in $(seq 100); do [ -e "$rec.ready" ] && break; sleep 0.02; done
+        if [ "$kind" = base ]; then
+            "$bare_bin" --play "$tone" --at "$alarm" &
+            pid=$!
+            started+=("$pid")
+            armed_at=0
+        else
+            program=$(new_kestrune "ring-$kind" "$alarm")
+            if [ "$kind" = tone ]; then
+                CANBERRA_DRIVER=none "$program" &
+            else
+                "$program" &
+            fi
+            pid=$!
+            started+=("$pid")
+            win=$(window_of "$pid" Kestrune)
+            armed_at=$(date +%s.%N)
+            if [ -z "$win" ] || ! arm "$pid" "$win"; then
+                say "could not arm Kestrune (attempt $attempt)"
+                armed_at=$alarm
+            fi
+        fi
+        lead=$(awk -v a="$alarm" -v t="$armed_at" 'BEGIN { printf "%.2f", a - t }')
+        if [ "$kind" != base ] && awk -v l="$lead" 'BEGIN { exit !(l < 1.0) }'; then
+            end_program "$pid"
+            end_program "$recorder"
+            continue # armed too late for this second: again with a fresh one
+        fi
+        wait "$recorder" || true
+        end_program "$recorder"
+        end_program "$pid"
+        [ "$kind" = base ] || result lead "$lead"
+        RING_REC=$rec RING_ALARM=$alarm
+        return 0
+    done
+    return 1
+}
+
+say "ring onset and fade: $alarms alarms of each kind"
+ring tone 35 || { echo "bench: could not ring the alarm" >&2; exit 1; }
+result onset_tone "$("$py" "$measure" onset "$RING_REC" "$RING_ALARM" "$threshold")"
+read -r slope stop final first < <("$py" "$measure" fade "$RING_REC" "$RING_ALARM" "$threshold")
+result fade_slope "$slope"
+result fade_end "$stop"
+result fade_final "$final"
+result fade_first "$first"
+for i in $(seq "$alarms"); do
+    if [ "$i" -gt 1 ]; then
+        ring tone 8 || { echo "bench: could not ring the alarm" >&2; exit 1; }
+        result onset_tone "$("$py" "$measure" onset "$RING_REC" "$RING_ALARM" "$threshold")"
+    fi
+    ring bell 2 || { echo "bench: could not ring the alarm" >&2; exit 1; }
+    result onset_bell "$("$py" "$measure" onset "$RING_REC" "$RING_ALARM" "$threshold")"
+    ring base 3 || { echo "bench: could not start the baseline player" >&2; exit 1; }
+    result onset_base "$("$py" "$measure" onset "$RING_REC" "$RING_ALARM" "$threshold")"
+done
+
+# ---- idle ----------------------------------------------------------------------------------
+say "idle: five programs side by side for $idle_seconds s"
+never=$(($(date +%s) - 7200)) # an alarm time that does not come round during the run
+disarmed=$(new_kestrune idle-disarmed "$never")
+armed=$(new_kestrune idle-armed "$never")
+"$disarmed" &
+pid_disarmed=$!
+"$armed" &
+pid_armed=$!
+"$bare_bin" &
+pid_bare=$!
+"$bare_bin" --player &
+pid_player=$!
+"$bare_bin" --source "$tone" &
+pid_source=$!
+started+=("$pid_disarmed" "$pid_armed" "$pid_bare" "$pid_player" "$pid_source")
+# Apart from each other, so that the click lands on the right window and nothing covers another.
+for entry in "$pid_disarmed Kestrune 0 40" "$pid_armed Kestrune 370 40" "$pid_bare BareWindow 0 240" \
+    "$pid_player BareWindow 370 240" "$pid_source BareWindow 0 440"; do
+    read -r pid name x y <<<"$entry"
+    win=$(window_of "$pid" "$name")
+    [ -n "$win" ] || { echo "bench: no window from $name ($pid)" >&2; exit 1; }
+    xdotool windowmove "$win" "$x" "$y"
+    [ "$pid" = "$pid_armed" ] && win_armed=$win
+done
+arm "$pid_armed" "$win_armed" || { echo "bench: could not arm Kestrune" >&2; exit 1; }
+sleep 5 # let both settle after start-up and arming
+while read -r name cpu wakeups rss threads schedcpu; do
+    result "cpu_$name" "$cpu"
+    result "wakeups_$name" "$wakeups"
+    result "rss_$name" "$rss"
+    result "threads_$name" "$threads"
+    result "schedcpu_$name" "$schedcpu"
+done < <("$py" "$measure" idle "$idle_seconds" disarmed="$pid_disarmed" armed="$pid_armed" bare="$pid_bare" \
+    player="$pid_player" source="$pid_source")
+result idle_seconds "$idle_seconds"
+for pid in "$pid_disarmed" "$pid_armed" "$pid_bare" "$pid_player" "$pid_source"; do
+    end_program "$pid"
+done
+result load "$(cut -d' ' -f1 /proc/loadavg)"
+
+echo
+echo "Kestrune benchmark, $(date '+%Y-%m-%d %H:%M'), $(nproc) cores, Qt $(qtpaths6 --qt-version 2>/dev/null || echo 6)," \
+    "load average $(cut -d' ' -f1-3 /proc/loadavg)"
+echo
+"$py" "$measure" table "$results"

@@ -611,3 +611,70 @@ def make_tone(path, seconds=60):
     run(["sox", "-n", "-r", "44100", "-c", "2", path, "synth", str(seconds), "sine", "440", "vol", "0.5"],
         timeout=120)
     return path
+
+
+# ---------------------------------------------------------------------------------------------- alarms and faults
+
+class environment:
+    """Sets (or, with None, removes) environment variables for what is started inside the block, then puts the old
+    values back: a program or a recorder started there keeps what it got."""
+
+    def __init__(self, **changes):
+        self.changes = changes
+        self.saved = {}
+
+    def __enter__(self):
+        for name, value in self.changes.items():
+            self.saved[name] = os.environ.get(name)
+            if value is None:
+                os.environ.pop(name, None)
+            else:
+                os.environ[name] = value
+        return self
+
+    def __exit__(self, *exc):
+        for name, value in self.saved.items():
+            if value is None:
+                os.environ.pop(name, None)
+            else:
+                os.environ[name] = value
+        return False
+
+
+def read_bytes(path):
+    """A file's bytes, or the reason it cannot be read as text in angle brackets."""
+    try:
+        with open(path, "rb") as f:
+            return f.read()
+    except OSError as error:
+        return f"<{error.strerror}>"
+
+
+def wait_until(wall, app):
+    """Sleeps until a wall-clock moment, raising as soon as the program is seen to have ended."""
+    while time.time() < wall:
+        if app.process.poll() is not None:
+            raise RuntimeError(f"the program ended with code {app.process.returncode}:\n{app.output()}")
+        time.sleep(min(0.2, max(0.0, wall - time.time())))
+
+
+def arm_alarm(app, lead=6, attempts=2):
+    """Types an alarm time `lead` seconds ahead into the alarm box and presses ON (a sound must be chosen already);
+    returns the alarm second as a wall-clock moment. When arming took so long on a slow machine that the alarm
+    second is too near, disarms and tries again with twice the lead."""
+    for _ in range(attempts):
+        alarm = math.floor(time.time()) + lead
+        text = time.strftime("%H:%M:%S", time.localtime(alarm))
+        app.type_into("Text2", text)
+        if app.text("Text2") != text:
+            raise RuntimeError(f"the alarm box holds {app.text('Text2')!r} after typing {text!r}")
+        app.click("Command1")
+        if app.wait_text("Text5", "Alarm Set") != "Alarm Set":
+            raise RuntimeError(f"ON did not arm: the status box reads {app.text('Text5')!r}")
+        if time.time() <= alarm - 0.5:
+            return alarm
+        log(f"arming for {text} took until {time.strftime('%H:%M:%S')}; trying again with a longer lead")
+        app.click("Command2")
+        app.wait_text("Text5", "Not Set")
+        lead *= 2
+    raise RuntimeError("arming took too long: the alarm time had come before ON took effect")

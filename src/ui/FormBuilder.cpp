@@ -9,6 +9,7 @@
 #include "ui/Form.h"
 #include "ui/ProgramIcon.h"
 
+#include <QFontDatabase>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -28,15 +29,12 @@ int px(int twips)
 
 QFont fontFor(const FontSpec& spec)
 {
-    // "MS Sans Serif" is a narrow bitmap face that is rarely installed; the desktop's default sans
-    // is much wider and cuts the captions, Arial's metrics (Liberation Sans) come closest.
-    static const bool substituted = [] {
-        QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Arial"));
-        return true;
-    }();
-    Q_UNUSED(substituted);
-    QFont font(QString::fromLatin1(spec.family));
-    // "MS Sans Serif" is rarely installed; the hint lets fontconfig pick the desktop's sans.
+    QString family = QString::fromLatin1(spec.family);
+    // "MS Sans Serif" is a narrow face that is rarely installed, and fontconfig would hand over a
+    // much wider sans that cuts the captions; Arial's metrics (Liberation Sans) come closest.
+    if (family == QLatin1String("MS Sans Serif") && !QFontDatabase::hasFamily(family))
+        family = QStringLiteral("Arial");
+    QFont font(family);
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(spec.points);
     font.setWeight(spec.bold ? QFont::Bold : QFont::Normal);

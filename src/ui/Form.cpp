@@ -7,7 +7,7 @@
 #include <QMenu>
 #include <QScreen>
 
-Form::Form(const FormSpec& spec) : m_spec(spec)
+Form::Form(const WindowTable& table) : m_table(table)
 {
     FormBuilder::build(*this);
 }

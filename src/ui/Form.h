@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/FormSpec.h"
+#include "ui/WindowTable.h"
 
 #include <QHash>
 #include <QWidget>
@@ -14,10 +14,10 @@ class Timer;
 class Form : public QWidget {
     Q_OBJECT
 public:
-    explicit Form(const FormSpec& spec);
+    explicit Form(const WindowTable& table);
 
-    const FormSpec& spec() const { return m_spec; }
-    QString formName() const { return QString::fromLatin1(m_spec.name); }
+    const WindowTable& table() const { return m_table; }
+    QString formName() const { return QString::fromLatin1(m_table.name); }
 
     QObject* controlObject(const QString& name) const { return m_controls.value(name); }
     template <class T> T* control(const char* name) const
@@ -47,7 +47,7 @@ protected:
 private:
     friend class FormBuilder;
 
-    const FormSpec& m_spec;
+    const WindowTable& m_table;
     QWidget* m_client = nullptr;
     QMenuBar* m_menuBar = nullptr;
     QHash<QString, QObject*> m_controls;

@@ -27,35 +27,35 @@ int px(int twips)
     return twips / FormBuilder::TwipsPerPixel;
 }
 
-QFont fontFor(const FontSpec& spec)
+QFont fontFor(const FontChoice& choice)
 {
-    QString family = QString::fromLatin1(spec.family);
+    QString family = QString::fromLatin1(choice.family);
     // "MS Sans Serif" is a narrow face that is rarely installed, and fontconfig would hand over a
     // much wider sans that cuts the captions; Arial's metrics (Liberation Sans) come closest.
     if (family == QLatin1String("MS Sans Serif") && !QFontDatabase::hasFamily(family))
         family = QStringLiteral("Arial");
     QFont font(family);
     font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(spec.points);
-    font.setWeight(spec.bold ? QFont::Bold : QFont::Normal);
+    font.setPointSizeF(choice.points);
+    font.setWeight(choice.bold ? QFont::Bold : QFont::Normal);
     return font;
 }
 } // namespace
 
 void FormBuilder::build(Form& form)
 {
-    const FormSpec& spec = form.spec();
-    form.setObjectName(QString::fromLatin1(spec.name));
-    form.setWindowTitle(QString::fromUtf8(spec.caption));
-    form.setFont(fontFor(spec.font));
+    const WindowTable& table = form.table();
+    form.setObjectName(QString::fromLatin1(table.name));
+    form.setWindowTitle(QString::fromUtf8(table.caption));
+    form.setFont(fontFor(table.font));
 
     Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                             Qt::WindowCloseButtonHint;
     // Out of the task bar only where a notification area can bring the window back.
-    if (!spec.showInTaskbar && QSystemTrayIcon::isSystemTrayAvailable())
+    if (!table.showInTaskbar && QSystemTrayIcon::isSystemTrayAvailable())
         flags |= Qt::Tool;
     form.setWindowFlags(flags);
-    if (spec.programIcon)
+    if (table.programIcon)
         form.setWindowIcon(ProgramIcon::icon());
 
     auto* layout = new QVBoxLayout(&form);
@@ -65,10 +65,10 @@ void FormBuilder::build(Form& form)
     layout->setSizeConstraint(QLayout::SetFixedSize);
     form.m_client = new QWidget(&form);
     form.m_client->setObjectName(QStringLiteral("clientArea"));
-    form.m_client->setFixedSize(px(spec.clientWidth), px(spec.clientHeight));
+    form.m_client->setFixedSize(px(table.clientWidth), px(table.clientHeight));
     layout->addWidget(form.m_client);
 
-    for (const ControlSpec& c : spec.controls) {
+    for (const ControlRow& c : table.controls) {
         QWidget* container = form.m_client;
         if (c.container) {
             if (auto* w = qobject_cast<QWidget*>(form.controlObject(QString::fromLatin1(c.container))))
@@ -80,13 +80,13 @@ void FormBuilder::build(Form& form)
             buildNonVisual(form, c);
     }
     // Frames and panels lie behind the controls placed over them.
-    for (const ControlSpec& c : spec.controls) {
+    for (const ControlRow& c : table.controls) {
         if (c.kind == ControlKind::Frame || c.behind) {
             if (auto* w = qobject_cast<QWidget*>(form.controlObject(QString::fromLatin1(c.name))))
                 w->lower();
         }
     }
-    for (const TimerSpec& t : spec.timers) {
+    for (const TimerRow& t : table.timers) {
         auto* timer = new Timer(&form);
         timer->setObjectName(QString::fromLatin1(t.name));
         timer->setInterval(t.interval);
@@ -98,7 +98,7 @@ void FormBuilder::build(Form& form)
     form.adjustSize();
 }
 
-QWidget* FormBuilder::buildWidget(Form& form, const ControlSpec& c, QWidget* container)
+QWidget* FormBuilder::buildWidget(Form& form, const ControlRow& c, QWidget* container)
 {
     QWidget* w = nullptr;
     switch (c.kind) {
@@ -182,7 +182,7 @@ QWidget* FormBuilder::buildWidget(Form& form, const ControlSpec& c, QWidget* con
     return w;
 }
 
-void FormBuilder::buildNonVisual(Form& form, const ControlSpec& c)
+void FormBuilder::buildNonVisual(Form& form, const ControlRow& c)
 {
     QObject* o = nullptr;
     switch (c.kind) {
@@ -204,17 +204,17 @@ void FormBuilder::buildNonVisual(Form& form, const ControlSpec& c)
 
 void FormBuilder::buildMenus(Form& form)
 {
-    const FormSpec& spec = form.spec();
-    if (spec.menus.empty())
+    const WindowTable& table = form.table();
+    if (table.menus.empty())
         return;
     form.m_menuBar = new QMenuBar(&form);
     form.m_menuBar->setNativeMenuBar(false);
     static_cast<QVBoxLayout*>(form.layout())->setMenuBar(form.m_menuBar);
-    for (const MenuSpec& m : spec.menus) {
+    for (const MenuRow& m : table.menus) {
         const QString name = QString::fromLatin1(m.name);
         const QString caption = QString::fromUtf8(m.caption);
         QMenu* parent = m.parent ? form.m_menus.value(QString::fromLatin1(m.parent)) : nullptr;
-        const bool hasItems = std::any_of(spec.menus.begin(), spec.menus.end(), [&](const MenuSpec& other) {
+        const bool hasItems = std::any_of(table.menus.begin(), table.menus.end(), [&](const MenuRow& other) {
             return other.parent && qstrcmp(other.parent, m.name) == 0;
         });
         QAction* action = nullptr;
@@ -237,15 +237,15 @@ void FormBuilder::buildMenus(Form& form)
 
 void FormBuilder::buildTabOrder(Form& form)
 {
-    std::vector<const ControlSpec*> ordered;
-    for (const ControlSpec& c : form.spec().controls) {
+    std::vector<const ControlRow*> ordered;
+    for (const ControlRow& c : form.table().controls) {
         if (c.tabIndex >= 0)
             ordered.push_back(&c);
     }
     std::sort(ordered.begin(), ordered.end(),
-              [](const ControlSpec* a, const ControlSpec* b) { return a->tabIndex < b->tabIndex; });
+              [](const ControlRow* a, const ControlRow* b) { return a->tabIndex < b->tabIndex; });
     QWidget* previous = nullptr;
-    for (const ControlSpec* c : ordered) {
+    for (const ControlRow* c : ordered) {
         auto* w = qobject_cast<QWidget*>(form.controlObject(QString::fromLatin1(c->name)));
         if (!w || w->focusPolicy() == Qt::NoFocus)
             continue;

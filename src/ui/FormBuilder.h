@@ -2,8 +2,8 @@
 
 class Form;
 class QWidget;
-struct ControlSpec;
-struct FontSpec;
+struct ControlRow;
+struct FontChoice;
 
 // Creates a window's widgets, timers and menus from its table.
 class FormBuilder {
@@ -12,8 +12,8 @@ public:
     static constexpr int TwipsPerPixel = 15;
 
 private:
-    static QWidget* buildWidget(Form& form, const ControlSpec& spec, QWidget* container);
-    static void buildNonVisual(Form& form, const ControlSpec& spec);
+    static QWidget* buildWidget(Form& form, const ControlRow& table, QWidget* container);
+    static void buildNonVisual(Form& form, const ControlRow& table);
     static void buildMenus(Form& form);
     static void buildTabOrder(Form& form);
 };

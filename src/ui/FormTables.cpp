@@ -4,9 +4,9 @@
 
 #include <cstring>
 
-const ControlSpec* FormSpec::control(const char* wanted) const
+const ControlRow* WindowTable::control(const char* wanted) const
 {
-    for (const ControlSpec& c : controls) {
+    for (const ControlRow& c : controls) {
         if (std::strcmp(c.name, wanted) == 0)
             return &c;
     }
@@ -15,17 +15,17 @@ const ControlSpec* FormSpec::control(const char* wanted) const
 
 namespace {
 using K = ControlKind;
-constexpr FontSpec SansSerif{"MS Sans Serif", 8.25};
-constexpr FontSpec Arial{"Arial", 8.25};
-constexpr FontSpec ClockFont{"Arial", 12, true};
+constexpr FontChoice SansSerif{"MS Sans Serif", 8.25};
+constexpr FontChoice Arial{"Arial", 8.25};
+constexpr FontChoice ClockFont{"Arial", 12, true};
 constexpr quint32 WindowText = ColorValue::WindowText;
 } // namespace
 
 // Tables read best one control to a line.
 // clang-format off
-const FormSpec& FormTables::form1()
+const WindowTable& FormTables::form1()
 {
-    static const FormSpec spec{
+    static const WindowTable table{
         .name = "Form1",
         .caption = "Kestrune",
         .clientWidth = 5400,
@@ -47,7 +47,7 @@ const FormSpec& FormTables::form1()
                 {.name = "Frame3", .kind = K::Frame, .left = 120, .top = 1200, .width = 2535, .height = 735, .tabIndex = 10},
                 {.name = "Command1", .kind = K::CommandButton, .left = 240, .top = 1440, .width = 495, .height = 375, .text = "ON", .tabIndex = 2, .font = SansSerif},
                 {.name = "Command2", .kind = K::CommandButton, .left = 840, .top = 1440, .width = 495, .height = 375, .text = "OFF", .tabIndex = 3, .enabled = false, .font = SansSerif},
-                {.name = "Text5", .kind = K::TextBox, .left = 1440, .top = 1440, .width = 1095, .height = 375, .tabIndex = 7, .foreColor = Black, .backColor = LightGrey, .font = FontSpec{"Arial", 9.75}, .centred = true, .label = "Alarm status"},
+                {.name = "Text5", .kind = K::TextBox, .left = 1440, .top = 1440, .width = 1095, .height = 375, .tabIndex = 7, .foreColor = Black, .backColor = LightGrey, .font = FontChoice{"Arial", 9.75}, .centred = true, .label = "Alarm status"},
                 {.name = "Frame4", .kind = K::Frame, .left = 2760, .top = 1200, .width = 2535, .height = 735, .tabIndex = 13},
                 {.name = "Command7", .kind = K::CommandButton, .container = "Frame4", .left = 120, .top = 240, .width = 1095, .height = 375, .text = "Options", .tabIndex = 15, .font = Arial},
                 {.name = "Command6", .kind = K::CommandButton, .container = "Frame4", .left = 1320, .top = 240, .width = 1095, .height = 375, .text = "Exit", .tabIndex = 14, .font = Arial},
@@ -75,12 +75,12 @@ const FormSpec& FormTables::form1()
                 {"about", "About", nullptr},
             },
     };
-    return spec;
+    return table;
 }
 
-const FormSpec& FormTables::form3()
+const WindowTable& FormTables::form3()
 {
-    static const FormSpec spec{
+    static const WindowTable table{
         .name = "Form3",
         .caption = "Options",
         .clientWidth = 4395,
@@ -100,12 +100,12 @@ const FormSpec& FormTables::form3()
                 {.name = "Skin1", .kind = K::Skin},
             },
     };
-    return spec;
+    return table;
 }
 
-const FormSpec& FormTables::form2()
+const WindowTable& FormTables::form2()
 {
-    static const FormSpec spec{
+    static const WindowTable table{
         .name = "Form2",
         .caption = "About",
         .clientWidth = 5415,
@@ -115,7 +115,7 @@ const FormSpec& FormTables::form2()
         .font = SansSerif,
         .controls =
             {
-                {.name = "Text5", .kind = K::TextBox, .left = 120, .top = 120, .width = 2415, .height = 360, .text = "Kestrune v2.0   ", .tabIndex = 5, .font = FontSpec{"Arial", 9.75, true}, .label = "Title"},
+                {.name = "Text5", .kind = K::TextBox, .left = 120, .top = 120, .width = 2415, .height = 360, .text = "Kestrune v2.0   ", .tabIndex = 5, .font = FontChoice{"Arial", 9.75, true}, .label = "Title"},
                 {.name = "Text4", .kind = K::TextBox, .left = 240, .top = 720, .width = 2175, .height = 285, .text = "Designed and Programmed by:", .tabIndex = 4, .foreColor = WindowText, .backColor = LightYellow, .borderless = true, .label = "Designer's web site"},
                 {.name = "Text2", .kind = K::TextBox, .left = 240, .top = 960, .width = 2175, .height = 285, .text = "The Kestrune authors", .tabIndex = 2, .foreColor = WindowText, .backColor = LightYellow, .font = Arial, .borderless = true, .label = "Author"},
                 {.name = "Text6", .kind = K::TextBox, .left = 240, .top = 1680, .width = 2175, .height = 285, .text = "hello@kestrune.example", .tabIndex = 6, .foreColor = Blue, .backColor = LightYellow, .borderless = true, .label = "E-mail"},
@@ -127,6 +127,6 @@ const FormSpec& FormTables::form2()
                 {.name = "Skin1", .kind = K::Skin},
             },
     };
-    return spec;
+    return table;
 }
 // clang-format on

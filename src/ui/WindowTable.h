@@ -20,13 +20,13 @@ enum class ControlKind {
     Line
 };
 
-struct FontSpec {
+struct FontChoice {
     const char* family;
     double points;
     bool bold = false;
 };
 
-struct ControlSpec {
+struct ControlRow {
     const char* name;
     ControlKind kind;
     const char* container = nullptr; // nullptr: the window itself
@@ -37,7 +37,7 @@ struct ControlSpec {
     bool visible = true;
     std::optional<quint32> foreColor = {};
     std::optional<quint32> backColor = {};
-    std::optional<FontSpec> font = {};
+    std::optional<FontChoice> font = {};
     bool centred = false;
     bool borderless = false;
     bool behind = false; // a panel that other controls of the window lie over
@@ -46,29 +46,29 @@ struct ControlSpec {
     const char* label = nullptr;    // what assistive technology calls a control that has no caption
 };
 
-struct TimerSpec {
+struct TimerRow {
     const char* name;
     bool enabled;
     int interval;
 };
 
-struct MenuSpec {
+struct MenuRow {
     const char* name;
     const char* caption;
     const char* parent; // nullptr: on the menu bar itself
     bool separator = false;
 };
 
-struct FormSpec {
+struct WindowTable {
     const char* name;
     const char* caption;
     int clientWidth, clientHeight; // twips
     bool showInTaskbar;
     bool programIcon;
-    FontSpec font;
-    std::vector<ControlSpec> controls;
-    std::vector<TimerSpec> timers;
-    std::vector<MenuSpec> menus;
+    FontChoice font;
+    std::vector<ControlRow> controls;
+    std::vector<TimerRow> timers;
+    std::vector<MenuRow> menus;
 
-    const ControlSpec* control(const char* name) const;
+    const ControlRow* control(const char* name) const;
 };

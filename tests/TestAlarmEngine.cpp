@@ -6,9 +6,7 @@
 #include "controls/MessageBox.h"
 #include "dialogs/Form3.h"
 #include "dialogs/SnoozeMinutes.h"
-#include "mock/FakeClock.h"
-#include "mock/RecordingNotifyIcon.h"
-#include "mock/RecordingPlayer.h"
+#include "mock/DesktopDoubles.h"
 #include "platform/ExecutableFolder.h"
 #include "platform/SystemSound.h"
 
@@ -16,13 +14,6 @@
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
-
-// The system sound writes into the player's log, so the order of the ring's effects is visible.
-class OrderedSound : public SystemSound {
-public:
-    std::shared_ptr<RecordingPlayer::Log> log;
-    void play(const QString& path) override { log->events << QStringLiteral("system-sound ") + path; }
-};
 
 class TestAlarmEngine : public QObject {
     Q_OBJECT
@@ -71,28 +62,16 @@ private:
     AlarmEngine& engine() { return form().engine(); }
     void arm(const QString& alarm, const QString& sound = QStringLiteral("/sounds/wake.mp3"));
     void ringAt(const QTime& time);
-    void destroyWindows();
 
-    QTemporaryDir m_dir;
-    FakeClock m_clock;
-    OrderedSound m_sound;
-    RecordingNotifyIcon m_tray;
-    std::shared_ptr<RecordingPlayer::Log> m_log;
-    QList<MessageBox::Shown> m_boxes;
+    DesktopDoubles m_desk;
     QString m_soundFile;
 };
 
 void TestAlarmEngine::initTestCase()
 {
-    QVERIFY(m_dir.isValid());
-    ExecutableFolder::setOverride(m_dir.path());
-    Clock::setInstance(&m_clock);
-    SystemSound::setInstance(&m_sound);
-    NotifyIconService::setInstance(&m_tray);
-    MessageBox::interceptWith([this](const MessageBox::Shown& shown) { m_boxes << shown; });
-    MediaPlayer::setBackendFactory([this] { return std::make_unique<RecordingPlayer>(m_log); });
+    QVERIFY(m_desk.dir.isValid());
     // The player refuses files that do not exist, so the tests' sound is real (if silent) data.
-    m_soundFile = m_dir.filePath(QStringLiteral("wake.mp3"));
+    m_soundFile = m_desk.dir.filePath(QStringLiteral("wake.mp3"));
     QFile file(m_soundFile);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("ID3");
@@ -100,27 +79,13 @@ void TestAlarmEngine::initTestCase()
 
 void TestAlarmEngine::init()
 {
-    m_log = std::make_shared<RecordingPlayer::Log>();
-    // Every window closed writes its settings; each case starts as a first run.
-    QFile::remove(m_dir.filePath(QStringLiteral("settings.txt")));
-    m_sound.log = m_log;
-    m_boxes.clear();
-    m_clock.set(QTime(7, 0, 0));
-    SnoozeMinutes = 1;
-    CommonDialog::clearAnswers();
+    m_desk.reset();
+    m_desk.clock.set(QTime(7, 0, 0));
 }
 
 void TestAlarmEngine::cleanup()
 {
-    destroyWindows();
-}
-
-void TestAlarmEngine::destroyWindows()
-{
-    Forms::unloadForm1();
-    Forms::unloadForm2();
-    Forms::unloadForm3();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    m_desk.closeAllWindows();
 }
 
 void TestAlarmEngine::arm(const QString& alarm, const QString& sound)
@@ -133,7 +98,7 @@ void TestAlarmEngine::arm(const QString& alarm, const QString& sound)
 
 void TestAlarmEngine::ringAt(const QTime& time)
 {
-    m_clock.set(time);
+    m_desk.clock.set(time);
     engine().Timer3_Timer();
     engine().Timer1_Timer();
     QVERIFY(form().Timer5()->Enabled());
@@ -159,10 +124,10 @@ void TestAlarmEngine::timeText()
 
 void TestAlarmEngine::clockTickShowsTheTime()
 {
-    m_clock.set(QTime(23, 59, 59));
+    m_desk.clock.set(QTime(23, 59, 59));
     engine().Timer4_Timer();
     QCOMPARE(form().Text1()->text(), QStringLiteral("23:59:59"));
-    m_clock.advance(1);
+    m_desk.clock.advance(1);
     engine().Timer4_Timer();
     QCOMPARE(form().Text1()->text(), QStringLiteral("00:00:00"));
 }
@@ -184,9 +149,9 @@ void TestAlarmEngine::match()
     QFETCH(QString, alarm);
     QFETCH(bool, due);
     arm(alarm);
-    m_clock.set(QTime(7, 29, 59));
+    m_desk.clock.set(QTime(7, 29, 59));
     engine().Timer3_Timer();
-    m_clock.set(QTime(7, 30, 0));
+    m_desk.clock.set(QTime(7, 30, 0));
     engine().Timer3_Timer();
     QCOMPARE(engine().AlarmDue, due);
     QCOMPARE(form().Timer3()->Enabled(), !due);
@@ -216,7 +181,7 @@ void TestAlarmEngine::lateTickCatchesUp()
     QFETCH(QString, alarm);
     QFETCH(bool, due);
     const QDateTime day(QDate(2026, 1, 5), previousTick);
-    m_clock.set(day);
+    m_desk.clock.set(day);
     arm(alarm);
     engine().Timer3_Timer();
     engine().AlarmDue = false; // only the late tick is under test
@@ -224,7 +189,7 @@ void TestAlarmEngine::lateTickCatchesUp()
     QDateTime late(day.date(), lateTick);
     if (lateTick < previousTick)
         late = late.addDays(1);
-    m_clock.set(late);
+    m_desk.clock.set(late);
     engine().Timer3_Timer();
     QCOMPARE(engine().AlarmDue, due);
 }
@@ -233,16 +198,16 @@ void TestAlarmEngine::disarmedMatchIsNotKept()
 {
     form().Text2()->setText(QStringLiteral("07:30:00"));
     engine().SoundPath = m_soundFile;
-    m_clock.set(QTime(7, 30, 0));
+    m_desk.clock.set(QTime(7, 30, 0));
     engine().Timer3_Timer();
     QVERIFY(!engine().AlarmDue);
     QVERIFY(form().Timer3()->Enabled());
     // Arming in the evening for a time that passed in the morning must not ring at once.
-    m_clock.set(QTime(19, 0, 0));
+    m_desk.clock.set(QTime(19, 0, 0));
     engine().Command1_Click();
     engine().Timer3_Timer();
     engine().Timer1_Timer();
-    QVERIFY(m_log->playing.isEmpty());
+    QVERIFY(m_desk.player->playing.isEmpty());
     QVERIFY(!form().Command3()->isEnabled());
 }
 
@@ -251,10 +216,10 @@ void TestAlarmEngine::ringEffectsInOrder()
     form().hide();
     arm(QStringLiteral("07:30:00"));
     engine().SnoozeCount = 7;
-    m_log->events.clear();
+    m_desk.player->events.clear();
     ringAt(QTime(7, 30, 0));
     QCOMPARE(engine().SnoozeCount, qint16(0));
-    QCOMPARE(m_log->events, QStringList({"system-sound " + m_soundFile, "start " + m_soundFile}));
+    QCOMPARE(m_desk.player->events, QStringList({"system-sound " + m_soundFile, "start " + m_soundFile}));
     QVERIFY(form().Command3()->isEnabled());
     QVERIFY(form().isVisible());
     QCOMPARE(form().MediaPlayer1()->FileName(), m_soundFile);
@@ -341,7 +306,7 @@ void TestAlarmEngine::fadeFromBottomTakes2997Ticks()
         engine().Timer5_Timer();
         ++ticks;
         QCOMPARE(form().MediaPlayer1()->Volume(), bar->value());
-        QCOMPARE(m_log->gain, MediaPlayer::gainFor(bar->value()));
+        QCOMPARE(m_desk.player->gain, MediaPlayer::gainFor(bar->value()));
     }
     QCOMPARE(ticks, 2997);
     QCOMPARE(bar->value(), -3);
@@ -370,17 +335,17 @@ void TestAlarmEngine::fadeNearTopRunsOneStep()
 void TestAlarmEngine::onNeedsASound()
 {
     engine().Command1_Click();
-    QCOMPARE(m_boxes.size(), 1);
-    QCOMPARE(m_boxes[0].text, QStringLiteral("Please Choose A Sound For The Alarm"));
-    QCOMPARE(m_boxes[0].caption, QStringLiteral("Kestrune"));
-    QCOMPARE(m_boxes[0].icon, QMessageBox::Information);
+    QCOMPARE(m_desk.boxes.size(), 1);
+    QCOMPARE(m_desk.boxes[0].text, QStringLiteral("Please Choose A Sound For The Alarm"));
+    QCOMPARE(m_desk.boxes[0].caption, QStringLiteral("Kestrune"));
+    QCOMPARE(m_desk.boxes[0].icon, QMessageBox::Information);
     QVERIFY(form().Command1()->isEnabled());
     QVERIFY(!form().Command2()->isEnabled());
     QCOMPARE(form().Text5()->text(), QStringLiteral("Not Set"));
 
     engine().SoundPath = QStringLiteral("anything at all");
     engine().Command1_Click();
-    QCOMPARE(m_boxes.size(), 1);
+    QCOMPARE(m_desk.boxes.size(), 1);
     QCOMPARE(form().Text5()->text(), QStringLiteral("Alarm Set"));
     QVERIFY(!form().Command1()->isEnabled());
 }
@@ -391,7 +356,7 @@ void TestAlarmEngine::onOffOnStillRings()
     engine().Command2_Click();
     engine().Command1_Click();
     ringAt(QTime(7, 30, 0));
-    QCOMPARE(m_log->playing, m_soundFile);
+    QCOMPARE(m_desk.player->playing, m_soundFile);
 }
 
 void TestAlarmEngine::offWhileRingingSilencesAtOnce()
@@ -401,7 +366,7 @@ void TestAlarmEngine::offWhileRingingSilencesAtOnce()
     for (int i = 0; i < 500; ++i)
         engine().Timer5_Timer();
     engine().Command2_Click();
-    QVERIFY(m_log->playing.isEmpty());
+    QVERIFY(m_desk.player->playing.isEmpty());
     QCOMPARE(form().HScroll1()->value(), -3000);
     QCOMPARE(form().MediaPlayer1()->Volume(), -3000);
     QCOMPARE(form().Text5()->text(), QStringLiteral("Not Set"));
@@ -422,7 +387,7 @@ void TestAlarmEngine::offEndsSnoozeAndFade()
     QVERIFY(!form().Command3()->isEnabled());
     // The next ring starts from the bottom, not where a stray fade left the bar.
     engine().Command1_Click();
-    m_clock.set(QTime(7, 29, 0));
+    m_desk.clock.set(QTime(7, 29, 0));
     form().Timer3()->setEnabled(true);
     engine().Timer3_Timer();
     ringAt(QTime(7, 30, 0));
@@ -446,16 +411,16 @@ void TestAlarmEngine::snoozeReRingsAfterTheMinutes()
         engine().Timer5_Timer();
     engine().Command3_Click();
     engine().Timer6_Timer();
-    QVERIFY(m_log->playing.isEmpty());
+    QVERIFY(m_desk.player->playing.isEmpty());
     QCOMPARE(form().HScroll1()->value(), -3000);
     QVERIFY(!engine().AlarmDue);
     for (int tick = 2; tick < 60; ++tick) {
         engine().Timer6_Timer();
-        QVERIFY2(m_log->playing.isEmpty(), qPrintable(QString::number(tick)));
+        QVERIFY2(m_desk.player->playing.isEmpty(), qPrintable(QString::number(tick)));
     }
     form().hide();
     engine().Timer6_Timer(); // the 60th
-    QCOMPARE(m_log->playing, m_soundFile);
+    QCOMPARE(m_desk.player->playing, m_soundFile);
     QCOMPARE(form().HScroll1()->value(), -3000);
     QVERIFY(form().Timer5()->Enabled());
     QVERIFY(!form().Timer6()->Enabled());
@@ -475,7 +440,7 @@ void TestAlarmEngine::secondSleepDoesNotRestart()
     QCOMPARE(engine().SnoozeCount, qint16(30));
     for (int i = 0; i < 30; ++i)
         engine().Timer6_Timer();
-    QCOMPARE(m_log->playing, m_soundFile);
+    QCOMPARE(m_desk.player->playing, m_soundFile);
 }
 
 void TestAlarmEngine::shorterSnoozeReRingsAtNextTick()
@@ -486,10 +451,10 @@ void TestAlarmEngine::shorterSnoozeReRingsAtNextTick()
     engine().Command3_Click();
     for (int i = 0; i < 90; ++i)
         engine().Timer6_Timer();
-    QVERIFY(m_log->playing.isEmpty());
+    QVERIFY(m_desk.player->playing.isEmpty());
     SnoozeMinutes = 1;
     engine().Timer6_Timer();
-    QCOMPARE(m_log->playing, m_soundFile);
+    QCOMPARE(m_desk.player->playing, m_soundFile);
 }
 
 void TestAlarmEngine::snoozeLengthIsClamped_data()
@@ -521,13 +486,13 @@ void TestAlarmEngine::reRingPlaysRestoredSound()
     SnoozeMinutes = 0;
     engine().Command3_Click();
     engine().Timer6_Timer();
-    QCOMPARE(m_log->playing, m_soundFile);
+    QCOMPARE(m_desk.player->playing, m_soundFile);
 }
 
 void TestAlarmEngine::buttonAndMenuChooseAlike()
 {
-    const QString first = m_dir.filePath(QStringLiteral("first.mp3"));
-    const QString second = m_dir.filePath(QStringLiteral("second.mp3"));
+    const QString first = m_desk.dir.filePath(QStringLiteral("first.mp3"));
+    const QString second = m_desk.dir.filePath(QStringLiteral("second.mp3"));
     CommonDialog::answerNextOpen(first);
     engine().Command4_Click();
     QCOMPARE(engine().SoundPath, first);
@@ -538,10 +503,10 @@ void TestAlarmEngine::buttonAndMenuChooseAlike()
     const CommonDialog::OpenRequest byMenu = CommonDialog::lastOpenRequest();
     QCOMPARE(byButton.filter, QStringLiteral("Sound Files (*.mp3)| *.mp3"));
     QCOMPARE(byMenu.filter, byButton.filter);
-    QCOMPARE(byButton.initDir, m_dir.path());
-    QCOMPARE(byMenu.initDir, m_dir.path());
+    QCOMPARE(byButton.initDir, m_desk.dir.path());
+    QCOMPARE(byMenu.initDir, m_desk.dir.path());
     // Choosing never plays.
-    QVERIFY(m_log->playing.isEmpty());
+    QVERIFY(m_desk.player->playing.isEmpty());
     QCOMPARE(CommonDialog::qtFilters(byButton.filter), QStringList{QStringLiteral("Sound Files (*.mp3)")});
 }
 
@@ -551,7 +516,7 @@ void TestAlarmEngine::cancelKeepsTheSound()
     CommonDialog::answerNextOpen(std::nullopt);
     engine().Command4_Click();
     QCOMPARE(engine().SoundPath, QStringLiteral("/restored/from/settings.mp3"));
-    const QString chosen = m_dir.filePath(QStringLiteral("chosen.mp3"));
+    const QString chosen = m_desk.dir.filePath(QStringLiteral("chosen.mp3"));
     CommonDialog::answerNextOpen(chosen);
     engine().Command4_Click();
     CommonDialog::answerNextOpen(std::nullopt);
@@ -561,11 +526,11 @@ void TestAlarmEngine::cancelKeepsTheSound()
 
 void TestAlarmEngine::unplayableFileFallsBackToTone()
 {
-    m_log->unplayable << m_soundFile;
+    m_desk.player->unplayable << m_soundFile;
     arm(QStringLiteral("07:30:00"));
     ringAt(QTime(7, 30, 0));
-    QTRY_COMPARE(m_log->playing, MediaPlayer::builtInTonePath());
-    QVERIFY(m_log->events.contains(QStringLiteral("loop")));
+    QTRY_COMPARE(m_desk.player->playing, MediaPlayer::builtInTonePath());
+    QVERIFY(m_desk.player->events.contains(QStringLiteral("loop")));
     // Same volume and fade as the file would have had.
     QCOMPARE(form().MediaPlayer1()->Volume(), -3000);
     QVERIFY(form().Timer5()->Enabled());
@@ -573,28 +538,28 @@ void TestAlarmEngine::unplayableFileFallsBackToTone()
 
     // A missing file too, and at the re-ring.
     engine().Command2_Click();
-    arm(QStringLiteral("08:00:00"), m_dir.filePath(QStringLiteral("deleted.mp3")));
+    arm(QStringLiteral("08:00:00"), m_desk.dir.filePath(QStringLiteral("deleted.mp3")));
     form().Timer3()->setEnabled(true);
-    m_clock.set(QTime(7, 59, 59));
+    m_desk.clock.set(QTime(7, 59, 59));
     engine().Timer3_Timer();
     ringAt(QTime(8, 0, 0));
-    QTRY_COMPARE(m_log->playing, MediaPlayer::builtInTonePath());
+    QTRY_COMPARE(m_desk.player->playing, MediaPlayer::builtInTonePath());
     SnoozeMinutes = 0;
     engine().Command3_Click();
     engine().Timer6_Timer();
-    QTRY_COMPARE(m_log->playing, MediaPlayer::builtInTonePath());
+    QTRY_COMPARE(m_desk.player->playing, MediaPlayer::builtInTonePath());
 }
 
 void TestAlarmEngine::noOutputDeviceDoesNotLoop()
 {
-    m_log->outputProblem = QStringLiteral("no audio output device");
+    m_desk.player->outputProblem = QStringLiteral("no audio output device");
     arm(QStringLiteral("07:30:00"));
     ringAt(QTime(7, 30, 0));
     QTest::qWait(50);
-    const int starts = m_log->events.filter(QStringLiteral("start")).size();
+    const int starts = m_desk.player->events.filter(QStringLiteral("start")).size();
     QCOMPARE(starts, 0);
     // The desktop's sound and the window are what is left.
-    QVERIFY(m_log->events.contains(QStringLiteral("system-sound ") + m_soundFile));
+    QVERIFY(m_desk.player->events.contains(QStringLiteral("system-sound ") + m_soundFile));
     QVERIFY(form().isVisible());
 }
 

@@ -2,11 +2,7 @@
 #include "app/Form1.h"
 #include "app/Forms.h"
 #include "dialogs/SnoozeMinutes.h"
-#include "mock/FakeClock.h"
-#include "mock/RecordingNotifyIcon.h"
-#include "mock/RecordingPlayer.h"
-#include "mock/RecordingSound.h"
-#include "platform/ExecutableFolder.h"
+#include "mock/DesktopDoubles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -24,7 +20,7 @@ private:
     void runSecond(AlarmEngine& engine, Form1& form);
     static qint64 residentKiB();
 
-    FakeClock m_clock{QDateTime(QDate(2026, 3, 2), QTime(0, 0, 0))};
+    FakeClock* m_clock = nullptr;
 };
 
 qint64 TestSoak::residentKiB()
@@ -41,7 +37,7 @@ qint64 TestSoak::residentKiB()
 
 void TestSoak::runSecond(AlarmEngine& engine, Form1& form)
 {
-    m_clock.advance(1);
+    m_clock->advance(1);
     // The order the wall-clock-aligned ticks run in, then the snooze and the fade's hundred steps.
     engine.Timer4_Timer();
     if (form.Timer3()->Enabled())
@@ -56,16 +52,11 @@ void TestSoak::runSecond(AlarmEngine& engine, Form1& form)
 
 void TestSoak::aWeekOfAlarms()
 {
-    QTemporaryDir dir;
-    ExecutableFolder::setOverride(dir.path());
-    Clock::setInstance(&m_clock);
-    RecordingSound sound;
-    SystemSound::setInstance(&sound);
-    RecordingNotifyIcon tray;
-    NotifyIconService::setInstance(&tray);
-    auto log = std::make_shared<RecordingPlayer::Log>();
-    MediaPlayer::setBackendFactory([log] { return std::make_unique<RecordingPlayer>(log); });
-    const QString soundFile = dir.filePath(QStringLiteral("wake.mp3"));
+    DesktopDoubles desk;
+    desk.clock.set(QDateTime(QDate(2026, 3, 2), QTime(0, 0, 0)));
+    m_clock = &desk.clock;
+    const std::shared_ptr<RecordingPlayer::Log> log = desk.player;
+    const QString soundFile = desk.dir.filePath(QStringLiteral("wake.mp3"));
     QFile file(soundFile);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("ID3");
@@ -83,7 +74,7 @@ void TestSoak::aWeekOfAlarms()
     bool wasPlaying = false;
     for (int day = 0; day < 7; ++day) {
         for (int second = 0; second < 24 * 3600; ++second) {
-            const QTime now = m_clock.now().time();
+            const QTime now = m_clock->now().time();
             // Armed every evening for the next morning; Sleep ten seconds into the ring, OFF
             // twenty seconds into the re-ring.
             if (now == QTime(21, 0, 0))
@@ -98,7 +89,7 @@ void TestSoak::aWeekOfAlarms()
             const bool playing = !log->playing.isEmpty();
             // Each morning's first sound is the ring, the second the re-ring after the snooze.
             if (playing && !wasPlaying)
-                (reRings.size() < rings.size() ? reRings : rings) << m_clock.now();
+                (reRings.size() < rings.size() ? reRings : rings) << m_clock->now();
             wasPlaying = playing;
         }
         if (day == 0)
@@ -120,10 +111,6 @@ void TestSoak::aWeekOfAlarms()
     const qint64 growth = residentKiB() - afterFirstDay;
     QVERIFY2(growth < 2048, qPrintable(QStringLiteral("resident memory grew by %1 KiB over six days").arg(growth)));
 #endif
-
-    Forms::unloadForm1();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    Clock::setInstance(nullptr);
 }
 
 QTEST_MAIN(TestSoak)

@@ -3,10 +3,7 @@
 #include "app/Forms.h"
 #include "dialogs/Form3.h"
 #include "dialogs/SnoozeMinutes.h"
-#include "mock/RecordingNotifyIcon.h"
-#include "mock/RecordingPlayer.h"
-#include "mock/RecordingSound.h"
-#include "platform/ExecutableFolder.h"
+#include "mock/DesktopDoubles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -35,45 +32,34 @@ private:
     QByteArray savedSettings() const;
     void restart();
 
-    QTemporaryDir m_dir;
-    RecordingSound m_sound;
-    RecordingNotifyIcon m_tray;
+    DesktopDoubles m_desk;
 };
 
 void TestStartup::initTestCase()
 {
-    QVERIFY(m_dir.isValid());
-    ExecutableFolder::setOverride(m_dir.path());
-    SystemSound::setInstance(&m_sound);
-    NotifyIconService::setInstance(&m_tray);
-    auto log = std::make_shared<RecordingPlayer::Log>();
-    MediaPlayer::setBackendFactory([log] { return std::make_unique<RecordingPlayer>(log); });
+    QVERIFY(m_desk.dir.isValid());
 }
 
 void TestStartup::init()
 {
-    QFile::remove(m_dir.filePath(QStringLiteral("settings.txt")));
-    SnoozeMinutes = 1;
+    m_desk.reset();
 }
 
 void TestStartup::cleanup()
 {
-    Forms::unloadForm1();
-    Forms::unloadForm2();
-    Forms::unloadForm3();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    m_desk.closeAllWindows();
 }
 
 void TestStartup::writeSettings(const QByteArray& line)
 {
-    QFile file(m_dir.filePath(QStringLiteral("settings.txt")));
+    QFile file(m_desk.settingsPath());
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(line);
 }
 
 QByteArray TestStartup::savedSettings() const
 {
-    QFile file(m_dir.filePath(QStringLiteral("settings.txt")));
+    QFile file(m_desk.settingsPath());
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 

@@ -2,12 +2,7 @@
 #include "app/Forms.h"
 #include "dialogs/Form2.h"
 #include "dialogs/Form3.h"
-#include "mock/FakeClock.h"
-#include "mock/RecordingLinkOpener.h"
-#include "mock/RecordingNotifyIcon.h"
-#include "mock/RecordingPlayer.h"
-#include "mock/RecordingSound.h"
-#include "platform/ExecutableFolder.h"
+#include "mock/DesktopDoubles.h"
 #include "platform/QtNotifyIconService.h"
 #include "platform/WindowProcs.h"
 #include "tray/TrayIcon.h"
@@ -78,43 +73,29 @@ private:
         return WindowProcs::sendMessage(m_hWnd, TrayCallbackMessage, 0, mouseMessage);
     }
 
-    QTemporaryDir m_dir;
-    FakeClock m_clock;
-    RecordingLinkOpener m_links;
-    RecordingSound m_sound;
-    RecordingNotifyIcon m_tray;
+    DesktopDoubles m_desk;
+    RecordingNotifyIcon& m_tray = m_desk.tray;
     qint32 m_hWnd = 0;
     int m_mainUnloaded = 0;
 };
 
 void TestTray::initTestCase()
 {
-    QVERIFY(m_dir.isValid());
-    ExecutableFolder::setOverride(m_dir.path());
-    Clock::setInstance(&m_clock);
-    LinkOpener::setInstance(&m_links);
-    SystemSound::setInstance(&m_sound);
-    NotifyIconService::setInstance(&m_tray);
-    auto log = std::make_shared<RecordingPlayer::Log>();
-    MediaPlayer::setBackendFactory([log] { return std::make_unique<RecordingPlayer>(log); });
+    QVERIFY(m_desk.dir.isValid());
     Forms::setOnMainUnloaded([this] { ++m_mainUnloaded; });
 }
 
 void TestTray::init()
 {
     QLocale::setDefault(QLocale::c());
-    QFile::remove(m_dir.filePath(QStringLiteral("settings.txt")));
-    m_tray.calls.clear();
+    m_desk.reset();
     received.clear();
     m_mainUnloaded = 0;
 }
 
 void TestTray::cleanup()
 {
-    Forms::unloadForm1();
-    Forms::unloadForm2();
-    Forms::unloadForm3();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    m_desk.closeAllWindows();
 }
 
 // The main window with the recording procedure under the tray's, as if another hook came first.
@@ -296,7 +277,7 @@ void TestTray::exitFromTheMenuShutsDownInsideIt()
     QTimer::singleShot(2000, menu, [menu] { menu->close(); });
     QCOMPARE(sendTray(WindowProcs::WM_RBUTTONUP), 0);
     QVERIFY(endedWhileOpen);
-    QVERIFY(QFile::exists(m_dir.filePath(QStringLiteral("settings.txt"))));
+    QVERIFY(QFile::exists(m_desk.settingsPath()));
     QCOMPARE(m_tray.calls.size(), 1);
     QCOMPARE(m_tray.calls[0].message, NotifyIconService::NIM_DELETE);
 

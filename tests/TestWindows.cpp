@@ -4,11 +4,7 @@
 #include "dialogs/Form2.h"
 #include "dialogs/Form3.h"
 #include "dialogs/SnoozeMinutes.h"
-#include "mock/RecordingLinkOpener.h"
-#include "mock/RecordingNotifyIcon.h"
-#include "mock/RecordingPlayer.h"
-#include "mock/RecordingSound.h"
-#include "platform/ExecutableFolder.h"
+#include "mock/DesktopDoubles.h"
 #include "ui/ColorValue.h"
 
 #include <QAction>
@@ -47,42 +43,26 @@ private slots:
     void aboutLinks();
 
 private:
-    QTemporaryDir m_dir;
-    RecordingLinkOpener m_links;
-    RecordingSound m_sound;
-    RecordingNotifyIcon m_tray;
+    DesktopDoubles m_desk;
     int m_mainUnloaded = 0;
 };
 
 void TestWindows::initTestCase()
 {
-    QVERIFY(m_dir.isValid());
-    ExecutableFolder::setOverride(m_dir.path());
-    LinkOpener::setInstance(&m_links);
-    SystemSound::setInstance(&m_sound);
-    NotifyIconService::setInstance(&m_tray);
-    auto log = std::make_shared<RecordingPlayer::Log>();
-    MediaPlayer::setBackendFactory([log] { return std::make_unique<RecordingPlayer>(log); });
+    QVERIFY(m_desk.dir.isValid());
     Forms::setOnMainUnloaded([this] { ++m_mainUnloaded; });
 }
 
 void TestWindows::init()
 {
     QLocale::setDefault(QLocale::c());
-    // Every window closed writes its settings; each case starts as a first run.
-    QFile::remove(m_dir.filePath(QStringLiteral("settings.txt")));
-    m_links.opened.clear();
+    m_desk.reset();
     m_mainUnloaded = 0;
-    SnoozeMinutes = 1;
-    CommonDialog::clearAnswers();
 }
 
 void TestWindows::cleanup()
 {
-    Forms::unloadForm1();
-    Forms::unloadForm2();
-    Forms::unloadForm3();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    m_desk.closeAllWindows();
 }
 
 void TestWindows::mainWindowStartsDisarmed()
@@ -317,7 +297,7 @@ void TestWindows::aboutLinks()
     const QList<QUrl> expected{QUrl("https://design.kestrune.example/"), QUrl("https://kestrune.example/"),
                                QUrl("mailto:hello@kestrune.example"), QUrl("mailto:hello@kestrune.example"),
                                QUrl("https://kestrune.example/")};
-    QCOMPARE(m_links.opened, expected);
+    QCOMPARE(m_desk.links.opened, expected);
     QVERIFY(about.isVisible());
 }
 

@@ -188,7 +188,10 @@ def pixel(png, x, y):
 
 
 def click_at(x, y):
-    run(["xdotool", "mousemove", "--sync", str(x), str(y)])
+    # xdotool's --sync waits 15 s for a motion that never comes when the pointer is already there.
+    here = re.match(r"x:(-?\d+) y:(-?\d+)", run(["xdotool", "getmouselocation"]))
+    if not here or (int(here.group(1)), int(here.group(2))) != (x, y):
+        run(["xdotool", "mousemove", "--sync", str(x), str(y)])
     run(["xdotool", "click", "1"])
 
 
@@ -678,3 +681,23 @@ def arm_alarm(app, lead=6, attempts=2):
         app.wait_text("Text5", "Not Set")
         lead *= 2
     raise RuntimeError("arming took too long: the alarm time had come before ON took effect")
+
+
+def system_tray_available():
+    """Whether a tray host owns the notification-area selection of screen 0, as the program asks before "Tray"
+    hides its window."""
+    x11 = ctypes.CDLL("libX11.so.6")
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    x11.XInternAtom.restype = ctypes.c_ulong
+    x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    x11.XGetSelectionOwner.restype = ctypes.c_ulong
+    x11.XGetSelectionOwner.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    display = x11.XOpenDisplay(None)
+    if not display:
+        raise RuntimeError("cannot open the X display")
+    try:
+        return x11.XGetSelectionOwner(display, x11.XInternAtom(display, b"_NET_SYSTEM_TRAY_S0", False)) != 0
+    finally:
+        x11.XCloseDisplay(display)

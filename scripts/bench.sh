@@ -5,12 +5,12 @@
 # Prints a table of figures; it judges nothing and exits non-zero only when it could not measure.
 #
 # Environment: BENCH_ALARMS (rings per kind, default 5), BENCH_STARTS (starts per program,
-# default 7), BENCH_IDLE_SECONDS (default 60).
+# default 11), BENCH_IDLE_SECONDS (default 60).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-bench"
 alarms=${BENCH_ALARMS:-5}
-starts=${BENCH_STARTS:-7}
+starts=${BENCH_STARTS:-11}
 idle_seconds=${BENCH_IDLE_SECONDS:-60}
 py=/usr/bin/python3
 measure="$root/bench/measure.py"
@@ -116,7 +116,9 @@ start_once() { # KEY NAME PROGRAM... ; records the paint time in ms
     local key=$1 name=$2 out
     shift 2
     out=$("$first_paint" "$name" 20000 -- "$@") || return 1
-    [ "$key" = warmup ] || result "$key" "${out#* }"
+    [ "$key" = warmup ] && return 0
+    result "$key" "${out#* }"
+    result "${key}_map" "${out% *}"
 }
 # The first start of each pays for cold caches: not counted.
 start_once warmup Kestrune "$startup_kestrune"
@@ -181,11 +183,12 @@ ring() {
 say "ring onset and fade: $alarms alarms of each kind"
 ring tone 35 || { echo "bench: could not ring the alarm" >&2; exit 1; }
 result onset_tone "$("$py" "$measure" onset "$RING_REC" "$RING_ALARM" "$threshold")"
-read -r slope stop final first < <("$py" "$measure" fade "$RING_REC" "$RING_ALARM" "$threshold")
+read -r slope stop final first begin < <("$py" "$measure" fade "$RING_REC" "$RING_ALARM" "$threshold")
 result fade_slope "$slope"
 result fade_end "$stop"
 result fade_final "$final"
 result fade_first "$first"
+result fade_begin "$begin"
 for i in $(seq "$alarms"); do
     if [ "$i" -gt 1 ]; then
         ring tone 8 || { echo "bench: could not ring the alarm" >&2; exit 1; }

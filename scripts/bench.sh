@@ -33,7 +33,7 @@ results="$work/results"
 : >"$results"
 started=() # every program this script starts, ended by its PID
 
-# shellcheck source=services.sh
+# shellcheck source=scripts/services.sh
 source "$root/scripts/services.sh"
 cleanup() {
     local pid
@@ -93,8 +93,7 @@ window_of() { # PID NAME -> the program's visible window of that name, within 20
 # (96,96, 73×25) to change; fails when it does not or a message box came up instead.
 arm() { # PID WINDOW
     local height menu before
-    eval "$(xdotool getwindowgeometry --shell "$2")"
-    height=$HEIGHT
+    height=$(xdotool getwindowgeometry --shell "$2" | sed -n 's/^HEIGHT=//p')
     menu=$((height - 136))
     before=$(import -window "$2" -crop "73x25+96+$((96 + menu))" rgb:- | md5sum)
     xdotool mousemove --window "$2" 32 $((108 + menu)) click 1
@@ -115,7 +114,7 @@ startup_kestrune=$(new_kestrune startup $(($(date +%s) - 7200)))
 start_once() { # KEY NAME PROGRAM... ; records the paint time in ms
     local key=$1 name=$2 out
     shift 2
-    out=$("$first_paint" "$name" 20000 -- "$@") || return 1
+    out=$("$first_paint" "$name" 20000 -- "$@") || { echo "bench: no painted window from $1" >&2; return 1; }
     [ "$key" = warmup ] && return 0
     result "$key" "${out#* }"
     result "${key}_map" "${out% *}"

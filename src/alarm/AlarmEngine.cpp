@@ -61,14 +61,14 @@ void AlarmEngine::Timer3_Timer()
     // A late or skipped tick must not lose the alarm: look at every second since the last tick,
     // but never more than the catch-up window back.
     // Whole seconds of the clock, not elapsed time: two ticks 999 ms apart still span one second.
+    const qint64 second = now.toSecsSinceEpoch();
     qint64 back = 0;
-    if (m_lastMatchTick.isValid())
-        back =
-            qBound(qint64(0), now.toSecsSinceEpoch() - m_lastMatchTick.toSecsSinceEpoch() - 1, qint64(CatchUpSeconds));
-    m_lastMatchTick = now;
+    if (m_lastMatchSecond >= 0)
+        back = qBound(qint64(0), second - m_lastMatchSecond - 1, qint64(CatchUpSeconds));
+    m_lastMatchSecond = second;
 
-    bool matched = false;
-    for (qint64 s = back; s >= 0 && !matched; --s)
+    bool matched = TimeText::of(now.time()) == alarm;
+    for (qint64 s = 1; s <= back && !matched; ++s)
         matched = TimeText::of(now.addSecs(-s).time()) == alarm;
     if (!matched)
         return;

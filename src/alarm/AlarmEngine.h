@@ -43,6 +43,6 @@ private:
     void onCannotPlay(const QString& path, const QString& reason);
 
     Form1& m_form;
-    QDateTime m_lastMatchTick;
+    qint64 m_lastMatchSecond = -1; // seconds since the epoch of the previous match tick
     bool m_playingTone = false;
 };

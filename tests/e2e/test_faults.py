@@ -1,0 +1,370 @@
+"""The real binary when things go wrong around it: no sound server at all, the sound server killed in the middle of a
+ring, the chosen sound file deleted before the ring, a settings file marked read-only, SIGKILL in the middle of the
+save at shutdown, and SIGTERM while the alarm rings. Whatever happens the program must not crash or hang, must still
+ring as best it can, must say on standard error what it could not do, and must never leave settings.txt half
+written."""
+
+import os
+import random
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from kestrune_e2e import (Kestrune, Recorder, Results, arm_alarm, binary_from_args, block_levels,  # noqa: E402
+                          environment, log, loudest, make_tone, poll, profile, read_bytes, read_wav_mono,
+                          require_services, sound_onset, system_tray_available, wait_until)
+
+SILENT_DB = -70.0    # a null sink gives digital silence; anything below this is no alarm
+HEARD_DB = -60.0     # the quietest start of a fade is about -40 dBFS
+KILL_RUNS = 20       # shutdowns cut short by SIGKILL
+FIRST_RUN_TAIL = "1,-2147483640,12648447\r\n"  # snooze minutes and colours as a first run saves them
+
+
+def settings_line(sound, alarm, tail=FIRST_RUN_TAIL):
+    return f'"{sound}","{alarm}",{tail}'.encode()
+
+
+def far_alarm_text():
+    """An alarm time half a day away, so that nothing rings unless a test arms a nearer one."""
+    return time.strftime("%H:%M:%S", time.localtime(time.time() + 12 * 3600))
+
+
+def exit_text(code):
+    return "still running" if code is None else f"exit code {code}"
+
+
+def ring_seen(results, app, alarm, what):
+    """The ring enables Sleep: the moment it does, seen from outside, or None."""
+    wait_until(alarm, app)
+    rung = poll(lambda: app.enabled("Command3") and time.time(), 6, 0.05)
+    results.check(f"{what}: Sleep becomes available at the alarm time", rung is not None and rung - alarm <= 2.5,
+                  "within 2.5 s of the alarm second", "never (6 s)" if rung is None else f"{rung - alarm:+.2f} s")
+    return rung
+
+
+def still_responsive(results, app, what, seconds=5.0):
+    """For a few seconds the process lives and its clock box keeps changing; then OFF still disarms."""
+    first = app.text("Text1")
+    readings = {first}
+    deadline = time.time() + seconds
+    while time.time() < deadline:
+        if app.process.poll() is not None:
+            break
+        time.sleep(0.5)
+        try:
+            readings.add(app.text("Text1"))
+        except Exception:  # the program may have just died; the check below says so
+            break
+    alive = app.process.poll() is None
+    results.check(f"{what}: the process still runs {seconds:.0f} s later", alive, "running",
+                  "running" if alive else f"{exit_text(app.process.returncode)}; program output:\n{app.output()}")
+    if not alive:
+        return False
+    results.check(f"{what}: the clock box keeps changing", len(readings) >= seconds - 2,
+                  f"at least {seconds - 2:.0f} different times in {seconds:.0f} s", sorted(readings))
+    app.click("Command2")
+    results.equal(f"{what}: OFF still disarms", "Not Set", app.wait_text("Text5", "Not Set"))
+    return True
+
+
+class PrivateSoundServer:
+    """A PulseAudio of this script's own, with its own runtime folder, home and socket and a null sink named
+    test_sink, so that it can be killed without disturbing the shared one. Stopped by its PID."""
+
+    def __init__(self):
+        self.folder = tempfile.mkdtemp(prefix="kestrune-pulse-")
+        os.chmod(self.folder, 0o700)
+        runtime = os.path.join(self.folder, "runtime")
+        home = os.path.join(self.folder, "home")
+        os.makedirs(runtime, mode=0o700)
+        os.makedirs(home)
+        self.socket = os.path.join(self.folder, "pulse.sock")
+        self.server = f"unix:{self.socket}"
+        env = dict(os.environ, XDG_RUNTIME_DIR=runtime, PULSE_RUNTIME_PATH=os.path.join(runtime, "pulse"),
+                   PULSE_STATE_PATH=os.path.join(home, "state"), HOME=home)
+        # Not on the session bus: the shared server holds the name there, and a second one would give up.
+        env.pop("PULSE_SERVER", None)
+        env.pop("DBUS_SESSION_BUS_ADDRESS", None)
+        self.log_path = os.path.join(self.folder, "pulseaudio.log")
+        self._log = open(self.log_path, "wb")
+        self.process = subprocess.Popen(
+            ["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--disallow-exit", "--use-pid-file=false",
+             "--log-target=stderr",
+             f"--load=module-native-protocol-unix socket={self.socket} auth-anonymous=1",
+             "--load=module-null-sink sink_name=test_sink rate=44100 channels=2"],
+            env=env, stdout=self._log, stderr=subprocess.STDOUT)
+        answered = poll(lambda: subprocess.run(["pactl", "-s", self.server, "info"], stdout=subprocess.DEVNULL,
+                                               stderr=subprocess.DEVNULL, timeout=10).returncode == 0, 20, 0.2)
+        if not answered:
+            said = self.said()
+            self.close()
+            raise RuntimeError(f"the private PulseAudio did not answer within 20 s; it said:\n{said}")
+        subprocess.run(["pactl", "-s", self.server, "set-default-sink", "test_sink"], stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=10)
+
+    def said(self):
+        """The server's log, but for its warnings about running as root and about a missing cookie."""
+        with open(self.log_path, "rb") as f:
+            lines = f.read().decode(errors="replace").splitlines()
+        return "\n".join(line for line in lines if "authkey.c" not in line and "not intended to be run as root"
+                         not in line)
+
+    def kill(self):
+        if self.process.poll() is None:
+            self.process.send_signal(signal.SIGKILL)
+        return self.process.wait(10)
+
+    def close(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(10)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait(10)
+        self._log.close()
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+        return False
+
+
+# ---------------------------------------------------------------------------------------------- the faults
+
+def no_sound_server(results, binary, tone):
+    """The program cannot reach any sound server: the ring still brings the window back and offers Sleep."""
+    missing = os.path.join(tempfile.gettempdir(), f"kestrune-no-such-server-{os.getpid()}", "pulse.sock")
+    tray = poll(system_tray_available, 20, 0.2)
+    if not results.check("no sound server: a tray host is there, so Tray hides the window", tray,
+                         "an owner of _NET_SYSTEM_TRAY_S0", "owned" if tray else "none in 20 s"):
+        return
+    app = Kestrune(binary, settings=settings_line(tone, far_alarm_text()))
+    try:
+        with environment(PULSE_SERVER=f"unix:{missing}"):
+            app.start()
+        alarm = arm_alarm(app, lead=8)
+        app.click("Command5")
+        hidden = poll(lambda: not app.windows("^Kestrune$"), 5, 0.1)
+        results.check("no sound server: Tray hides the main window", bool(hidden), "no visible Kestrune window",
+                      app.windows("^Kestrune$"))
+        ring_seen(results, app, alarm, "no sound server")
+        shown = poll(lambda: app.windows("^Kestrune$"), 5, 0.1)
+        results.check("no sound server: the ring shows the main window again", bool(shown),
+                      "a visible Kestrune window", shown)
+        still_responsive(results, app, "no sound server")
+        log("program output so far:\n  " + app.output().strip().replace("\n", "\n  "))
+    finally:
+        app.stop()
+
+
+def sound_server_killed(results, binary, tone):
+    """The sound server dies while the alarm plays into it: the program goes on."""
+    with PrivateSoundServer() as server:
+        app = Kestrune(binary, settings=settings_line(tone, far_alarm_text()))
+        path = os.path.join(app.folder, "killed.wav")
+        try:
+            with environment(PULSE_SERVER=server.server):
+                app.start()
+                rec = Recorder(path).start()
+            try:
+                alarm = arm_alarm(app)
+                rung = ring_seen(results, app, alarm, "server killed")
+                wait_until(max(alarm, rung or alarm) + 3, app)
+                killed = time.time()
+                server.kill()
+                log(f"private sound server killed {killed - alarm:.2f} s after the alarm second")
+            finally:
+                rec.stop()
+            levels = block_levels(read_wav_mono(path))
+            at = rec.seconds(alarm)
+            log(f"private sink from 1 s before the alarm: {profile(levels, at - 1, rec.seconds(killed))}")
+            onset = sound_onset(levels, at - 1, sustain=1.5)
+            results.check("server killed: the alarm played into the private server before it died",
+                          onset is not None and onset - at <= 2.0, "a sound from the alarm second on",
+                          "none" if onset is None else f"onset {onset - at:+.2f} s")
+            still_responsive(results, app, "server killed")
+        finally:
+            app.stop()
+
+
+def file_deleted(results, binary, tone):
+    """The chosen MP3 is gone by the time the alarm rings: the built-in tone plays instead, and stderr says why."""
+    app = Kestrune(binary)
+    sound = os.path.join(app.folder, "chosen.mp3")
+    shutil.copy(tone, sound)
+    with open(app.settings_path, "wb") as f:
+        f.write(settings_line(sound, far_alarm_text()))
+    path = os.path.join(app.folder, "deleted.wav")
+    try:
+        app.start()
+        with Recorder(path) as rec:
+            alarm = arm_alarm(app)
+            os.remove(sound)
+            ring_seen(results, app, alarm, "file deleted")
+            wait_until(alarm + 6, app)
+            app.click("Command2")
+            app.wait_text("Text5", "Not Set")
+        levels = block_levels(read_wav_mono(path))
+        at = rec.seconds(alarm)
+        log(f"file deleted: alarm second at {at:.2f} s; loudest per 0.5 s: {profile(levels, 0, at + 6)}")
+        before = loudest(levels, 0, at - 0.3)
+        results.check("file deleted: silence before the alarm", before is not None and before < SILENT_DB,
+                      f"below {SILENT_DB} dBFS", f"{before} dBFS")
+        # The built-in tone may beep: it counts from where a fifth of the next 3 s is heard, which the system's
+        # short alert alone never is.
+        onset = sound_onset(levels, at - 0.5, threshold_db=HEARD_DB, sustain=3.0, fraction=0.2)
+        results.check("file deleted: the built-in tone starts within 1.5 s of the alarm second",
+                      onset is not None and -0.2 <= onset - at <= 1.5, "0 to 1.5 s after the alarm second",
+                      "no lasting sound" if onset is None else f"{onset - at:+.2f} s")
+        going = loudest(levels, at + 2, at + 5)
+        results.check("file deleted: the tone goes on after the system's short alert", going is not None and
+                      going > HEARD_DB, f"above {HEARD_DB} dBFS from 2 s to 5 s after the alarm second",
+                      f"{going} dBFS")
+        said = [line for line in app.output().splitlines() if "cannot play" in line]
+        results.check("file deleted: standard error says the file cannot be played",
+                      any(sound in line for line in said), f"a line with 'cannot play' and {sound}",
+                      said or app.output())
+    finally:
+        app.stop()
+
+
+def read_only_settings(results, binary, tone):
+    """A settings file the user made read-only is read, left as it is at Exit, and the reason is given."""
+    old = settings_line(tone, "01:02:03", "7,255,65280\r\n")
+    app = Kestrune(binary, settings=old)
+    os.chmod(app.settings_path, 0o444)
+    try:
+        app.start()
+        results.equal("read-only: the stored alarm time is shown", "01:02:03", app.text("Text2"))
+        app.type_into("Text2", "21:43:05")
+        results.equal("read-only: the alarm box takes a new time", "21:43:05", app.text("Text2"))
+        app.click("Command6")
+        code = app.wait_exit(30)
+        results.check("read-only: Exit ends the program cleanly", code == 0, "exit code 0", exit_text(code))
+        results.equal("read-only: the file keeps its bytes", old, read_bytes(app.settings_path))
+        said = [line for line in app.output().splitlines() if app.settings_path in line]
+        results.check("read-only: standard error names the file and why it was not saved",
+                      any("read-only" in line and "cannot save" in line for line in said),
+                      f"a line with 'cannot save', {app.settings_path} and 'read-only'", said or app.output())
+    finally:
+        app.stop()
+
+
+def killed_while_saving(results, binary):
+    """SIGTERM starts the save that Exit does; SIGKILL a few milliseconds later cuts it wherever it is. The file
+    must hold the old line or the new one, whole. The delay homes in on the moment of the save: after a run that
+    left the old file the next delay is longer, after one that left the new file shorter, with some spread."""
+    old = settings_line("", "01:01:01")
+    new = settings_line("", "02:02:02")
+    outcomes = {"old": 0, "new": 0}
+    littered = 0
+    shortest_new, longest_old = 0.010, 0.0
+    for run in range(KILL_RUNS):
+        app = Kestrune(binary, settings=old)
+        try:
+            app.start()
+            app.type_into("Text2", "02:02:02")
+            if app.text("Text2") != "02:02:02":
+                raise RuntimeError(f"run {run + 1}: the alarm box holds {app.text('Text2')!r}")
+            low, high = sorted((longest_old, shortest_new))
+            delay = random.uniform(max(0.0, low - 0.0005), min(0.010, high + 0.0005))
+            app.process.send_signal(signal.SIGTERM)
+            until = time.perf_counter() + delay
+            while time.perf_counter() < until:
+                pass  # sleep() would round short delays up to its own granularity
+            app.process.send_signal(signal.SIGKILL)
+            app.wait_exit(30)
+            seen = read_bytes(app.settings_path)
+            kind = "old" if seen == old else "new" if seen == new else None
+            # A kill between writing the new file beside the old one and renaming it leaves that file behind.
+            leftovers = sorted(n for n in os.listdir(app.folder) if n.startswith("settings.txt") and n !=
+                               "settings.txt")
+            littered += bool(leftovers)
+            if not results.check(f"SIGKILL in the save, run {run + 1}: the file is whole", kind is not None,
+                                 f"{old!r} or {new!r}", f"{kind or seen!r}, SIGKILL {delay * 1000:.2f} ms after "
+                                 f"SIGTERM" + (f", beside it {leftovers}" if leftovers else "")):
+                continue
+            outcomes[kind] += 1
+            if kind == "old":
+                longest_old = delay
+            else:
+                shortest_new = delay
+        finally:
+            app.stop()
+    log(f"SIGKILL in the save: {outcomes['old']} runs left the old file, {outcomes['new']} the new one; "
+        f"{littered} left a partly written file beside it")
+
+
+def terminated_while_ringing(results, binary, tone):
+    """SIGTERM in the middle of a ring ends the program as Exit does: status 0, the alarm time saved, silence. On a
+    sound server of its own: once in a while PulseAudio aborts when a client playing into it goes away, and the
+    shared one must outlive that."""
+    with PrivateSoundServer() as server:
+        app = Kestrune(binary, settings=settings_line(tone, far_alarm_text()))
+        path = os.path.join(app.folder, "terminated.wav")
+        try:
+            with environment(PULSE_SERVER=server.server):
+                app.start()
+                rec = Recorder(path).start()
+            try:
+                alarm = arm_alarm(app)
+                alarm_text = app.text("Text2")
+                rung = ring_seen(results, app, alarm, "SIGTERM")
+                wait_until(max(alarm, rung or alarm) + 3, app)
+                term = time.time()
+                app.process.send_signal(signal.SIGTERM)
+                code = app.wait_exit(10)
+                ended = time.time()
+                results.check("SIGTERM while ringing: the program ends with status 0 within 10 s", code == 0,
+                              "exit code 0", f"{exit_text(code)} after {ended - term:.2f} s")
+                time.sleep(2)
+            finally:
+                rec.stop()
+            levels = block_levels(read_wav_mono(path))
+            log(f"SIGTERM: loudest per 0.5 s: {profile(levels, rec.seconds(alarm) - 1, rec.now())}")
+            playing = loudest(levels, rec.seconds(term) - 1.0, rec.seconds(term) - 0.1)
+            results.check("SIGTERM while ringing: the alarm was sounding", playing is not None and
+                          playing > HEARD_DB, f"above {HEARD_DB} dBFS", f"{playing} dBFS")
+            after = loudest(levels, rec.seconds(ended) + 0.3, rec.seconds(ended) + 1.8)
+            recorded = len(levels) / 100 - rec.seconds(ended)  # seconds recorded after the end
+            seen = f"{after} dBFS from 0.3 s to 1.8 s after the end"
+            if recorded < 1.8:
+                state = "still runs" if server.process.poll() is None else f"ended ({server.process.returncode})"
+                seen = f"the recording stops {recorded:+.2f} s after the end; the sound server {state}:\n"
+                seen += server.said()
+            results.check("SIGTERM while ringing: the null sink goes silent", recorded >= 1.8 and after is not None
+                          and after < SILENT_DB, f"below {SILENT_DB} dBFS", seen)
+            results.equal("SIGTERM while ringing: settings.txt holds the alarm time",
+                          settings_line(tone, alarm_text), read_bytes(app.settings_path))
+        finally:
+            app.stop()
+
+
+def main():
+    binary = binary_from_args()
+    require_services(sound=True)
+    results = Results("e2e_faults")
+    folder = tempfile.mkdtemp(prefix="kestrune-faults-")
+    try:
+        tone = make_tone(os.path.join(folder, "tone.mp3"), 30)
+        for case, *args in ((no_sound_server, binary, tone), (sound_server_killed, binary, tone),
+                            (file_deleted, binary, tone), (read_only_settings, binary, tone),
+                            (killed_while_saving, binary), (terminated_while_ringing, binary, tone)):
+            started = time.monotonic()
+            results.case(case, *args)
+            log(f"({case.__name__} took {time.monotonic() - started:.0f} s)")
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
+    results.finish()
+
+
+if __name__ == "__main__":
+    main()

@@ -845,10 +845,12 @@ RATE = 44100
 
 
 def tone_samples():
-    """Two phrases of four beeps, 880 and 1320 Hz in turn, each phrase followed by a rest.
+    """Phrases of four beeps, 880 and 1320 Hz in turn, each phrase followed by a rest.
 
-    The rest at the end is as long as the gap between phrases, so the file loops without a seam."""
-    beep, gap, rest, phrases = 0.11, 0.05, 0.56, 2
+    Long enough to outlast a whole fade-in without depending on the player's looping, which was seen
+    to stop once on a cold start. The rest at the end is as long as the gap between phrases, so the
+    file still loops without a seam."""
+    beep, gap, rest, phrases = 0.11, 0.05, 0.56, 26
     out = []
     for _ in range(phrases):
         for i in range(4):
@@ -877,16 +879,16 @@ def write_alarm_tone(path):
     with tempfile.TemporaryDirectory() as tmp:
         wav = os.path.join(tmp, "tone.wav")
         with wave.open(wav, "wb") as f:
-            f.setnchannels(2)
+            f.setnchannels(1)
             f.setsampwidth(2)
             f.setframerate(RATE)
             frames = bytearray()
             for v in samples:
                 s = int(round(v * 16000))
-                frames += struct.pack("<hh", s, s)
+                frames += struct.pack("<h", s)
             f.writeframes(bytes(frames))
         ensure_dir(path)
-        subprocess.run(["sox", "-V1", wav, "-C", "64", path, "norm", "-6"], check=True)
+        subprocess.run(["sox", "-V1", wav, "-C", "48", path, "norm", "-6"], check=True)
     return len(samples) / RATE
 
 

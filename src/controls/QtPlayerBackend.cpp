@@ -16,6 +16,11 @@ QtPlayerBackend::QtPlayerBackend() : m_player(new QMediaPlayer(this)), m_output(
     connect(m_player, &QMediaPlayer::mediaStatusChanged, this, [this](QMediaPlayer::MediaStatus status) {
         if (status == QMediaPlayer::InvalidMedia)
             failed(QStringLiteral("the file is not a sound the player can decode"));
+        // Looped by hand: the player's own looping was seen to stop after a few rounds.
+        if (status == QMediaPlayer::EndOfMedia && m_playing && m_looping) {
+            m_player->setPosition(0);
+            m_player->play();
+        }
     });
 }
 
@@ -59,7 +64,7 @@ void QtPlayerBackend::start(const QString& path, bool loop)
         m_loaded.clear();
     }
     load(path);
-    m_player->setLoops(loop ? QMediaPlayer::Infinite : QMediaPlayer::Once);
+    m_looping = loop;
     m_player->play();
 }
 

@@ -29,4 +29,5 @@ private:
     QString m_loaded;
     QString m_loadError;
     bool m_playing = false;
+    bool m_looping = false;
 };

@@ -644,6 +644,11 @@ class environment:
         return False
 
 
+def far_alarm_text():
+    """An alarm time half a day away, so that nothing can ring while a test runs."""
+    return time.strftime("%H:%M:%S", time.localtime(time.time() + 12 * 3600))
+
+
 def read_bytes(path):
     """A file's bytes, or the reason it cannot be read as text in angle brackets."""
     try:

@@ -15,7 +15,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from kestrune_e2e import (Kestrune, Recorder, Results, arm_alarm, binary_from_args, block_levels,  # noqa: E402
-                          environment, log, loudest, make_tone, poll, profile, read_bytes, read_wav_mono,
+                          environment, far_alarm_text, log, loudest, make_tone, poll, profile, read_bytes, read_wav_mono,
                           require_services, sound_onset, system_tray_available, wait_until)
 
 SILENT_DB = -70.0    # a null sink gives digital silence; anything below this is no alarm
@@ -26,11 +26,6 @@ FIRST_RUN_TAIL = "1,-2147483640,12648447\r\n"  # snooze minutes and colours as a
 
 def settings_line(sound, alarm, tail=FIRST_RUN_TAIL):
     return f'"{sound}","{alarm}",{tail}'.encode()
-
-
-def far_alarm_text():
-    """An alarm time half a day away, so that nothing rings unless a test arms a nearer one."""
-    return time.strftime("%H:%M:%S", time.localtime(time.time() + 12 * 3600))
 
 
 def exit_text(code):

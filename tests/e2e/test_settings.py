@@ -9,29 +9,16 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from kestrune_e2e import (Kestrune, Results, binary_from_args, extents, pixel, poll, require_services,  # noqa: E402
-                          run, screenshot)
+from kestrune_e2e import (Kestrune, Results, binary_from_args, extents, far_alarm_text, pixel, poll,  # noqa: E402
+                          read_bytes, require_services, run, screenshot)
 
 FIRST_RUN_LINE = b'"","",1,-2147483640,12648447\r\n'
 GREEN = (0, 255, 0)  # colour integer 65280
 RED = (255, 0, 0)    # colour integer 255
 
 
-def far_alarm_text():
-    """An alarm time half a day away, so that nothing can ring while the test runs."""
-    return time.strftime("%H:%M:%S", time.localtime(time.time() + 12 * 3600))
-
-
 def crafted_line(folder, alarm):
     return f'"{os.path.join(folder, "x.mp3")}","{alarm}",12,255,65280\r\n'.encode()
-
-
-def read_bytes(path):
-    try:
-        with open(path, "rb") as f:
-            return f.read()
-    except OSError as error:
-        return f"<{error.strerror}>"
 
 
 def colours_in(png, box):

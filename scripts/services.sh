@@ -24,12 +24,13 @@ services_start() {
     export HOME_FOR_TESTS="$SERVICES_DIR/home"
     mkdir -p "$HOME_FOR_TESTS"
 
-    # X server on a free display number.
-    local n=90
-    while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-    export DISPLAY=":$n"
-    Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >"$SERVICES_DIR/xvfb.log" 2>&1 &
+    # X server on a display number it picks itself: a number guessed free from /tmp may still be taken in the
+    # abstract socket namespace, which other machines' servers can share with ours.
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$SERVICES_DIR/display" \
+        >"$SERVICES_DIR/xvfb.log" 2>&1 &
     SERVICE_PIDS+=($!)
+    _wait_for 100 grep -q '^[0-9]' "$SERVICES_DIR/display" || { echo "Xvfb did not start" >&2; return 1; }
+    export DISPLAY=":$(head -n 1 "$SERVICES_DIR/display")"
     _wait_for 100 xdpyinfo || { echo "Xvfb did not start" >&2; return 1; }
 
     # D-Bus session and the accessibility bus, before any client starts.

@@ -315,9 +315,12 @@ class Kestrune:
         self._log = open(self.log_path, "wb")
         self.process = subprocess.Popen([self.exe], cwd=self.folder, env=env, stdout=self._log,
                                         stderr=subprocess.STDOUT)
-        self.main_window = poll(self._find_main_window, 60, 0.2)
+        # Stop waiting as soon as the program has ended: its log says why.
+        found = poll(lambda: True if self.process.poll() is not None else self._find_main_window(), 60, 0.2)
+        self.main_window = found if found is not True else None
         if not self.main_window:
-            raise RuntimeError(f"no visible window named Kestrune within 60 s; program log:\n{self.output()}")
+            ended = "" if self.process.poll() is None else f" (it ended with {self.process.returncode})"
+            raise RuntimeError(f"no visible window named Kestrune within 60 s{ended}; program log:\n{self.output()}")
         if not poll(self.application, 60, 0.3):
             raise RuntimeError("the program did not appear on the accessibility bus within 60 s")
         return self

@@ -19,7 +19,21 @@ TRAYER = ["trayer", "--edge", "top", "--align", "right", "--widthtype", "request
 WINDOW_LINE = re.compile(r'^(\s*)(0x[0-9a-f]+) (?:"(.*)"|\(has no name\)): \((.*?)\)\s+(\d+)x(\d+)\S*\s+\+(-?\d+)\+(-?\d+)')
 
 
-_next_display = 150
+def start_xvfb():
+    """Starts an X server on a display number it picks itself and returns (process, number) once it accepts
+    clients. Guessing a free number from /tmp is not enough: the abstract socket namespace may be shared with other
+    machines' servers, and a guessed number then reaches someone else's server, which later goes away."""
+    read_end, write_end = os.pipe()
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+                             "-noreset"], pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    with os.fdopen(read_end) as announced:
+        number = announced.readline().strip()  # written once the server listens; empty if it died first
+    if not number.isdigit():
+        xvfb.kill()
+        xvfb.wait(10)
+        raise RuntimeError("Xvfb did not start")
+    return xvfb, int(number)
 
 
 class PrivateDisplay:
@@ -27,19 +41,12 @@ class PrivateDisplay:
     open, DISPLAY names it, for the program and for the tools alike."""
 
     def __init__(self, tray=True):
-        global _next_display
-        # A fresh number each time: a server just stopped may still hold its old one for a moment.
-        self.number = _next_display
-        while os.path.exists(f"/tmp/.X11-unix/X{self.number}") or os.path.exists(f"/tmp/.X{self.number}-lock"):
-            self.number += 1
-        _next_display = self.number + 1
         self.saved = os.environ.get("DISPLAY")
-        self.xvfb = subprocess.Popen(["Xvfb", f":{self.number}", "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.xvfb, self.number = start_xvfb()
         os.environ["DISPLAY"] = f":{self.number}"
         self.trayer = None
         if not poll(lambda: subprocess.run(["xdpyinfo"], stdout=subprocess.DEVNULL,
-                                           stderr=subprocess.DEVNULL).returncode == 0, 10):
+                                           stderr=subprocess.DEVNULL).returncode == 0, 10) or self.xvfb.poll() is not None:
             self.close()
             raise RuntimeError(f"Xvfb :{self.number} did not start")
         if tray:

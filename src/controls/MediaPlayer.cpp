@@ -5,7 +5,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 #include <QTimer>
 #include <cmath>
 
@@ -80,18 +82,27 @@ void MediaPlayer::fail(const QString& path, const QString& reason)
 
 QString MediaPlayer::builtInTonePath()
 {
+    // The player wants a file, so the tone leaves the resources once per run.
     static const QString path = [] {
-        QString folder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
-        if (folder.isEmpty() || !QDir().mkpath(folder))
-            folder = QDir::tempPath();
-        const QString target = QDir(folder).filePath(QStringLiteral("alarm-tone.mp3"));
         QFile resource(QStringLiteral(":/sounds/alarm-tone.mp3"));
-        QFile existing(target);
-        if (!existing.exists() || existing.size() != resource.size()) {
-            QFile::remove(target);
-            resource.copy(target);
+        const QByteArray tone = resource.open(QIODevice::ReadOnly) ? resource.readAll() : QByteArray();
+        const QString folder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+        if (!folder.isEmpty() && QDir().mkpath(folder)) {
+            const QString target = QDir(folder).filePath(QStringLiteral("alarm-tone.mp3"));
+            QFile existing(target);
+            if (existing.open(QIODevice::ReadOnly) && existing.readAll() == tone)
+                return target;
+            // Renamed into place whole: another instance may be reading the old copy.
+            QSaveFile copy(target);
+            if (copy.open(QIODevice::WriteOnly) && copy.write(tone) == tone.size() && copy.commit())
+                return target;
         }
-        return target;
+        // No cache folder: a file of this run's own, never a fixed name in a shared folder that
+        // someone else could have put there first. Removed when the program ends.
+        static QTemporaryFile temporary(QDir(QDir::tempPath()).filePath(QStringLiteral("kestrune-tone-XXXXXX.mp3")));
+        if (temporary.open() && temporary.write(tone) == tone.size() && temporary.flush())
+            return temporary.fileName();
+        return QString();
     }();
     return path;
 }

@@ -4,6 +4,7 @@ save at shutdown, and SIGTERM while the alarm rings. Whatever happens the progra
 ring as best it can, must say on standard error what it could not do, and must never leave settings.txt half
 written."""
 
+import contextlib
 import os
 import random
 import shutil
@@ -134,6 +135,23 @@ class PrivateSoundServer:
 
 # ---------------------------------------------------------------------------------------------- the faults
 
+@contextlib.contextmanager
+def ringing_on(results, server, app, wav_name, label):
+    """Starts app on the private sound server with a recording of it, arms the alarm and waits until the ring has
+    played for 3 s. Yields (recorder, alarm second, recording path); the recording stops on leaving."""
+    path = os.path.join(app.folder, wav_name)
+    with environment(PULSE_SERVER=server.server):
+        app.start()
+        rec = Recorder(path).start()
+    try:
+        alarm = arm_alarm(app)
+        rung = ring_seen(results, app, alarm, label)
+        wait_until(max(alarm, rung or alarm) + 3, app)
+        yield rec, alarm, path
+    finally:
+        rec.stop()
+
+
 def no_sound_server(results, binary, tone):
     """The program cannot reach any sound server: the ring still brings the window back and offers Sleep."""
     missing = os.path.join(tempfile.gettempdir(), f"kestrune-no-such-server-{os.getpid()}", "pulse.sock")
@@ -164,20 +182,11 @@ def sound_server_killed(results, binary, tone):
     """The sound server dies while the alarm plays into it: the program goes on."""
     with PrivateSoundServer() as server:
         app = Kestrune(binary, settings=settings_line(tone, far_alarm_text()))
-        path = os.path.join(app.folder, "killed.wav")
         try:
-            with environment(PULSE_SERVER=server.server):
-                app.start()
-                rec = Recorder(path).start()
-            try:
-                alarm = arm_alarm(app)
-                rung = ring_seen(results, app, alarm, "server killed")
-                wait_until(max(alarm, rung or alarm) + 3, app)
+            with ringing_on(results, server, app, "killed.wav", "server killed") as (rec, alarm, path):
                 killed = time.time()
                 server.kill()
                 log(f"private sound server killed {killed - alarm:.2f} s after the alarm second")
-            finally:
-                rec.stop()
             levels = block_levels(read_wav_mono(path))
             at = rec.seconds(alarm)
             log(f"private sink from 1 s before the alarm: {profile(levels, at - 1, rec.seconds(killed))}")
@@ -304,16 +313,9 @@ def terminated_while_ringing(results, binary, tone):
     shared one must outlive that."""
     with PrivateSoundServer() as server:
         app = Kestrune(binary, settings=settings_line(tone, far_alarm_text()))
-        path = os.path.join(app.folder, "terminated.wav")
         try:
-            with environment(PULSE_SERVER=server.server):
-                app.start()
-                rec = Recorder(path).start()
-            try:
-                alarm = arm_alarm(app)
+            with ringing_on(results, server, app, "terminated.wav", "SIGTERM") as (rec, alarm, path):
                 alarm_text = app.text("Text2")
-                rung = ring_seen(results, app, alarm, "SIGTERM")
-                wait_until(max(alarm, rung or alarm) + 3, app)
                 term = time.time()
                 app.process.send_signal(signal.SIGTERM)
                 code = app.wait_exit(10)
@@ -321,8 +323,6 @@ def terminated_while_ringing(results, binary, tone):
                 results.check("SIGTERM while ringing: the program ends with status 0 within 10 s", code == 0,
                               "exit code 0", f"{exit_text(code)} after {ended - term:.2f} s")
                 time.sleep(2)
-            finally:
-                rec.stop()
             levels = block_levels(read_wav_mono(path))
             log(f"SIGTERM: loudest per 0.5 s: {profile(levels, rec.seconds(alarm) - 1, rec.now())}")
             playing = loudest(levels, rec.seconds(term) - 1.0, rec.seconds(term) - 0.1)

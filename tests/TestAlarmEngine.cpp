@@ -1,13 +1,13 @@
 #include "alarm/AlarmEngine.h"
 #include "alarm/SnoozeLength.h"
-#include "alarm/TimeText.h"
+#include "alarm/SnoozeMinutes.h"
 #include "app/Form1.h"
 #include "app/Forms.h"
 #include "controls/MessageBox.h"
+#include "core/ExecutableFolder.h"
+#include "core/TimeText.h"
 #include "dialogs/Form3.h"
-#include "dialogs/SnoozeMinutes.h"
 #include "mock/DesktopDoubles.h"
-#include "platform/ExecutableFolder.h"
 #include "platform/SystemSound.h"
 
 #include <QAction>
@@ -498,7 +498,7 @@ void TestAlarmEngine::buttonAndMenuChooseAlike()
     QCOMPARE(engine().SoundPath, first);
     const CommonDialog::OpenRequest byButton = CommonDialog::lastOpenRequest();
     CommonDialog::answerNextOpen(second);
-    form().menuItem("sound")->trigger();
+    form().sound()->trigger();
     QCOMPARE(engine().SoundPath, second);
     const CommonDialog::OpenRequest byMenu = CommonDialog::lastOpenRequest();
     QCOMPARE(byButton.filter, QStringLiteral("Sound Files (*.mp3)| *.mp3"));

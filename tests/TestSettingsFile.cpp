@@ -1,5 +1,5 @@
-#include "app/SettingsFile.h"
-#include "platform/ExecutableFolder.h"
+#include "core/ExecutableFolder.h"
+#include "core/SettingsFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "alarm/AlarmEngine.h"
+#include "alarm/SnoozeMinutes.h"
 #include "app/Form1.h"
 #include "app/Forms.h"
-#include "dialogs/SnoozeMinutes.h"
 #include "mock/DesktopDoubles.h"
 
 #include <QFile>

@@ -103,9 +103,11 @@ Form1& TestTray::chainedMainWindow()
 {
     Form1& form = Forms::form1();
     m_hWnd = WindowProcs::handleOf(&form);
+    // Re-added with the left-click action the window gave at start-up, so that is what is tested.
+    const std::function<void()> showWindow = TrayShowWindow;
     RemoveFromTray();
     WindowProcs::setWindowLong(m_hWnd, WindowProcs::GWL_WNDPROC, WindowProcs::addressOf(&recordingProc));
-    AddToTray(&form, form.menu("mnutray"));
+    AddToTray(&form, form.mnutray(), showWindow);
     m_tray.calls.clear();
     return form;
 }
@@ -137,7 +139,7 @@ void TestTray::startupAndShutdownRecords()
     QCOMPARE(m_tray.calls[2].data.uFlags, 4u);
     QCOMPARE(m_tray.calls[2].data.szTip, QStringLiteral("Right Click For Options") + QChar(0) + QString(40, ' '));
     QCOMPARE(m_tray.calls[2].data.shownTip(), QStringLiteral("Right Click For Options"));
-    QVERIFY(TrayForm == &form && TrayMenu == form.menu("mnutray"));
+    QVERIFY(TrayForm == &form && TrayMenu == form.mnutray());
     QCOMPARE(PrevWndProc, WindowProcs::defaultProcAddress());
 
     m_tray.calls.clear();
@@ -251,7 +253,7 @@ void TestTray::leftReleaseShowsOnlyTheMainWindow()
 void TestTray::rightReleaseOpensTheMenu()
 {
     Form1& form = chainedMainWindow();
-    QMenu* menu = form.menu("mnutray");
+    QMenu* menu = form.mnutray();
     QWidget* seenOpen = nullptr;
     QTimer::singleShot(50, menu, [&] {
         seenOpen = QApplication::activePopupWidget();
@@ -267,7 +269,7 @@ void TestTray::rightReleaseOpensTheMenu()
 void TestTray::exitFromTheMenuShutsDownInsideIt()
 {
     Form1& form = chainedMainWindow();
-    QMenu* menu = form.menu("mnutray");
+    QMenu* menu = form.mnutray();
     bool endedWhileOpen = false;
     QTimer::singleShot(50, menu, [&] {
         QTest::keyClick(menu, Qt::Key_Up); // from nothing to the last item, "Exit"

@@ -1,11 +1,11 @@
 #include "alarm/AlarmEngine.h"
+#include "alarm/SnoozeMinutes.h"
 #include "app/Form1.h"
 #include "app/Forms.h"
+#include "core/ColorValue.h"
 #include "dialogs/Form2.h"
 #include "dialogs/Form3.h"
-#include "dialogs/SnoozeMinutes.h"
 #include "mock/DesktopDoubles.h"
-#include "ui/ColorValue.h"
 
 #include <QAction>
 #include <QLocale>
@@ -34,7 +34,7 @@ private slots:
     void closeBoxRunsTheSameShutdown();
 
     void colourButtonsColourBothBoxes();
-    void cancelledPickerReappliesItsLastColour();
+    void cancelledPickerLeavesTheClockAsItWas();
     void minutesFlowFromBarToBoxToSnooze();
     void typedMinutes_data();
     void typedMinutes();
@@ -112,10 +112,10 @@ void TestWindows::menusOfTheMainWindow()
         bar << a->text();
     QCOMPARE(bar, QStringList({"Menu", "About"}));
     QStringList items;
-    for (QAction* a : f.menu("mnutray")->actions())
+    for (QAction* a : f.mnutray()->actions())
         items << (a->isSeparator() ? QStringLiteral("-") : a->text());
     QCOMPARE(items, QStringList({"Choose Alarm Sound", "Options", "-", "Exit"}));
-    QVERIFY(f.menuItem("about")->menu() == nullptr);
+    QVERIFY(f.about()->menu() == nullptr);
 }
 
 void TestWindows::trayCreatesTheOtherWindowsHidden()
@@ -140,9 +140,9 @@ void TestWindows::optionsButtonAndMenuShowOptions()
     QVERIFY(Forms::form3().isVisible());
     Forms::form3().Command1()->click();
     QVERIFY(!Forms::form3().isVisible());
-    f.menuItem("options")->trigger();
+    f.options()->trigger();
     QVERIFY(Forms::form3().isVisible());
-    f.menuItem("about")->trigger();
+    f.about()->trigger();
     QVERIFY(Forms::form2().isVisible());
     QVERIFY(!f.isVisible());
 }
@@ -200,20 +200,28 @@ void TestWindows::colourButtonsColourBothBoxes()
     QCOMPARE(main.Text1()->ForeColor(), 255);
 }
 
-void TestWindows::cancelledPickerReappliesItsLastColour()
+void TestWindows::cancelledPickerLeavesTheClockAsItWas()
 {
     Form1& main = Forms::form1();
     Form3& options = Forms::form3();
-    // The first cancel applies the picker's starting colour, black.
+    const qint32 fore = main.Text1()->ForeColor();
+    const qint32 back = main.Text1()->BackColor();
+    // A first cancel once painted the picker's starting black over the clock.
     CommonDialog::answerNextColor(std::nullopt);
     options.Command3()->click();
-    QCOMPARE(main.Text1()->BackColor(), 0);
+    CommonDialog::answerNextColor(std::nullopt);
+    options.Command2()->click();
+    for (TextBox* box : {main.Text1(), main.Text2()}) {
+        QCOMPARE(box->ForeColor(), fore);
+        QCOMPARE(box->BackColor(), back);
+    }
+    // Nor does a cancel after a choice bring that choice back to the other colour.
     CommonDialog::answerNextColor(255);
     options.Command2()->click();
     CommonDialog::answerNextColor(std::nullopt);
     options.Command3()->click();
-    QCOMPARE(main.Text1()->BackColor(), 255);
-    QCOMPARE(main.Text2()->BackColor(), 255);
+    QCOMPARE(main.Text2()->ForeColor(), 255);
+    QCOMPARE(main.Text2()->BackColor(), back);
 }
 
 void TestWindows::minutesFlowFromBarToBoxToSnooze()

@@ -1,16 +1,15 @@
 #include "alarm/AlarmEngine.h"
 
 #include "alarm/SnoozeLength.h"
-#include "alarm/TimeText.h"
-#include "app/Form1.h"
+#include "alarm/SnoozeMinutes.h"
 #include "controls/CommonDialog.h"
 #include "controls/MediaPlayer.h"
 #include "controls/MessageBox.h"
 #include "controls/TextBox.h"
 #include "controls/Timer.h"
-#include "dialogs/SnoozeMinutes.h"
-#include "platform/Clock.h"
-#include "platform/ExecutableFolder.h"
+#include "core/Clock.h"
+#include "core/ExecutableFolder.h"
+#include "core/TimeText.h"
 #include "platform/SystemSound.h"
 
 #include <QAction>
@@ -22,42 +21,42 @@ namespace {
 const QString SoundFilter = QStringLiteral("Sound Files (*.mp3)| *.mp3");
 }
 
-AlarmEngine::AlarmEngine(Form1& form) : m_form(form)
+AlarmEngine::AlarmEngine(AlarmControls controls) : m_c(std::move(controls))
 {
     connectControls();
 }
 
 void AlarmEngine::connectControls()
 {
-    Form1& f = m_form;
-    connect(f.Timer4(), &Timer::tick, this, &AlarmEngine::Timer4_Timer);
-    connect(f.Timer3(), &Timer::tick, this, &AlarmEngine::Timer3_Timer);
-    connect(f.Timer1(), &Timer::tick, this, &AlarmEngine::Timer1_Timer);
-    connect(f.Timer5(), &Timer::tick, this, &AlarmEngine::Timer5_Timer);
-    connect(f.Timer6(), &Timer::tick, this, &AlarmEngine::Timer6_Timer);
+    const AlarmControls& f = m_c;
+    connect(f.Timer4, &Timer::tick, this, &AlarmEngine::Timer4_Timer);
+    connect(f.Timer3, &Timer::tick, this, &AlarmEngine::Timer3_Timer);
+    connect(f.Timer1, &Timer::tick, this, &AlarmEngine::Timer1_Timer);
+    connect(f.Timer5, &Timer::tick, this, &AlarmEngine::Timer5_Timer);
+    connect(f.Timer6, &Timer::tick, this, &AlarmEngine::Timer6_Timer);
     // The clock shows the second first, then the match sees it, then the ring check acts on it.
-    f.Timer4()->setAlignedToSecond(0);
-    f.Timer3()->setAlignedToSecond(1);
-    f.Timer1()->setAlignedToSecond(2);
-    connect(f.HScroll1(), &QScrollBar::valueChanged, this, &AlarmEngine::HScroll1_Change);
-    connect(f.HScroll1(), &QScrollBar::sliderMoved, this, &AlarmEngine::HScroll1_Scroll);
-    connect(f.Command1(), &QPushButton::clicked, this, &AlarmEngine::Command1_Click);
-    connect(f.Command2(), &QPushButton::clicked, this, &AlarmEngine::Command2_Click);
-    connect(f.Command3(), &QPushButton::clicked, this, &AlarmEngine::Command3_Click);
-    connect(f.Command4(), &QPushButton::clicked, this, &AlarmEngine::Command4_Click);
-    connect(f.menuItem("sound"), &QAction::triggered, this, &AlarmEngine::sound_Click);
-    connect(f.MediaPlayer1(), &MediaPlayer::cannotPlay, this, &AlarmEngine::onCannotPlay);
+    f.Timer4->setAlignedToSecond(0);
+    f.Timer3->setAlignedToSecond(1);
+    f.Timer1->setAlignedToSecond(2);
+    connect(f.HScroll1, &QScrollBar::valueChanged, this, &AlarmEngine::HScroll1_Change);
+    connect(f.HScroll1, &QScrollBar::sliderMoved, this, &AlarmEngine::HScroll1_Scroll);
+    connect(f.Command1, &QPushButton::clicked, this, &AlarmEngine::Command1_Click);
+    connect(f.Command2, &QPushButton::clicked, this, &AlarmEngine::Command2_Click);
+    connect(f.Command3, &QPushButton::clicked, this, &AlarmEngine::Command3_Click);
+    connect(f.Command4, &QPushButton::clicked, this, &AlarmEngine::Command4_Click);
+    connect(f.sound, &QAction::triggered, this, &AlarmEngine::sound_Click);
+    connect(f.MediaPlayer1, &MediaPlayer::cannotPlay, this, &AlarmEngine::onCannotPlay);
 }
 
 void AlarmEngine::Timer4_Timer()
 {
-    m_form.Text1()->setText(TimeText::now());
+    m_c.Text1->setText(TimeText::now());
 }
 
 void AlarmEngine::Timer3_Timer()
 {
     const QDateTime now = Clock::instance().now();
-    const QString alarm = m_form.Text2()->text();
+    const QString alarm = m_c.Text2->text();
     // A late or skipped tick must not lose the alarm: look at every second since the last tick,
     // but never more than the catch-up window back.
     // Whole seconds of the clock, not elapsed time: two ticks 999 ms apart still span one second.
@@ -73,29 +72,29 @@ void AlarmEngine::Timer3_Timer()
     if (!matched)
         return;
     // A match seen while disarmed is not kept for a later arming.
-    if (!m_form.Command2()->isEnabled())
+    if (!m_c.Command2->isEnabled())
         return;
     AlarmDue = true;
-    m_form.Timer3()->setEnabled(false);
+    m_c.Timer3->setEnabled(false);
 }
 
 void AlarmEngine::Timer1_Timer()
 {
-    if (!(AlarmDue && m_form.Command2()->isEnabled()))
+    if (!(AlarmDue && m_c.Command2->isEnabled()))
         return;
     SnoozeCount = 0;
     SystemSound::instance().play(SoundPath);
-    m_form.Command3()->setEnabled(true);
-    m_form.showMainWindow();
+    m_c.Command3->setEnabled(true);
+    m_c.showMainWindow();
     startSound();
-    m_form.Timer1()->setEnabled(false);
-    m_form.Timer5()->setEnabled(true);
+    m_c.Timer1->setEnabled(false);
+    m_c.Timer5->setEnabled(true);
 }
 
 void AlarmEngine::startSound()
 {
     m_playingTone = false;
-    m_form.MediaPlayer1()->setFileName(SoundPath);
+    m_c.MediaPlayer1->setFileName(SoundPath);
 }
 
 void AlarmEngine::onCannotPlay(const QString& path, const QString& reason)
@@ -105,12 +104,12 @@ void AlarmEngine::onCannotPlay(const QString& path, const QString& reason)
     if (m_playingTone || path == MediaPlayer::builtInTonePath())
         return;
     m_playingTone = true;
-    m_form.MediaPlayer1()->setFileName(MediaPlayer::builtInTonePath());
+    m_c.MediaPlayer1->setFileName(MediaPlayer::builtInTonePath());
 }
 
 void AlarmEngine::HScroll1_Change()
 {
-    m_form.MediaPlayer1()->setVolume(m_form.HScroll1()->value());
+    m_c.MediaPlayer1->setVolume(m_c.HScroll1->value());
 }
 
 void AlarmEngine::HScroll1_Scroll()
@@ -120,50 +119,50 @@ void AlarmEngine::HScroll1_Scroll()
 
 void AlarmEngine::Timer5_Timer()
 {
-    QScrollBar* bar = m_form.HScroll1();
+    QScrollBar* bar = m_c.HScroll1;
     const int v = bar->value();
     if (v > -5)
-        m_form.Timer5()->setEnabled(false);
+        m_c.Timer5->setEnabled(false);
     // The bar's top is 0: never write above it.
     if (bar->value() < 0)
         bar->setValue(bar->value() + 1);
-    m_form.MediaPlayer1()->setVolume(bar->value());
+    m_c.MediaPlayer1->setVolume(bar->value());
 }
 
 void AlarmEngine::Command1_Click()
 {
     if (SoundPath.isEmpty()) {
-        MessageBox::information(&m_form, QStringLiteral("Kestrune"),
+        MessageBox::information(m_c.window, QStringLiteral("Kestrune"),
                                 QStringLiteral("Please Choose A Sound For The Alarm"));
         return;
     }
-    m_form.Timer1()->setEnabled(true);
-    m_form.Command1()->setEnabled(false);
-    m_form.Command2()->setEnabled(true);
-    m_form.Text5()->setText(QStringLiteral("Alarm Set"));
+    m_c.Timer1->setEnabled(true);
+    m_c.Command1->setEnabled(false);
+    m_c.Command2->setEnabled(true);
+    m_c.Text5->setText(QStringLiteral("Alarm Set"));
     // Bring the sound system up now, so the ring only has to start the file.
-    m_form.MediaPlayer1()->prepare(SoundPath);
+    m_c.MediaPlayer1->prepare(SoundPath);
 }
 
 void AlarmEngine::Command2_Click()
 {
-    m_form.MediaPlayer1()->setFileName(QString());
+    m_c.MediaPlayer1->setFileName(QString());
     m_playingTone = false;
-    m_form.HScroll1()->setValue(-3000);
+    m_c.HScroll1->setValue(-3000);
     AlarmDue = false;
-    m_form.Timer3()->setEnabled(true);
-    m_form.Command2()->setEnabled(false);
-    m_form.Command1()->setEnabled(true);
-    m_form.Text5()->setText(QStringLiteral("Not Set"));
+    m_c.Timer3->setEnabled(true);
+    m_c.Command2->setEnabled(false);
+    m_c.Command1->setEnabled(true);
+    m_c.Text5->setText(QStringLiteral("Not Set"));
     // OFF ends the alarm for good: no fade left to make the next ring loud, no snooze to re-ring.
-    m_form.Timer5()->setEnabled(false);
-    m_form.Timer6()->setEnabled(false);
-    m_form.Command3()->setEnabled(false);
+    m_c.Timer5->setEnabled(false);
+    m_c.Timer6->setEnabled(false);
+    m_c.Command3->setEnabled(false);
 }
 
 void AlarmEngine::Command3_Click()
 {
-    m_form.Timer6()->setEnabled(true);
+    m_c.Timer6->setEnabled(true);
 }
 
 void AlarmEngine::Timer6_Timer()
@@ -171,20 +170,20 @@ void AlarmEngine::Timer6_Timer()
     SnoozeCount = qint16(SnoozeCount + 1);
     const qint16 length = SnoozeLength::seconds(SnoozeMinutes);
     if (SnoozeCount < length) {
-        m_form.MediaPlayer1()->setFileName(QString());
+        m_c.MediaPlayer1->setFileName(QString());
         m_playingTone = false;
-        m_form.HScroll1()->setValue(-3000);
+        m_c.HScroll1->setValue(-3000);
         AlarmDue = false;
         return;
     }
     SnoozeCount = 0;
-    m_form.showMainWindow();
+    m_c.showMainWindow();
     // The sound the ring played, also after a restart that restored it from the settings.
     startSound();
-    m_form.Timer1()->setEnabled(false);
-    m_form.Timer5()->setEnabled(true);
-    m_form.Timer6()->setEnabled(false);
-    m_form.HScroll1()->setValue(-3000);
+    m_c.Timer1->setEnabled(false);
+    m_c.Timer5->setEnabled(true);
+    m_c.Timer6->setEnabled(false);
+    m_c.HScroll1->setValue(-3000);
 }
 
 void AlarmEngine::Command4_Click()
@@ -199,13 +198,13 @@ void AlarmEngine::sound_Click()
 
 void AlarmEngine::chooseSound()
 {
-    CommonDialog* dialog = m_form.CommonDialog1();
+    CommonDialog* dialog = m_c.CommonDialog1;
     dialog->setFilter(SoundFilter);
     dialog->setInitDir(ExecutableFolder::path());
     // A cancel keeps the sound chosen before, also one restored from the settings.
-    if (!dialog->ShowOpen(&m_form))
+    if (!dialog->ShowOpen(m_c.window))
         return;
     SoundPath = dialog->FileName();
-    if (m_form.Command2()->isEnabled())
-        m_form.MediaPlayer1()->prepare(SoundPath);
+    if (m_c.Command2->isEnabled())
+        m_c.MediaPlayer1->prepare(SoundPath);
 }

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "alarm/AlarmControls.h"
+
 #include <QDateTime>
 #include <QObject>
 #include <QString>
-
-class Form1;
 
 // The main window's alarm: the clock, the match with the alarm time, the ring, arming, the fade-in,
 // the snooze and the choice of the sound. Its state lives in the window's controls and in the
@@ -12,7 +12,7 @@ class Form1;
 class AlarmEngine : public QObject {
     Q_OBJECT
 public:
-    explicit AlarmEngine(Form1& form);
+    explicit AlarmEngine(AlarmControls controls);
 
     QString SoundPath;
     bool AlarmDue = false;
@@ -42,7 +42,7 @@ private:
     void startSound();
     void onCannotPlay(const QString& path, const QString& reason);
 
-    Form1& m_form;
+    const AlarmControls m_c;
     qint64 m_lastMatchSecond = -1; // seconds since the epoch of the previous match tick
     bool m_playingTone = false;
 };

@@ -2,10 +2,10 @@
 
 #include "alarm/AlarmEngine.h"
 #include "app/Forms.h"
-#include "app/SettingsFile.h"
 #include "controls/MediaPlayer.h"
 #include "controls/Skin.h"
 #include "controls/TextBox.h"
+#include "core/SettingsFile.h"
 #include "dialogs/Form2.h"
 #include "dialogs/Form3.h"
 #include "platform/Picture.h"
@@ -13,22 +13,47 @@
 #include "ui/FormTables.h"
 
 #include <QAction>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSystemTrayIcon>
 
-Form1::Form1() : Form(FormTables::form1()), m_engine(std::make_unique<AlarmEngine>(*this))
+Form1::Form1() : Form(FormTables::form1()), m_engine(std::make_unique<AlarmEngine>(alarmControls()))
 {
     connect(Command5(), &QPushButton::clicked, this, &Form1::Command5_Click);
     connect(Command6(), &QPushButton::clicked, this, &Form1::Command6_Click);
     connect(Command7(), &QPushButton::clicked, this, &Form1::Command7_Click);
-    connect(menuItem("options"), &QAction::triggered, this, &Form1::options_Click);
-    connect(menuItem("about"), &QAction::triggered, this, &Form1::about_Click);
-    connect(menuItem("Exit"), &QAction::triggered, this, &Form1::Exit_Click);
+    connect(options(), &QAction::triggered, this, &Form1::options_Click);
+    connect(about(), &QAction::triggered, this, &Form1::about_Click);
+    connect(Exit(), &QAction::triggered, this, &Form1::Exit_Click);
     connect(this, &Form::closeRequested, this, &Form1::Command6_Click);
 }
 
 Form1::~Form1() = default;
+
+AlarmControls Form1::alarmControls()
+{
+    AlarmControls c;
+    c.window = this;
+    c.Text1 = m_Text1;
+    c.Text2 = m_Text2;
+    c.Text5 = m_Text5;
+    c.Command1 = m_Command1;
+    c.Command2 = m_Command2;
+    c.Command3 = m_Command3;
+    c.Command4 = m_Command4;
+    c.HScroll1 = m_HScroll1;
+    c.MediaPlayer1 = m_MediaPlayer1;
+    c.CommonDialog1 = m_CommonDialog1;
+    c.Timer1 = m_Timer1;
+    c.Timer3 = m_Timer3;
+    c.Timer4 = m_Timer4;
+    c.Timer5 = m_Timer5;
+    c.Timer6 = m_Timer6;
+    c.sound = m_sound;
+    c.showMainWindow = [this] { showMainWindow(); };
+    return c;
+}
 
 void Form1::Form_Load()
 {
@@ -36,7 +61,10 @@ void Form1::Form_Load()
         applySettings(*record);
     Skin1()->ApplySkin(this);
     MediaPlayer1()->setVolume(HScroll1()->value());
-    AddToTray(this, menu("mnutray"));
+    AddToTray(this, mnutray(), [window = QPointer<Form1>(this)] {
+        if (window)
+            window->showMainWindow();
+    });
     SetTrayIcon(Picture::fromIcon(windowIcon()));
     SetTrayTip(QStringLiteral("Right Click For Options"));
     if (!Command1()->isEnabled())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "alarm/AlarmControls.h"
 #include "controls/CommonDialog.h"
 #include "controls/MediaPlayer.h"
 #include "controls/Skin.h"
@@ -7,6 +8,7 @@
 #include "controls/Timer.h"
 #include "ui/Form.h"
 
+#include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
 
@@ -25,26 +27,31 @@ public:
 
     AlarmEngine& engine() { return *m_engine; }
 
-    TextBox* Text1() const { return control<TextBox>("Text1"); }
-    TextBox* Text2() const { return control<TextBox>("Text2"); }
-    TextBox* Text5() const { return control<TextBox>("Text5"); }
-    QPushButton* Command1() const { return control<QPushButton>("Command1"); }
-    QPushButton* Command2() const { return control<QPushButton>("Command2"); }
-    QPushButton* Command3() const { return control<QPushButton>("Command3"); }
-    QPushButton* Command4() const { return control<QPushButton>("Command4"); }
-    QPushButton* Command5() const { return control<QPushButton>("Command5"); }
-    QPushButton* Command6() const { return control<QPushButton>("Command6"); }
-    QPushButton* Command7() const { return control<QPushButton>("Command7"); }
-    QScrollBar* HScroll1() const { return control<QScrollBar>("HScroll1"); }
-    MediaPlayer* MediaPlayer1() const { return control<MediaPlayer>("MediaPlayer1"); }
-    CommonDialog* CommonDialog1() const { return control<CommonDialog>("CommonDialog1"); }
-    Skin* Skin1() const { return control<Skin>("Skin1"); }
-    Timer* Timer1() const { return timer("Timer1"); }
-    Timer* Timer2() const { return timer("Timer2"); }
-    Timer* Timer3() const { return timer("Timer3"); }
-    Timer* Timer4() const { return timer("Timer4"); }
-    Timer* Timer5() const { return timer("Timer5"); }
-    Timer* Timer6() const { return timer("Timer6"); }
+    TextBox* Text1() const { return m_Text1; }
+    TextBox* Text2() const { return m_Text2; }
+    TextBox* Text5() const { return m_Text5; }
+    QPushButton* Command1() const { return m_Command1; }
+    QPushButton* Command2() const { return m_Command2; }
+    QPushButton* Command3() const { return m_Command3; }
+    QPushButton* Command4() const { return m_Command4; }
+    QPushButton* Command5() const { return m_Command5; }
+    QPushButton* Command6() const { return m_Command6; }
+    QPushButton* Command7() const { return m_Command7; }
+    QScrollBar* HScroll1() const { return m_HScroll1; }
+    MediaPlayer* MediaPlayer1() const { return m_MediaPlayer1; }
+    CommonDialog* CommonDialog1() const { return m_CommonDialog1; }
+    Skin* Skin1() const { return m_Skin1; }
+    Timer* Timer1() const { return m_Timer1; }
+    Timer* Timer2() const { return m_Timer2; }
+    Timer* Timer3() const { return m_Timer3; }
+    Timer* Timer4() const { return m_Timer4; }
+    Timer* Timer5() const { return m_Timer5; }
+    Timer* Timer6() const { return m_Timer6; }
+    QMenu* mnutray() const { return m_mnutray; }
+    QAction* sound() const { return m_sound; }
+    QAction* options() const { return m_options; }
+    QAction* about() const { return m_about; }
+    QAction* Exit() const { return m_Exit; }
 
     void Form_Load() override;
     void Form_Unload() override;
@@ -61,6 +68,35 @@ public:
 private:
     void applySettings(const SettingsRecord& record);
     SettingsRecord currentSettings() const;
+
+    AlarmControls alarmControls();
+
+    // Looked up once, when the window is built; see Form::require.
+    TextBox* const m_Text1 = require<TextBox>("Text1");
+    TextBox* const m_Text2 = require<TextBox>("Text2");
+    TextBox* const m_Text5 = require<TextBox>("Text5");
+    QPushButton* const m_Command1 = require<QPushButton>("Command1");
+    QPushButton* const m_Command2 = require<QPushButton>("Command2");
+    QPushButton* const m_Command3 = require<QPushButton>("Command3");
+    QPushButton* const m_Command4 = require<QPushButton>("Command4");
+    QPushButton* const m_Command5 = require<QPushButton>("Command5");
+    QPushButton* const m_Command6 = require<QPushButton>("Command6");
+    QPushButton* const m_Command7 = require<QPushButton>("Command7");
+    QScrollBar* const m_HScroll1 = require<QScrollBar>("HScroll1");
+    MediaPlayer* const m_MediaPlayer1 = require<MediaPlayer>("MediaPlayer1");
+    CommonDialog* const m_CommonDialog1 = require<CommonDialog>("CommonDialog1");
+    Skin* const m_Skin1 = require<Skin>("Skin1");
+    Timer* const m_Timer1 = require<Timer>("Timer1");
+    Timer* const m_Timer2 = require<Timer>("Timer2");
+    Timer* const m_Timer3 = require<Timer>("Timer3");
+    Timer* const m_Timer4 = require<Timer>("Timer4");
+    Timer* const m_Timer5 = require<Timer>("Timer5");
+    Timer* const m_Timer6 = require<Timer>("Timer6");
+    QMenu* const m_mnutray = requireMenu("mnutray");
+    QAction* const m_sound = requireMenuItem("sound");
+    QAction* const m_options = requireMenuItem("options");
+    QAction* const m_about = requireMenuItem("about");
+    QAction* const m_Exit = requireMenuItem("Exit");
 
     std::unique_ptr<AlarmEngine> m_engine;
 };

@@ -12,11 +12,32 @@ QPointer<Form2> about;
 QPointer<Form3> options;
 std::function<void()> onMainUnloaded;
 
+void wire(Form1&) {}
+void wire(Form2&) {}
+
+// Options only announces the colours; the clock boxes they paint are the main window's.
+void wire(Form3& form)
+{
+    QObject::connect(&form, &Form3::foreColorChosen, &form, [](qint32 color) {
+        if (Form1* window = main) {
+            window->Text1()->setForeColor(color);
+            window->Text2()->setForeColor(color);
+        }
+    });
+    QObject::connect(&form, &Form3::backColorChosen, &form, [](qint32 color) {
+        if (Form1* window = main) {
+            window->Text1()->setBackColor(color);
+            window->Text2()->setBackColor(color);
+        }
+    });
+}
+
 template <class F> F& reference(QPointer<F>& slot)
 {
     if (!slot) {
         // Stored before the load handler runs, so anything it reaches refers to this window.
         slot = new F;
+        wire(*slot);
         slot->Form_Load();
     }
     return *slot;

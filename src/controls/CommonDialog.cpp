@@ -1,6 +1,6 @@
 #include "controls/CommonDialog.h"
 
-#include "ui/ColorValue.h"
+#include "core/ColorValue.h"
 
 #include <QColorDialog>
 #include <QFileDialog>

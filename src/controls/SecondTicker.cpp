@@ -1,10 +1,18 @@
 #include "controls/SecondTicker.h"
 
 #include "controls/Timer.h"
+#include "core/Clock.h"
 
-#include <QDateTime>
 #include <QPointer>
 #include <algorithm>
+
+namespace {
+// The clock seam's reading, so the ticker and the handlers it wakes agree on the time.
+qint64 millisecondsIntoSecond()
+{
+    return Clock::instance().now().toMSecsSinceEpoch() % 1000;
+}
+} // namespace
 
 SecondTicker& SecondTicker::instance()
 {
@@ -16,7 +24,7 @@ SecondTicker::SecondTicker()
 {
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
-    connect(&m_timer, &QTimer::timeout, this, &SecondTicker::fire);
+    connect(&m_timer, &QTimer::timeout, this, &SecondTicker::wake);
 }
 
 void SecondTicker::subscribe(Timer* timer)
@@ -39,14 +47,14 @@ void SecondTicker::unsubscribe(Timer* timer)
 
 void SecondTicker::schedule()
 {
-    const qint64 intoSecond = QDateTime::currentMSecsSinceEpoch() % 1000;
+    const qint64 intoSecond = millisecondsIntoSecond();
     m_timer.start(int(1000 - intoSecond + OffsetMs));
 }
 
-void SecondTicker::fire()
+void SecondTicker::wake()
 {
     // A wake-up that came early belongs to the coming second: wait for it rather than tick twice.
-    if (QDateTime::currentMSecsSinceEpoch() % 1000 > 500) {
+    if (millisecondsIntoSecond() > 500) {
         schedule();
         return;
     }

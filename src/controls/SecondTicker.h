@@ -19,10 +19,14 @@ public:
     // How far past the boundary a tick lands: late enough that the clock reads the new second.
     static constexpr int OffsetMs = 3;
 
+    // What the wake-up timer calls; a test calls it directly, with the clock where it wants it.
+    void wake();
+    // Milliseconds until the next wake-up as last scheduled, or -1 when none is pending.
+    int pendingWakeMs() const { return m_timer.isActive() ? m_timer.interval() : -1; }
+
 private:
     SecondTicker();
     void schedule();
-    void fire();
 
     QTimer m_timer;
     QList<Timer*> m_timers;

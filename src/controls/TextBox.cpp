@@ -1,6 +1,6 @@
 #include "controls/TextBox.h"
 
-#include "ui/ColorValue.h"
+#include "core/ColorValue.h"
 
 #include <QEvent>
 #include <QMouseEvent>

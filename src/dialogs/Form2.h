@@ -10,11 +10,11 @@ class Form2 : public Form {
 public:
     Form2();
 
-    TextBox* Text3() const { return control<TextBox>("Text3"); }
-    TextBox* Text4() const { return control<TextBox>("Text4"); }
-    TextBox* Text5() const { return control<TextBox>("Text5"); }
-    TextBox* Text6() const { return control<TextBox>("Text6"); }
-    Skin* Skin1() const { return control<Skin>("Skin1"); }
+    TextBox* Text3() const { return m_Text3; }
+    TextBox* Text4() const { return m_Text4; }
+    TextBox* Text5() const { return m_Text5; }
+    TextBox* Text6() const { return m_Text6; }
+    Skin* Skin1() const { return m_Skin1; }
 
     static inline const QString DesignerSite = QStringLiteral("https://design.kestrune.example/");
     static inline const QString WebAddress = QStringLiteral("https://kestrune.example/");
@@ -24,4 +24,12 @@ public:
     void Text4_Click();
     void Text3_Click();
     void Text6_Click();
+
+private:
+    // Looked up once, when the window is built; see Form::require.
+    TextBox* const m_Text3 = require<TextBox>("Text3");
+    TextBox* const m_Text4 = require<TextBox>("Text4");
+    TextBox* const m_Text5 = require<TextBox>("Text5");
+    TextBox* const m_Text6 = require<TextBox>("Text6");
+    Skin* const m_Skin1 = require<Skin>("Skin1");
 };

@@ -1,11 +1,9 @@
 #include "dialogs/Form3.h"
 
-#include "app/Form1.h"
-#include "app/Forms.h"
+#include "alarm/SnoozeMinutes.h"
 #include "controls/CommonDialog.h"
 #include "controls/Skin.h"
 #include "controls/TextBox.h"
-#include "dialogs/SnoozeMinutes.h"
 #include "ui/FormTables.h"
 
 #include <QLocale>
@@ -37,18 +35,15 @@ void Form3::Command1_Click()
 
 void Form3::Command2_Click()
 {
-    CommonDialog1()->ShowColor(this);
-    Form1& main = Forms::form1();
-    main.Text1()->setForeColor(CommonDialog1()->Color());
-    main.Text2()->setForeColor(CommonDialog1()->Color());
+    // A cancelled picker leaves the clock as it was.
+    if (CommonDialog1()->ShowColor(this))
+        emit foreColorChosen(CommonDialog1()->Color());
 }
 
 void Form3::Command3_Click()
 {
-    CommonDialog1()->ShowColor(this);
-    Form1& main = Forms::form1();
-    main.Text1()->setBackColor(CommonDialog1()->Color());
-    main.Text2()->setBackColor(CommonDialog1()->Color());
+    if (CommonDialog1()->ShowColor(this))
+        emit backColorChosen(CommonDialog1()->Color());
 }
 
 void Form3::HScroll1_Change()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/NotifyIconData.h"
+#include "core/NotifyIconData.h"
 
 // The desktop's notification area, reached the way the tray module reaches it: one call with an
 // operation and the record. The icon is named by the record's window and identifier; mouse events

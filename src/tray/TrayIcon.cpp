@@ -10,6 +10,7 @@
 QPointer<Form> TrayForm;
 QPointer<QMenu> TrayMenu;
 qint32 PrevWndProc = 0;
+std::function<void()> TrayShowWindow;
 NotifyIconData TrayIconData;
 
 namespace {
@@ -17,10 +18,11 @@ namespace {
 constexpr quint32 RecordSize = 88;
 } // namespace
 
-void AddToTray(Form* window, QMenu* menu)
+void AddToTray(Form* window, QMenu* menu, std::function<void()> showWindow)
 {
     TrayForm = window;
     TrayMenu = menu;
+    TrayShowWindow = std::move(showWindow);
     // Hooked before the icon exists, so no tray message reaches the window unhooked.
     const qint32 hWnd = WindowProcs::handleOf(window);
     PrevWndProc = WindowProcs::setWindowLong(hWnd, WindowProcs::GWL_WNDPROC, WindowProcs::addressOf(&TrayWindowProc));

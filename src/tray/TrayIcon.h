@@ -1,10 +1,12 @@
 #pragma once
 
-#include "platform/NotifyIconData.h"
+#include "core/NotifyIconData.h"
 #include "platform/Picture.h"
 
 #include <QPointer>
 #include <QString>
+
+#include <functional>
 
 class Form;
 class QMenu;
@@ -13,7 +15,8 @@ class QMenu;
 inline constexpr quint32 TrayCallbackMessage = 2025;
 
 // The notification-area icon of the main window. Called from start-up and shutdown only.
-void AddToTray(Form* window, QMenu* menu);
+// showWindow is what a left click on the icon does: the tray asks its owner, it knows no window class.
+void AddToTray(Form* window, QMenu* menu, std::function<void()> showWindow);
 void SetTrayIcon(const Picture& picture);
 void SetTrayTip(const QString& tip);
 void RemoveFromTray();
@@ -23,4 +26,5 @@ void RemoveFromTray();
 extern QPointer<Form> TrayForm;
 extern QPointer<QMenu> TrayMenu;
 extern qint32 PrevWndProc;
+extern std::function<void()> TrayShowWindow;
 extern NotifyIconData TrayIconData;

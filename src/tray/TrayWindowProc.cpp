@@ -1,7 +1,5 @@
 #include "tray/TrayWindowProc.h"
 
-#include "app/Form1.h"
-#include "app/Forms.h"
 #include "platform/WindowProcs.h"
 #include "tray/TrayIcon.h"
 
@@ -12,9 +10,9 @@ qint32 TrayWindowProc(qint32 hWnd, quint32 uMsg, qint32 wParam, qint32 lParam)
 {
     if (uMsg == TrayCallbackMessage) {
         if (lParam == WindowProcs::WM_LBUTTONUP) {
-            // Only a main window that is still loaded; a click must not create a fresh one.
-            if (Forms::hasForm1())
-                Forms::form1().showMainWindow();
+            // The owner decides; a main window already unloaded is not created afresh by a click.
+            if (TrayShowWindow)
+                TrayShowWindow();
             return 0;
         }
         if (lParam == WindowProcs::WM_RBUTTONUP) {

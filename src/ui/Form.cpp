@@ -27,6 +27,27 @@ QMenu* Form::menu(const char* name) const
     return m_menus.value(QString::fromLatin1(name));
 }
 
+QAction* Form::requireMenuItem(const char* name) const
+{
+    QAction* found = menuItem(name);
+    if (!found)
+        missing("menu item", name);
+    return found;
+}
+
+QMenu* Form::requireMenu(const char* name) const
+{
+    QMenu* found = menu(name);
+    if (!found)
+        missing("menu", name);
+    return found;
+}
+
+void Form::missing(const char* kind, const char* name) const
+{
+    qFatal("kestrune: window %s has no %s named %s of the expected type", m_table.name, kind, name);
+}
+
 void Form::closeEvent(QCloseEvent* event)
 {
     // What closing means is the window's owner's decision (unload, or only hide).

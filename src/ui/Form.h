@@ -27,6 +27,19 @@ public:
     Timer* timer(const char* name) const;
     QAction* menuItem(const char* name) const;
     QMenu* menu(const char* name) const;
+
+    // For a window's constructor, which keeps what it gets as typed members: a name missing from
+    // the window's table, or of another type, stops the program at start-up with that name, in
+    // every build, instead of leaving a null pointer for a handler to find later.
+    template <class T> T* require(const char* name) const
+    {
+        T* found = control<T>(name);
+        if (!found)
+            missing("control", name);
+        return found;
+    }
+    QAction* requireMenuItem(const char* name) const;
+    QMenu* requireMenu(const char* name) const;
     QMenuBar* menuBar() const { return m_menuBar; }
     QWidget* clientArea() const { return m_client; }
     // Controls that take keyboard focus, in tab order.
@@ -46,6 +59,7 @@ protected:
 
 private:
     friend class FormBuilder;
+    [[noreturn]] void missing(const char* kind, const char* name) const;
 
     const WindowTable& m_table;
     QWidget* m_client = nullptr;

@@ -5,7 +5,7 @@
 #include "controls/Skin.h"
 #include "controls/TextBox.h"
 #include "controls/Timer.h"
-#include "ui/ColorValue.h"
+#include "core/ColorValue.h"
 #include "ui/Form.h"
 #include "ui/ProgramIcon.h"
 

@@ -1,6 +1,6 @@
 #include "ui/FormTables.h"
 
-#include "ui/ColorValue.h"
+#include "core/ColorValue.h"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
 // libFuzzer target for the settings reader and writer; scripts/fuzz.sh builds and runs it.
 // Whatever the bytes, reading them must not crash, hang or read out of bounds, and the values read
 // must come back unchanged through the writer and the reader.
-#include "app/SettingsFile.h"
+#include "core/SettingsFile.h"
 
 #include <cstdint>
 #include <cstdio>

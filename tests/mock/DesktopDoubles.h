@@ -1,15 +1,15 @@
 #pragma once
 
+#include "alarm/SnoozeMinutes.h"
 #include "app/Forms.h"
 #include "controls/CommonDialog.h"
 #include "controls/MediaPlayer.h"
 #include "controls/MessageBox.h"
-#include "dialogs/SnoozeMinutes.h"
+#include "core/ExecutableFolder.h"
 #include "mock/FakeClock.h"
 #include "mock/RecordingLinkOpener.h"
 #include "mock/RecordingNotifyIcon.h"
 #include "mock/RecordingPlayer.h"
-#include "platform/ExecutableFolder.h"
 #include "platform/SystemSound.h"
 
 #include <QCoreApplication>

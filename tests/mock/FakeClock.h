@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Clock.h"
+#include "core/Clock.h"
 
 // A clock the test sets and moves by hand.
 class FakeClock : public Clock {

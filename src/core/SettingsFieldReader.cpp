@@ -1,4 +1,4 @@
-#include "app/SettingsFieldReader.h"
+#include "core/SettingsFieldReader.h"
 
 namespace {
 bool isBlank(char c)

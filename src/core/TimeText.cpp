@@ -1,6 +1,6 @@
-#include "alarm/TimeText.h"
+#include "core/TimeText.h"
 
-#include "platform/Clock.h"
+#include "core/Clock.h"
 
 QString TimeText::of(const QTime& time)
 {

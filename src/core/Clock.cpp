@@ -1,5 +1,5 @@
-#include "platform/Clock.h"
-#include "platform/SystemClock.h"
+#include "core/Clock.h"
+#include "core/SystemClock.h"
 
 namespace {
 SystemClock systemClock;

@@ -1,4 +1,4 @@
-#include "platform/ExecutableFolder.h"
+#include "core/ExecutableFolder.h"
 
 #include <QCoreApplication>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/SettingsRecord.h"
+#include "core/SettingsRecord.h"
 
 #include <QByteArray>
 #include <QString>

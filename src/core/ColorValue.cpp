@@ -1,4 +1,4 @@
-#include "ui/ColorValue.h"
+#include "core/ColorValue.h"
 
 quint32 ColorValue::fromRgb(int red, int green, int blue)
 {

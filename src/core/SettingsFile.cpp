@@ -1,7 +1,7 @@
-#include "app/SettingsFile.h"
+#include "core/SettingsFile.h"
 
-#include "app/SettingsFieldReader.h"
-#include "platform/ExecutableFolder.h"
+#include "core/ExecutableFolder.h"
+#include "core/SettingsFieldReader.h"
 
 #include <QDebug>
 #include <QDir>

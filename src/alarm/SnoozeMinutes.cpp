@@ -1,0 +1,3 @@
+#include "alarm/SnoozeMinutes.h"
+
+qint16 SnoozeMinutes = 1;

@@ -1,3 +1,0 @@
-#include "dialogs/SnoozeMinutes.h"
-
-qint16 SnoozeMinutes = 1;

@@ -89,6 +89,7 @@ void AlarmEngine::Timer1_Timer()
     startSound();
     m_c.Timer1->setEnabled(false);
     m_c.Timer5->setEnabled(true);
+    emit ringStarted(m_c.Text2->text());
 }
 
 void AlarmEngine::startSound()
@@ -158,11 +159,13 @@ void AlarmEngine::Command2_Click()
     m_c.Timer5->setEnabled(false);
     m_c.Timer6->setEnabled(false);
     m_c.Command3->setEnabled(false);
+    emit ringEnded();
 }
 
 void AlarmEngine::Command3_Click()
 {
     m_c.Timer6->setEnabled(true);
+    emit ringEnded();
 }
 
 void AlarmEngine::Timer6_Timer()
@@ -184,6 +187,7 @@ void AlarmEngine::Timer6_Timer()
     m_c.Timer5->setEnabled(true);
     m_c.Timer6->setEnabled(false);
     m_c.HScroll1->setValue(-3000);
+    emit ringStarted(m_c.Text2->text());
 }
 
 void AlarmEngine::Command4_Click()

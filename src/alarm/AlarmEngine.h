@@ -36,6 +36,12 @@ public:
 
     bool isPlayingBuiltInTone() const { return m_playingTone; }
 
+signals:
+    // A ring or a re-ring has begun; the text is the alarm box's.
+    void ringStarted(const QString& alarmText);
+    // The ringing was stopped by the user: OFF, or Sleep.
+    void ringEnded();
+
 private:
     void connectControls();
     void chooseSound();

@@ -59,6 +59,8 @@ source "$root/scripts/services.sh"
 trap services_stop EXIT
 services_start
 
+run_step layers python3 "$root/scripts/check-layers.py"
+
 echo "== logic and end-to-end tests"
 run_ctest tests --test-dir "$build" --timeout 600
 

@@ -33,15 +33,12 @@ private slots:
     void disarmedMatchIsNotKept();
     void ringEffectsInOrder();
     void ringCheckStaysOffAfterRing();
-    void timerWithZeroIntervalNeverFires();
-    void tabOrderAndFirstFocus();
-    void colourValuesRoundTrip();
-    void windowsCreatedOnReferenceAndAfreshAfterUnload();
 
     void fadeFromBottomTakes2997Ticks();
     void fadeNearTopRunsOneStep_data();
     void fadeNearTopRunsOneStep();
     void onNeedsASound();
+    void soundIsPreparedOnlyWhileArmed();
     void onOffOnStillRings();
     void offWhileRingingSilencesAtOnce();
     void offEndsSnoozeAndFade();
@@ -69,6 +66,8 @@ private:
 
 void TestAlarmEngine::initTestCase()
 {
+    // Before any case or double resets it: the length a fresh program starts with.
+    QCOMPARE(SnoozeMinutes, qint16(1));
     QVERIFY(m_desk.dir.isValid());
     // The player refuses files that do not exist, so the tests' sound is real (if silent) data.
     m_soundFile = m_desk.dir.filePath(QStringLiteral("wake.mp3"));
@@ -241,60 +240,6 @@ void TestAlarmEngine::ringCheckStaysOffAfterRing()
     QVERIFY(form().Timer1()->Enabled());
 }
 
-void TestAlarmEngine::timerWithZeroIntervalNeverFires()
-{
-    Timer* timer2 = form().Timer2();
-    QVERIFY(timer2->Enabled());
-    QCOMPARE(timer2->Interval(), 0);
-    int ticks = 0;
-    connect(timer2, &Timer::tick, this, [&ticks] { ++ticks; });
-    QTest::qWait(100);
-    QCOMPARE(ticks, 0);
-}
-
-void TestAlarmEngine::tabOrderAndFirstFocus()
-{
-    Form1& f = form();
-    QCOMPARE(f.tabOrder().value(0), f.Text1());
-    f.show();
-    QVERIFY(QTest::qWaitForWindowActive(&f));
-    QCOMPARE(QApplication::focusWidget(), f.Text1());
-    // Disabled "OFF" and "Sleep" are skipped until they are enabled.
-    f.Command1()->setFocus();
-    QTest::keyClick(f.Command1(), Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), f.Command4());
-    f.Command2()->setEnabled(true);
-    f.Command1()->setFocus();
-    QTest::keyClick(f.Command1(), Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), f.Command2());
-}
-
-void TestAlarmEngine::colourValuesRoundTrip()
-{
-    TextBox* box = form().Text1();
-    QCOMPARE(box->ForeColor(), qint32(-2147483640));
-    QCOMPARE(box->BackColor(), qint32(12648447));
-    box->setBackColor(255); // pure red
-    QCOMPARE(box->BackColor(), qint32(255));
-    QVERIFY(box->styleSheet().contains(QStringLiteral("#ff0000")));
-    box->setForeColor(qint32(0x80000005u));
-    QCOMPARE(quint32(box->ForeColor()), 0x80000005u);
-}
-
-void TestAlarmEngine::windowsCreatedOnReferenceAndAfreshAfterUnload()
-{
-    QVERIFY(!Forms::hasForm3());
-    Form3& options = Forms::form3();
-    QVERIFY(Forms::hasForm3());
-    QVERIFY(!options.isVisible());
-    options.HScroll1()->setValue(9);
-    Forms::unloadForm3();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!Forms::hasForm3());
-    QCOMPARE(Forms::form3().HScroll1()->value(), 1);
-    QCOMPARE(Forms::form3().Text2()->text(), QStringLiteral("1"));
-}
-
 void TestAlarmEngine::fadeFromBottomTakes2997Ticks()
 {
     arm(QStringLiteral("07:30:00"));
@@ -348,6 +293,28 @@ void TestAlarmEngine::onNeedsASound()
     QCOMPARE(m_desk.boxes.size(), 1);
     QCOMPARE(form().Text5()->text(), QStringLiteral("Alarm Set"));
     QVERIFY(!form().Command1()->isEnabled());
+}
+
+void TestAlarmEngine::soundIsPreparedOnlyWhileArmed()
+{
+    // Chosen while disarmed: nothing is prepared, a ring may never come.
+    CommonDialog::answerNextOpen(m_soundFile);
+    engine().Command4_Click();
+    QCOMPARE(engine().SoundPath, m_soundFile);
+    QVERIFY(m_desk.player->events.filter(QStringLiteral("prepare")).isEmpty());
+    // ON prepares the sound, so the ring only has to start it.
+    form().Text2()->setText(QStringLiteral("07:30:00"));
+    engine().Command1_Click();
+    QCOMPARE(m_desk.player->events.filter(QStringLiteral("prepare")), QStringList({"prepare " + m_soundFile}));
+    // Another sound chosen while armed replaces what was prepared.
+    const QString other = m_desk.dir.filePath(QStringLiteral("other.mp3"));
+    QFile file(other);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("ID3");
+    file.close();
+    CommonDialog::answerNextOpen(other);
+    engine().sound_Click();
+    QCOMPARE(m_desk.player->events.filter(QStringLiteral("prepare")).last(), "prepare " + other);
 }
 
 void TestAlarmEngine::onOffOnStillRings()

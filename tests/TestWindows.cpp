@@ -20,6 +20,9 @@ class TestWindows : public QObject {
 
 private slots:
     void initTestCase();
+    void tabOrderAndFirstFocus();
+    void colourValuesRoundTrip();
+    void windowsCreatedOnReferenceAndAfreshAfterUnload();
     void init();
     void cleanup();
 
@@ -307,6 +310,49 @@ void TestWindows::aboutLinks()
                                QUrl("https://kestrune.example/")};
     QCOMPARE(m_desk.links.opened, expected);
     QVERIFY(about.isVisible());
+}
+
+void TestWindows::tabOrderAndFirstFocus()
+{
+    Form1& f = Forms::form1();
+    QCOMPARE(f.tabOrder().value(0), f.Text1());
+    f.show();
+    QVERIFY(QTest::qWaitForWindowActive(&f));
+    QCOMPARE(QApplication::focusWidget(), f.Text1());
+    // Disabled "OFF" and "Sleep" are skipped until they are enabled.
+    f.Command1()->setFocus();
+    QTest::keyClick(f.Command1(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), f.Command4());
+    f.Command2()->setEnabled(true);
+    f.Command1()->setFocus();
+    QTest::keyClick(f.Command1(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), f.Command2());
+}
+
+void TestWindows::colourValuesRoundTrip()
+{
+    TextBox* box = Forms::form1().Text1();
+    QCOMPARE(box->ForeColor(), qint32(-2147483640));
+    QCOMPARE(box->BackColor(), qint32(12648447));
+    box->setBackColor(255); // pure red
+    QCOMPARE(box->BackColor(), qint32(255));
+    QVERIFY(box->styleSheet().contains(QStringLiteral("#ff0000")));
+    box->setForeColor(qint32(0x80000005u));
+    QCOMPARE(quint32(box->ForeColor()), 0x80000005u);
+}
+
+void TestWindows::windowsCreatedOnReferenceAndAfreshAfterUnload()
+{
+    QVERIFY(!Forms::hasForm3());
+    Form3& options = Forms::form3();
+    QVERIFY(Forms::hasForm3());
+    QVERIFY(!options.isVisible());
+    options.HScroll1()->setValue(9);
+    Forms::unloadForm3();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!Forms::hasForm3());
+    QCOMPARE(Forms::form3().HScroll1()->value(), 1);
+    QCOMPARE(Forms::form3().Text2()->text(), QStringLiteral("1"));
 }
 
 QTEST_MAIN(TestWindows)

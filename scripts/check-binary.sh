@@ -65,7 +65,7 @@ for program in "$build/src/kestrune" "$installed"; do
     name=${program#"$scratch"/root}
     symbols=$(readelf --dyn-syms -W "$program")
     grep -q ' __stack_chk_fail' <<<"$symbols" || fail "$name has no stack protector (__stack_chk_fail)"
-    checked=$(grep -oE ' __[a-z0-9_]+_chk(@[A-Z0-9_.]+)?$' <<<"$symbols" | grep -v __stack_chk_fail | sort -u || true)
+    checked=$(grep -oE ' __[a-z0-9_]+_chk\b' <<<"$symbols" | grep -v __stack_chk_fail | sort -u || true)
     [ -n "$checked" ] || fail "$name calls no checked libc function (_FORTIFY_SOURCE)"
     dynamic=$(readelf -d "$program")
     grep -qE '\(BIND_NOW\)|\(FLAGS\).*\bNOW\b|\(FLAGS_1\).*\bNOW\b' <<<"$dynamic" || fail "$name is not bound at start (BIND_NOW)"
@@ -102,6 +102,12 @@ for program in "$build/src/kestrune" "$installed"; do
     for _ in $(seq 100); do
         mapped=$(grep -oE "/[^ ]*/${planted//./\\.}[.0-9]*$" "/proc/$pid/maps" 2>/dev/null | head -n 1 || true)
         [ -n "$mapped" ] && break
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.05
+    done
+    # Mapped comes before constructors run: give them time to leave the marker.
+    for _ in $(seq 20); do
+        [ -e "$marker" ] && break
         kill -0 "$pid" 2>/dev/null || break
         sleep 0.05
     done

@@ -105,6 +105,7 @@ run_as() {
     [ -n "$window" ] || { fail "$who: no main window"; return; }
 
     # Press "Exit": client area below the menu bar, button at (272, 96) size 73x25.
+    # shellcheck disable=SC2034 # set by getwindowgeometry --shell
     local WIDTH HEIGHT X Y SCREEN WINDOW
     eval "$(xdotool getwindowgeometry --shell "$window")"
     xdotool mousemove --window "$window" 308 $((HEIGHT - 136 + 108)) click 1

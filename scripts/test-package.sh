@@ -9,15 +9,20 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:?build folder}" && pwd)
 command -v xdotool >/dev/null && [ -n "${DISPLAY:-}" ] || { echo "package: no display, skipped"; exit 0; }
+# The package is made as the user who builds, so that the build folder stays theirs; only what
+# follows needs root.
+if [ -z "${KESTRUNE_PACKAGE_MADE:-}" ]; then
+    (cd "$build" && cpack -G DEB >/dev/null)
+fi
 if [ "$(id -u)" -ne 0 ]; then
-    exec sudo --preserve-env=DISPLAY,XDG_RUNTIME_DIR,DBUS_SESSION_BUS_ADDRESS "$0" "$build"
+    exec sudo --preserve-env=DISPLAY,XDG_RUNTIME_DIR,DBUS_SESSION_BUS_ADDRESS \
+        env KESTRUNE_PACKAGE_MADE=1 "$0" "$build"
 fi
 if dpkg-query -W -f='${Status}' kestrune 2>/dev/null | grep -q 'installed'; then
     echo "package: kestrune is already installed here; this test installs and removes it, so remove it first"
     exit 1
 fi
 
-(cd "$build" && cpack -G DEB >/dev/null)
 deb=$(ls -t "$build"/kestrune_*.deb | head -n 1)
 scratch=$(mktemp -d /tmp/kestrune-package.XXXXXX)
 chmod 0755 "$scratch"

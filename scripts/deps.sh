@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The one list of Debian packages that Kestrune needs. Sourced by run.sh and test.sh.
-# Usage: deps.sh [build|test]  — installs what is missing, nothing else.
+# The one list of Debian packages that Kestrune needs. Called by run.sh and test.sh.
+# Usage: deps.sh [build|package|test]  — installs what is missing, nothing else, asking for sudo when
+# not run as root.
 set -euo pipefail
 
 BUILD_PACKAGES=(
@@ -9,6 +10,13 @@ BUILD_PACKAGES=(
     libcanberra-dev libcanberra-pulse
     gstreamer1.0-plugins-good
     fonts-liberation
+)
+# Making the .deb (cpack with dpkg-shlibdeps, which finds programs with file) and checking it.
+PACKAGE_PACKAGES=(
+    dpkg-dev file
+    lintian appstream desktop-file-utils
+    # Runtime plugins the package depends on without a library link; qt6-wayland is recommended.
+    gstreamer1.0-plugins-base qt6-wayland
 )
 TEST_PACKAGES=(
     pulseaudio pulseaudio-utils
@@ -20,9 +28,12 @@ TEST_PACKAGES=(
 )
 
 want=("${BUILD_PACKAGES[@]}")
-if [ "${1:-build}" = test ]; then
-    want+=("${TEST_PACKAGES[@]}")
-fi
+case "${1:-build}" in
+build) ;;
+package) want+=("${PACKAGE_PACKAGES[@]}") ;;
+test) want+=("${PACKAGE_PACKAGES[@]}" "${TEST_PACKAGES[@]}") ;;
+*) echo "usage: deps.sh [build|package|test]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${want[@]}"; do

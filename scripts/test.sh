@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, starts the services the tests need, runs every test and stops
 # the services again. Exits non-zero on any failure.
-#   scripts/test.sh            everything: logic and end-to-end tests, sanitizers, fuzzing, package
-#   KESTRUNE_QUICK=1 scripts/test.sh    logic and end-to-end tests only
+#   scripts/test.sh            everything: logic and end-to-end tests, binary checks, sanitizers, fuzzing,
+#                              the package installed and removed
+#   KESTRUNE_QUICK=1 scripts/test.sh    logic and end-to-end tests and the binary checks only
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-tests"
@@ -64,6 +65,9 @@ run_step layers python3 "$root/scripts/check-layers.py"
 echo "== logic and end-to-end tests"
 run_ctest tests --test-dir "$build" --timeout 600
 
+# RUNPATH, hardening flags and a library planted in the start folder, on the built program.
+run_step binary "$root/scripts/check-binary.sh" "$build"
+
 if [ -z "${KESTRUNE_QUICK:-}" ]; then
     echo "== logic tests under AddressSanitizer and UndefinedBehaviorSanitizer"
     asan="$root/build-asan"
@@ -75,9 +79,8 @@ if [ -z "${KESTRUNE_QUICK:-}" ]; then
     if [ -x "$root/scripts/fuzz.sh" ]; then
         run_step fuzz-settings "$root/scripts/fuzz.sh" 60
     fi
-    if [ -x "$root/scripts/test-package.sh" ]; then
-        run_step package "$root/scripts/test-package.sh" "$build"
-    fi
+    # Installs the package on this machine (asking for sudo when not root), runs it and removes it.
+    run_step package "$root/scripts/test-package.sh" "$build"
 fi
 
 echo

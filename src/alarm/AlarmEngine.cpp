@@ -7,6 +7,7 @@
 #include "controls/MessageBox.h"
 #include "controls/TextBox.h"
 #include "controls/Timer.h"
+#include "core/AlarmCrossing.h"
 #include "core/Clock.h"
 #include "core/ExecutableFolder.h"
 #include "core/TimeText.h"
@@ -43,6 +44,7 @@ void AlarmEngine::connectControls()
     connect(f.Command1, &QPushButton::clicked, this, &AlarmEngine::Command1_Click);
     connect(f.Command2, &QPushButton::clicked, this, &AlarmEngine::Command2_Click);
     connect(f.Command3, &QPushButton::clicked, this, &AlarmEngine::Command3_Click);
+    connect(f.Text2, &QLineEdit::textChanged, this, &AlarmEngine::Text2_Change);
     connect(f.Command4, &QPushButton::clicked, this, &AlarmEngine::Command4_Click);
     connect(f.sound, &QAction::triggered, this, &AlarmEngine::sound_Click);
     connect(f.MediaPlayer1, &MediaPlayer::cannotPlay, this, &AlarmEngine::onCannotPlay);
@@ -56,37 +58,68 @@ void AlarmEngine::Timer4_Timer()
 void AlarmEngine::Timer3_Timer()
 {
     const QDateTime now = Clock::instance().now();
-    const QString alarm = m_c.Text2->text();
-    // A late or skipped tick must not lose the alarm: look at every second since the last tick,
-    // but never more than the catch-up window back.
-    // Whole seconds of the clock, not elapsed time: two ticks 999 ms apart still span one second.
-    const qint64 second = now.toSecsSinceEpoch();
-    qint64 back = 0;
-    if (m_lastMatchSecond >= 0)
-        back = qBound(qint64(0), second - m_lastMatchSecond - 1, qint64(CatchUpSeconds));
-    m_lastMatchSecond = second;
-
-    bool matched = TimeText::of(now.time()) == alarm;
-    for (qint64 s = 1; s <= back && !matched; ++s)
-        matched = TimeText::of(now.addSecs(-s).time()) == alarm;
-    if (!matched)
+    const QDateTime previous = m_previousMatchTick;
+    m_previousMatchTick = now;
+    // Text that is no time of day never rings; the box may hold anything the user typed.
+    const std::optional<QTime> alarm = AlarmCrossing::parse(m_c.Text2->text());
+    if (!alarm)
         return;
+    const AlarmCrossing::Result result = AlarmCrossing::check(*alarm, previous, now, CatchUpSeconds);
     // A match seen while disarmed is not kept for a later arming.
-    if (!m_c.Command2->isEnabled())
+    if (result == AlarmCrossing::Result::None || !m_c.Command2->isEnabled())
         return;
+    if (result == AlarmCrossing::Result::Missed) {
+        // Asleep or the clock jumped: a ring now would come long after the time. Say so and stay
+        // armed for the same time tomorrow.
+        setMissed(m_c.Text2->text());
+        return;
+    }
+    setMissed(QString());
     AlarmDue = true;
     m_c.Timer3->setEnabled(false);
+}
+
+void AlarmEngine::setMissed(const QString& alarmText)
+{
+    if (alarmText == m_missed)
+        return;
+    m_missed = alarmText;
+    if (!m_missed.isEmpty())
+        m_c.Text5->setText(QStringLiteral("Missed"));
+    else if (m_c.Command2->isEnabled())
+        showArmedStatus();
+    emit missedChanged(m_missed);
+}
+
+void AlarmEngine::showArmedStatus()
+{
+    // While armed the status tells whether the text in the alarm box can ring at all.
+    const bool rings = AlarmCrossing::parse(m_c.Text2->text()).has_value();
+    m_c.Text5->setText(rings ? QStringLiteral("Alarm Set") : QStringLiteral("Not Set"));
+}
+
+void AlarmEngine::Text2_Change()
+{
+    if (!m_c.Command2->isEnabled())
+        return;
+    // A new time is a new promise; an old miss no longer describes it.
+    if (!m_missed.isEmpty()) {
+        setMissed(QString());
+        return;
+    }
+    showArmedStatus();
 }
 
 void AlarmEngine::Timer1_Timer()
 {
     if (!(AlarmDue && m_c.Command2->isEnabled()))
         return;
+    // The alarm sound first: everything else the ring does can wait a few milliseconds, the ear not.
+    startSound();
     SnoozeCount = 0;
     SystemSound::instance().play(SoundPath);
     m_c.Command3->setEnabled(true);
     m_c.showMainWindow();
-    startSound();
     m_c.Timer1->setEnabled(false);
     m_c.Timer5->setEnabled(true);
     emit ringStarted(m_c.Text2->text());
@@ -94,6 +127,7 @@ void AlarmEngine::Timer1_Timer()
 
 void AlarmEngine::startSound()
 {
+    m_sounding = true;
     m_playingTone = false;
     m_c.MediaPlayer1->setFileName(SoundPath);
 }
@@ -101,6 +135,10 @@ void AlarmEngine::startSound()
 void AlarmEngine::onCannotPlay(const QString& path, const QString& reason)
 {
     std::fprintf(stderr, "kestrune: cannot play %s: %s\n", qPrintable(path), qPrintable(reason));
+    // A report that arrives after OFF, Sleep's silence or another sound is about nothing now
+    // wanted: it must not start the tone.
+    if (!m_sounding || path != SoundPath)
+        return;
     // Never silent: the built-in tone takes over, once; if even that fails there is no output.
     if (m_playingTone || path == MediaPlayer::builtInTonePath())
         return;
@@ -137,6 +175,15 @@ void AlarmEngine::Command1_Click()
                                 QStringLiteral("Please Choose A Sound For The Alarm"));
         return;
     }
+    // Only a time that can ring is armed; blanks around it are the keyboard's, not the user's intent.
+    const QString text = m_c.Text2->text().trimmed();
+    if (!AlarmCrossing::parse(text)) {
+        MessageBox::information(m_c.window, QStringLiteral("Kestrune"),
+                                QStringLiteral("Please Enter The Alarm Time As HH:MM:SS"));
+        return;
+    }
+    if (text != m_c.Text2->text())
+        m_c.Text2->setText(text);
     m_c.Timer1->setEnabled(true);
     m_c.Command1->setEnabled(false);
     m_c.Command2->setEnabled(true);
@@ -147,6 +194,7 @@ void AlarmEngine::Command1_Click()
 
 void AlarmEngine::Command2_Click()
 {
+    m_sounding = false;
     m_c.MediaPlayer1->setFileName(QString());
     m_playingTone = false;
     m_c.HScroll1->setValue(-3000);
@@ -159,20 +207,28 @@ void AlarmEngine::Command2_Click()
     m_c.Timer5->setEnabled(false);
     m_c.Timer6->setEnabled(false);
     m_c.Command3->setEnabled(false);
+    setMissed(QString());
     emit ringEnded();
 }
 
 void AlarmEngine::Command3_Click()
 {
+    // A second Sleep does not restart the countdown.
+    if (!m_c.Timer6->Enabled())
+        m_snoozeStart = Clock::instance().now();
     m_c.Timer6->setEnabled(true);
     emit ringEnded();
 }
 
 void AlarmEngine::Timer6_Timer()
 {
-    SnoozeCount = qint16(SnoozeCount + 1);
+    // Counted on the wall clock, at least a second a tick: a suspend during the snooze does not
+    // stretch it, and a clock that stands still does not stop it.
+    const qint64 slept = m_snoozeStart.isValid() ? m_snoozeStart.secsTo(Clock::instance().now()) : 0;
+    SnoozeCount = qint16(qBound(qint64(SnoozeCount) + 1, slept, qint64(32767)));
     const qint16 length = SnoozeLength::seconds(SnoozeMinutes);
     if (SnoozeCount < length) {
+        m_sounding = false;
         m_c.MediaPlayer1->setFileName(QString());
         m_playingTone = false;
         m_c.HScroll1->setValue(-3000);
@@ -180,6 +236,7 @@ void AlarmEngine::Timer6_Timer()
         return;
     }
     SnoozeCount = 0;
+    m_snoozeStart = QDateTime();
     m_c.showMainWindow();
     // The sound the ring played, also after a restart that restored it from the settings.
     startSound();

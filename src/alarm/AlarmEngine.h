@@ -26,6 +26,7 @@ public:
     void Timer1_Timer(); // ring check
     void Timer5_Timer(); // fade step
     void Timer6_Timer(); // snooze tick
+    void Text2_Change(); // the alarm box
     void HScroll1_Change();
     void HScroll1_Scroll();
     void Command1_Click(); // ON
@@ -41,14 +42,21 @@ signals:
     void ringStarted(const QString& alarmText);
     // The ringing was stopped by the user: OFF, or Sleep.
     void ringEnded();
+    // The alarm time went by unrung (the machine slept or the clock jumped); empty once that is over.
+    void missedChanged(const QString& alarmText);
 
 private:
     void connectControls();
     void chooseSound();
     void startSound();
     void onCannotPlay(const QString& path, const QString& reason);
+    void setMissed(const QString& alarmText);
+    void showArmedStatus();
 
     const AlarmControls m_c;
-    qint64 m_lastMatchSecond = -1; // seconds since the epoch of the previous match tick
+    QDateTime m_previousMatchTick; // the clock at the previous match tick
+    QDateTime m_snoozeStart;       // the clock when Sleep was pressed
+    QString m_missed;              // the alarm time that went by unrung, while that is the news
+    bool m_sounding = false;       // the engine wants sound now: a ring, until OFF or Sleep's silence
     bool m_playingTone = false;
 };

@@ -15,7 +15,7 @@ int Application::run(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kestrune"));
     QApplication::setApplicationVersion(QStringLiteral(KESTRUNE_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("kestrune"));
+    QApplication::setDesktopFileName(QStringLiteral("org.kestrune.Kestrune"));
     // Only the main window's unload ends the program, whatever else is closed or hidden.
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(ProgramIcon::icon());

@@ -18,6 +18,10 @@
 #include <QScrollBar>
 #include <QSystemTrayIcon>
 
+namespace {
+const QString TrayTip = QStringLiteral("Right Click For Options");
+}
+
 Form1::Form1() : Form(FormTables::form1()), m_engine(std::make_unique<AlarmEngine>(alarmControls()))
 {
     connect(Command5(), &QPushButton::clicked, this, &Form1::Command5_Click);
@@ -27,6 +31,10 @@ Form1::Form1() : Form(FormTables::form1()), m_engine(std::make_unique<AlarmEngin
     connect(about(), &QAction::triggered, this, &Form1::about_Click);
     connect(Exit(), &QAction::triggered, this, &Form1::Exit_Click);
     connect(this, &Form::closeRequested, this, &Form1::Command6_Click);
+    // The tray tip carries a missed alarm too, for a user who looks only at the icon.
+    connect(m_engine.get(), &AlarmEngine::missedChanged, this, [](const QString& alarmText) {
+        SetTrayTip(alarmText.isEmpty() ? TrayTip : TrayTip + QStringLiteral(" - Missed ") + alarmText);
+    });
 }
 
 Form1::~Form1() = default;
@@ -66,7 +74,7 @@ void Form1::Form_Load()
             window->showMainWindow();
     });
     SetTrayIcon(Picture::fromIcon(windowIcon()));
-    SetTrayTip(QStringLiteral("Right Click For Options"));
+    SetTrayTip(TrayTip);
     if (!Command1()->isEnabled())
         Text5()->setText(QStringLiteral("Alarm Set"));
     if (!Command2()->isEnabled())

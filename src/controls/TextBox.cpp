@@ -9,6 +9,23 @@ TextBox::TextBox(QWidget* parent)
     : QLineEdit(parent), m_foreColor(qint32(ColorValue::WindowText)), m_backColor(qint32(ColorValue::WindowBackground))
 {
     restyle();
+    connect(this, &QLineEdit::textEdited, this, &TextBox::keepOneLine);
+}
+
+void TextBox::keepOneLine(const QString& text)
+{
+    // A single-line box takes a pasted text up to its first line break, and never a NUL.
+    qsizetype cut = -1;
+    for (qsizetype i = 0; i < text.size() && cut < 0; ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c == u'\r' || c == u'\n' || c == u'\0' || c == 0x2028 || c == 0x2029)
+            cut = i;
+    }
+    if (cut < 0)
+        return;
+    const int cursor = qMin(cursorPosition(), int(cut));
+    setText(text.left(cut));
+    setCursorPosition(cursor);
 }
 
 void TextBox::setForeColor(qint32 value)

@@ -24,6 +24,7 @@ protected:
 
 private:
     void restyle();
+    void keepOneLine(const QString& text);
 
     qint32 m_foreColor;
     qint32 m_backColor;

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QTime>
+#include <optional>
+
+// When an alarm time of day is due, judged over the stretch of local time between two readings of
+// the clock rather than at single seconds, so a daylight-saving gap, a late tick or a short jump
+// does not lose it, and a long one is told apart as missed.
+class AlarmCrossing {
+public:
+    enum class Result { None, Due, Missed };
+
+    // The alarm text as the clock shows times, exactly "HH:MM:SS" within a day; nothing otherwise.
+    static std::optional<QTime> parse(const QString& text);
+
+    // previous is the reading at the tick before (invalid for none). Due when the alarm's time of
+    // day lies in (previous, now] in local wall-clock time and was passed at most catchUpSeconds
+    // ago; Missed when it lies there but longer ago.
+    static Result check(const QTime& alarm, const QDateTime& previous, const QDateTime& now, int catchUpSeconds);
+};

@@ -11,6 +11,8 @@
 #include "platform/SystemSound.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
@@ -53,6 +55,14 @@ private slots:
     void cancelKeepsTheSound();
     void unplayableFileFallsBackToTone();
     void noOutputDeviceDoesNotLoop();
+
+    void onArmsOnlyTimesThatCanRing_data();
+    void onArmsOnlyTimesThatCanRing();
+    void pastedLineBreakNeverEntersTheBox();
+    void statusTellsTheTruthWhileArmed();
+    void missedAlarmIsToldAndRingsTheNextDay();
+    void snoozeCountsTheWallClock();
+    void staleErrorAfterOffStartsNothing();
 
 private:
     Form1& form() { return Forms::form1(); }
@@ -537,6 +547,178 @@ void TestAlarmEngine::noOutputDeviceDoesNotLoop()
     // The desktop's sound and the window are what is left.
     QVERIFY(m_desk.player->events.contains(QStringLiteral("system-sound ") + m_soundFile));
     QVERIFY(form().isVisible());
+}
+
+void TestAlarmEngine::onArmsOnlyTimesThatCanRing_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("armedWith"); // empty: refused
+    QTest::addRow("valid") << "07:30:00"
+                           << "07:30:00";
+    QTest::addRow("blanks around") << "  07:30:00 "
+                                   << "07:30:00";
+    QTest::addRow("trailing line break") << "07:30:00\r\n"
+                                         << "07:30:00";
+    QTest::addRow("hour 24") << "24:00:00"
+                             << "";
+    QTest::addRow("minute 60") << "07:60:00"
+                               << "";
+    QTest::addRow("no leading zero") << "7:30:00"
+                                     << "";
+    QTest::addRow("no seconds") << "07:30"
+                                << "";
+    QTest::addRow("empty") << ""
+                           << "";
+    QTest::addRow("inner blank") << "07: 30:00"
+                                 << "";
+    QTest::addRow("NUL inside") << QStringLiteral("07:30:00") + QChar(0) << "";
+}
+
+void TestAlarmEngine::onArmsOnlyTimesThatCanRing()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, armedWith);
+    engine().SoundPath = m_soundFile;
+    form().Text2()->setText(typed);
+    engine().Command1_Click();
+    if (armedWith.isEmpty()) {
+        QCOMPARE(m_desk.boxes.size(), 1);
+        QCOMPARE(m_desk.boxes[0].text, QStringLiteral("Please Enter The Alarm Time As HH:MM:SS"));
+        QCOMPARE(m_desk.boxes[0].caption, QStringLiteral("Kestrune"));
+        QCOMPARE(m_desk.boxes[0].icon, QMessageBox::Information);
+        QVERIFY(form().Command1()->isEnabled());
+        QVERIFY(!form().Command2()->isEnabled());
+        QCOMPARE(form().Text5()->text(), QStringLiteral("Not Set"));
+        QVERIFY(m_desk.player->events.filter(QStringLiteral("prepare")).isEmpty());
+        return;
+    }
+    QVERIFY(m_desk.boxes.isEmpty());
+    QVERIFY(form().Command2()->isEnabled());
+    QCOMPARE(form().Text2()->text(), armedWith);
+    QCOMPARE(form().Text5()->text(), QStringLiteral("Alarm Set"));
+}
+
+void TestAlarmEngine::pastedLineBreakNeverEntersTheBox()
+{
+    TextBox* box = form().Text2();
+    box->clear();
+    QGuiApplication::clipboard()->setText(QStringLiteral("07:30:00\nrest of a pasted note"));
+    box->paste();
+    QCOMPARE(box->text(), QStringLiteral("07:30:00"));
+    box->clear();
+    QGuiApplication::clipboard()->setText(QStringLiteral("07:3") + QChar(0) + QStringLiteral("0:00"));
+    box->paste();
+    QCOMPARE(box->text(), QStringLiteral("07:3"));
+}
+
+void TestAlarmEngine::statusTellsTheTruthWhileArmed()
+{
+    arm(QStringLiteral("07:30:00"));
+    form().Text2()->setText(QStringLiteral("07:3"));
+    QCOMPARE(form().Text5()->text(), QStringLiteral("Not Set"));
+    // Still armed, as the buttons say.
+    QVERIFY(form().Command2()->isEnabled());
+    form().Text2()->setText(QStringLiteral("07:31:00"));
+    QCOMPARE(form().Text5()->text(), QStringLiteral("Alarm Set"));
+    m_desk.clock.set(QTime(7, 30, 59));
+    engine().Timer3_Timer();
+    m_desk.clock.set(QTime(7, 31, 0));
+    engine().Timer3_Timer();
+    QVERIFY(engine().AlarmDue);
+    // Disarmed, edits do not touch the status.
+    engine().Command2_Click();
+    form().Text2()->setText(QStringLiteral("08:00:00"));
+    QCOMPARE(form().Text5()->text(), QStringLiteral("Not Set"));
+}
+
+void TestAlarmEngine::missedAlarmIsToldAndRingsTheNextDay()
+{
+    const QDate day(2026, 1, 5);
+    m_desk.clock.set(QDateTime(day, QTime(7, 29, 0)));
+    arm(QStringLiteral("07:30:00"));
+    engine().Timer3_Timer();
+    // The machine sleeps 12 minutes; the alarm second went by 11 minutes ago.
+    m_desk.clock.set(QDateTime(day, QTime(7, 41, 0)));
+    m_desk.tray.calls.clear();
+    engine().Timer3_Timer();
+    engine().Timer1_Timer();
+    QVERIFY(!engine().AlarmDue);
+    QVERIFY(m_desk.player->playing.isEmpty());
+    QCOMPARE(form().Text5()->text(), QStringLiteral("Missed"));
+    QVERIFY(form().Command2()->isEnabled());
+    QVERIFY(!m_desk.tray.calls.isEmpty());
+    QCOMPARE(m_desk.tray.calls.last().data.shownTip(), QStringLiteral("Right Click For Options - Missed 07:30:00"));
+    // Still armed for the same time: the next day's crossing rings and clears the news.
+    m_desk.clock.set(QDateTime(day.addDays(1), QTime(7, 29, 59)));
+    engine().Timer3_Timer();
+    QCOMPARE(form().Text5()->text(), QStringLiteral("Missed"));
+    ringAt(QTime(7, 30, 0));
+    QCOMPARE(m_desk.player->playing, m_soundFile);
+    QCOMPARE(form().Text5()->text(), QStringLiteral("Alarm Set"));
+    QCOMPARE(m_desk.tray.calls.last().data.shownTip(), QStringLiteral("Right Click For Options"));
+    // OFF clears a miss as well.
+    engine().Command2_Click();
+    arm(QStringLiteral("09:00:00"));
+    m_desk.clock.set(QDateTime(day.addDays(1), QTime(8, 59, 0)));
+    engine().Timer3_Timer();
+    m_desk.clock.set(QDateTime(day.addDays(1), QTime(10, 0, 0)));
+    engine().Timer3_Timer();
+    QCOMPARE(form().Text5()->text(), QStringLiteral("Missed"));
+    engine().Command2_Click();
+    QCOMPARE(form().Text5()->text(), QStringLiteral("Not Set"));
+    QCOMPARE(m_desk.tray.calls.last().data.shownTip(), QStringLiteral("Right Click For Options"));
+}
+
+void TestAlarmEngine::snoozeCountsTheWallClock()
+{
+    SnoozeMinutes = 5;
+    arm(QStringLiteral("07:30:00"));
+    ringAt(QTime(7, 30, 0));
+    m_desk.clock.set(QTime(7, 30, 10));
+    engine().Command3_Click();
+    // One minute of ticks, then the machine sleeps three minutes: no ticks, the clock moves on.
+    for (int i = 0; i < 60; ++i) {
+        m_desk.clock.advance(1);
+        engine().Timer6_Timer();
+    }
+    m_desk.clock.advance(180);
+    QTime reRing;
+    for (int i = 0; i < 400 && !reRing.isValid(); ++i) {
+        m_desk.clock.advance(1);
+        engine().Timer6_Timer();
+        if (!m_desk.player->playing.isEmpty())
+            reRing = m_desk.clock.now().time();
+    }
+    QCOMPARE(reRing, QTime(7, 35, 10));
+}
+
+void TestAlarmEngine::staleErrorAfterOffStartsNothing()
+{
+    arm(QStringLiteral("07:30:00"));
+    ringAt(QTime(7, 30, 0));
+    engine().Command2_Click();
+    m_desk.player->events.clear();
+    // A decoder's "cannot play" for the ring's file arrives after OFF.
+    emit form().MediaPlayer1()->cannotPlay(m_soundFile, QStringLiteral("late"));
+    if (m_desk.player->current && m_desk.player->current->onError)
+        m_desk.player->current->onError(QStringLiteral("late"));
+    QTest::qWait(20);
+    QVERIFY(m_desk.player->playing.isEmpty());
+    QVERIFY(m_desk.player->events.filter(QStringLiteral("start")).isEmpty());
+    QVERIFY(!engine().isPlayingBuiltInTone());
+    // Nor in Sleep's silence, nor for a file no longer chosen.
+    arm(QStringLiteral("08:00:00"));
+    form().Timer3()->setEnabled(true);
+    m_desk.clock.set(QTime(7, 59, 59));
+    engine().Timer3_Timer();
+    ringAt(QTime(8, 0, 0));
+    engine().Command3_Click();
+    engine().Timer6_Timer();
+    emit form().MediaPlayer1()->cannotPlay(m_soundFile, QStringLiteral("late"));
+    QVERIFY(m_desk.player->playing.isEmpty());
+    engine().SoundPath = m_desk.dir.filePath(QStringLiteral("other.mp3"));
+    emit form().MediaPlayer1()->cannotPlay(m_soundFile, QStringLiteral("late"));
+    QVERIFY(m_desk.player->playing.isEmpty());
 }
 
 QTEST_MAIN(TestAlarmEngine)

@@ -1,5 +1,6 @@
 #include "core/AlarmCrossing.h"
 
+#include <QTimeZone>
 #include <QtGlobal>
 
 namespace {
@@ -9,6 +10,27 @@ constexpr qint64 SecondsPerDay = 86400;
 qint64 wallSeconds(const QDateTime& t)
 {
     return t.date().toJulianDay() * SecondsPerDay + t.time().msecsSinceStartOfDay() / 1000;
+}
+
+// The real moment (seconds since the epoch) a wall-clock second in (previous, now] stood for. Across an
+// offset change, a second before it counts in the old offset, one after in the new, and one in a
+// skipped stretch at the change itself, which is when the clock first showed a later time.
+qint64 realSeconds(qint64 wall, const QDateTime& previous, const QDateTime& now)
+{
+    const qint64 wallEpoch = wall - QDate(1970, 1, 1).toJulianDay() * SecondsPerDay;
+    const int newOffset = now.offsetFromUtc();
+    if (!previous.isValid() || previous.offsetFromUtc() == newOffset)
+        return wallEpoch - newOffset;
+    const int oldOffset = previous.offsetFromUtc();
+    const QTimeZone::OffsetData change = now.timeZone().previousTransition(now.addSecs(1));
+    if (!change.atUtc.isValid() || change.atUtc <= previous)
+        return wallEpoch - newOffset;
+    const qint64 at = change.atUtc.toSecsSinceEpoch();
+    if (wallEpoch < at + oldOffset)
+        return wallEpoch - oldOffset;
+    if (wallEpoch < at + newOffset)
+        return at;
+    return wallEpoch - newOffset;
 }
 
 bool twoDigits(const QString& text, int at, int max, int* value)
@@ -44,13 +66,11 @@ AlarmCrossing::Result AlarmCrossing::check(const QTime& alarm, const QDateTime& 
         alarmWall -= SecondsPerDay;
     // No earlier reading, or a clock that stood still or went back (the repeated autumn hour, a
     // correction): only the second now shown counts.
-    qint64 previousWall = previous.isValid() ? wallSeconds(previous) : nowWall - 1;
-    if (previousWall >= nowWall)
-        previousWall = nowWall - 1;
-    if (alarmWall <= previousWall)
+    if (!previous.isValid() || wallSeconds(previous) >= nowWall)
+        return alarmWall == nowWall ? Result::Due : Result::None;
+    if (alarmWall <= wallSeconds(previous))
         return Result::None;
-    // How long ago it was really passed: wall time skipped by a spring change was never lived.
-    const int offsetGain = previous.isValid() ? now.offsetFromUtc() - previous.offsetFromUtc() : 0;
-    const qint64 late = qMax<qint64>(0, nowWall - alarmWall - qMax(0, offsetGain));
+    // How long ago it was really passed, in real seconds.
+    const qint64 late = qMax<qint64>(0, now.toSecsSinceEpoch() - realSeconds(alarmWall, previous, now));
     return late <= catchUpSeconds ? Result::Due : Result::Missed;
 }

@@ -23,6 +23,7 @@ TEST_PACKAGES=(
     xvfb trayer xdotool x11-utils imagemagick
     sox libsox-fmt-mp3
     at-spi2-core python3-pyatspi dbus-x11
+    libfaketime
     # libFuzzer's runtime is only recommended by clang, and recommendations are not installed.
     clang libclang-rt-14-dev
 )

@@ -2,10 +2,12 @@
 
 #include "app/Form1.h"
 #include "app/Forms.h"
+#include "app/SingleInstance.h"
 #include "platform/SessionEndWatcher.h"
 #include "ui/ProgramIcon.h"
 
 #include <QApplication>
+#include <QStandardPaths>
 #include <cstdio>
 
 int Application::run(int argc, char* argv[])
@@ -19,6 +21,18 @@ int Application::run(int argc, char* argv[])
     // Only the main window's unload ends the program, whatever else is closed or hidden.
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(ProgramIcon::icon());
+
+    // One program, one alarm: a second start shows the running one and leaves the settings alone.
+    SingleInstance instance(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation));
+    const bool first = instance.claim([] {
+        if (Forms::hasForm1())
+            Forms::form1().showMainWindow();
+    });
+    if (!first) {
+        if (!instance.askRunningToShow())
+            qWarning("kestrune: another Kestrune is running but did not answer");
+        return 0;
+    }
 
     Forms::setOnMainUnloaded([] { QCoreApplication::quit(); });
     // Asked to end from outside, the program ends as its "Exit" button ends it.

@@ -304,6 +304,19 @@ class Kestrune:
         self._app = None
 
     def start(self):
+        self.start_process()
+        # Stop waiting as soon as the program has ended: its log says why.
+        found = poll(lambda: True if self.process.poll() is not None else self._find_main_window(), 60, 0.2)
+        self.main_window = found if found is not True else None
+        if not self.main_window:
+            ended = "" if self.process.poll() is None else f" (it ended with {self.process.returncode})"
+            raise RuntimeError(f"no visible window named Kestrune within 60 s{ended}; program log:\n{self.output()}")
+        if not poll(self.application, 60, 0.3):
+            raise RuntimeError("the program did not appear on the accessibility bus within 60 s")
+        return self
+
+    def start_process(self):
+        """Starts the program and returns at once."""
         env = dict(os.environ)
         env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
         env.pop("QT_QPA_PLATFORM", None)
@@ -315,15 +328,6 @@ class Kestrune:
         self._log = open(self.log_path, "wb")
         self.process = subprocess.Popen([self.exe], cwd=self.folder, env=env, stdout=self._log,
                                         stderr=subprocess.STDOUT)
-        # Stop waiting as soon as the program has ended: its log says why.
-        found = poll(lambda: True if self.process.poll() is not None else self._find_main_window(), 60, 0.2)
-        self.main_window = found if found is not True else None
-        if not self.main_window:
-            ended = "" if self.process.poll() is None else f" (it ended with {self.process.returncode})"
-            raise RuntimeError(f"no visible window named Kestrune within 60 s{ended}; program log:\n{self.output()}")
-        if not poll(self.application, 60, 0.3):
-            raise RuntimeError("the program did not appear on the accessibility bus within 60 s")
-        return self
 
     def _find_main_window(self):
         ids = self.windows("^Kestrune$")

@@ -1,0 +1,135 @@
+"""One program, one alarm, and time that jumps, on the real binary: a second start shows the running one and ends
+without touching any settings; a lock left by a killed run does not stop the next start; a process stopped across
+its alarm second while its clock moves on (libfaketime) says "Missed" when the gap is longer than the catch-up
+window, and rings as soon as it runs again when the gap is shorter."""
+
+import os
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from kestrune_e2e import (Kestrune, Results, arm_alarm, binary_from_args, environment, far_alarm_text,  # noqa: E402
+                          log, make_tone, poll, read_bytes, require_services, system_tray_available)
+
+FAKETIME = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
+TAIL = "1,-2147483640,12648447\r\n"
+
+
+def settings_line(sound, alarm):
+    return f'"{sound}","{alarm}",{TAIL}'.encode()
+
+
+def second_start_shows_the_first(results, binary, tone):
+    first_settings = settings_line(tone, far_alarm_text())
+    second_settings = settings_line("/elsewhere/other.mp3", "06:00:00")
+    with Kestrune(binary, settings=first_settings) as first:
+        if system_tray_available():
+            first.click("Command5")  # Tray: hidden to the notification area
+            hidden = poll(lambda: not first.windows("^Kestrune$"), 10)
+            results.check("Tray hides the first program's window", hidden, "no visible main window", hidden)
+        second = Kestrune(binary, settings=second_settings)
+        try:
+            started = time.monotonic()
+            second.start_process()
+            code = second.wait_exit(15)
+            took = time.monotonic() - started
+            results.check("a second start ends by itself, with status 0", code == 0, "exit code 0 within 15 s",
+                          f"{'still running' if code is None else f'exit code {code}'} after {took:.1f} s; output:\n"
+                          f"{second.output()}")
+            shown = poll(lambda: first.windows("^Kestrune$"), 10)
+            results.check("the running program's window is on screen again", bool(shown), "a visible main window",
+                          shown)
+            results.equal("the second start left its own settings alone", second_settings,
+                          read_bytes(second.settings_path))
+            results.equal("the second start left the running one's settings alone", first_settings,
+                          read_bytes(first.settings_path))
+            results.check("only the first program runs", first.process.poll() is None, "running",
+                          first.process.poll())
+        finally:
+            second.stop()
+
+
+def killed_run_does_not_stop_the_next(results, binary, tone):
+    with Kestrune(binary, settings=settings_line(tone, far_alarm_text())) as doomed:
+        doomed.process.send_signal(signal.SIGKILL)
+        doomed.process.wait(10)
+    with Kestrune(binary, settings=settings_line(tone, far_alarm_text())) as again:
+        results.check("a start after a killed run shows its window", again.process.poll() is None, "running",
+                      again.output())
+
+
+class FakeClock:
+    """A libfaketime offset file the program reads at every clock call; rewriting it moves the program's clock."""
+
+    def __init__(self):
+        fd, self.path = tempfile.mkstemp(prefix="kestrune-faketime-")
+        os.close(fd)
+        self.set(0)
+
+    def set(self, seconds):
+        with open(self.path + ".new", "w") as f:
+            f.write(f"{seconds:+d}\n")
+        os.replace(self.path + ".new", self.path)
+
+    def env(self):
+        return dict(LD_PRELOAD=FAKETIME, FAKETIME_TIMESTAMP_FILE=self.path, FAKETIME_NO_CACHE="1",
+                    FAKETIME_DONT_FAKE_MONOTONIC="1")
+
+    def close(self):
+        os.unlink(self.path)
+
+
+def stopped_across_the_alarm(results, binary, tone, gap):
+    """Stops the process a few seconds before its alarm, moves its clock `gap` seconds on, and lets it run again."""
+    clock = FakeClock()
+    try:
+        with environment(**clock.env()):
+            app = Kestrune(binary, settings=settings_line(tone, far_alarm_text())).start()
+        try:
+            alarm = arm_alarm(app, lead=8)
+            time.sleep(max(0.0, alarm - 4 - time.time()))
+            app.process.send_signal(signal.SIGSTOP)
+            clock.set(gap)
+            time.sleep(0.5)
+            resumed = time.time()
+            app.process.send_signal(signal.SIGCONT)
+            if gap > 600:
+                status = app.wait_text("Text5", "Missed", timeout=10)
+                results.equal(f"stopped {gap // 60} min across the alarm: the status says", "Missed", status)
+                results.check(f"stopped {gap // 60} min: no ring", not app.enabled("Command3"), "Sleep unavailable",
+                              "Sleep available" if app.enabled("Command3") else "Sleep unavailable")
+                results.check(f"stopped {gap // 60} min: still armed", app.enabled("Command2"), "OFF available",
+                              app.enabled("Command2"))
+            else:
+                rung = poll(lambda: app.enabled("Command3") and time.time(), 10, 0.05)
+                delay = None if rung is None else rung - resumed
+                results.check(f"stopped {gap // 60} min across the alarm: it rings when it runs again",
+                              delay is not None and delay <= 2.5, "Sleep available within 2.5 s of SIGCONT",
+                              "never (10 s)" if delay is None else f"{delay:.2f} s after SIGCONT")
+                results.equal(f"stopped {gap // 60} min: the status", "Alarm Set", app.text("Text5"))
+        finally:
+            app.stop()
+    finally:
+        clock.close()
+
+
+def main():
+    binary = binary_from_args()
+    require_services()
+    results = Results("e2e_one_alarm")
+    folder = tempfile.mkdtemp(prefix="kestrune-one-")
+    tone = os.path.join(folder, "tone.mp3")
+    make_tone(tone, seconds=5)
+    results.case(second_start_shows_the_first, binary, tone)
+    results.case(killed_run_does_not_stop_the_next, binary, tone)
+    results.case(stopped_across_the_alarm, binary, tone, 660)
+    results.case(stopped_across_the_alarm, binary, tone, 300)
+    subprocess.run(["rm", "-rf", folder])
+    results.finish()
+
+
+if __name__ == "__main__":
+    main()

@@ -5,15 +5,18 @@ set -euo pipefail
 
 BUILD_PACKAGES=(
     cmake g++ make pkg-config
-    qt6-base-dev qt6-multimedia-dev libqt6opengl6-dev
+    qt6-base-dev libqt6opengl6-dev
     libcanberra-dev libcanberra-pulse
-    gstreamer1.0-plugins-good
+    libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
+    gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+    libpulse-dev
     fonts-liberation
 )
 TEST_PACKAGES=(
     pulseaudio pulseaudio-utils
     xvfb trayer xdotool x11-utils imagemagick
     sox libsox-fmt-mp3
+    stress-ng
     at-spi2-core python3-pyatspi dbus-x11
     # libFuzzer's runtime is only recommended by clang, and recommendations are not installed.
     clang libclang-rt-14-dev

@@ -156,6 +156,20 @@ struct GstPlayerBackend::Worker {
         gst_object_unref(sinkPad);
     }
 
+    // The sink names its stream after the title tag, else "Playback Stream": every tag reaching it
+    // carries our stream's name instead of whatever the file calls itself.
+    static GstPadProbeReturn nameTags(GstPad*, GstPadProbeInfo* info, gpointer)
+    {
+        GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
+        if (GST_EVENT_TYPE(event) != GST_EVENT_TAG)
+            return GST_PAD_PROBE_OK;
+        GstTagList* tags = gst_tag_list_new(GST_TAG_TITLE, "Alarm", nullptr);
+        gst_tag_list_set_scope(tags, GST_TAG_SCOPE_GLOBAL);
+        gst_event_unref(event);
+        GST_PAD_PROBE_INFO_DATA(info) = gst_event_new_tag(tags);
+        return GST_PAD_PROBE_OK;
+    }
+
     // Runs on whichever thread posts: hand the work to the worker, never seek from here.
     static GstBusSyncReply busMessage(GstBus*, GstMessage* message, gpointer data)
     {
@@ -263,6 +277,9 @@ struct GstPlayerBackend::Worker {
             g_object_set(p->sink, "stream-properties", props, nullptr);
             gst_structure_free(props);
         }
+        GstPad* toSink = gst_element_get_static_pad(gainElement, "src");
+        gst_pad_add_probe(toSink, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, nameTags, nullptr, nullptr);
+        gst_object_unref(toSink);
         g_signal_connect(decode, "pad-added", G_CALLBACK(padAdded), p.get());
         g_signal_connect(decode, "no-more-pads", G_CALLBACK(noMorePads), p.get());
         GstBus* bus = gst_element_get_bus(p->pipeline);

@@ -17,6 +17,8 @@ TEST_PACKAGES=(
     xvfb trayer xdotool x11-utils imagemagick
     sox libsox-fmt-mp3
     stress-ng
+    # Only the benchmark's baseline window still holds a QMediaPlayer; the program has none.
+    qt6-multimedia-dev
     at-spi2-core python3-pyatspi dbus-x11
     # libFuzzer's runtime is only recommended by clang, and recommendations are not installed.
     clang libclang-rt-14-dev

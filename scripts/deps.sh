@@ -6,9 +6,11 @@ set -euo pipefail
 
 BUILD_PACKAGES=(
     cmake g++ make pkg-config
-    qt6-base-dev qt6-multimedia-dev libqt6opengl6-dev
+    qt6-base-dev libqt6opengl6-dev
     libcanberra-dev libcanberra-pulse
-    gstreamer1.0-plugins-good
+    libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
+    gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+    libpulse-dev
     fonts-liberation
 )
 # Making the .deb (cpack with dpkg-shlibdeps, which finds programs with file) and checking it.
@@ -22,6 +24,9 @@ TEST_PACKAGES=(
     pulseaudio pulseaudio-utils
     xvfb trayer xdotool x11-utils imagemagick
     sox libsox-fmt-mp3
+    stress-ng
+    # Only the benchmark's baseline window still holds a QMediaPlayer; the program has none.
+    qt6-multimedia-dev
     at-spi2-core python3-pyatspi dbus-x11
     libfaketime
     # libFuzzer's runtime is only recommended by clang, and recommendations are not installed.

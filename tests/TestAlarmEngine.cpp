@@ -230,8 +230,8 @@ void TestAlarmEngine::ringEffectsInOrder()
     m_desk.player->events.clear();
     ringAt(QTime(7, 30, 0));
     QCOMPARE(engine().SnoozeCount, qint16(0));
-    // The alarm sound before anything else the ring does.
-    QCOMPARE(m_desk.player->events, QStringList({"start " + m_soundFile, "system-sound " + m_soundFile}));
+    // The alarm sound before anything else the ring does; it repeats until the user acts.
+    QCOMPARE(m_desk.player->events, QStringList({"start " + m_soundFile, "loop", "system-sound " + m_soundFile}));
     QVERIFY(form().Command3()->isEnabled());
     QVERIFY(form().isVisible());
     QCOMPARE(form().MediaPlayer1()->FileName(), m_soundFile);
@@ -701,7 +701,7 @@ void TestAlarmEngine::staleErrorAfterOffStartsNothing()
     // A decoder's "cannot play" for the ring's file arrives after OFF.
     emit form().MediaPlayer1()->cannotPlay(m_soundFile, QStringLiteral("late"));
     if (m_desk.player->current && m_desk.player->current->onError)
-        m_desk.player->current->onError(QStringLiteral("late"));
+        m_desk.player->current->onError(m_soundFile, QStringLiteral("late"));
     QTest::qWait(20);
     QVERIFY(m_desk.player->playing.isEmpty());
     QVERIFY(m_desk.player->events.filter(QStringLiteral("start")).isEmpty());

@@ -1,6 +1,7 @@
 #include "controls/MediaPlayer.h"
 
-#include "controls/QtPlayerBackend.h"
+#include "controls/GstPlayerBackend.h"
+#include "platform/SystemSound.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,10 +33,10 @@ double MediaPlayer::gainFor(int hundredthsOfDb)
 PlayerBackend& MediaPlayer::backend()
 {
     if (!m_backend) {
-        m_backend = factory ? factory() : std::make_unique<QtPlayerBackend>();
+        m_backend = factory ? factory() : std::make_unique<GstPlayerBackend>();
         // The volume must be in place before the first sample plays.
         m_backend->setGain(gainFor(m_volume));
-        m_backend->onError = [this](const QString& reason) { fail(m_fileName, reason); };
+        m_backend->onError = [this](const QString& path, const QString& reason) { fail(path, m_serial, reason); };
     }
     return *m_backend;
 }
@@ -49,6 +50,8 @@ void MediaPlayer::setVolume(int hundredthsOfDb)
 
 void MediaPlayer::prepare(const QString& path)
 {
+    // The desktop's alert rings with the sound: reach its server now, not at the ring.
+    SystemSound::instance().prepare();
     if (!path.isEmpty() && QFileInfo(path).isFile())
         backend().prepare(path);
 }
@@ -56,27 +59,32 @@ void MediaPlayer::prepare(const QString& path)
 void MediaPlayer::setFileName(const QString& path)
 {
     m_fileName = path;
+    ++m_serial;
     if (path.isEmpty()) {
         if (m_backend)
             m_backend->stop();
         return;
     }
     QString problem = backend().outputProblem();
+    // Only a regular file is handed on: a FIFO or a device could hold the player forever.
     if (problem.isEmpty() && !QFileInfo(path).isFile())
-        problem = QStringLiteral("the file does not exist");
+        problem = QStringLiteral("the file does not exist or is not a regular file");
     if (!problem.isEmpty()) {
         m_backend->stop();
         // Reported from the event loop, as a decoder's error would be.
-        QTimer::singleShot(0, this, [this, path, problem] { fail(path, problem); });
+        QTimer::singleShot(0, this, [this, path, serial = m_serial, problem] { fail(path, serial, problem); });
         return;
     }
-    m_backend->start(path, path == builtInTonePath());
+    // Every sound plays again from its start when it ends, until it is stopped: a short file
+    // must not leave the user with one quiet second and then silence.
+    m_backend->start(path, true);
 }
 
-void MediaPlayer::fail(const QString& path, const QString& reason)
+void MediaPlayer::fail(const QString& path, quint64 serial, const QString& reason)
 {
-    // Only the file that is still wanted matters; an earlier one may report late.
-    if (path == m_fileName && !path.isEmpty())
+    // Only the file that is still wanted, put since the failing start, matters: a report for a
+    // file stopped or replaced since then is stale.
+    if (path == m_fileName && serial == m_serial && !path.isEmpty())
         emit cannotPlay(path, reason);
 }
 

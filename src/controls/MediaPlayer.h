@@ -8,7 +8,8 @@
 
 // The media player control: putting a file name starts that file from its beginning at the
 // current volume, the empty name stops any sound. Volume is in hundredths of a decibel, -3000 to 0.
-// The sound pipeline is created only when first needed, so an idle clock stays small.
+// The sound pipeline is created only when first needed, so an idle clock stays small; every sound
+// repeats from its start until stopped.
 class MediaPlayer : public QObject {
     Q_OBJECT
 public:
@@ -37,9 +38,10 @@ signals:
 
 private:
     PlayerBackend& backend();
-    void fail(const QString& path, const QString& reason);
+    void fail(const QString& path, quint64 serial, const QString& reason);
 
     std::unique_ptr<PlayerBackend> m_backend;
     QString m_fileName;
     int m_volume = 0;
+    quint64 m_serial = 0; // counts file names put, to tell a late error from a current one
 };

@@ -18,6 +18,7 @@ public:
     // Empty when sound can be made at all; otherwise why not.
     virtual QString outputProblem() const = 0;
 
-    // Set by the owner: called, perhaps later, when the file given to start() cannot be played.
-    std::function<void(const QString& reason)> onError;
+    // Set by the owner: called on the owner's thread, perhaps later, when the file given to start()
+    // cannot be played. The path says which start it belongs to, so a late report can be told apart.
+    std::function<void(const QString& path, const QString& reason)> onError;
 };

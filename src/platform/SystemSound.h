@@ -2,11 +2,15 @@
 
 #include <QString>
 
-// The desktop's simple sound service: one asynchronous attempt to play a file, falling back to
-// the desktop's default alert. Results are never reported; a ring must not wait on it.
+// The desktop's simple sound service: one asynchronous alert per ring. Results are never
+// reported and no call waits: a ring must not wait on it.
 class SystemSound {
 public:
     virtual ~SystemSound() = default;
+    // Get the service ready ahead of a ring (reach the sound server); harmless to repeat.
+    virtual void prepare() {}
+    // The desktop's own alert for an alarm. The path is the alarm's sound file, which the
+    // desktop service never opens: the media player plays it.
     virtual void play(const QString& path) = 0;
 
     static SystemSound& instance();

@@ -33,7 +33,7 @@ public:
             m_log->events << QStringLiteral("loop");
         m_log->playing = path;
         if (m_log->unplayable.contains(path) && onError)
-            onError(QStringLiteral("not audio"));
+            onError(path, QStringLiteral("not audio"));
     }
     void stop() override
     {

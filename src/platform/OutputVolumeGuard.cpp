@@ -1,0 +1,207 @@
+#include "platform/OutputVolumeGuard.h"
+
+#include <algorithm>
+#include <chrono>
+#include <pulse/pulseaudio.h>
+#include <string>
+#include <thread>
+
+namespace {
+constexpr double FloorShare = 0.40;
+constexpr auto RestoreWait = std::chrono::milliseconds(500);
+} // namespace
+
+// Everything below the threaded main loop's lock: callbacks run in its thread with the lock held,
+// our calls take it for the moment they issue a request.
+struct OutputVolumeGuard::State {
+    pa_threaded_mainloop* loop = nullptr;
+    pa_context* context = nullptr;
+    bool wanted = false;  // engaged by the caller
+    bool changed = false; // we changed the output and owe the user their values
+    std::string sink;
+    pa_cvolume savedVolume{};
+    int savedMute = 0;
+    int pending = 0; // requests that put values back, not yet answered
+
+    bool ready() const { return context && pa_context_get_state(context) == PA_CONTEXT_READY; }
+
+    void connect()
+    {
+        if (!loop) {
+            loop = pa_threaded_mainloop_new();
+            if (!loop || pa_threaded_mainloop_start(loop) < 0) {
+                if (loop)
+                    pa_threaded_mainloop_free(loop);
+                loop = nullptr;
+                return;
+            }
+        }
+        pa_threaded_mainloop_lock(loop);
+        if (context) {
+            const pa_context_state_t s = pa_context_get_state(context);
+            if (s == PA_CONTEXT_FAILED || s == PA_CONTEXT_TERMINATED) {
+                // The server went away: whatever we changed there is gone with it.
+                pa_context_unref(context);
+                context = nullptr;
+                changed = false;
+            }
+        }
+        if (!context) {
+            pa_proplist* props = pa_proplist_new();
+            pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, "Kestrune");
+            pa_proplist_sets(props, PA_PROP_APPLICATION_ICON_NAME, "kestrune");
+            context = pa_context_new_with_proplist(pa_threaded_mainloop_get_api(loop), "Kestrune", props);
+            pa_proplist_free(props);
+            if (context) {
+                pa_context_set_state_callback(context, stateChanged, this);
+                if (pa_context_connect(context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
+                    pa_context_unref(context);
+                    context = nullptr;
+                }
+            }
+        }
+        pa_threaded_mainloop_unlock(loop);
+    }
+
+    static void stateChanged(pa_context* c, void* data)
+    {
+        auto* s = static_cast<State*>(data);
+        if (c == s->context && pa_context_get_state(c) == PA_CONTEXT_READY && s->wanted && !s->changed)
+            s->lookAtOutput();
+    }
+
+    // With the lock held.
+    void lookAtOutput()
+    {
+        if (pa_operation* o = pa_context_get_server_info(context, serverInfo, this))
+            pa_operation_unref(o);
+    }
+
+    static void serverInfo(pa_context* c, const pa_server_info* info, void* data)
+    {
+        auto* s = static_cast<State*>(data);
+        if (!info || !info->default_sink_name || !s->wanted)
+            return;
+        if (pa_operation* o = pa_context_get_sink_info_by_name(c, info->default_sink_name, sinkInfo, s))
+            pa_operation_unref(o);
+    }
+
+    static void sinkInfo(pa_context* c, const pa_sink_info* info, int eol, void* data)
+    {
+        auto* s = static_cast<State*>(data);
+        if (eol || !info || !s->wanted || s->changed)
+            return;
+        const pa_volume_t floor = floorVolume();
+        const bool low = pa_cvolume_max(&info->volume) < floor;
+        if (!info->mute && !low)
+            return;
+        s->sink = info->name;
+        s->savedVolume = info->volume;
+        s->savedMute = info->mute;
+        s->changed = true;
+        if (low) {
+            pa_cvolume raised = info->volume;
+            for (unsigned i = 0; i < raised.channels; ++i)
+                raised.values[i] = std::max(raised.values[i], floor);
+            if (pa_operation* o = pa_context_set_sink_volume_by_name(c, info->name, &raised, nullptr, nullptr))
+                pa_operation_unref(o);
+        }
+        if (info->mute) {
+            if (pa_operation* o = pa_context_set_sink_mute_by_name(c, info->name, 0, nullptr, nullptr))
+                pa_operation_unref(o);
+        }
+    }
+
+    static void restored(pa_context*, int, void* data)
+    {
+        auto* s = static_cast<State*>(data);
+        --s->pending;
+        pa_threaded_mainloop_signal(s->loop, 0);
+    }
+
+    // With the lock held.
+    void restore()
+    {
+        if (!changed)
+            return;
+        changed = false;
+        if (!ready())
+            return;
+        if (pa_operation* o = pa_context_set_sink_volume_by_name(context, sink.c_str(), &savedVolume, restored, this)) {
+            ++pending;
+            pa_operation_unref(o);
+        }
+        if (pa_operation* o = pa_context_set_sink_mute_by_name(context, sink.c_str(), savedMute, restored, this)) {
+            ++pending;
+            pa_operation_unref(o);
+        }
+    }
+};
+
+unsigned int OutputVolumeGuard::floorVolume()
+{
+    return pa_volume_t(FloorShare * PA_VOLUME_NORM);
+}
+
+OutputVolumeGuard::OutputVolumeGuard() : m_state(std::make_unique<State>()) {}
+
+OutputVolumeGuard::~OutputVolumeGuard()
+{
+    State& s = *m_state;
+    if (!s.loop)
+        return;
+    pa_threaded_mainloop_lock(s.loop);
+    s.wanted = false;
+    s.restore();
+    pa_threaded_mainloop_unlock(s.loop);
+    // The user's values must be back before we go, but a server that does not answer cannot keep
+    // the program from ending.
+    const auto deadline = std::chrono::steady_clock::now() + RestoreWait;
+    for (;;) {
+        pa_threaded_mainloop_lock(s.loop);
+        const bool done = s.pending <= 0 || !s.ready();
+        pa_threaded_mainloop_unlock(s.loop);
+        if (done || std::chrono::steady_clock::now() >= deadline)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    pa_threaded_mainloop_lock(s.loop);
+    if (s.context) {
+        pa_context_set_state_callback(s.context, nullptr, nullptr);
+        pa_context_disconnect(s.context);
+        pa_context_unref(s.context);
+        s.context = nullptr;
+    }
+    pa_threaded_mainloop_unlock(s.loop);
+    pa_threaded_mainloop_stop(s.loop);
+    pa_threaded_mainloop_free(s.loop);
+}
+
+void OutputVolumeGuard::connectAhead()
+{
+    m_state->connect();
+}
+
+void OutputVolumeGuard::engage()
+{
+    State& s = *m_state;
+    s.connect();
+    if (!s.loop)
+        return;
+    pa_threaded_mainloop_lock(s.loop);
+    s.wanted = true;
+    if (s.ready() && !s.changed)
+        s.lookAtOutput();
+    pa_threaded_mainloop_unlock(s.loop);
+}
+
+void OutputVolumeGuard::release()
+{
+    State& s = *m_state;
+    if (!s.loop)
+        return;
+    pa_threaded_mainloop_lock(s.loop);
+    s.wanted = false;
+    s.restore();
+    pa_threaded_mainloop_unlock(s.loop);
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <memory>
+
+// Makes sure an alarm is heard through an output the user left muted or very low: while engaged,
+// the default output is unmuted and at least at 40 %; releasing puts back exactly what the user
+// had. Talks to the sound server (PulseAudio, or PipeWire's PulseAudio server) from a thread of
+// its own; no call here waits on the server, except the destructor for a bounded moment so an
+// exit while ringing still puts the user's values back. Without a server nothing happens.
+class OutputVolumeGuard {
+public:
+    OutputVolumeGuard();
+    ~OutputVolumeGuard();
+
+    // Reach the server now so a later engage() acts at once.
+    void connectAhead();
+    void engage();
+    void release();
+
+    // The level an alarm needs at least, as the server's volume (40 %, about -24 dB).
+    static unsigned int floorVolume();
+
+    struct State;
+
+private:
+    std::unique_ptr<State> m_state;
+};

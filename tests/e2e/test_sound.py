@@ -1,0 +1,293 @@
+"""The alarm sound as the sound server and the ear get it: the stream's name and role in the mixer, a muted output
+unmuted for the ring and put back after OFF, a sound server restarted while armed, a one-second file repeated without
+gaps for the whole fade, a FIFO as the sound path, and no descriptor left behind per ring."""
+
+import os
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from kestrune_e2e import (Kestrune, Recorder, Results, arm_alarm, binary_from_args, block_levels,  # noqa: E402
+                          environment, far_alarm_text, fit_line, log, loudest, make_tone, poll, profile, read_bytes,
+                          read_wav_mono, require_services, run, sound_onset, wait_until)
+
+HEARD_DB = -60.0
+TAIL = "1,-2147483640,12648447\r\n"  # snooze minutes and colours as a first run saves them
+
+
+def settings_line(sound, alarm):
+    return f'"{sound}","{alarm}",{TAIL}'.encode()
+
+
+def ring(app, lead=6):
+    """Arms lead seconds ahead and waits until the ring has enabled Sleep; returns the alarm second."""
+    alarm = arm_alarm(app, lead=lead)
+    wait_until(alarm, app)
+    if not poll(lambda: app.enabled("Command3"), 6, 0.05):
+        raise RuntimeError("Sleep did not become available within 6 s of the alarm second")
+    return alarm
+
+
+def off(app):
+    app.click("Command2")
+    if app.wait_text("Text5", "Not Set") != "Not Set":
+        raise RuntimeError("OFF did not disarm")
+
+
+def sink_inputs(server=None):
+    """The sound server's playback streams, each as a dict of its properties."""
+    args = ["pactl"] + (["-s", server] if server else []) + ["list", "sink-inputs"]
+    streams = []
+    for block in run(args).split("Sink Input #")[1:]:
+        streams.append(dict(re.findall(r'^\s+([\w.]+) = "(.*)"$', block, re.M)))
+    return streams
+
+
+def sink_state(sink="test_sink"):
+    """(muted, volume in percent of each channel) of a sink, as pactl shows it."""
+    mute = run(["pactl", "get-sink-mute", sink]).strip()
+    volume = run(["pactl", "get-sink-volume", sink])
+    return mute.endswith("yes"), [int(v) for v in re.findall(r"(\d+)%", volume.splitlines()[0])]
+
+
+# ---------------------------------------------------------------------------------------------- scenarios
+
+def stream_named(results, binary, tone):
+    """The alarm's stream carries the program's name and icon and the alarm role, as a mixer shows them."""
+    with Kestrune(binary, settings=settings_line(tone, far_alarm_text())) as app:
+        ring(app)
+        mine = [s for s in sink_inputs() if s.get("application.process.id") == str(app.process.pid)]
+        alarm = [s for s in mine if s.get("media.role") == "alarm"]
+        results.check("the ringing alarm has a stream with the role alarm", len(alarm) == 1,
+                      "one stream with media.role alarm", mine)
+        if alarm:
+            seen = {k: alarm[0].get(k) for k in ("application.name", "application.icon_name", "media.role",
+                                                 "media.name")}
+            results.equal("the stream's name, icon, role and title",
+                          {"application.name": "Kestrune", "application.icon_name": "kestrune",
+                           "media.role": "alarm", "media.name": "Alarm"}, seen)
+        off(app)
+
+
+def muted_output(results, binary, tone):
+    """A muted output at 20 % is unmuted and raised to 40 % for the ring, and exactly as before after OFF."""
+    run(["pactl", "set-sink-volume", "test_sink", "20%"])
+    run(["pactl", "set-sink-mute", "test_sink", "1"])
+    try:
+        before = sink_state()
+        results.equal("muted output: set up muted at 20 %", (True, [20, 20]), before)
+        with Kestrune(binary, settings=settings_line(tone, far_alarm_text())) as app:
+            ring(app)
+            during = poll(lambda: (lambda s: s if not s[0] else None)(sink_state()), 3, 0.05) or sink_state()
+            results.check("muted output: unmuted and at 40 % during the ring",
+                          not during[0] and min(during[1]) >= 40 and max(during[1]) <= 41,
+                          "(False, [40, 40])", during)
+            off(app)
+            after = poll(lambda: (lambda s: s if s == before else None)(sink_state()), 3, 0.05) or sink_state()
+            results.equal("muted output: muted at 20 % again after OFF", before, after)
+    finally:
+        run(["pactl", "set-sink-mute", "test_sink", "0"])
+        run(["pactl", "set-sink-volume", "test_sink", "100%"])
+
+
+class Server:
+    """A PulseAudio of this script's own on a socket path that outlives it, so a second one can take its place."""
+
+    def __init__(self, folder):
+        self.folder = folder
+        runtime = os.path.join(folder, "runtime")
+        home = os.path.join(folder, "home")
+        os.makedirs(runtime, mode=0o700, exist_ok=True)
+        os.makedirs(home, exist_ok=True)
+        self.socket = os.path.join(folder, "pulse.sock")
+        self.address = f"unix:{self.socket}"
+        env = dict(os.environ, XDG_RUNTIME_DIR=runtime, PULSE_RUNTIME_PATH=os.path.join(runtime, "pulse"),
+                   PULSE_STATE_PATH=os.path.join(home, "state"), HOME=home)
+        env.pop("PULSE_SERVER", None)
+        env.pop("DBUS_SESSION_BUS_ADDRESS", None)
+        self._log = open(os.path.join(folder, "pulseaudio.log"), "ab")
+        self.process = subprocess.Popen(
+            ["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--disallow-exit", "--use-pid-file=false",
+             "--log-target=stderr", f"--load=module-native-protocol-unix socket={self.socket} auth-anonymous=1",
+             "--load=module-null-sink sink_name=test_sink rate=44100 channels=2"],
+            env=env, stdout=self._log, stderr=subprocess.STDOUT)
+        if not poll(lambda: subprocess.run(["pactl", "-s", self.address, "info"], stdout=subprocess.DEVNULL,
+                                           stderr=subprocess.DEVNULL, timeout=10).returncode == 0, 20, 0.2):
+            self.stop()
+            raise RuntimeError("the private PulseAudio did not answer within 20 s")
+        subprocess.run(["pactl", "-s", self.address, "set-default-sink", "test_sink"], stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=10)
+
+    def stop(self, hard=False):
+        if self.process.poll() is None:
+            self.process.send_signal(signal.SIGKILL if hard else signal.SIGTERM)
+            try:
+                self.process.wait(10)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait(10)
+        self._log.close()
+
+
+def server_restarted(results, binary, tone):
+    """The sound server dies and comes back while the alarm waits armed: the alarm is still heard at its time."""
+    folder = tempfile.mkdtemp(prefix="kestrune-pulse-")
+    os.chmod(folder, 0o700)
+    server = Server(folder)
+    app = Kestrune(binary, settings=settings_line(tone, far_alarm_text()))
+    try:
+        with environment(PULSE_SERVER=server.address):
+            app.start()
+        alarm = arm_alarm(app, lead=14)
+        time.sleep(1)
+        server.stop(hard=True)
+        log(f"server killed {alarm - time.time():.1f} s before the alarm second")
+        time.sleep(2)
+        server = Server(folder)
+        path = os.path.join(folder, "restarted.wav")
+        with environment(PULSE_SERVER=server.address):
+            rec = Recorder(path).start()
+        try:
+            wait_until(alarm + 4, app)
+        finally:
+            rec.stop()
+        levels = block_levels(read_wav_mono(path))
+        at = rec.seconds(alarm)
+        log(f"restarted server from 1 s before the alarm: {profile(levels, at - 1, at + 4)}")
+        onset = sound_onset(levels, at - 1, sustain=1.5)
+        results.check("server restarted while armed: the alarm is heard at its time",
+                      onset is not None and -0.1 <= onset - at <= 1.5, "a sound from the alarm second on",
+                      "none" if onset is None else f"onset {onset - at:+.2f} s")
+        off(app)
+    finally:
+        app.stop()
+        server.stop()
+        shutil.rmtree(folder, ignore_errors=True)
+
+
+def short_file_repeats(results, binary, folder):
+    """A one-second MP3 is heard for the whole fade, rising to the file's level, with repeats under 50 ms apart."""
+    short = os.path.join(folder, "one-second.mp3")
+    run(["sox", "-n", "-r", "44100", "-c", "2", short, "synth", "1", "sine", "440", "vol", "0.5"])
+    app = Kestrune(binary, settings=settings_line(short, far_alarm_text()))
+    path = os.path.join(app.folder, "short.wav")
+    try:
+        app.start()
+        rec = Recorder(path).start()
+        try:
+            alarm = ring(app)
+            wait_until(alarm + 40, app)
+        finally:
+            rec.stop()
+        samples = read_wav_mono(path)
+        levels = block_levels(samples)
+        at = rec.seconds(alarm)
+        onset = sound_onset(levels, at - 0.5, sustain=2.0)
+        log(f"one-second file: {profile(levels, at - 1, at + 40, step=2.0)}")
+        if not results.check("one-second file: heard from the alarm second", onset is not None and onset - at <= 1.5,
+                             "an onset within 1.5 s", "none" if onset is None else f"{onset - at:+.2f} s"):
+            return
+        late = loudest(levels, onset + 35, onset + 38.5)
+        results.check("one-second file: still heard 35 s on, near the file's level (-9.5 dBFS)",
+                      late is not None and late > -12.5, "above -12.5 dBFS", f"{late} dBFS")
+        rises = [(t, loudest(levels, onset + t, onset + t + 1)) for t in range(2, 28, 2)]
+        slope, _ = fit_line(rises)
+        results.check("one-second file: the level rises about 1 dB a second across the repeats",
+                      0.9 <= slope <= 1.1, "0.9 to 1.1 dB/s", f"{slope:.2f} dB/s from {rises}")
+        # Gaps: runs of 2 ms blocks without sound, from the onset to OFF.
+        fine = block_levels(samples, 0.002)
+        start, end = int(onset / 0.002), int((onset + 38.5) / 0.002)
+        longest = run_length = 0
+        for level in fine[start:end]:
+            run_length = run_length + 1 if level < HEARD_DB else 0
+            longest = max(longest, run_length)
+        results.check("one-second file: no gap of 50 ms or more between repeats", longest * 2 < 50,
+                      "under 50 ms", f"longest gap {longest * 2} ms")
+        off(app)
+    finally:
+        app.stop()
+
+
+def fifo_path(results, binary, folder):
+    """A FIFO as the sound path: the built-in tone is heard, the window answers, SIGTERM still saves."""
+    fifo = os.path.join(folder, "pipe.mp3")
+    os.mkfifo(fifo)
+    app = Kestrune(binary, settings=settings_line(fifo, far_alarm_text()))
+    path = os.path.join(app.folder, "fifo.wav")
+    try:
+        app.start()
+        rec = Recorder(path).start()
+        try:
+            alarm = ring(app)
+            clock = {app.text("Text1")}
+            deadline = time.time() + 4
+            while time.time() < deadline:
+                time.sleep(0.5)
+                clock.add(app.text("Text1"))
+        finally:
+            rec.stop()
+        results.check("FIFO: the clock box keeps changing through the ring", len(clock) >= 3,
+                      "at least 3 times in 4 s", sorted(clock))
+        levels = block_levels(read_wav_mono(path))
+        at = rec.seconds(alarm)
+        log(f"FIFO: {profile(levels, at - 1, at + 5)}")
+        # The desktop's bell is over by 0.3 s; what sounds from 1 s on is the player's.
+        heard = loudest(levels, at + 1.0, at + 3.5)
+        results.check("FIFO: the built-in tone is heard", heard is not None and heard > HEARD_DB,
+                      f"above {HEARD_DB} dBFS from 1 s to 3.5 s after the alarm second", f"{heard} dBFS")
+        alarm_text = app.text("Text2")
+        app.process.send_signal(signal.SIGTERM)
+        code = app.wait_exit(10)
+        results.equal("FIFO: SIGTERM ends the program with status 0", 0, code)
+        results.equal("FIFO: settings.txt holds the FIFO and the alarm time", settings_line(fifo, alarm_text),
+                      read_bytes(app.settings_path))
+    finally:
+        app.stop()
+
+
+def descriptors_per_ring(results, binary, tone):
+    """Twenty rings leave as many open descriptors as one."""
+    with Kestrune(binary, settings=settings_line(tone, far_alarm_text())) as app:
+        fds = lambda: len(os.listdir(f"/proc/{app.process.pid}/fd"))  # noqa: E731
+        ring(app, lead=4)
+        time.sleep(1)
+        off(app)
+        time.sleep(1)
+        first = fds()
+        for _ in range(19):
+            ring(app, lead=4)
+            time.sleep(1)
+            off(app)
+        time.sleep(1)
+        last = fds()
+        results.equal(f"descriptors after 20 rings equal those after the first ({first})", first, last)
+
+
+def main():
+    binary = binary_from_args()
+    require_services(sound=True)
+    results = Results("e2e_sound")
+    folder = tempfile.mkdtemp(prefix="kestrune-sound-")
+    try:
+        tone = make_tone(os.path.join(folder, "tone.mp3"), 30)
+        only = os.environ.get("KESTRUNE_E2E_ONLY")
+        for case, *args in ((stream_named, binary, tone), (muted_output, binary, tone),
+                            (server_restarted, binary, tone), (short_file_repeats, binary, folder),
+                            (fifo_path, binary, folder), (descriptors_per_ring, binary, tone)):
+            if only and case.__name__ not in only.split(","):
+                continue
+            started = time.monotonic()
+            results.case(case, *args)
+            log(f"({case.__name__} took {time.monotonic() - started:.0f} s)")
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
+    results.finish()
+
+
+if __name__ == "__main__":
+    main()

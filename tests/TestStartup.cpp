@@ -54,6 +54,8 @@ void TestStartup::init()
 void TestStartup::cleanup()
 {
     m_desk.closeAllWindows();
+    // A case may have put a folder in the file's place.
+    QDir(m_desk.settingsPath()).removeRecursively();
 }
 
 void TestStartup::writeSettings(const QByteArray& line)
@@ -227,7 +229,6 @@ void TestStartup::failedSaveAtExitIsShownInABox()
     QVERIFY2(m_desk.boxes[0].text.contains(u"settings could not be saved"_qs), qPrintable(m_desk.boxes[0].text));
     QVERIFY2(m_desk.boxes[0].text.contains(u"it is a folder"_qs), qPrintable(m_desk.boxes[0].text));
     QVERIFY(m_desk.boxes[0].text.contains(m_desk.settingsPath()));
-    QDir(m_desk.settingsPath()).removeRecursively();
 }
 
 void TestStartup::failedSaveWhenEndedFromOutsideShowsNoBox()
@@ -238,7 +239,6 @@ void TestStartup::failedSaveWhenEndedFromOutsideShowsNoBox()
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^cannot save .*folder.*"_qs));
     Forms::unloadForm1();
     QVERIFY(m_desk.boxes.isEmpty());
-    QDir(m_desk.settingsPath()).removeRecursively();
 }
 
 QTEST_MAIN(TestStartup)

@@ -23,9 +23,10 @@ clang++ -std=c++20 -g -O1 -fPIC -fno-omit-frame-pointer \
     -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
     $qt_cflags -I"$root/src" \
     "$root/tests/fuzz/FuzzSettingsFile.cpp" \
-    "$root/src/app/SettingsFile.cpp" \
-    "$root/src/app/SettingsFieldReader.cpp" \
-    "$root/src/platform/ExecutableFolder.cpp" \
+    "$root/src/core/SettingsFile.cpp" \
+    "$root/src/core/SettingsFieldReader.cpp" \
+    "$root/src/core/SettingsLocation.cpp" \
+    "$root/src/core/ExecutableFolder.cpp" \
     $qt_libs -o "$out/FuzzSettingsFile"
 
 # A fresh copy of the committed seeds each time: the run may add to it, the seeds stay as they are.

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -24,8 +25,11 @@ private slots:
     void quittingRunsShutdown();
     void programSavesItsSettingsWhenSignalled_data();
     void programSavesItsSettingsWhenSignalled();
+    void failedSaveWhenSignalledOnlySaysWhy();
 
 private:
+    void runSignalled(int signal, bool failingSave);
+
     int m_calls = 0;
     bool m_calledWhileRaising = false;
     bool m_raising = false;
@@ -96,6 +100,17 @@ void TestSessionEnd::programSavesItsSettingsWhenSignalled_data()
 void TestSessionEnd::programSavesItsSettingsWhenSignalled()
 {
     QFETCH(int, signal);
+    runSignalled(signal, false);
+}
+
+void TestSessionEnd::failedSaveWhenSignalledOnlySaysWhy()
+{
+    // Nobody is there to answer a box: the program ends at once and says why on standard error.
+    runSignalled(SIGTERM, true);
+}
+
+void TestSessionEnd::runSignalled(int signal, bool failingSave)
+{
     // The program is built beside the tests; a copy in a folder of its own keeps its settings there.
     const QString built = QDir(QCoreApplication::applicationDirPath()).filePath(u"../src/kestrune"_qs);
     if (!QFile::exists(built))
@@ -112,7 +127,11 @@ void TestSessionEnd::programSavesItsSettingsWhenSignalled()
     environment.insert(u"QT_QPA_PLATFORM"_qs, u"offscreen"_qs);
     environment.insert(u"XDG_CONFIG_HOME"_qs, folder.path());
     process.setProcessEnvironment(environment);
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.setProcessChannelMode(failingSave ? QProcess::SeparateChannels : QProcess::ForwardedErrorChannel);
+    const QString settingsPath = QDir(folder.path()).filePath(u"settings.txt"_qs);
+    // A folder in its place: it can be neither read nor replaced.
+    if (failingSave)
+        QVERIFY(QDir().mkdir(settingsPath));
     process.start(program, {});
     QVERIFY(process.waitForStarted());
 
@@ -129,12 +148,18 @@ void TestSessionEnd::programSavesItsSettingsWhenSignalled()
         return false;
     };
     QTRY_VERIFY_WITH_TIMEOUT(catches(), 20000);
-    QVERIFY(!QFile::exists(QDir(folder.path()).filePath(u"settings.txt"_qs)));
+    QCOMPARE(QFileInfo::exists(settingsPath), failingSave);
 
     QCOMPARE(::kill(process.processId(), signal), 0);
     QVERIFY(process.waitForFinished(20000));
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), 0);
+    if (failingSave) {
+        const QString said = QString::fromLocal8Bit(process.readAllStandardError());
+        QVERIFY2(said.contains(u"cannot save "_qs + settingsPath + u": it is a folder"_qs), qPrintable(said));
+        QVERIFY(QFileInfo(settingsPath).isDir());
+        return;
+    }
     QFile settings(QDir(folder.path()).filePath(u"settings.txt"_qs));
     QVERIFY(settings.open(QIODevice::ReadOnly));
     QCOMPARE(settings.readAll(), QByteArray("\"\",\"\",1,-2147483640,12648447\r\n"));

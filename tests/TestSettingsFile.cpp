@@ -1,5 +1,6 @@
 #include "core/ExecutableFolder.h"
 #include "core/SettingsFile.h"
+#include "core/SettingsLocation.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,10 +9,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#ifdef Q_OS_UNIX
 #include <csignal>
 #include <sys/resource.h>
-#endif
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 Q_DECLARE_METATYPE(SettingsRecord)
 
@@ -79,11 +83,37 @@ private slots:
     void saveThatRunsOutOfRoomKeepsTheOldFile();
     void unwritableProgramFolderFallsBackToTheUserFolder();
 
+    void failedFlushKeepsTheOldFile();
+    void linkToARegularFileIsWrittenThrough();
+    void linkToSomethingElseIsRefused_data();
+    void linkToSomethingElseIsRefused();
+    void specialFileIsNeverOpened_data();
+    void specialFileIsNeverOpened();
+
+    void readOrderBesideTheProgramFirst();
+    void systemFoldersAreNeverWritten_data();
+    void systemFoldersAreNeverWritten();
+    void perUserFileFollowsTheEnvironment();
+    void noUsableHomeSaysItCannotSave_data();
+    void noUsableHomeSaysItCannotSave();
+
+    void unchangedTextKeepsItsBytes_data();
+    void unchangedTextKeepsItsBytes();
+    void changedTextIsWrittenAsUtf8();
+    void utf16FileIsReadAndRewrittenAsUtf8_data();
+    void utf16FileIsReadAndRewrittenAsUtf8();
+    void unreadableFileIsKeptAsBad_data();
+    void unreadableFileIsKeptAsBad();
+    void goodFileLeavesNoBadCopy();
+
 private:
     QString settingsPath() const { return QDir(m_folder->path()).filePath(QStringLiteral("settings.txt")); }
     QString userFolder() const { return QDir(m_config.path()).filePath(QStringLiteral("kestrune")); }
 
+    QString userFile() const { return QDir(userFolder()).filePath(QStringLiteral("settings.txt")); }
+
     QTemporaryDir m_config;
+    QByteArray m_home;
     std::unique_ptr<QTemporaryDir> m_folder;
 };
 
@@ -93,6 +123,7 @@ void TestSettingsFile::initTestCase()
     QVERIFY(m_config.isValid());
     // Before anything asks for the standard paths, so the user folder is a throw-away one.
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
+    m_home = qgetenv("HOME");
 }
 
 void TestSettingsFile::init()
@@ -109,12 +140,14 @@ void TestSettingsFile::cleanup()
     ExecutableFolder::setOverride(QString());
     m_folder.reset();
     QDir(m_config.path()).removeRecursively();
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
+    qputenv("HOME", m_home);
 }
 
 void TestSettingsFile::firstRunLineByteForByte()
 {
-    QVERIFY(SettingsFile::write(record(QString(), QString(), 1, windowText, lightYellow)));
-    QCOMPARE(SettingsFile::path(), settingsPath());
+    QVERIFY(SettingsFile().write(record(QString(), QString(), 1, windowText, lightYellow)));
+    QCOMPARE(SettingsFile().path(), settingsPath());
     QCOMPARE(contents(settingsPath()), QByteArray("\"\",\"\",1,-2147483640,12648447\r\n"));
 }
 
@@ -154,7 +187,7 @@ void TestSettingsFile::roundTrip_data()
     QTest::addRow("system colours") << record(QString(), QString(), 1, windowText, qint32(0x80000005u));
     QTest::addRow("extreme colours") << record(QString(), QString(), 1, std::numeric_limits<qint32>::min(),
                                                std::numeric_limits<qint32>::max());
-    QTest::addRow("line break and comma in a text") << record(u"a\r\nb,c"_qs, u"x,y"_qs, 9, 0, 0);
+    QTest::addRow("comma in a text") << record(u"b,c"_qs, u"x,y"_qs, 9, 0, 0);
     QTest::addRow("byte order marks in a text") << record(u"\uFEFF\uFEFF"_qs, u"\uFEFFx"_qs, 1, 0, 0);
     QTest::addRow("non-ASCII path") << record(u"/home/zoë/Wecker – früh.mp3"_qs, u"05:00:00"_qs, 15, 0, 0);
 }
@@ -162,8 +195,8 @@ void TestSettingsFile::roundTrip_data()
 void TestSettingsFile::roundTrip()
 {
     QFETCH(SettingsRecord, saved);
-    QVERIFY(SettingsFile::write(saved));
-    const std::optional<SettingsRecord> restored = SettingsFile::read();
+    QVERIFY(SettingsFile().write(saved));
+    const std::optional<SettingsRecord> restored = SettingsFile().read();
     QVERIFY(restored);
     QCOMPARE(describe(*restored), describe(saved));
 }
@@ -217,13 +250,19 @@ void TestSettingsFile::parse_data()
                                                 "123456789012345678901234567890")
                                   << record(u"a"_qs, u"b"_qs, std::nullopt, std::nullopt, std::nullopt);
     QTest::addRow("lone quote") << QByteArray("\"") << SettingsRecord{};
-    QTest::addRow("text cut off by the end") << QByteArray("\"a\",\"07:00:00,5,1,2\r\n")
-                                             << record(u"a"_qs, std::nullopt, std::nullopt, std::nullopt, std::nullopt);
+    QTest::addRow("text cut off by the end")
+        << QByteArray("\"a\",\"07:00:00,5,1,2\r\n")
+        << record(u"a"_qs, u"07:00:00,5,1,2"_qs, std::nullopt, std::nullopt, std::nullopt);
     static const char junk[] = "\x00\x01\xff,\x80\x7f,\x00,\x1b[2J,\xfe";
     QTest::addRow("binary junk") << QByteArray(junk, sizeof junk - 1)
-                                 << record(QString(QChar(0)) + QChar(1) + QChar(0xfffd),
-                                           QString(QChar(0xfffd)) + QChar(0x7f), std::nullopt, std::nullopt,
+                                 << record(QString(), QString(QChar(0x80)) + QChar(0x7f), std::nullopt, std::nullopt,
                                            std::nullopt);
+    QTest::addRow("line break ends a quoted text")
+        << QByteArray("\"a\r\nb\",\"c\",5,1,2\r\n") << record(u"a"_qs, u"b\""_qs, std::nullopt, 5, 1);
+    QTest::addRow("NUL ends a quoted text")
+        << QByteArray("\"a\0b\",\"c\",5,1,2\r\n", 17) << record(u"a"_qs, u"c"_qs, 5, 1, 2);
+    QTest::addRow("Latin-1 text") << QByteArray("\"/home/zo\xeb/R\xe9veil.mp3\",\"b\",5,1,2")
+                                  << record(u"/home/zoë/Réveil.mp3"_qs, u"b"_qs, 5, 1, 2);
 }
 
 void TestSettingsFile::parse()
@@ -236,14 +275,14 @@ void TestSettingsFile::parse()
 void TestSettingsFile::absentFileReadsNothing()
 {
     QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
-    QVERIFY(!SettingsFile::read());
+    QVERIFY(!SettingsFile().read());
 }
 
 void TestSettingsFile::readOnlyFileIsRead()
 {
     put(settingsPath(), "\"/a.mp3\",\"08:00:00\",3,255,65280\r\n");
     QVERIFY(QFile::setPermissions(settingsPath(), readOnly));
-    const std::optional<SettingsRecord> read = SettingsFile::read();
+    const std::optional<SettingsRecord> read = SettingsFile().read();
     QVERIFY(read);
     QCOMPARE(describe(*read), describe(record(u"/a.mp3"_qs, u"08:00:00"_qs, 3, 255, 65280)));
 }
@@ -252,9 +291,9 @@ void TestSettingsFile::unreadableFileSaysWhy()
 {
     // A folder in the file's place cannot be read, as root too.
     QVERIFY(QDir(m_folder->path()).mkdir(QStringLiteral("settings.txt")));
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^kestrune: cannot read "_qs +
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^cannot read "_qs +
                                                           QRegularExpression::escape(settingsPath()) + u": .+$"_qs));
-    QVERIFY(!SettingsFile::read());
+    QVERIFY(!SettingsFile().read());
 }
 
 void TestSettingsFile::failedSaveKeepsTheOldFile_data()
@@ -278,7 +317,7 @@ void TestSettingsFile::failedSaveKeepsTheOldFile()
 
     if (inUserFolder)
         QVERIFY(QFile::setPermissions(m_folder->path(), readOnlyFolder));
-    const QString path = SettingsFile::path();
+    const QString path = SettingsFile().path();
     const QString folder = QFileInfo(path).absolutePath();
     QCOMPARE(folder == m_folder->path(), !inUserFolder);
     QVERIFY(QDir().mkpath(folder));
@@ -289,8 +328,8 @@ void TestSettingsFile::failedSaveKeepsTheOldFile()
     if (folderReadOnly)
         QVERIFY(QFile::setPermissions(folder, readOnlyFolder));
 
-    QTest::ignoreMessage(QtWarningMsg, qPrintable(u"kestrune: cannot save "_qs + path + u": "_qs + reason));
-    QVERIFY(!SettingsFile::write(record(u"/new.mp3"_qs, QString(), 1, 0, 0)));
+    QTest::ignoreMessage(QtWarningMsg, qPrintable(u"cannot save "_qs + path + u": "_qs + reason));
+    QVERIFY(!SettingsFile().write(record(u"/new.mp3"_qs, QString(), 1, 0, 0)));
     QCOMPARE(contents(path), old);
     // No half-written companion left behind either.
     QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{u"settings.txt"_qs});
@@ -298,7 +337,6 @@ void TestSettingsFile::failedSaveKeepsTheOldFile()
 
 void TestSettingsFile::saveThatRunsOutOfRoomKeepsTheOldFile()
 {
-#ifdef Q_OS_UNIX
     const QByteArray old("\"/old.mp3\",\"09:00:00\",4,1,2\r\n");
     put(settingsPath(), old);
     // A file size limit stands in for a full disk: the save fails part-way through its writing.
@@ -308,33 +346,392 @@ void TestSettingsFile::saveThatRunsOutOfRoomKeepsTheOldFile()
     small.rlim_cur = 4096;
     QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
     const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^kestrune: cannot save .*settings\\.txt: .+$"_qs));
-    const bool written = SettingsFile::write(record(QString(65536, u'x'), QString(), 1, 0, 0));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^cannot save .*settings\\.txt: .+$"_qs));
+    const bool written = SettingsFile().write(record(QString(65536, u'x'), QString(), 1, 0, 0));
     std::signal(SIGXFSZ, previousHandler);
     setrlimit(RLIMIT_FSIZE, &saved);
 
     QVERIFY(!written);
     QCOMPARE(contents(settingsPath()), old);
     QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"settings.txt"_qs});
-#else
-    QSKIP("needs a file size limit");
-#endif
 }
 
 void TestSettingsFile::unwritableProgramFolderFallsBackToTheUserFolder()
 {
     QVERIFY(QFile::setPermissions(m_folder->path(), readOnlyFolder));
     const QString userFile = QDir(userFolder()).filePath(u"settings.txt"_qs);
-    QCOMPARE(SettingsFile::path(), userFile);
+    QCOMPARE(SettingsFile().path(), userFile);
 
-    QVERIFY(!SettingsFile::read());
+    QVERIFY(!SettingsFile().read());
     const SettingsRecord saved = record(u"/b.mp3"_qs, u"10:00:00"_qs, 7, windowText, lightYellow);
-    QVERIFY(SettingsFile::write(saved));
+    QVERIFY(SettingsFile().write(saved));
     QVERIFY(!QFile::exists(settingsPath()));
     QCOMPARE(contents(userFile), QByteArray("\"/b.mp3\",\"10:00:00\",7,-2147483640,12648447\r\n"));
-    const std::optional<SettingsRecord> restored = SettingsFile::read();
+    const std::optional<SettingsRecord> restored = SettingsFile().read();
     QVERIFY(restored);
     QCOMPARE(describe(*restored), describe(saved));
+}
+
+void TestSettingsFile::failedFlushKeepsTheOldFile()
+{
+    const QByteArray old("\"/old.mp3\",\"09:00:00\",4,1,2\r\n");
+    put(settingsPath(), old);
+    // A line that fits the write buffer and a file size limit below it: the write only buffers and
+    // says it is done, the flush runs out of room as on a full disk.
+    rlimit saved{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 8;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^cannot save .*settings\\.txt: .+$"_qs));
+    SettingsFile file;
+    const bool written = file.write(record(u"/new.mp3"_qs, u"10:00:00"_qs, 5, 1, 2));
+    std::signal(SIGXFSZ, previousHandler);
+    setrlimit(RLIMIT_FSIZE, &saved);
+
+    QVERIFY(!written);
+    QVERIFY(!file.failure().isEmpty());
+    QCOMPARE(file.failedPath(), settingsPath());
+    QCOMPARE(contents(settingsPath()), old);
+    QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"settings.txt"_qs});
+}
+
+void TestSettingsFile::linkToARegularFileIsWrittenThrough()
+{
+    QTemporaryDir dotfiles;
+    const QString target = dotfiles.filePath(u"kestrune.conf"_qs);
+    put(target, "\"/old.mp3\",\"09:00:00\",4,1,2\r\n");
+    QVERIFY(QFile::link(target, settingsPath()));
+
+    SettingsFile file;
+    const std::optional<SettingsRecord> read = file.read();
+    QVERIFY(read);
+    QCOMPARE(*read->soundPath, u"/old.mp3"_qs);
+    QVERIFY(file.write(record(u"/new.mp3"_qs, u"10:00:00"_qs, 5, 1, 2)));
+    QVERIFY(QFileInfo(settingsPath()).isSymLink());
+    QCOMPARE(QFileInfo(settingsPath()).symLinkTarget(), target);
+    QCOMPARE(contents(target), QByteArray("\"/new.mp3\",\"10:00:00\",5,1,2\r\n"));
+    QCOMPARE(QDir(dotfiles.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"kestrune.conf"_qs});
+}
+
+namespace {
+// Something other than a regular file at path; what it is, for a row's check.
+bool makeSpecial(const QString& kind, const QString& path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    if (kind == u"named pipe")
+        return ::mkfifo(name.constData(), 0644) == 0;
+    if (kind == u"folder")
+        return QDir().mkdir(path);
+    if (kind == u"device") // the same device as /dev/null, made here so that nothing real is at stake
+        return ::mknod(name.constData(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+    if (kind == u"socket") {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        qstrncpy(address.sun_path, name.constData(), sizeof address.sun_path);
+        const bool bound = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        ::close(fd);
+        return bound;
+    }
+    return false;
+}
+
+void specialRows()
+{
+    QTest::addColumn<QString>("kind");
+    for (const char* kind : {"named pipe", "folder", "device", "socket"})
+        QTest::addRow("%s", kind) << QString::fromLatin1(kind);
+}
+} // namespace
+
+void TestSettingsFile::linkToSomethingElseIsRefused_data()
+{
+    specialRows();
+}
+
+void TestSettingsFile::linkToSomethingElseIsRefused()
+{
+    QFETCH(QString, kind);
+    QTemporaryDir elsewhere;
+    const QString target = elsewhere.filePath(u"target"_qs);
+    QVERIFY(makeSpecial(kind, target));
+    QVERIFY(QFile::link(target, settingsPath()));
+    struct stat before {};
+    QCOMPARE(::lstat(QFile::encodeName(target).constData(), &before), 0);
+
+    QTest::ignoreMessage(QtWarningMsg,
+                         QRegularExpression(u"^cannot save "_qs + QRegularExpression::escape(settingsPath()) +
+                                            u": .*"_qs + QRegularExpression::escape(kind.section(u' ', -1))));
+    SettingsFile file;
+    QVERIFY(!file.write(record(u"/new.mp3"_qs, QString(), 1, 0, 0)));
+    QVERIFY(!file.failure().isEmpty());
+    struct stat after {};
+    QCOMPARE(::lstat(QFile::encodeName(target).constData(), &after), 0);
+    QCOMPARE(after.st_ino, before.st_ino);
+    QCOMPARE(after.st_mode, before.st_mode);
+    QVERIFY(QFileInfo(settingsPath()).isSymLink());
+    QCOMPARE(QDir(elsewhere.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{u"target"_qs});
+}
+
+void TestSettingsFile::specialFileIsNeverOpened_data()
+{
+    specialRows();
+}
+
+void TestSettingsFile::specialFileIsNeverOpened()
+{
+    QFETCH(QString, kind);
+    QVERIFY(makeSpecial(kind, settingsPath()));
+    // Opening a named pipe for reading waits for a writer that never comes: the watchdog ends the
+    // test then instead of letting it hang.
+    ::alarm(10);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^cannot read "_qs +
+                                                          QRegularExpression::escape(settingsPath()) + u": .+$"_qs));
+    SettingsFile file;
+    QVERIFY(!file.read());
+    ::alarm(0);
+    // Nor does the save replace it.
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^cannot save .*"_qs));
+    QVERIFY(!file.write(record(QString(), QString(), 1, 0, 0)));
+    QVERIFY(!QFileInfo(settingsPath()).isFile());
+}
+
+void TestSettingsFile::readOrderBesideTheProgramFirst()
+{
+    QVERIFY(QDir().mkpath(userFolder()));
+    put(userFile(), "\"/user.mp3\",\"01:00:00\",2,1,2\r\n");
+    SettingsFile fromUser;
+    QCOMPARE(*fromUser.read()->soundPath, u"/user.mp3"_qs);
+    QCOMPARE(fromUser.path(), userFile());
+
+    put(settingsPath(), "\"/beside.mp3\",\"02:00:00\",3,1,2\r\n");
+    SettingsFile beside;
+    QCOMPARE(*beside.read()->soundPath, u"/beside.mp3"_qs);
+    QCOMPARE(beside.path(), settingsPath());
+    QVERIFY(beside.write(record(u"/saved.mp3"_qs, QString(), 1, 0, 0)));
+    QCOMPARE(contents(userFile()), QByteArray("\"/user.mp3\",\"01:00:00\",2,1,2\r\n"));
+
+    // A program folder that is read-only holds a file: it is still read.
+    QFile::remove(userFile());
+    QVERIFY(QFile::setPermissions(m_folder->path(), readOnlyFolder));
+    SettingsFile readOnlyFolder;
+    QCOMPARE(*readOnlyFolder.read()->soundPath, u"/saved.mp3"_qs);
+}
+
+void TestSettingsFile::systemFoldersAreNeverWritten_data()
+{
+    QTest::addColumn<QString>("where");
+    QTest::addRow("/usr/bin") << u"/usr/bin"_qs;
+    QTest::addRow("a folder under /opt") << u"/opt"_qs;
+    QTest::addRow("a folder of another user") << u"other"_qs;
+}
+
+void TestSettingsFile::systemFoldersAreNeverWritten()
+{
+    QFETCH(QString, where);
+    if (::geteuid() != 0 && where != u"/usr/bin")
+        QSKIP("needs root to make the folder");
+    std::unique_ptr<QTemporaryDir> made;
+    QString folder = where;
+    if (where == u"/opt") {
+        made = std::make_unique<QTemporaryDir>(u"/opt/kestrune-test-XXXXXX"_qs);
+        QVERIFY(made->isValid());
+        folder = made->path();
+    } else if (where == u"other") {
+        folder = m_folder->path();
+        // nobody
+        QCOMPARE(::chown(QFile::encodeName(folder).constData(), 65534, 65534), 0);
+    }
+    ExecutableFolder::setOverride(folder);
+    const QStringList before = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System);
+    QVERIFY(SettingsLocation::isSystemFolder(folder));
+
+    SettingsFile first;
+    QVERIFY(!first.read());
+    QCOMPARE(first.path(), userFile());
+    QVERIFY(first.write(record(u"/a.mp3"_qs, QString(), 1, 0, 0)));
+    QCOMPARE(contents(userFile()), QByteArray("\"/a.mp3\",\"\",1,0,0\r\n"));
+    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System), before);
+
+    if (where == u"/usr/bin")
+        return;
+    // A file beside such a program is read while the user has none; the save still goes to the
+    // user's, which is read from then on.
+    QFile::remove(userFile());
+    const QByteArray preset("\"/preset.mp3\",\"\",1,0,0\r\n");
+    put(QDir(folder).filePath(u"settings.txt"_qs), preset);
+    SettingsFile second;
+    QCOMPARE(*second.read()->soundPath, u"/preset.mp3"_qs);
+    QVERIFY(second.write(record(u"/mine.mp3"_qs, QString(), 1, 0, 0)));
+    QCOMPARE(contents(QDir(folder).filePath(u"settings.txt"_qs)), preset);
+    SettingsFile third;
+    QCOMPARE(*third.read()->soundPath, u"/mine.mp3"_qs);
+    if (where == u"other")
+        QCOMPARE(::chown(QFile::encodeName(folder).constData(), ::geteuid(), ::getegid()), 0);
+}
+
+void TestSettingsFile::perUserFileFollowsTheEnvironment()
+{
+    QCOMPARE(SettingsLocation::perUser(), userFile());
+    QTemporaryDir home;
+    qunsetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", QFile::encodeName(home.path()));
+    QCOMPARE(SettingsLocation::perUser(), home.filePath(u".config/kestrune/settings.txt"_qs));
+    // A relative XDG_CONFIG_HOME does not count.
+    qputenv("XDG_CONFIG_HOME", "relative/config");
+    QCOMPARE(SettingsLocation::perUser(), home.filePath(u".config/kestrune/settings.txt"_qs));
+}
+
+void TestSettingsFile::noUsableHomeSaysItCannotSave_data()
+{
+    QTest::addColumn<QByteArray>("home");
+    QTest::addRow("HOME unset") << QByteArray();
+    QTest::addRow("HOME is /") << QByteArray("/");
+    QTest::addRow("HOME read-only") << QByteArray("read-only");
+    QTest::addRow("HOME missing") << QByteArray("/nonexistent/kestrune-home");
+}
+
+void TestSettingsFile::noUsableHomeSaysItCannotSave()
+{
+    QFETCH(QByteArray, home);
+    QTemporaryDir readOnlyHome;
+    qunsetenv("XDG_CONFIG_HOME");
+    if (home.isEmpty()) {
+        qunsetenv("HOME");
+    } else if (home == "read-only") {
+        QVERIFY(QFile::setPermissions(readOnlyHome.path(), readOnlyFolder));
+        qputenv("HOME", QFile::encodeName(readOnlyHome.path()));
+    } else {
+        qputenv("HOME", home);
+    }
+    QCOMPARE(SettingsLocation::perUser(), QString());
+    // The program lives where it never writes: there is nowhere to save.
+    ExecutableFolder::setOverride(u"/usr/bin"_qs);
+    const bool rootConfigThere = QFileInfo::exists(u"/.config/kestrune"_qs);
+
+    SettingsFile file;
+    QVERIFY(!file.read());
+    QCOMPARE(file.path(), QString());
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^cannot save .*home folder.*"_qs));
+    QVERIFY(!file.write(record(u"/a.mp3"_qs, QString(), 1, 0, 0)));
+    QVERIFY(file.failure().contains(u"home folder"_qs));
+    QCOMPARE(QFileInfo::exists(u"/.config/kestrune"_qs), rootConfigThere);
+    QVERIFY(!QFileInfo::exists(readOnlyHome.filePath(u".config"_qs)));
+    QFile::setPermissions(readOnlyHome.path(), readOnlyFolder | QFileDevice::WriteOwner);
+}
+
+void TestSettingsFile::unchangedTextKeepsItsBytes_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addRow("Latin-1 sound path") << QByteArray("\"/home/zo\xeb/R\xe9veil.mp3\",\"07:00:00\",5,1,2\r\n");
+    QTest::addRow("Latin-1 alarm text") << QByteArray("\"/a.mp3\",\"7\xb0\x33\x30\",5,1,2\r\n");
+    QTest::addRow("UTF-8 and Latin-1 side by side")
+        << QByteArray("\"/home/zo\xc3\xab/x.mp3\",\"caf\xe9\",5,-2147483640,12648447\r\n");
+    QTest::addRow("C1 bytes") << QByteArray("\"\x80\x81\x9f\",\"\xff\",1,0,0\r\n");
+    QTest::addRow("byte order mark in a text") << QByteArray("\"\xef\xbb\xbfx\",\"\",1,0,0\r\n");
+}
+
+void TestSettingsFile::unchangedTextKeepsItsBytes()
+{
+    QFETCH(QByteArray, line);
+    put(settingsPath(), line);
+    SettingsFile file;
+    const std::optional<SettingsRecord> read = file.read();
+    QVERIFY(read);
+    QVERIFY(!read->soundPath->contains(QChar(0xfffd)));
+    // What the window hands back holds no encoding: the file remembers it.
+    SettingsRecord fromWindow = *read;
+    fromWindow.soundPathEncoding = fromWindow.alarmTimeEncoding = SettingsEncoding::Utf8;
+    QVERIFY(file.write(fromWindow));
+    QCOMPARE(contents(settingsPath()), line);
+    QVERIFY(!QFile::exists(settingsPath() + u".bad"_qs));
+}
+
+void TestSettingsFile::changedTextIsWrittenAsUtf8()
+{
+    put(settingsPath(), "\"/home/zo\xeb/x.mp3\",\"caf\xe9\",5,1,2\r\n");
+    SettingsFile file;
+    SettingsRecord changed = *file.read();
+    changed.soundPath = u"/home/zoë/neu.mp3"_qs;
+    QVERIFY(file.write(changed));
+    QCOMPARE(contents(settingsPath()), QByteArray("\"/home/zo\xc3\xab/neu.mp3\",\"caf\xe9\",5,1,2\r\n"));
+}
+
+void TestSettingsFile::utf16FileIsReadAndRewrittenAsUtf8_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    const QString line = u"\"/home/zoë/wecker.mp3\",\"06:30:00\",7,255,65280\r\n"_qs;
+    QByteArray little("\xff\xfe"), big("\xfe\xff");
+    for (const QChar c : line) {
+        little += char(c.unicode() & 0xff);
+        little += char(c.unicode() >> 8);
+        big += char(c.unicode() >> 8);
+        big += char(c.unicode() & 0xff);
+    }
+    QTest::addRow("little-endian") << little;
+    QTest::addRow("big-endian") << big;
+}
+
+void TestSettingsFile::utf16FileIsReadAndRewrittenAsUtf8()
+{
+    QFETCH(QByteArray, content);
+    put(settingsPath(), content);
+    SettingsFile file;
+    const std::optional<SettingsRecord> read = file.read();
+    QVERIFY(read);
+    QCOMPARE(describe(*read), describe(record(u"/home/zoë/wecker.mp3"_qs, u"06:30:00"_qs, 7, 255, 65280)));
+    QVERIFY(file.write(*read));
+    QCOMPARE(contents(settingsPath()), QByteArray("\"/home/zo\xc3\xab/wecker.mp3\",\"06:30:00\",7,255,65280\r\n"));
+    QVERIFY(!QFile::exists(settingsPath() + u".bad"_qs));
+}
+
+void TestSettingsFile::unreadableFileIsKeptAsBad_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addRow("NUL in a text") << QByteArray("\"/a\0b.mp3\",\"07:00:00\",5,1,2\r\n", 29);
+    QTest::addRow("unterminated quote") << QByteArray("\"/a.mp3\",\"07:00:00,5,1,2\r\n");
+    QTest::addRow("line break in a quote") << QByteArray("\"/a\r\nb.mp3\",\"07:00:00\",5,1,2\r\n");
+    QTest::addRow("three fields") << QByteArray("\"/a.mp3\",\"07:00:00\",5\r\n");
+    QTest::addRow("letters for a number") << QByteArray("\"/a.mp3\",\"07:00:00\",five,1,2\r\n");
+    QTest::addRow("broken UTF-16") << QByteArray("\xff\xfe\"\0a\0\"\0,", 9);
+    QTest::addRow("longer than the read limit")
+        << QByteArray("\"/a.mp3\",\"") + QByteArray(2 << 20, 'x') + QByteArray("\",5,1,2\r\n");
+}
+
+void TestSettingsFile::unreadableFileIsKeptAsBad()
+{
+    QFETCH(QByteArray, content);
+    const QString bad = settingsPath() + u".bad"_qs;
+    put(bad, "an older case");
+    put(settingsPath(), content);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^cannot read .*"_qs));
+    SettingsFile file;
+    file.read();
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u".*could not be read whole; the old file is kept as "_qs +
+                                                          QRegularExpression::escape(bad) + u"$"_qs));
+    QVERIFY(file.write(record(u"/new.mp3"_qs, QString(), 1, 0, 0)));
+    QCOMPARE(contents(bad), content);
+    QCOMPARE(contents(settingsPath()), QByteArray("\"/new.mp3\",\"\",1,0,0\r\n"));
+    QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files | QDir::Hidden),
+             (QStringList{u"settings.txt"_qs, u"settings.txt.bad"_qs}));
+}
+
+void TestSettingsFile::goodFileLeavesNoBadCopy()
+{
+    QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
+    put(settingsPath(), "\"/a.mp3\",\"07:00:00\",5,1,2\r\n\"trailing\",\"lines\"\r\n");
+    SettingsFile file;
+    QVERIFY(file.read());
+    QVERIFY(file.write(record(u"/new.mp3"_qs, QString(), 1, 0, 0)));
+    // An empty file holds nothing to keep either.
+    put(settingsPath(), QByteArray());
+    SettingsFile empty;
+    empty.read();
+    QVERIFY(empty.write(record(u"/new.mp3"_qs, QString(), 1, 0, 0)));
+    QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"settings.txt"_qs});
 }
 
 QTEST_GUILESS_MAIN(TestSettingsFile)

@@ -5,7 +5,9 @@
 #include "dialogs/Form3.h"
 #include "mock/DesktopDoubles.h"
 
+#include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -25,7 +27,11 @@ private slots:
     void restoredSnoozeIsClampedToTheBar();
     void malformedFieldsKeepTheirStartingValues();
     void shutdownSavesWhatTheWindowsHold();
-    void typedMinutesAreNotSaved();
+    void typedMinutesAreSaved_data();
+    void typedMinutesAreSaved();
+    void failedSaveAtExitIsShownInABox_data();
+    void failedSaveAtExitIsShownInABox();
+    void failedSaveWhenEndedFromOutsideShowsNoBox();
 
 private:
     void writeSettings(const QByteArray& line);
@@ -48,6 +54,8 @@ void TestStartup::init()
 void TestStartup::cleanup()
 {
     m_desk.closeAllWindows();
+    // A case may have put a folder in the file's place.
+    QDir(m_desk.settingsPath()).removeRecursively();
 }
 
 void TestStartup::writeSettings(const QByteArray& line)
@@ -162,13 +170,75 @@ void TestStartup::shutdownSavesWhatTheWindowsHold()
     QCOMPARE(SnoozeMinutes, qint16(25));
 }
 
-void TestStartup::typedMinutesAreNotSaved()
+void TestStartup::typedMinutesAreSaved_data()
 {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("minutes");
+    QTest::addColumn<int>("bar");
+    QTest::addRow("12") << u"12"_qs << 12 << 12;
+    QTest::addRow("30") << u"30"_qs << 30 << 30;
+    QTest::addRow("blanks around 7") << u" 7 "_qs << 7 << 7;
+    // Other values change the snooze length as before but leave the bar, and so the file, alone.
+    QTest::addRow("7.5") << u"7.5"_qs << 8 << 1;
+    QTest::addRow("31") << u"31"_qs << 31 << 1;
+    QTest::addRow("0") << u"0"_qs << 0 << 1;
+}
+
+void TestStartup::typedMinutesAreSaved()
+{
+    QFETCH(QString, typed);
+    QFETCH(int, minutes);
+    QFETCH(int, bar);
     Forms::form1();
-    Forms::form3().Text2()->setText(QStringLiteral("12"));
-    QCOMPARE(SnoozeMinutes, qint16(12));
+    Forms::form3().Text2()->setText(typed);
+    QCOMPARE(SnoozeMinutes, qint16(minutes));
+    QCOMPARE(Forms::form3().HScroll1()->value(), bar);
+    // The box keeps what was typed: the bar does not rewrite it.
+    QCOMPARE(Forms::form3().Text2()->text(), typed);
     Forms::unloadForm1();
-    QCOMPARE(savedSettings(), QByteArray("\"\",\"\",1,-2147483640,12648447\r\n"));
+    QCOMPARE(savedSettings(), "\"\",\"\"," + QByteArray::number(bar) + ",-2147483640,12648447\r\n");
+    restart();
+    QCOMPARE(Forms::form3().HScroll1()->value(), bar);
+}
+
+void TestStartup::failedSaveAtExitIsShownInABox_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addRow("Exit button") << u"Command6"_qs;
+    QTest::addRow("tray menu Exit") << u"Exit"_qs;
+    QTest::addRow("close box") << u"close"_qs;
+}
+
+void TestStartup::failedSaveAtExitIsShownInABox()
+{
+    QFETCH(QString, how);
+    // A folder in the file's place can be neither read nor replaced, as root too.
+    QVERIFY(QDir().mkdir(m_desk.settingsPath()));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^cannot read .*"_qs));
+    Form1& f = Forms::form1();
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^cannot save .*folder.*"_qs));
+    if (how == u"Command6")
+        f.Command6()->click();
+    else if (how == u"Exit")
+        f.Exit()->trigger();
+    else
+        f.close();
+    QVERIFY(!Forms::hasForm1());
+    QCOMPARE(m_desk.boxes.size(), 1);
+    QCOMPARE(m_desk.boxes[0].caption, u"Kestrune"_qs);
+    QVERIFY2(m_desk.boxes[0].text.contains(u"settings could not be saved"_qs), qPrintable(m_desk.boxes[0].text));
+    QVERIFY2(m_desk.boxes[0].text.contains(u"it is a folder"_qs), qPrintable(m_desk.boxes[0].text));
+    QVERIFY(m_desk.boxes[0].text.contains(m_desk.settingsPath()));
+}
+
+void TestStartup::failedSaveWhenEndedFromOutsideShowsNoBox()
+{
+    QVERIFY(QDir().mkdir(m_desk.settingsPath()));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^cannot read .*"_qs));
+    Forms::form1().setEndedFromOutside();
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^cannot save .*folder.*"_qs));
+    Forms::unloadForm1();
+    QVERIFY(m_desk.boxes.isEmpty());
 }
 
 QTEST_MAIN(TestStartup)

@@ -238,10 +238,13 @@ void TestWindows::minutesFlowFromBarToBoxToSnooze()
     options.HScroll1()->triggerAction(QAbstractSlider::SliderPageStepAdd);
     QCOMPARE(options.HScroll1()->value(), 30);
     QCOMPARE(SnoozeMinutes, qint16(30));
-    // Typing moves the snooze but never the bar.
+    // Typing moves the snooze; the bar only for a whole number it can show.
+    options.Text2()->setText(QStringLiteral("45"));
+    QCOMPARE(SnoozeMinutes, qint16(45));
+    QCOMPARE(options.HScroll1()->value(), 30);
     options.Text2()->setText(QStringLiteral("12"));
     QCOMPARE(SnoozeMinutes, qint16(12));
-    QCOMPARE(options.HScroll1()->value(), 30);
+    QCOMPARE(options.HScroll1()->value(), 12);
 }
 
 void TestWindows::typedMinutes_data()

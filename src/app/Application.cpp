@@ -8,7 +8,6 @@
 
 #include <QApplication>
 #include <QStandardPaths>
-#include <cstdio>
 
 int Application::run(int argc, char* argv[])
 {
@@ -37,8 +36,10 @@ int Application::run(int argc, char* argv[])
     Forms::setOnMainUnloaded([] { QCoreApplication::quit(); });
     // Asked to end from outside, the program ends as its "Exit" button ends it.
     SessionEndWatcher::install([] {
-        if (Forms::hasForm1())
+        if (Forms::hasForm1()) {
+            Forms::form1().setEndedFromOutside();
             Forms::unloadForm1();
+        }
     });
     Forms::form1().show();
     return QApplication::exec();

@@ -3,6 +3,7 @@
 #include "alarm/AlarmEngine.h"
 #include "app/Forms.h"
 #include "controls/MediaPlayer.h"
+#include "controls/MessageBox.h"
 #include "controls/Skin.h"
 #include "controls/TextBox.h"
 #include "core/SettingsFile.h"
@@ -22,7 +23,9 @@ namespace {
 const QString TrayTip = QStringLiteral("Right Click For Options");
 }
 
-Form1::Form1() : Form(FormTables::form1()), m_engine(std::make_unique<AlarmEngine>(alarmControls()))
+Form1::Form1()
+    : Form(FormTables::form1()), m_engine(std::make_unique<AlarmEngine>(alarmControls())),
+      m_settingsFile(std::make_unique<SettingsFile>())
 {
     connect(Command5(), &QPushButton::clicked, this, &Form1::Command5_Click);
     connect(Command6(), &QPushButton::clicked, this, &Form1::Command6_Click);
@@ -65,7 +68,7 @@ AlarmControls Form1::alarmControls()
 
 void Form1::Form_Load()
 {
-    if (const std::optional<SettingsRecord> record = SettingsFile::read())
+    if (const std::optional<SettingsRecord> record = m_settingsFile->read())
         applySettings(*record);
     Skin1()->ApplySkin(this);
     MediaPlayer1()->setVolume(HScroll1()->value());
@@ -115,8 +118,15 @@ SettingsRecord Form1::currentSettings() const
 
 void Form1::Form_Unload()
 {
-    // A failed save has said why on standard error; the shutdown goes on regardless.
-    SettingsFile::write(currentSettings());
+    // A failed save has said why on standard error. Ended by the user, the program also says so in
+    // a box before it goes; ended by a signal or the session, nobody is there to answer one. The
+    // shutdown goes on regardless.
+    if (!m_settingsFile->write(currentSettings()) && !m_endedFromOutside) {
+        const QString where = m_settingsFile->failedPath();
+        MessageBox::warning(
+            this, QStringLiteral("Kestrune"),
+            QStringLiteral("The settings could not be saved to %1: %2.").arg(where, m_settingsFile->failure()));
+    }
     RemoveFromTray();
     if (Forms::hasForm2())
         Forms::unloadForm2();

@@ -15,6 +15,7 @@
 #include <memory>
 
 class AlarmEngine;
+class SettingsFile;
 struct SettingsRecord;
 
 // The main window: the clock, the alarm box, the buttons and the menu. Start-up and shutdown live
@@ -64,6 +65,9 @@ public:
 
     // Shown, in front, and out of a minimised state.
     void showMainWindow();
+    // The end comes from a signal or the session, not from the user: a failed save is only
+    // reported on standard error.
+    void setEndedFromOutside() { m_endedFromOutside = true; }
 
 private:
     void applySettings(const SettingsRecord& record);
@@ -99,4 +103,6 @@ private:
     QAction* const m_Exit = requireMenuItem("Exit");
 
     std::unique_ptr<AlarmEngine> m_engine;
+    std::unique_ptr<SettingsFile> m_settingsFile;
+    bool m_endedFromOutside = false;
 };

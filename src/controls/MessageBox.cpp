@@ -9,12 +9,24 @@ void MessageBox::interceptWith(std::function<void(const Shown&)> recorder)
     interceptor = std::move(recorder);
 }
 
-void MessageBox::information(QWidget* owner, const QString& caption, const QString& text)
+namespace {
+void show(QMessageBox::Icon icon, QWidget* owner, const QString& caption, const QString& text)
 {
     if (interceptor) {
-        interceptor({caption, text, QMessageBox::Information});
+        interceptor({caption, text, icon});
         return;
     }
-    QMessageBox box(QMessageBox::Information, caption, text, QMessageBox::Ok, owner);
+    QMessageBox box(icon, caption, text, QMessageBox::Ok, owner);
     box.exec();
+}
+} // namespace
+
+void MessageBox::information(QWidget* owner, const QString& caption, const QString& text)
+{
+    show(QMessageBox::Information, owner, caption, text);
+}
+
+void MessageBox::warning(QWidget* owner, const QString& caption, const QString& text)
+{
+    show(QMessageBox::Warning, owner, caption, text);
 }

@@ -16,6 +16,7 @@ public:
     };
 
     static void information(QWidget* owner, const QString& caption, const QString& text);
+    static void warning(QWidget* owner, const QString& caption, const QString& text);
     // Tests: record instead of showing. An empty function shows real boxes again.
     static void interceptWith(std::function<void(const Shown&)> recorder);
 };

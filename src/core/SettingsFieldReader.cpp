@@ -19,6 +19,11 @@ bool SettingsFieldReader::atLineEnd() const
     return m_content[m_pos] == '\r' || m_content[m_pos] == '\n';
 }
 
+bool SettingsFieldReader::endsText(char c)
+{
+    return c == '\r' || c == '\n' || c == '\0';
+}
+
 void SettingsFieldReader::skipBlanks()
 {
     while (m_pos < m_content.size() && isBlank(m_content[m_pos]))
@@ -46,6 +51,13 @@ std::optional<QByteArray> SettingsFieldReader::next()
     if (m_content[m_pos] == '"') {
         QByteArray text;
         for (qsizetype i = m_pos + 1; i < m_content.size(); ++i) {
+            if (endsText(m_content[i])) {
+                // A line break or a NUL never enters a text: the text stops there, cut short.
+                m_whole = false;
+                m_pos = i;
+                skipToNextField();
+                return text;
+            }
             if (m_content[i] != '"') {
                 text += m_content[i];
                 continue;
@@ -59,14 +71,17 @@ std::optional<QByteArray> SettingsFieldReader::next()
             skipToNextField();
             return text;
         }
+        m_whole = false;
         m_pos = m_content.size();
         return std::nullopt;
     }
 
     const qsizetype start = m_pos;
-    while (m_pos < m_content.size() && m_content[m_pos] != ',' && !atLineEnd())
+    while (m_pos < m_content.size() && m_content[m_pos] != ',' && !endsText(m_content[m_pos]))
         ++m_pos;
     QByteArray field = m_content.mid(start, m_pos - start);
+    if (m_pos < m_content.size() && m_content[m_pos] == '\0')
+        m_whole = false;
     while (!field.isEmpty() && isBlank(field.back()))
         field.chop(1);
     skipToNextField();

@@ -1,19 +1,25 @@
 #include "core/SettingsFile.h"
 
-#include "core/ExecutableFolder.h"
 #include "core/SettingsFieldReader.h"
+#include "core/SettingsLocation.h"
 
-#include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QSaveFile>
-#include <QStandardPaths>
 #include <QStringDecoder>
 #include <limits>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+Q_LOGGING_CATEGORY(lcSettings, "kestrune.settings")
+
 namespace {
-const QString fileName = QStringLiteral("settings.txt");
 // Five short values; whatever a damaged or mistaken file holds beyond this is never needed.
 constexpr qint64 readLimit = 1 << 20;
 
@@ -25,19 +31,41 @@ bool isWritable(const QString& path)
     return info.isWritable() && info.permissions().testFlag(QFileDevice::WriteOwner);
 }
 
-void complain(const char* what, const QString& path, const QString& reason)
+QString errnoText(int error)
 {
-    qWarning().noquote() << QStringLiteral("kestrune: cannot %1 %2: %3").arg(QLatin1String(what), path, reason);
+    return QString::fromLocal8Bit(std::strerror(error));
 }
 
-// Text is stored as UTF-8, the usual encoding of text files here. A byte order mark inside a value
-// is part of it: dropping it would change the value at every save.
-std::optional<QString> toText(const std::optional<QByteArray>& field)
+// What stands at a path, for a reason the user can act on.
+QString kindOf(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return QStringLiteral("it is a folder, not a file");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("it is a named pipe, not a regular file");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("it is a socket, not a regular file");
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return QStringLiteral("it is a device, not a regular file");
+    return QStringLiteral("it is not a regular file");
+}
+
+// A text in the encoding its bytes tell: UTF-8 when they are valid UTF-8, else one character a
+// byte, which goes back as the same bytes. A byte order mark inside a value is part of it.
+std::optional<QString> toText(const std::optional<QByteArray>& field, SettingsEncoding& encoding)
 {
     if (!field)
         return std::nullopt;
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
-    return decoder.decode(*field);
+    // Stateless: an incomplete sequence at the end is an error, not something to wait for.
+    QStringDecoder decoder(QStringDecoder::Utf8,
+                           QStringDecoder::Flag::ConvertInitialBom | QStringDecoder::Flag::Stateless);
+    const QString text = decoder.decode(*field);
+    if (!decoder.hasError()) {
+        encoding = SettingsEncoding::Utf8;
+        return text;
+    }
+    encoding = SettingsEncoding::Latin1;
+    return QString::fromLatin1(*field);
 }
 
 // A number in decimal, quoted or not; nothing else in the field, and within the stored type.
@@ -52,9 +80,26 @@ std::optional<int> toNumber(const std::optional<QByteArray>& field, qint64 minim
     return int(value);
 }
 
-QByteArray quoted(const std::optional<QString>& text)
+bool fitsLatin1(const QString& text)
 {
-    QByteArray bytes = text.value_or(QString()).toUtf8();
+    for (const QChar c : text) {
+        if (c.unicode() > 0xff)
+            return false;
+    }
+    return true;
+}
+
+QByteArray quoted(const std::optional<QString>& value, SettingsEncoding encoding)
+{
+    QString text = value.value_or(QString());
+    // The reader stops a text at a line end or a NUL; so does the writer, so that the line stays one line.
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\r' || text[i] == u'\n' || text[i] == QChar(0)) {
+            text.truncate(i);
+            break;
+        }
+    }
+    QByteArray bytes = encoding == SettingsEncoding::Latin1 && fitsLatin1(text) ? text.toLatin1() : text.toUtf8();
     // Doubled, so that a quote in a file name or an alarm text does not end the field.
     bytes.replace('"', "\"\"");
     return '"' + bytes + '"';
@@ -78,85 +123,216 @@ QByteArray number(std::optional<int> value)
 {
     return value ? QByteArray::number(*value) : QByteArray();
 }
+
+// The content of a UTF-16 file (one that starts with its byte order mark) as UTF-8; an empty
+// result when it is not valid UTF-16. Anything else is returned as it is.
+std::optional<QByteArray> asUtf8(const QByteArray& content)
+{
+    const bool little = content.startsWith("\xff\xfe");
+    if (!little && !content.startsWith("\xfe\xff"))
+        return content;
+    QStringDecoder decoder(little ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE, QStringDecoder::Flag::Stateless);
+    const QString text = decoder.decode(content.mid(2));
+    if (decoder.hasError() || content.size() % 2 != 0)
+        return std::nullopt;
+    return text.toUtf8();
+}
 } // namespace
 
-QString SettingsFile::path()
+QString SettingsFile::path() const
 {
-    const QString folder = ExecutableFolder::path();
-    const QString userConfig = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    // Installed for all users, the program's folder is not ours to write: the settings then live
-    // in the user's own configuration folder, for reading as well, so that they come back. Named
-    // here rather than after the application's names, so that it is ~/.config/kestrune.
-    if (isWritable(folder) || userConfig.isEmpty())
-        return QDir(folder).filePath(fileName);
-    return QDir(userConfig).filePath(QStringLiteral("kestrune/") + fileName);
+    return SettingsLocation::savePath(m_readFrom);
 }
 
 std::optional<SettingsRecord> SettingsFile::read()
 {
-    const QString filePath = path();
-    QFile file(filePath);
-    if (!file.exists())
+    m_readFrom = SettingsLocation::readPath();
+    m_damaged = false;
+    m_read = SettingsRecord{};
+    if (m_readFrom.isEmpty())
         return std::nullopt;
-    if (!file.open(QIODevice::ReadOnly)) {
-        complain("read", filePath, file.errorString());
+    const QByteArray name = QFile::encodeName(m_readFrom);
+    const auto cannotRead = [this](const QString& reason) {
+        qCWarning(lcSettings).noquote() << QStringLiteral("cannot read %1: %2").arg(m_readFrom, reason);
+    };
+
+    // Looked at before it is opened: opening a named pipe or a device may wait for ever.
+    struct stat status {};
+    if (::stat(name.constData(), &status) != 0) {
+        cannotRead(errnoText(errno));
         return std::nullopt;
     }
-    const QByteArray content = file.read(readLimit);
-    if (file.error() != QFileDevice::NoError) {
-        complain("read", filePath, file.errorString());
+    if (!S_ISREG(status.st_mode)) {
+        cannotRead(kindOf(status.st_mode));
         return std::nullopt;
     }
-    return parse(content);
+    // Non-blocking all the same, should something else take the file's place in between.
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        const int error = errno;
+        cannotRead(errnoText(error));
+        m_damaged = error != ENOENT;
+        return std::nullopt;
+    }
+    QByteArray content;
+    int error = 0;
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        error = errno ? errno : EINVAL;
+    } else {
+        content.resize(readLimit + 1);
+        qsizetype done = 0;
+        while (done < content.size()) {
+            const ssize_t got = ::read(fd, content.data() + done, size_t(content.size() - done));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0)
+                error = errno;
+            if (got <= 0)
+                break;
+            done += got;
+        }
+        content.truncate(done);
+    }
+    ::close(fd);
+    if (error != 0) {
+        cannotRead(errnoText(error));
+        m_damaged = true;
+        return std::nullopt;
+    }
+
+    QStringList faults;
+    if (content.size() > readLimit) {
+        content.truncate(readLimit);
+        faults << QStringLiteral("it is longer than a settings file can be");
+    }
+    const std::optional<QByteArray> text = asUtf8(content);
+    if (!text) {
+        cannotRead(QStringLiteral("it starts as UTF-16 text but is not"));
+        m_damaged = true;
+        return std::nullopt;
+    }
+    bool whole = true;
+    const SettingsRecord record = parse(*text, &whole);
+    if (!whole && !content.isEmpty())
+        faults << QStringLiteral("not all of its five values could be read");
+    if (!faults.isEmpty()) {
+        cannotRead(faults.join(QStringLiteral("; ")) + QStringLiteral("; what could be read is used"));
+        m_damaged = true;
+    }
+    m_read = record;
+    return record;
 }
 
-bool SettingsFile::write(const SettingsRecord& record)
+bool SettingsFile::fail(const QString& path, const QString& reason)
 {
-    const QString filePath = path();
-    const QFileInfo info(filePath);
-    const QString folder = info.absolutePath();
-    if (!QDir().mkpath(folder)) {
-        complain("save", filePath, QStringLiteral("its folder cannot be created"));
+    m_failedPath = path;
+    m_failure = reason;
+    qCWarning(lcSettings).noquote() << QStringLiteral("cannot save %1: %2").arg(path, reason);
+    return false;
+}
+
+bool SettingsFile::keepDamagedCopy(const QString& file)
+{
+    const QByteArray from = QFile::encodeName(file);
+    const QString bad = file + QStringLiteral(".bad");
+    const QString fresh = bad + QStringLiteral(".new");
+    QFile::remove(fresh);
+    // A second name for the old file, then renamed over the last copy: no copying, and one step.
+    const QByteArray to = QFile::encodeName(fresh);
+    if (::link(from.constData(), to.constData()) != 0 && !QFile::copy(file, fresh))
+        return false;
+    if (::rename(to.constData(), QFile::encodeName(bad).constData()) != 0) {
+        QFile::remove(fresh);
         return false;
     }
-    // Renaming over a read-only file would succeed; the user's protection is respected instead.
-    if (info.exists() && !isWritable(filePath)) {
-        complain("save", filePath, QStringLiteral("the file is read-only"));
-        return false;
-    }
-    if (!isWritable(folder)) {
-        complain("save", filePath, QStringLiteral("its folder is read-only"));
-        return false;
-    }
-    // Written beside the old file and renamed over it: a failure or a kill on the way leaves the
-    // old one whole.
-    QSaveFile file(filePath);
-    if (!file.open(QIODevice::WriteOnly)) {
-        complain("save", filePath, file.errorString());
-        return false;
-    }
-    if (!writeAll(file, format(record)) || !file.commit()) {
-        complain("save", filePath, file.errorString());
-        return false;
-    }
+    qCWarning(lcSettings).noquote()
+        << QStringLiteral("%1 could not be read whole; the old file is kept as %2").arg(file, bad);
     return true;
 }
 
-SettingsRecord SettingsFile::parse(const QByteArray& content)
+bool SettingsFile::write(const SettingsRecord& given)
+{
+    m_failedPath.clear();
+    m_failure.clear();
+    const QString target = path();
+    if (target.isEmpty())
+        return fail(SettingsLocation::besideProgram(),
+                    QStringLiteral("the program's folder is not the user's to write, and there is no usable "
+                                   "home folder (HOME is not set or not writable)"));
+
+    // A link is followed to its target, which is saved in place: the link stays, pointing where
+    // the user keeps the file.
+    QString file = target;
+    const QFileInfo link(target);
+    if (link.isSymLink()) {
+        file = link.canonicalFilePath();
+        if (file.isEmpty())
+            file = link.symLinkTarget();
+    }
+    struct stat status {};
+    const bool exists = ::lstat(QFile::encodeName(file).constData(), &status) == 0;
+    if (exists && !S_ISREG(status.st_mode))
+        return fail(target, kindOf(status.st_mode));
+    const QString folder = QFileInfo(file).absolutePath();
+    if (!QDir().mkpath(folder))
+        return fail(target, QStringLiteral("its folder cannot be created"));
+    // Renaming over a read-only file would succeed; the user's protection is respected instead.
+    if (exists && !isWritable(file))
+        return fail(target, QStringLiteral("the file is read-only"));
+    if (!isWritable(folder))
+        return fail(target, QStringLiteral("its folder is read-only"));
+    if (exists && m_damaged && QFileInfo(m_readFrom).canonicalFilePath() == QFileInfo(file).canonicalFilePath()) {
+        if (!keepDamagedCopy(file))
+            return fail(target, QStringLiteral("it could not be read whole, and no copy of it could be kept"));
+    }
+
+    // What the user did not change goes back as the bytes it came in.
+    SettingsRecord record = given;
+    record.soundPathEncoding = record.soundPath == m_read.soundPath ? m_read.soundPathEncoding : SettingsEncoding::Utf8;
+    record.alarmTimeEncoding = record.alarmTime == m_read.alarmTime ? m_read.alarmTimeEncoding : SettingsEncoding::Utf8;
+
+    // Written beside the old file and renamed over it: a failure or a kill on the way leaves the
+    // old one whole. The write only fills a buffer, and the rename would go ahead after a failed
+    // one: so everything is flushed and checked before the rename.
+    QSaveFile out(file);
+    if (!out.open(QIODevice::WriteOnly))
+        return fail(target, out.errorString());
+    if (!writeAll(out, format(record)) || !out.flush() || out.error() != QFileDevice::NoError) {
+        const QString reason = out.errorString();
+        out.cancelWriting();
+        return fail(target, reason);
+    }
+    if (!out.commit())
+        return fail(target, out.errorString());
+    m_readFrom = target;
+    m_read = record;
+    m_damaged = false;
+    return true;
+}
+
+SettingsRecord SettingsFile::parse(const QByteArray& content, bool* whole)
 {
     SettingsFieldReader reader(content);
     SettingsRecord record;
-    record.soundPath = toText(reader.next());
-    record.alarmTime = toText(reader.next());
-    record.snoozeMinutes =
-        toNumber(reader.next(), std::numeric_limits<qint16>::min(), std::numeric_limits<qint16>::max());
-    record.foreColor = toNumber(reader.next(), std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max());
-    record.backColor = toNumber(reader.next(), std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max());
+    const std::optional<QByteArray> sound = reader.next();
+    const std::optional<QByteArray> alarm = reader.next();
+    const std::optional<QByteArray> snooze = reader.next();
+    const std::optional<QByteArray> fore = reader.next();
+    const std::optional<QByteArray> back = reader.next();
+    record.soundPath = toText(sound, record.soundPathEncoding);
+    record.alarmTime = toText(alarm, record.alarmTimeEncoding);
+    record.snoozeMinutes = toNumber(snooze, std::numeric_limits<qint16>::min(), std::numeric_limits<qint16>::max());
+    record.foreColor = toNumber(fore, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max());
+    record.backColor = toNumber(back, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max());
+    if (whole)
+        *whole = reader.whole() && record.soundPath && record.alarmTime && record.snoozeMinutes && record.foreColor &&
+                 record.backColor;
     return record;
 }
 
 QByteArray SettingsFile::format(const SettingsRecord& record)
 {
-    return quoted(record.soundPath) + ',' + quoted(record.alarmTime) + ',' + number(record.snoozeMinutes) + ',' +
+    return quoted(record.soundPath, record.soundPathEncoding) + ',' +
+           quoted(record.alarmTime, record.alarmTimeEncoding) + ',' + number(record.snoozeMinutes) + ',' +
            number(record.foreColor) + ',' + number(record.backColor) + "\r\n";
 }

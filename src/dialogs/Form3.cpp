@@ -9,6 +9,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <cmath>
 
 Form3::Form3() : Form(FormTables::form3())
@@ -67,4 +68,10 @@ void Form3::Text2_Change()
     if (rounded < -32768 || rounded > 32767)
         return;
     SnoozeMinutes = qint16(rounded);
+    // A whole number the bar can show moves it too, so that what the box shows is what is saved.
+    // The bar's own change handling is kept out: it would rewrite the text being typed.
+    if (rounded == value && rounded >= HScroll1()->minimum() && rounded <= HScroll1()->maximum()) {
+        const QSignalBlocker quiet(HScroll1());
+        HScroll1()->setValue(int(rounded));
+    }
 }

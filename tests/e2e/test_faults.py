@@ -15,7 +15,8 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from kestrune_e2e import (Kestrune, Recorder, Results, arm_alarm, binary_from_args, block_levels,  # noqa: E402
+from kestrune_e2e import (Kestrune, Recorder, Results, all_text, arm_alarm, binary_from_args,  # noqa: E402
+                          block_levels, find_named, press,
                           environment, far_alarm_text, log, loudest, make_tone, poll, profile, read_bytes, read_wav_mono,
                           require_services, sound_onset, system_tray_available, wait_until)
 
@@ -251,6 +252,15 @@ def read_only_settings(results, binary, tone):
         app.type_into("Text2", "21:43:05")
         results.equal("read-only: the alarm box takes a new time", "21:43:05", app.text("Text2"))
         app.click("Command6")
+        # Ended by the user, a failed save is told in a box captioned Kestrune, which ends the program when answered.
+        box = poll(lambda: next((top for top in app.top_levels("Kestrune")
+                                 if find_named(top, "Time", "text") is None), None), 20, 0.2)
+        said_in_box = " ".join(all_text(box)) if box is not None else ""
+        results.check("read-only: Exit says in a box that the settings could not be saved, and why",
+                      "could not be saved" in said_in_box and "read-only" in said_in_box,
+                      "'could not be saved' and 'read-only'", said_in_box or "no box")
+        if box is not None:
+            press(find_named(box, "OK", "push button"))
         code = app.wait_exit(30)
         results.check("read-only: Exit ends the program cleanly", code == 0, "exit code 0", exit_text(code))
         results.equal("read-only: the file keeps its bytes", old, read_bytes(app.settings_path))

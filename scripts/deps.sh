@@ -6,6 +6,8 @@ set -euo pipefail
 BUILD_PACKAGES=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-multimedia-dev libqt6opengl6-dev
+    # Native Wayland sessions.
+    qt6-wayland
     libcanberra-dev libcanberra-pulse
     gstreamer1.0-plugins-good
     fonts-liberation
@@ -15,6 +17,8 @@ TEST_PACKAGES=(
     xvfb trayer xdotool x11-utils imagemagick
     sox libsox-fmt-mp3
     at-spi2-core python3-pyatspi dbus-x11
+    # Other desktops: a StatusNotifierItem tray host, a notification server, a headless Wayland compositor.
+    haskell-status-notifier-item-utils haskell-gtk-sni-tray-utils dunst weston dbus-bin
     # libFuzzer's runtime is only recommended by clang, and recommendations are not installed.
     clang libclang-rt-14-dev
 )

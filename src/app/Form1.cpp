@@ -2,12 +2,14 @@
 
 #include "alarm/AlarmEngine.h"
 #include "app/Forms.h"
+#include "app/RingNotification.h"
 #include "controls/MediaPlayer.h"
 #include "controls/Skin.h"
 #include "controls/TextBox.h"
 #include "core/SettingsFile.h"
 #include "dialogs/Form2.h"
 #include "dialogs/Form3.h"
+#include "platform/DesktopNotifier.h"
 #include "platform/Picture.h"
 #include "tray/TrayIcon.h"
 #include "ui/FormTables.h"
@@ -27,6 +29,7 @@ Form1::Form1() : Form(FormTables::form1()), m_engine(std::make_unique<AlarmEngin
     connect(about(), &QAction::triggered, this, &Form1::about_Click);
     connect(Exit(), &QAction::triggered, this, &Form1::Exit_Click);
     connect(this, &Form::closeRequested, this, &Form1::Command6_Click);
+    m_ringNotification = new RingNotification(*this, *new DesktopNotifier(this));
 }
 
 Form1::~Form1() = default;
@@ -109,6 +112,8 @@ void Form1::Form_Unload()
 {
     // A failed save has said why on standard error; the shutdown goes on regardless.
     SettingsFile::write(currentSettings());
+    // A ring left on screen would offer buttons of a program that is gone.
+    m_ringNotification->ringEnded();
     RemoveFromTray();
     if (Forms::hasForm2())
         Forms::unloadForm2();

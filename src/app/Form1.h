@@ -15,6 +15,7 @@
 #include <memory>
 
 class AlarmEngine;
+class RingNotification;
 struct SettingsRecord;
 
 // The main window: the clock, the alarm box, the buttons and the menu. Start-up and shutdown live
@@ -99,4 +100,5 @@ private:
     QAction* const m_Exit = requireMenuItem("Exit");
 
     std::unique_ptr<AlarmEngine> m_engine;
+    RingNotification* m_ringNotification = nullptr;
 };

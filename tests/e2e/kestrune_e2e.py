@@ -289,7 +289,7 @@ def press(accessible):
 class Kestrune:
     """One run of the program from its own temporary folder."""
 
-    def __init__(self, binary, settings=None, path_prefix=None):
+    def __init__(self, binary, settings=None, path_prefix=None, env=None):
         self.folder = tempfile.mkdtemp(prefix="kestrune-e2e-")
         self.exe = os.path.join(self.folder, "kestrune")
         shutil.copy2(binary, self.exe)
@@ -298,6 +298,7 @@ class Kestrune:
             with open(self.settings_path, "wb") as f:
                 f.write(settings)
         self.path_prefix = path_prefix
+        self.extra_env = env or {}
         self.process = None
         self.log_path = os.path.join(self.folder, "kestrune.log")
         self.main_window = None
@@ -312,6 +313,7 @@ class Kestrune:
             env["HOME"] = os.environ["HOME_FOR_TESTS"]
         if self.path_prefix:
             env["PATH"] = self.path_prefix + os.pathsep + env.get("PATH", "")
+        env.update(self.extra_env)
         self._log = open(self.log_path, "wb")
         self.process = subprocess.Popen([self.exe], cwd=self.folder, env=env, stdout=self._log,
                                         stderr=subprocess.STDOUT)

@@ -15,6 +15,7 @@
 #include "ui/FormTables.h"
 
 #include <QAction>
+#include <QGuiApplication>
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
@@ -165,10 +166,19 @@ void Form1::about_Click()
 
 void Form1::showMainWindow()
 {
-    if (isMinimized())
+    // A Wayland client can neither take itself out of a minimised state nor raise itself, and is not
+    // even told that it is minimised (the compositor's next configure clears the state Qt keeps): a
+    // window that is not the active one is mapped afresh, and comes back as a new toplevel in front.
+    // Qt asks for an XDG activation token in activateWindow() where the compositor offers one.
+    const bool wayland = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    if (wayland && (isMinimized() || !isVisible() || !isActiveWindow())) {
+        hide();
         showNormal();
-    else
+    } else if (isMinimized()) {
+        showNormal();
+    } else {
         show();
+    }
     raise();
     activateWindow();
 }

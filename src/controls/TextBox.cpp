@@ -3,6 +3,7 @@
 #include "core/ColorValue.h"
 
 #include <QEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 TextBox::TextBox(QWidget* parent)
@@ -34,6 +35,17 @@ void TextBox::mouseReleaseEvent(QMouseEvent* event)
     QLineEdit::mouseReleaseEvent(event);
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         emit clicked();
+}
+
+void TextBox::keyPressEvent(QKeyEvent* event)
+{
+    const int key = event->key();
+    if (m_link && event->modifiers() == Qt::NoModifier &&
+        (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space)) {
+        emit clicked();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
 }
 
 void TextBox::changeEvent(QEvent* event)

@@ -9,6 +9,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShortcut>
 #include <cmath>
 
 Form3::Form3() : Form(FormTables::form3())
@@ -21,6 +22,8 @@ Form3::Form3() : Form(FormTables::form3())
     connect(Text2(), &QLineEdit::textChanged, this, &Form3::Text2_Change);
     // The close box only hides, like "Exit": the window keeps its state.
     connect(this, &Form::closeRequested, this, &Form3::Command1_Click);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &Form3::Command1_Click);
 }
 
 void Form3::Form_Load()

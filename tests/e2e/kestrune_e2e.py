@@ -235,8 +235,8 @@ ACCESSIBLE = {
         "Command3": ("Clock Backcolor", "push button"),
     },
     "About": {
-        "Text5": ("Title", "text"), "Text4": ("Designer's web site", "text"), "Text2": ("Author", "text"),
-        "Text6": ("E-mail", "text"), "Text3": ("Web site", "text"),
+        "Text5": ("Title", "text"), "Text4": ("Designer's web site", "link"), "Text2": ("Author", "text"),
+        "Text6": ("E-mail", "link"), "Text3": ("Web site", "link"),
     },
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/ColorValue.h"
 
+#include <QAccessible>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -35,6 +36,14 @@ void TextBox::mouseReleaseEvent(QMouseEvent* event)
     QLineEdit::mouseReleaseEvent(event);
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         emit clicked();
+}
+
+void TextBox::setLink(bool link)
+{
+    m_link = link;
+    // An interface made before now still describes an editable box: let the next query make it anew.
+    if (QAccessibleInterface* made = QAccessible::queryAccessibleInterface(this))
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
 }
 
 void TextBox::keyPressEvent(QKeyEvent* event)

@@ -17,7 +17,7 @@ public:
     // A box that opens something when clicked: Enter and Space click it too, and assistive
     // technology is told it is a link.
     bool isLink() const { return m_link; }
-    void setLink(bool link) { m_link = link; }
+    void setLink(bool link);
 
 signals:
     void clicked();

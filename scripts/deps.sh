@@ -7,6 +7,8 @@ set -euo pipefail
 BUILD_PACKAGES=(
     cmake g++ make pkg-config
     qt6-base-dev libqt6opengl6-dev
+    # Native Wayland sessions.
+    qt6-wayland
     libcanberra-dev libcanberra-pulse
     libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good
@@ -29,6 +31,8 @@ TEST_PACKAGES=(
     qt6-multimedia-dev
     at-spi2-core python3-pyatspi dbus-x11
     libfaketime
+    # Other desktops: a StatusNotifierItem tray host, a notification server, a headless Wayland compositor.
+    haskell-status-notifier-item-utils haskell-gtk-sni-tray-utils dunst weston dbus-bin
     # libFuzzer's runtime is only recommended by clang, and recommendations are not installed.
     clang libclang-rt-14-dev
 )

@@ -482,13 +482,17 @@ void TestAlarmEngine::buttonAndMenuChooseAlike()
     form().sound()->trigger();
     QCOMPARE(engine().SoundPath, second);
     const CommonDialog::OpenRequest byMenu = CommonDialog::lastOpenRequest();
-    QCOMPARE(byButton.filter, QStringLiteral("Sound Files (*.mp3)| *.mp3"));
+    QCOMPARE(byButton.filter,
+             QStringLiteral("Sound Files (*.mp3)| *.mp3|All Sound Files| *.mp3;*.ogg;*.oga;*.opus;*.flac;*.wav;*.m4a"));
     QCOMPARE(byMenu.filter, byButton.filter);
     QCOMPARE(byButton.initDir, m_desk.dir.path());
     QCOMPARE(byMenu.initDir, m_desk.dir.path());
     // Choosing never plays.
     QVERIFY(m_desk.player->playing.isEmpty());
-    QCOMPARE(CommonDialog::qtFilters(byButton.filter), QStringList{QStringLiteral("Sound Files (*.mp3)")});
+    // The MP3 filter comes first, so the dialog opens with it.
+    QCOMPARE(CommonDialog::qtFilters(byButton.filter),
+             (QStringList{QStringLiteral("Sound Files (*.mp3)"),
+                          QStringLiteral("All Sound Files (*.mp3 *.ogg *.oga *.opus *.flac *.wav *.m4a)")}));
 }
 
 void TestAlarmEngine::cancelKeepsTheSound()

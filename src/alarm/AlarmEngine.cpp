@@ -1,4 +1,5 @@
 #include "alarm/AlarmEngine.h"
+#include "alarm/SoundFolder.h"
 
 #include "alarm/SnoozeLength.h"
 #include "alarm/SnoozeMinutes.h"
@@ -9,7 +10,6 @@
 #include "controls/Timer.h"
 #include "core/AlarmCrossing.h"
 #include "core/Clock.h"
-#include "core/ExecutableFolder.h"
 #include "core/TimeText.h"
 #include "platform/SystemSound.h"
 
@@ -19,7 +19,8 @@
 #include <cstdio>
 
 namespace {
-const QString SoundFilter = QStringLiteral("Sound Files (*.mp3)| *.mp3");
+const QString SoundFilter =
+    QStringLiteral("Sound Files (*.mp3)| *.mp3|All Sound Files| *.mp3;*.ogg;*.oga;*.opus;*.flac;*.wav;*.m4a");
 }
 
 AlarmEngine::AlarmEngine(AlarmControls controls) : m_c(std::move(controls))
@@ -261,7 +262,7 @@ void AlarmEngine::chooseSound()
 {
     CommonDialog* dialog = m_c.CommonDialog1;
     dialog->setFilter(SoundFilter);
-    dialog->setInitDir(ExecutableFolder::path());
+    dialog->setInitDir(SoundFolder::initial());
     // A cancel keeps the sound chosen before, also one restored from the settings.
     if (!dialog->ShowOpen(m_c.window))
         return;

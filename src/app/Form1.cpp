@@ -2,6 +2,7 @@
 
 #include "alarm/AlarmEngine.h"
 #include "app/Forms.h"
+#include "app/RingNotification.h"
 #include "controls/MediaPlayer.h"
 #include "controls/MessageBox.h"
 #include "controls/Skin.h"
@@ -9,11 +10,13 @@
 #include "core/SettingsFile.h"
 #include "dialogs/Form2.h"
 #include "dialogs/Form3.h"
+#include "platform/DesktopNotifier.h"
 #include "platform/Picture.h"
 #include "tray/TrayIcon.h"
 #include "ui/FormTables.h"
 
 #include <QAction>
+#include <QGuiApplication>
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
@@ -38,6 +41,7 @@ Form1::Form1()
     connect(m_engine.get(), &AlarmEngine::missedChanged, this, [](const QString& alarmText) {
         SetTrayTip(alarmText.isEmpty() ? TrayTip : TrayTip + QStringLiteral(" - Missed ") + alarmText);
     });
+    m_ringNotification = new RingNotification(*this, *new DesktopNotifier(this));
 }
 
 Form1::~Form1() = default;
@@ -127,6 +131,8 @@ void Form1::Form_Unload()
             this, QStringLiteral("Kestrune"),
             QStringLiteral("The settings could not be saved to %1: %2.").arg(where, m_settingsFile->failure()));
     }
+    // A ring left on screen would offer buttons of a program that is gone.
+    m_ringNotification->ringEnded();
     RemoveFromTray();
     if (Forms::hasForm2())
         Forms::unloadForm2();
@@ -178,10 +184,19 @@ void Form1::about_Click()
 
 void Form1::showMainWindow()
 {
-    if (isMinimized())
+    // A Wayland client can neither take itself out of a minimised state nor raise itself, and is not
+    // even told that it is minimised (the compositor's next configure clears the state Qt keeps): a
+    // window that is not the active one is mapped afresh, and comes back as a new toplevel in front.
+    // Qt asks for an XDG activation token in activateWindow() where the compositor offers one.
+    const bool wayland = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    if (wayland && (isMinimized() || !isVisible() || !isActiveWindow())) {
+        hide();
         showNormal();
-    else
+    } else if (isMinimized()) {
+        showNormal();
+    } else {
         show();
+    }
     raise();
     activateWindow();
 }

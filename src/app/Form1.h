@@ -16,6 +16,7 @@
 
 class AlarmEngine;
 class SettingsFile;
+class RingNotification;
 struct SettingsRecord;
 
 // The main window: the clock, the alarm box, the buttons and the menu. Start-up and shutdown live
@@ -105,4 +106,5 @@ private:
     std::unique_ptr<AlarmEngine> m_engine;
     std::unique_ptr<SettingsFile> m_settingsFile;
     bool m_endedFromOutside = false;
+    RingNotification* m_ringNotification = nullptr;
 };

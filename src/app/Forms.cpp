@@ -13,7 +13,11 @@ QPointer<Form3> options;
 std::function<void()> onMainUnloaded;
 
 void wire(Form1&) {}
-void wire(Form2&) {}
+// About's close box destroys it; the next showing creates it afresh.
+void wire(Form2& form)
+{
+    QObject::connect(&form, &Form::closeRequested, &form, [] { Forms::unloadForm2(); });
+}
 
 // Options only announces the colours; the clock boxes they paint are the main window's.
 void wire(Form3& form)

@@ -2,7 +2,9 @@
 
 #include "core/ColorValue.h"
 
+#include <QAccessible>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 TextBox::TextBox(QWidget* parent)
@@ -51,6 +53,25 @@ void TextBox::mouseReleaseEvent(QMouseEvent* event)
     QLineEdit::mouseReleaseEvent(event);
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         emit clicked();
+}
+
+void TextBox::setLink(bool link)
+{
+    m_link = link;
+    // An interface made before now still describes an editable box: let the next query make it anew.
+    if (QAccessibleInterface* made = QAccessible::queryAccessibleInterface(this))
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
+}
+
+void TextBox::keyPressEvent(QKeyEvent* event)
+{
+    const int key = event->key();
+    if (m_link && event->modifiers() == Qt::NoModifier &&
+        (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space)) {
+        emit clicked();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
 }
 
 void TextBox::changeEvent(QEvent* event)

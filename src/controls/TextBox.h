@@ -14,12 +14,17 @@ public:
     qint32 BackColor() const { return m_backColor; }
     void setBackColor(qint32 value);
     void setBorderless(bool borderless);
+    // A box that opens something when clicked: Enter and Space click it too, and assistive
+    // technology is told it is a link.
+    bool isLink() const { return m_link; }
+    void setLink(bool link);
 
 signals:
     void clicked();
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
@@ -30,4 +35,5 @@ private:
     qint32 m_backColor;
     bool m_borderless = false;
     bool m_restyling = false;
+    bool m_link = false;
 };

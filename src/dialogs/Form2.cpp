@@ -5,6 +5,7 @@
 #include "platform/LinkOpener.h"
 #include "ui/FormTables.h"
 
+#include <QKeyEvent>
 #include <QUrl>
 
 Form2::Form2() : Form(FormTables::form2())
@@ -12,6 +13,18 @@ Form2::Form2() : Form(FormTables::form2())
     connect(Text4(), &TextBox::clicked, this, &Form2::Text4_Click);
     connect(Text3(), &TextBox::clicked, this, &Form2::Text3_Click);
     connect(Text6(), &TextBox::clicked, this, &Form2::Text6_Click);
+    for (TextBox* link : {Text4(), Text3(), Text6()})
+        link->setLink(true);
+}
+
+void Form2::keyPressEvent(QKeyEvent* event)
+{
+    // Escape closes the window as its close box does; whoever created it decides what that means.
+    if (event->key() == Qt::Key_Escape) {
+        emit closeRequested();
+        return;
+    }
+    Form::keyPressEvent(event);
 }
 
 void Form2::Form_Load()

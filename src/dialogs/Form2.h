@@ -25,6 +25,9 @@ public:
     void Text3_Click();
     void Text6_Click();
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     // Looked up once, when the window is built; see Form::require.
     TextBox* const m_Text3 = require<TextBox>("Text3");

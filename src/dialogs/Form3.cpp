@@ -6,6 +6,7 @@
 #include "controls/TextBox.h"
 #include "ui/FormTables.h"
 
+#include <QKeyEvent>
 #include <QLocale>
 #include <QPushButton>
 #include <QScrollBar>
@@ -22,6 +23,53 @@ Form3::Form3() : Form(FormTables::form3())
     connect(Text2(), &QLineEdit::textChanged, this, &Form3::Text2_Change);
     // The close box only hides, like "Exit": the window keeps its state.
     connect(this, &Form::closeRequested, this, &Form3::Command1_Click);
+    HScroll1()->installEventFilter(this);
+}
+
+bool Form3::eventFilter(QObject* watched, QEvent* event)
+{
+    // The bar's own key handling leaves its value alone here: arrows step by one, page keys by a
+    // page, Home and End go to the ends, as a scroll bar does on the keyboard.
+    if (watched == HScroll1() && event->type() == QEvent::KeyPress) {
+        QAbstractSlider::SliderAction action = QAbstractSlider::SliderNoAction;
+        switch (static_cast<QKeyEvent*>(event)->key()) {
+        case Qt::Key_Left:
+        case Qt::Key_Up:
+            action = QAbstractSlider::SliderSingleStepSub;
+            break;
+        case Qt::Key_Right:
+        case Qt::Key_Down:
+            action = QAbstractSlider::SliderSingleStepAdd;
+            break;
+        case Qt::Key_PageUp:
+            action = QAbstractSlider::SliderPageStepSub;
+            break;
+        case Qt::Key_PageDown:
+            action = QAbstractSlider::SliderPageStepAdd;
+            break;
+        case Qt::Key_Home:
+            action = QAbstractSlider::SliderToMinimum;
+            break;
+        case Qt::Key_End:
+            action = QAbstractSlider::SliderToMaximum;
+            break;
+        default:
+            return false;
+        }
+        HScroll1()->triggerAction(action);
+        return true;
+    }
+    return Form::eventFilter(watched, event);
+}
+
+void Form3::keyPressEvent(QKeyEvent* event)
+{
+    // Escape hides the window, as its "Exit" does.
+    if (event->key() == Qt::Key_Escape) {
+        Command1_Click();
+        return;
+    }
+    Form::keyPressEvent(event);
 }
 
 void Form3::Form_Load()

@@ -30,6 +30,10 @@ public:
     void HScroll1_Scroll();
     void Text2_Change();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
 signals:
     // The user picked a clock colour; whoever created the window paints the clock boxes with it.
     void foreColorChosen(qint32 color);

@@ -44,6 +44,7 @@ bool QtNotifyIconService::notify(Message message, const NotifyIconData& data)
     }
     case NIM_DELETE: {
         const Entry entry = m_icons.take(key);
+        delete entry.exported.data();
         if (!entry.icon)
             return false;
         delete entry.icon.data();
@@ -51,6 +52,29 @@ bool QtNotifyIconService::notify(Message message, const NotifyIconData& data)
     }
     }
     return false;
+}
+
+void QtNotifyIconService::exportMenu(const NotifyIconData& data, QMenu* menu)
+{
+    const auto it = m_icons.find(Key(data.hWnd, data.uID));
+    if (it == m_icons.end() || !it->icon)
+        return;
+    delete it->exported.data();
+    it->icon->setContextMenu(nullptr);
+    if (!menu)
+        return;
+    // A copy holding the same actions: exporting gives a menu a D-Bus twin, which the owner's menu,
+    // also shown in its window's menu bar, must not get. A pick in the copy triggers the owner's action.
+    auto* copy = new QMenu;
+    copy->addActions(menu->actions());
+    it->icon->setContextMenu(copy);
+    if (!copy->platformMenu()) {
+        // XEmbed: Qt would pop this copy itself on a right press, besides the procedure's own menu.
+        it->icon->setContextMenu(nullptr);
+        delete copy;
+        return;
+    }
+    it->exported = copy;
 }
 
 qint32 QtNotifyIconService::mouseMessageFor(QSystemTrayIcon::ActivationReason reason)
@@ -93,7 +117,9 @@ void QtNotifyIconService::deliver(const Key& key, quint64 serial, QSystemTrayIco
 
 void QtNotifyIconService::removeAll()
 {
-    for (const Entry& entry : std::as_const(m_icons))
+    for (const Entry& entry : std::as_const(m_icons)) {
         delete entry.icon.data();
+        delete entry.exported.data();
+    }
     m_icons.clear();
 }

@@ -33,6 +33,8 @@ void AddToTray(Form* window, QMenu* menu, std::function<void()> showWindow)
     TrayIconData.uCallbackMessage = TrayCallbackMessage;
     TrayIconData.uFlags = NotifyIconData::NIF_MESSAGE | NotifyIconData::NIF_ICON;
     NotifyIconService::instance().notify(NotifyIconService::NIM_ADD, TrayIconData);
+    // For hosts that draw the menu themselves; the others send clicks to the procedure.
+    NotifyIconService::instance().exportMenu(TrayIconData, menu);
 }
 
 void SetTrayIcon(const Picture& picture)

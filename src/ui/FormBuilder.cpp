@@ -6,6 +6,7 @@
 #include "controls/TextBox.h"
 #include "controls/Timer.h"
 #include "core/ColorValue.h"
+#include "ui/AccessibleFactory.h"
 #include "ui/Form.h"
 #include "ui/ProgramIcon.h"
 
@@ -44,6 +45,7 @@ QFont fontFor(const FontChoice& choice)
 
 void FormBuilder::build(Form& form)
 {
+    AccessibleFactory::install();
     const WindowTable& table = form.table();
     form.setObjectName(QString::fromLatin1(table.name));
     form.setWindowTitle(QString::fromUtf8(table.caption));
@@ -122,6 +124,8 @@ QWidget* FormBuilder::buildWidget(Form& form, const ControlRow& c, QWidget* cont
         if (c.backColor)
             box->setBackColor(qint32(*c.backColor));
         box->setBorderless(c.borderless);
+        // A text wider than its box shows its start, not its end.
+        box->setCursorPosition(0);
         w = box;
         break;
     }

@@ -235,8 +235,8 @@ ACCESSIBLE = {
         "Command3": ("Clock Backcolor", "push button"),
     },
     "About": {
-        "Text5": ("Title", "text"), "Text4": ("Designer's web site", "text"), "Text2": ("Author", "text"),
-        "Text6": ("E-mail", "text"), "Text3": ("Web site", "text"),
+        "Text5": ("Title", "text"), "Text4": ("Designer's web site", "link"), "Text2": ("Author", "text"),
+        "Text6": ("E-mail", "link"), "Text3": ("Web site", "link"),
     },
 }
 
@@ -289,7 +289,7 @@ def press(accessible):
 class Kestrune:
     """One run of the program from its own temporary folder."""
 
-    def __init__(self, binary, settings=None, path_prefix=None):
+    def __init__(self, binary, settings=None, path_prefix=None, env=None):
         self.folder = tempfile.mkdtemp(prefix="kestrune-e2e-")
         self.exe = os.path.join(self.folder, "kestrune")
         shutil.copy2(binary, self.exe)
@@ -298,6 +298,7 @@ class Kestrune:
             with open(self.settings_path, "wb") as f:
                 f.write(settings)
         self.path_prefix = path_prefix
+        self.extra_env = env or {}
         self.process = None
         self.log_path = os.path.join(self.folder, "kestrune.log")
         self.main_window = None
@@ -325,6 +326,7 @@ class Kestrune:
             env["HOME"] = os.environ["HOME_FOR_TESTS"]
         if self.path_prefix:
             env["PATH"] = self.path_prefix + os.pathsep + env.get("PATH", "")
+        env.update(self.extra_env)
         self._log = open(self.log_path, "wb")
         self.process = subprocess.Popen([self.exe], cwd=self.folder, env=env, stdout=self._log,
                                         stderr=subprocess.STDOUT)

@@ -1,0 +1,90 @@
+#include "platform/DesktopNotifier.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+
+namespace {
+const QString Service = QStringLiteral("org.freedesktop.Notifications");
+const QString Path = QStringLiteral("/org/freedesktop/Notifications");
+const QString Interface = QStringLiteral("org.freedesktop.Notifications");
+} // namespace
+
+DesktopNotifier::DesktopNotifier(QObject* parent) : QObject(parent)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return;
+    bus.connect(Service, Path, Interface, QStringLiteral("ActionInvoked"), this, SLOT(onActionInvoked(uint, QString)));
+    bus.connect(Service, Path, Interface, QStringLiteral("NotificationClosed"), this, SLOT(onClosed(uint, uint)));
+}
+
+void DesktopNotifier::show(const Content& content)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return;
+    QDBusMessage call = QDBusMessage::createMethodCall(Service, Path, Interface, QStringLiteral("Notify"));
+    call << content.appName << m_id << content.icon << content.summary << content.body << content.actions
+         << content.hints << content.expireTimeout;
+    // No service activation: a desktop without a server has no notifications, and must not wait for one.
+    call.setAutoStartService(false);
+    m_pending = true;
+    m_withdrawPending = false;
+    const quint64 generation = ++m_generation;
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher, generation] {
+        watcher->deleteLater();
+        const QDBusPendingReply<uint> reply = *watcher;
+        if (generation != m_generation) {
+            // A later show went out before this one's number came back, so it could not replace it.
+            if (!reply.isError() && reply.value() != 0)
+                closeId(reply.value());
+            return;
+        }
+        m_pending = false;
+        if (reply.isError())
+            return;
+        m_id = reply.value();
+        if (m_withdrawPending) {
+            m_withdrawPending = false;
+            withdraw();
+        }
+    });
+}
+
+void DesktopNotifier::withdraw()
+{
+    if (m_pending) {
+        // Closed as soon as the server tells its number.
+        m_withdrawPending = true;
+        return;
+    }
+    if (m_id == 0)
+        return;
+    closeId(m_id);
+    m_id = 0;
+}
+
+void DesktopNotifier::closeId(uint id)
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(Service, Path, Interface, QStringLiteral("CloseNotification"));
+    call << id;
+    call.setAutoStartService(false);
+    QDBusConnection::sessionBus().send(call);
+}
+
+void DesktopNotifier::onActionInvoked(uint id, const QString& key)
+{
+    if (id == 0 || id != m_id)
+        return; // another program's notification, or one already withdrawn
+    emit actionInvoked(key);
+}
+
+void DesktopNotifier::onClosed(uint id, uint reason)
+{
+    Q_UNUSED(reason);
+    if (id != 0 && id == m_id)
+        m_id = 0;
+}

@@ -1,0 +1,344 @@
+"""Private desktops for the end-to-end tests that need servers of their own: a session bus with its accessibility
+bus, an X server, a StatusNotifierItem host, a notification server (dunst) and a headless Wayland compositor (weston).
+Nothing here touches the shared services of scripts/services.sh: a watcher or a notification server on the shared
+bus would change what every other test sees. Every process is started here and stopped by its PID.
+"""
+
+import os
+import re
+import shutil
+import subprocess
+import tempfile
+import time
+
+from kestrune_e2e import log, poll, run
+
+
+def _stop(process, timeout=10):
+    if process is None or process.poll() is not None:
+        return
+    process.terminate()
+    try:
+        process.wait(timeout)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait(timeout)
+
+
+def installed(*tools):
+    """The first of these tools that is not on PATH, or None."""
+    for tool in tools:
+        if shutil.which(tool) is None:
+            return tool
+    return None
+
+
+class Desktop:
+    """One private desktop. Its processes are listed in start order and stopped in reverse. While it is open, the
+    environment names its bus and its display, for the program and the tools alike."""
+
+    def __init__(self):
+        self.folder = tempfile.mkdtemp(prefix="kestrune-desktop-")
+        self.runtime = os.path.join(self.folder, "runtime")
+        os.makedirs(self.runtime, mode=0o700)
+        self.processes = []
+        self.saved = {name: os.environ.get(name) for name in
+                      ("DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR",
+                       "QT_QPA_PLATFORM")}
+
+    def spawn(self, name, args, **kwargs):
+        log_file = open(os.path.join(self.folder, f"{name}.log"), "wb")
+        process = subprocess.Popen(args, stdout=log_file, stderr=subprocess.STDOUT, **kwargs)
+        log_file.close()
+        self.processes.append((name, process))
+        return process
+
+    def log_of(self, name):
+        try:
+            with open(os.path.join(self.folder, f"{name}.log"), "rb") as f:
+                return f.read().decode(errors="replace")
+        except OSError:
+            return ""
+
+    # ------------------------------------------------------------------------------------------------ servers
+
+    def start_bus(self):
+        """A session bus of its own, then the accessibility bus on it (AT-SPI finds applications through it)."""
+        read_end, write_end = os.pipe()
+        bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--nopidfile", f"--print-address={write_end}"],
+                               pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        with os.fdopen(read_end) as announced:
+            address = announced.readline().strip()
+        if not address:
+            bus.kill()
+            raise RuntimeError("dbus-daemon did not start")
+        self.processes.append(("dbus", bus))
+        os.environ["DBUS_SESSION_BUS_ADDRESS"] = address
+        os.environ["XDG_RUNTIME_DIR"] = self.runtime
+        self.spawn("atspi", ["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
+        if not poll(lambda: self.has_name("org.a11y.Bus"), 10):
+            raise RuntimeError("the accessibility bus did not start")
+
+    def start_x(self):
+        read_end, write_end = os.pipe()
+        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten",
+                                 "tcp", "-noreset"], pass_fds=(write_end,), stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        with os.fdopen(read_end) as announced:
+            number = announced.readline().strip()
+        if not number.isdigit():
+            xvfb.kill()
+            raise RuntimeError("Xvfb did not start")
+        self.processes.append(("xvfb", xvfb))
+        os.environ["DISPLAY"] = f":{number}"
+        if not poll(lambda: subprocess.run(["xdpyinfo"], stdout=subprocess.DEVNULL,
+                                           stderr=subprocess.DEVNULL).returncode == 0, 10):
+            raise RuntimeError(f"Xvfb :{number} does not answer")
+
+    def start_sni_host(self):
+        """status-notifier-watcher and a real host drawing the items at the top of the screen."""
+        self.spawn("watcher", ["status-notifier-watcher"])
+        if not poll(lambda: self.has_name("org.kde.StatusNotifierWatcher"), 15):
+            raise RuntimeError(f"no StatusNotifierWatcher on the bus:\n{self.log_of('watcher')}")
+        self.spawn("sni-host", ["gtk-sni-tray-standalone", "--top"])
+        if not poll(lambda: "true" in self.watcher_property("IsStatusNotifierHostRegistered"), 15):
+            raise RuntimeError(f"the SNI host did not register:\n{self.log_of('sni-host')}")
+
+    def start_dunst(self, pick):
+        """dunst on this desktop's X display. Its context menu runs a 'dmenu' of ours: it writes down the offered
+        lines to menu-offered.txt and answers with the first line that contains `pick`."""
+        self.offered_path = os.path.join(self.folder, "menu-offered.txt")
+        chooser = os.path.join(self.folder, "choose")
+        with open(chooser, "w") as f:
+            f.write(f'#!/bin/sh\ntee "{self.offered_path}" | grep -m 1 -F -- "{pick}"\n')
+        os.chmod(chooser, 0o755)
+        config = os.path.join(self.folder, "dunstrc")
+        with open(config, "w") as f:
+            f.write("[global]\n"
+                    f"    dmenu = {chooser}\n"
+                    "    show_indicators = yes\n"
+                    "[urgency_critical]\n"
+                    "    timeout = 0\n")
+        self.spawn("dunst", ["dunst", "-config", config])
+        if not poll(lambda: self.has_name("org.freedesktop.Notifications"), 15):
+            raise RuntimeError(f"dunst did not take the notification service:\n{self.log_of('dunst')}")
+
+    def start_weston(self):
+        """A headless Wayland compositor; screenshots need its --debug protocol."""
+        socket = "kestrune-wayland"
+        self.spawn("weston", ["weston", "--backend=headless-backend.so", f"--socket={socket}", "--width=1024",
+                              "--height=768", "--use-pixman", "--debug", "--idle-time=0"],
+                   env=dict(os.environ, XDG_RUNTIME_DIR=self.runtime))
+        if not poll(lambda: os.path.exists(os.path.join(self.runtime, socket)), 20):
+            raise RuntimeError(f"weston did not open its socket:\n{self.log_of('weston')}")
+        os.environ["WAYLAND_DISPLAY"] = socket
+        os.environ["QT_QPA_PLATFORM"] = "wayland"
+
+    def weston_screenshot(self, path):
+        """The compositor's whole output, through weston-screenshooter (it writes wayland-screenshot-*.png into
+        its working folder)."""
+        shots = os.path.join(self.folder, "shots")
+        os.makedirs(shots, exist_ok=True)
+        for old in os.listdir(shots):
+            os.remove(os.path.join(shots, old))
+        run(["weston-screenshooter"], cwd=shots, timeout=30)
+        made = [f for f in os.listdir(shots) if f.endswith(".png")]
+        if not made:
+            raise RuntimeError("weston-screenshooter wrote no picture")
+        shutil.move(os.path.join(shots, made[0]), path)
+        return path
+
+    # ------------------------------------------------------------------------------------------------ the bus
+
+    def has_name(self, name):
+        done = subprocess.run(["dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus", "/",
+                               "org.freedesktop.DBus.NameHasOwner", f"string:{name}"], stdout=subprocess.PIPE,
+                              stderr=subprocess.DEVNULL, text=True, timeout=10)
+        return "boolean true" in done.stdout
+
+    def watcher_property(self, name):
+        done = subprocess.run(["dbus-send", "--session", "--print-reply", "--dest=org.kde.StatusNotifierWatcher",
+                               "/StatusNotifierWatcher", "org.freedesktop.DBus.Properties.Get",
+                               "string:org.kde.StatusNotifierWatcher", f"string:{name}"], stdout=subprocess.PIPE,
+                              stderr=subprocess.DEVNULL, text=True, timeout=10)
+        return done.stdout
+
+    def monitor(self, match):
+        """dbus-monitor on this bus, writing to a log that watched() reads."""
+        return self.spawn("monitor", ["dbus-monitor", "--session", match])
+
+    def watched(self):
+        return self.log_of("monitor")
+
+    # ------------------------------------------------------------------------------------------------ closing
+
+    def close(self):
+        for _, process in reversed(self.processes):
+            _stop(process)
+        self.processes = []
+        for name, value in self.saved.items():
+            if value is None:
+                os.environ.pop(name, None)
+            else:
+                os.environ[name] = value
+        if os.environ.get("KESTRUNE_E2E_KEEP"):
+            log(f"kept {self.folder}")
+        else:
+            shutil.rmtree(self.folder, ignore_errors=True)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+        return False
+
+
+# ---------------------------------------------------------------------------------------------------- notifications
+
+NOTIFY_CALL = re.compile(r"^method call .*member=Notify$", re.M)
+CLOSE_CALL = re.compile(r"^method call .*member=CloseNotification$", re.M)
+
+
+def notify_calls(monitor_text):
+    """Each Notify call seen by dbus-monitor as the text of its arguments."""
+    calls, current = [], None
+    for line in monitor_text.splitlines():
+        if line.startswith(("method call", "method return", "signal", "error")):
+            if current is not None:
+                calls.append("\n".join(current))
+            current = [line] if NOTIFY_CALL.match(line) else None
+        elif current is not None:
+            current.append(line)
+    if current is not None:
+        calls.append("\n".join(current))
+    return calls
+
+
+def close_calls(monitor_text):
+    return CLOSE_CALL.findall(monitor_text)
+
+
+def dunst_count(kind="displayed"):
+    done = subprocess.run(["dunstctl", "count", kind], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                          text=True, timeout=10)
+    return int(done.stdout.strip() or -1) if done.returncode == 0 else -1
+
+
+def dunst_context_menu():
+    """dunst's own context menu over the shown notifications; its 'dmenu' (see start_dunst) picks the action."""
+    run(["dunstctl", "context"], timeout=30)
+
+
+def wait_for(what, timeout=20):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        value = what()
+        if value:
+            return value
+        time.sleep(0.2)
+    return what()
+
+
+# ---------------------------------------------------------------------------------------------------- the ring
+
+FIRST_RUN_TAIL = "1,-2147483640,12648447\r\n"  # snooze minutes and colours as a first run saves them
+
+
+def settings_with_sound(folder):
+    """A settings line naming a short tone, so that ON arms without the file dialog."""
+    tone = os.path.join(folder, "tone.mp3")
+    run(["sox", "-n", "-r", "44100", "-c", "2", tone, "synth", "40", "sine", "440", "vol", "0.5"], timeout=120)
+    return f'"{tone}","",{FIRST_RUN_TAIL}'.encode()
+
+
+def shared_sound_env():
+    """The shared sound server of scripts/services.sh, if it runs: the private runtime folder hides it otherwise."""
+    folder = os.environ.get("KESTRUNE_SERVICES_DIR")
+    socket = os.path.join(folder, "runtime", "pulse", "native") if folder else ""
+    return {"PULSE_SERVER": f"unix:{socket}"} if socket and os.path.exists(socket) else {}
+
+
+def do_action(accessible):
+    """The control's own accessible action (a button's press), as a screen reader gives it: no pointer needed."""
+    accessible.queryAction().doAction(0)
+
+
+def arm_by_accessibility(app, lead=8):
+    """The alarm time typed into the alarm box and ON pressed, both through AT-SPI, so it works on any display
+    server; returns the alarm second as a wall-clock moment."""
+    import math
+    alarm = math.floor(time.time()) + lead
+    text = time.strftime("%H:%M:%S", time.localtime(alarm))
+    box = app.control("Text2")
+    box.queryEditableText().setTextContents(text)
+    if app.wait_text("Text2", text, 5) != text:
+        raise RuntimeError(f"the alarm box holds {app.text('Text2')!r} after setting {text!r}")
+    do_action(app.control("Command1"))
+    if app.wait_text("Text5", "Alarm Set") != "Alarm Set":
+        raise RuntimeError(f"ON did not arm: the status box reads {app.text('Text5')!r}")
+    if time.time() > alarm - 1:
+        raise RuntimeError("arming took until the alarm second")
+    return alarm
+
+
+def yellow_pixels(png):
+    """How many pixels of a screenshot have the clock boxes' light yellow: the main window is on screen when its
+    two boxes are."""
+    out = run(["convert", png, "-fill", "black", "+opaque", "#FFFFC0", "-fill", "white", "-opaque", "#FFFFC0",
+               "-colorspace", "gray", "-format", "%[fx:round(mean*w*h)]", "info:"])
+    return int(float(out.strip()))
+
+
+def ring_and_off_from_notification(results, desktop, app, shot, label):
+    """Tray, then one ring: the window comes on screen (screenshot `shot` taken with shot(path)), a notification
+    with Sleep and OFF is shown by dunst, and OFF picked in dunst's own menu silences and disarms."""
+    from kestrune_e2e import artifacts_folder
+    folder = artifacts_folder() or desktop.folder
+    desktop.monitor("interface='org.freedesktop.Notifications'")
+    alarm = arm_by_accessibility(app)
+    do_action(app.control("Command5"))  # Tray
+    time.sleep(1.0)
+    hidden = shot(os.path.join(folder, f"{label}-tray.png"))
+    results.equal(f"{label}: after Tray the main window is off screen", 0, yellow_pixels(hidden))
+
+    while time.time() < alarm:
+        time.sleep(0.1)
+    rung = poll(lambda: app.enabled("Command3"), 8, 0.1)
+    results.check(f"{label}: the alarm rings (Sleep becomes available)", bool(rung), "Sleep enabled",
+                  f"Sleep enabled={rung}")
+    time.sleep(1.0)
+    ringing = shot(os.path.join(folder, f"{label}-ring.png"))
+    shown = wait_for(lambda: yellow_pixels(ringing) > 1000 or yellow_pixels(shot(ringing)) > 1000, 6)
+    results.check(f"{label}: at the ring the main window is on screen", shown, "its clock boxes' yellow pixels",
+                  f"{yellow_pixels(ringing)} light-yellow pixels in {ringing}")
+
+    calls = wait_for(lambda: notify_calls(desktop.watched()), 10) or []
+    results.equal(f"{label}: one notification is sent at the ring", 1, len(calls))
+    sent = calls[0] if calls else ""
+    text = time.strftime("%H:%M:%S", time.localtime(alarm))
+    for what, needle in (("summary", 'string "Kestrune"'), ("body", f'string "Alarm {text}"'),
+                         ("icon", 'string "kestrune"'), ("Sleep action", 'string "sleep"\n      string "Sleep"'),
+                         ("OFF action", 'string "off"\n      string "OFF"'), ("urgency critical", "byte 2"),
+                         ("category", 'string "x-kestrune.alarm"')):
+        results.check(f"{label}: the notification carries its {what}", needle in sent, needle,
+                      needle if needle in sent else sent)
+    results.check(f"{label}: dunst shows it", wait_for(lambda: dunst_count() >= 1, 10), ">= 1 displayed",
+                  dunst_count())
+
+    dunst_context_menu()  # returns at once; dunst runs its menu program on its own
+
+    def offered_now():
+        return open(desktop.offered_path).read() if os.path.exists(desktop.offered_path) else ""
+
+    offered = wait_for(lambda: "OFF" in offered_now() and offered_now(), 10) or offered_now()
+    results.check(f"{label}: dunst's menu offers both actions", "Sleep" in offered and "OFF" in offered,
+                  "Sleep and OFF", offered)
+    results.equal(f"{label}: OFF from the notification disarms (status box)", "Not Set",
+                  app.wait_text("Text5", "Not Set", 10))
+    results.equal(f"{label}: OFF is no longer available", False, app.enabled("Command2"))
+    results.equal(f"{label}: Sleep is no longer available", False, app.enabled("Command3"))
+    results.check(f"{label}: the notification is gone", wait_for(lambda: dunst_count() == 0, 10), "0 displayed",
+                  dunst_count())

@@ -1,0 +1,127 @@
+"""A StatusNotifierItem desktop on an X server of its own: status-notifier-watcher with gtk-sni-tray-standalone as the
+tray host and dunst as the notification server, on a session bus of its own. The icon's menu is read over D-Bus as any
+SNI host reads it (com.canonical.dbusmenu GetLayout) and a right click on the host's icon opens the host's menu, not a
+second one of the program's; one ring brings the window on screen and its notification's OFF, picked in dunst's own
+menu, disarms; "Exit" clicked through the exported menu ends the program."""
+
+import os
+import re
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from kestrune_desktops import (Desktop, installed, ring_and_off_from_notification, settings_with_sound,  # noqa: E402
+                               shared_sound_env)
+from kestrune_e2e import (SKIP, Kestrune, Results, _pyatspi, artifacts_folder, binary_from_args, find_named, log,  # noqa
+                          poll, run, screenshot)
+
+
+def dbus(*args):
+    return run(["dbus-send", "--session", "--print-reply", *args])
+
+
+def item_of(desktop):
+    """The bus name of the one registered item, or None."""
+    found = re.findall(r'string "([^"]+)"', desktop.watcher_property("RegisteredStatusNotifierItems"))
+    return found[0].split("/")[0] if found else None
+
+
+def menu_labels(item, path):
+    """The labels of the exported menu's top-level entries, with their ids, separators as ('separator', id)."""
+    layout = dbus(f"--dest={item}", path, "com.canonical.dbusmenu.GetLayout", "int32:0", "int32:-1",
+                  "array:string:label,type")
+    entries = []
+    for block in layout.split("struct {")[2:]:
+        ident = int(re.search(r"int32 (-?\d+)", block).group(1))
+        label = re.search(r'string "label"\s+variant\s+string "([^"]*)"', block)
+        kind = re.search(r'string "type"\s+variant\s+string "([^"]*)"', block)
+        entries.append((kind.group(1) if kind else "standard", label.group(1) if label else "", ident))
+    return entries
+
+
+def popup_showing(app):
+    menu = find_named(app.window("Kestrune"), "", "popup menu")
+    return menu is not None and menu.getState().contains(_pyatspi().STATE_SHOWING)
+
+
+def host_windows():
+    return {w for w in re.findall(r"^\s+(0x[0-9a-f]+) .*gtk-sni-tray-standalone", run(["xwininfo", "-root", "-tree"]),
+                                  re.M)}
+
+
+def click(x, y, button):
+    run(["xdotool", "mousemove", "--sync", str(x), str(y)])
+    run(["xdotool", "click", str(button)])
+
+
+def sni_desktop(results, binary):
+    with Desktop() as desktop:
+        desktop.start_x()
+        desktop.start_bus()
+        desktop.start_sni_host()
+        desktop.start_dunst("OFF")
+        app = Kestrune(binary, settings=settings_with_sound(desktop.folder), env=shared_sound_env())
+        with app:
+            item = poll(lambda: item_of(desktop), 15)
+            if not results.check("the program registers an item with the watcher", item is not None, "one item",
+                                 desktop.watcher_property("RegisteredStatusNotifierItems")):
+                return
+            path = re.search(r'object path "([^"]+)"', dbus(f"--dest={item}", "/StatusNotifierItem",
+                                                            "org.freedesktop.DBus.Properties.Get",
+                                                            "string:org.kde.StatusNotifierItem", "string:Menu"))
+            path = path.group(1) if path else ""
+            results.check("the item names a menu", path not in ("", "/NO_DBUSMENU"), "an object path", path)
+            entries = menu_labels(item, path)
+            results.equal("the exported menu holds the tray menu's items",
+                          [("standard", "Choose Alarm Sound"), ("standard", "Options"), ("separator", ""),
+                           ("standard", "Exit")], [(kind, label) for kind, label, _ in entries])
+
+            shot = screenshot(os.path.join(artifacts_folder() or desktop.folder, "sni-desktop.png"))
+            log(f"screenshot {shot}")
+            # The host draws the item as the first icon at the top left of its bar.
+            icon = (15, 15)
+            before = host_windows()
+            click(*icon, 3)
+            opened = poll(lambda: host_windows() - before, 5)
+            results.check("a right click on the host's icon opens the host's menu", bool(opened),
+                          "a new window of the host", opened)
+            screenshot(os.path.join(artifacts_folder() or desktop.folder, "sni-menu.png"))
+            time.sleep(1.0)
+            results.equal("and not a second menu of the program's own", False, popup_showing(app))
+            run(["xdotool", "key", "Escape"])
+            time.sleep(0.5)
+
+            do_tray = find_named(app.window("Kestrune"), "Tray", "push button")
+            do_tray.queryAction().doAction(0)
+            time.sleep(1.0)
+            results.equal("Tray hides the main window (a tray is there)", [], app.windows("^Kestrune$"))
+            click(*icon, 1)
+            results.check("a left click on the icon shows it again", bool(poll(lambda: app.windows("^Kestrune$"), 5)),
+                          "the window mapped", app.windows("^Kestrune$"))
+
+            ring_and_off_from_notification(results, desktop, app, screenshot, "sni")
+
+            exit_id = [ident for kind, label, ident in entries if label == "Exit"]
+            if not results.check("Exit has an id in the exported menu", bool(exit_id), "an id", entries):
+                return
+            dbus(f"--dest={item}", path, "com.canonical.dbusmenu.Event", f"int32:{exit_id[0]}", "string:clicked",
+                 "variant:int32:0", f"uint32:{int(time.time())}")
+            results.equal("Exit clicked through the exported menu ends the program", 0, app.wait_exit(15))
+            with open(app.settings_path, "rb") as f:
+                results.check("and saves the settings", len(f.read().splitlines()) == 1, "one line", "")
+
+
+def main():
+    binary = binary_from_args()
+    missing = installed("Xvfb", "dbus-daemon", "status-notifier-watcher", "gtk-sni-tray-standalone", "dunst",
+                        "dunstctl", "dbus-monitor", "xdotool", "convert", "sox")
+    if missing:
+        log(f"SKIP: {missing} is not installed")
+        sys.exit(SKIP)
+    results = Results("sni")
+    results.case(sni_desktop, binary)
+    results.finish()
+
+
+if __name__ == "__main__":
+    main()

@@ -1,7 +1,7 @@
 #include "alarm/SoundFolder.h"
 
 #include "core/ExecutableFolder.h"
-#include "core/SettingsFile.h"
+#include "core/SettingsLocation.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -9,8 +9,8 @@
 
 bool SoundFolder::settingsBesideProgram()
 {
-    const QString settingsFolder = QFileInfo(SettingsFile::path()).absolutePath();
-    return QDir(settingsFolder) == QDir(ExecutableFolder::path());
+    const QString settings = SettingsLocation::savePath(SettingsLocation::readPath());
+    return !settings.isEmpty() && QDir(QFileInfo(settings).absolutePath()) == QDir(ExecutableFolder::path());
 }
 
 QString SoundFolder::initial()

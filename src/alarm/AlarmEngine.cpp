@@ -16,7 +16,6 @@
 #include <QAction>
 #include <QPushButton>
 #include <QScrollBar>
-#include <cstdio>
 
 namespace {
 const QString SoundFilter =
@@ -135,7 +134,7 @@ void AlarmEngine::startSound()
 
 void AlarmEngine::onCannotPlay(const QString& path, const QString& reason)
 {
-    std::fprintf(stderr, "kestrune: cannot play %s: %s\n", qPrintable(path), qPrintable(reason));
+    qWarning("kestrune: cannot play %s: %s", qPrintable(path), qPrintable(reason));
     // A report that arrives after OFF, Sleep's silence or another sound is about nothing now
     // wanted: it must not start the tone.
     if (!m_sounding || path != SoundPath)

@@ -25,7 +25,7 @@ void RingNotification::ringStarted(const QString& alarmText)
                        QStringLiteral("Sleep"),   QStringLiteral("off"),  QStringLiteral("OFF")};
     content.hints.insert(QStringLiteral("urgency"), QVariant::fromValue(uchar(2)));
     content.hints.insert(QStringLiteral("category"), QStringLiteral("x-kestrune.alarm"));
-    content.hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("kestrune"));
+    content.hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("org.kestrune.Kestrune"));
     m_notifier.show(content);
 }
 

@@ -4,6 +4,7 @@
 
 #include <QTimer>
 #include <condition_variable>
+#include <cstdio>
 #include <deque>
 #include <fcntl.h>
 #include <gst/gst.h>
@@ -266,8 +267,10 @@ struct GstPlayerBackend::Worker {
         gst_element_link(source, decode);
         gst_element_link_many(p->convert, resample, gainElement, p->sink, nullptr);
 
-        const QByteArray location = "/proc/self/fd/" + QByteArray::number(fd);
-        g_object_set(source, "location", location.constData(), nullptr);
+        // filesrc reads the descriptor already opened and checked, never the path again.
+        char location[32];
+        std::snprintf(location, sizeof location, "/proc/self/fd/%d", fd);
+        g_object_set(source, "location", location, nullptr);
         g_object_set(p->sink, "buffer-time", SinkBufferMicroseconds, "latency-time", SinkLatencyMicroseconds,
                      "client-name", "Kestrune", nullptr);
         // Nothing to keep in step with: samples go out as they come. Synchronised to a clock, a

@@ -6,7 +6,7 @@
 
 #include <cerrno>
 #include <csignal>
-#include <cstdio>
+#include <cstring>
 #include <iterator>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -44,7 +44,7 @@ SessionEndWatcher::SessionEndWatcher(std::function<void()> onEnd)
 
     int ends[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, ends) != 0) {
-        std::perror("kestrune: signals will end the program without saving");
+        qWarning("kestrune: signals will end the program without saving: %s", std::strerror(errno));
         return;
     }
     m_writeEnd = ends[0];

@@ -150,10 +150,7 @@ OutputVolumeGuard::~OutputVolumeGuard()
     State& s = *m_state;
     if (!s.loop)
         return;
-    pa_threaded_mainloop_lock(s.loop);
-    s.wanted = false;
-    s.restore();
-    pa_threaded_mainloop_unlock(s.loop);
+    release();
     // The user's values must be back before we go, but a server that does not answer cannot keep
     // the program from ending.
     const auto deadline = std::chrono::steady_clock::now() + RestoreWait;

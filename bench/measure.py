@@ -439,7 +439,7 @@ def table(path):
             note("Start-up, %s: %s ms%s." % (label, ", ".join(r[key]), "" if not mapped else
                                             "; window mapped after %.1f ms (median)" % statistics.median(mapped)))
     if "load" in r:
-        note("Load average at the start and the end: %s." % " / ".join(r["load"]))
+        note("Load average (1 min) as each part began: %s." % ", ".join(v.replace(":", " ") for v in r["load"]))
     print()
     for text in notes:
         print("- " + text)

@@ -68,7 +68,7 @@ own() { # PROGRAM [ARGS...]: the command line that runs it in a runtime folder o
 xdotool mousemove 1000 700 # the pointer rests on the bare root, so no window takes the focus
 
 result() { echo "$*" >>"$results"; }
-result load "$(cut -d' ' -f1 /proc/loadavg)"
+result load "start-up:$(cut -d' ' -f1 /proc/loadavg)"
 
 tone="$work/tone.mp3"
 sox -n -r 44100 -c 2 "$tone" synth 40 sine 440 vol 0.5
@@ -217,32 +217,9 @@ onsets() { # KIND: the tone's onset and the first audible sample of the last rin
     result "first_$1" "$first_ms"
 }
 
-say "ring: fade, gap between repeats, and $alarms alarms of each kind"
-ring quiet 35 || { echo "bench: could not ring the alarm" >&2; exit 1; }
-onsets quiet
-read -r slope stop final first begin < <("$py" "$measure" fade "$RING_REC" "$RING_ALARM")
-result fade_slope "$slope"
-result fade_end "$stop"
-result fade_final "$final"
-result fade_first "$first"
-result fade_begin "$begin"
-ring gap 13 "$second" || { echo "bench: could not ring the alarm" >&2; exit 1; }
-result gap "$("$py" "$measure" gap "$RING_REC" "$RING_ALARM" 1.5 11.5)"
-for i in $(seq "$alarms"); do
-    if [ "$i" -gt 1 ]; then
-        ring quiet 3 || { echo "bench: could not ring the alarm" >&2; exit 1; }
-        onsets quiet
-    fi
-    ring busy 4 || { echo "bench: could not ring the alarm" >&2; exit 1; }
-    onsets busy
-    ring base 3 || { echo "bench: could not start the baseline player" >&2; exit 1; }
-    onsets base
-    ring base-busy 4 || { echo "bench: could not start the baseline player" >&2; exit 1; }
-    onsets base_busy
-done
-
 # ---- idle ----------------------------------------------------------------------------------
 say "idle: four programs side by side for $idle_seconds s"
+result load "idle:$(cut -d' ' -f1 /proc/loadavg)"
 never=$(($(date +%s) - 7200)) # an alarm time that does not come round during the run
 disarmed=$(new_kestrune idle-disarmed "$never")
 armed=$(new_kestrune idle-armed "$never")
@@ -281,7 +258,37 @@ result idle_seconds "$idle_seconds"
 for pid in "$pid_disarmed" "$pid_armed" "$pid_bare" "$pid_player"; do
     end_program "$pid"
 done
-result load "$(cut -d' ' -f1 /proc/loadavg)"
+
+say "ring: fade, gap between repeats, and $alarms alarms of each kind, quiet"
+result load "rings:$(cut -d' ' -f1 /proc/loadavg)"
+ring quiet 35 || { echo "bench: could not ring the alarm" >&2; exit 1; }
+onsets quiet
+read -r slope stop final first begin < <("$py" "$measure" fade "$RING_REC" "$RING_ALARM")
+result fade_slope "$slope"
+result fade_end "$stop"
+result fade_final "$final"
+result fade_first "$first"
+result fade_begin "$begin"
+ring gap 13 "$second" || { echo "bench: could not ring the alarm" >&2; exit 1; }
+result gap "$("$py" "$measure" gap "$RING_REC" "$RING_ALARM" 1.5 11.5)"
+for i in $(seq "$alarms"); do
+    if [ "$i" -gt 1 ]; then
+        ring quiet 3 || { echo "bench: could not ring the alarm" >&2; exit 1; }
+        onsets quiet
+    fi
+    ring base 3 || { echo "bench: could not start the baseline player" >&2; exit 1; }
+    onsets base
+done
+# Last, since the load it makes lingers in the load average.
+say "ring: $alarms alarms of each kind, both cores busy, page cache dropped"
+result load "busy-rings:$(cut -d' ' -f1 /proc/loadavg)"
+for i in $(seq "$alarms"); do
+    ring busy 4 || { echo "bench: could not ring the alarm" >&2; exit 1; }
+    onsets busy
+    ring base-busy 4 || { echo "bench: could not start the baseline player" >&2; exit 1; }
+    onsets base_busy
+done
+result load "end:$(cut -d' ' -f1 /proc/loadavg)"
 
 echo
 echo "Kestrune benchmark, $(date '+%Y-%m-%d %H:%M'), $(nproc) cores, Qt $(qtpaths6 --qt-version 2>/dev/null || echo 6)," \

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Measures Kestrune against bare Qt windows built and run in the same session, so that the ratios
-# hold on a busy machine: the ring's onset and fade-in as recorded at the sound server's null sink,
-# CPU, wake-ups and memory while idle, and the start-up to the first painted window.
+# hold on a busy machine: the alarm sound's onset as heard at the sound server's null sink (with the
+# desktop's bell as it comes; quiet, and with both cores busy after the page cache was dropped), the
+# fade-in, the gap between repeats of a one-second file, CPU, wake-ups and memory while idle, and the
+# start-up to the first painted window.
 # Prints a table of figures; it judges nothing and exits non-zero only when it could not measure.
 #
+# Run as root for the cold page cache (it is dropped through /proc/sys/vm/drop_caches).
 # Environment: BENCH_ALARMS (rings per kind, default 5), BENCH_STARTS (starts per program,
 # default 11), BENCH_IDLE_SECONDS (default 60).
 set -euo pipefail
@@ -14,15 +17,16 @@ starts=${BENCH_STARTS:-11}
 idle_seconds=${BENCH_IDLE_SECONDS:-60}
 py=/usr/bin/python3
 measure="$root/bench/measure.py"
-threshold=-60 # dBFS: well below the tone's -39.5 dBFS at the fade's start, above digital silence
 
 say() { printf '· %s\n' "$*" >&2; }
 
 "$root/scripts/deps.sh" test
 say "building Kestrune and the baselines"
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF >/dev/null
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF "${launcher[@]}" >/dev/null
 cmake --build "$build" -j2 --target kestrune >/dev/null
-cmake -S "$root/bench" -B "$build/baselines" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S "$root/bench" -B "$build/baselines" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
 cmake --build "$build/baselines" -j2 >/dev/null
 kestrune_bin="$build/src/kestrune"
 bare_bin="$build/baselines/bare_window"
@@ -50,22 +54,35 @@ cleanup() {
 trap cleanup EXIT
 services_start
 export LANG=C.UTF-8 LC_ALL=C.UTF-8
+# Kestrune lets one copy run per user and finds the other by XDG_RUNTIME_DIR: every program run here
+# gets a runtime folder of its own and reaches the shared sound server by its socket. The X server
+# and the D-Bus session stay shared.
+pulse_socket="$XDG_RUNTIME_DIR/pulse/native"
+[ -S "$pulse_socket" ] || { echo "bench: no sound server socket at $pulse_socket" >&2; exit 1; }
+own() { # PROGRAM [ARGS...]: the command line that runs it in a runtime folder of its own
+    local runtime
+    runtime=$(mktemp -d "$work/runtime.XXXXXX")
+    chmod 700 "$runtime"
+    echo env "XDG_RUNTIME_DIR=$runtime" "PULSE_SERVER=unix:$pulse_socket" "$@"
+}
 xdotool mousemove 1000 700 # the pointer rests on the bare root, so no window takes the focus
 
 result() { echo "$*" >>"$results"; }
-result load "$(cut -d' ' -f1 /proc/loadavg)"
+result load "start-up:$(cut -d' ' -f1 /proc/loadavg)"
 
 tone="$work/tone.mp3"
 sox -n -r 44100 -c 2 "$tone" synth 40 sine 440 vol 0.5
-result priming "$("$py" "$measure" priming "$tone" -30 "$threshold")"
+second="$work/second.mp3" # repeats every second: the gap between repeats
+sox -n -r 44100 -c 2 "$second" synth 1 sine 440 vol 0.5
+result priming "$("$py" "$measure" priming "$tone" -30 -60)"
 
 # A folder of its own for each Kestrune, since it keeps settings.txt beside the binary.
 # new_kestrune NAME ALARM_EPOCH -> prints the binary's path
-new_kestrune() {
+new_kestrune() { # NAME ALARM_EPOCH [SOUND]
     local dir="$work/$1"
     mkdir -p "$dir"
     cp "$kestrune_bin" "$dir/kestrune"
-    printf '"%s","%s",1,-2147483640,12648447\r\n' "$tone" "$(date -d "@$2" +%H:%M:%S)" >"$dir/settings.txt"
+    printf '"%s","%s",1,-2147483640,12648447\r\n' "${3:-$tone}" "$(date -d "@$2" +%H:%M:%S)" >"$dir/settings.txt"
     echo "$dir/kestrune"
 }
 
@@ -114,7 +131,8 @@ startup_kestrune=$(new_kestrune startup $(($(date +%s) - 7200)))
 start_once() { # KEY NAME PROGRAM... ; records the paint time in ms
     local key=$1 name=$2 out
     shift 2
-    out=$("$first_paint" "$name" 20000 -- "$@") || { echo "bench: no painted window from $1" >&2; return 1; }
+    # shellcheck disable=SC2046 # own prints a command line of plain words
+    out=$("$first_paint" "$name" 20000 -- $(own "$@")) || { echo "bench: no painted window from $1" >&2; return 1; }
     [ "$key" = warmup ] && return 0
     result "$key" "${out#* }"
     result "${key}_map" "${out% *}"
@@ -122,41 +140,53 @@ start_once() { # KEY NAME PROGRAM... ; records the paint time in ms
 # The first start of each pays for cold caches: not counted.
 start_once warmup Kestrune "$startup_kestrune"
 start_once warmup BareWindow "$bare_bin"
-start_once warmup BareWindow "$bare_bin" --player
 for _ in $(seq "$starts"); do
     start_once start_kestrune Kestrune "$startup_kestrune"
     start_once start_bare BareWindow "$bare_bin"
-    start_once start_player BareWindow "$bare_bin" --player
 done
 
 # ---- ring --------------------------------------------------------------------------------------
-# ring KIND SECONDS_RECORDED_AFTER_THE_ALARM: one alarm, recorded at the null sink's monitor.
-# KIND tone: the bell of the default sound is silenced (no canberra driver), so the onset is the
-# alarm sound's; bell: as it comes; base: the bare player given the file at the second instead.
+# ring KIND SECONDS_RECORDED_AFTER_THE_ALARM [SOUND]: one alarm, recorded at the null sink's monitor,
+# the desktop's bell as it comes. KIND quiet: as it is; busy: stress-ng keeps both cores busy from
+# before arming to the end, and the page cache is dropped right before arming; base and base-busy:
+# the bare window's prerolled pipeline set playing at the second's start + 3 ms instead, as a ring does.
+stress_pid=""
+busy_start() {
+    stress-ng --cpu 2 --timeout 120s --quiet &
+    stress_pid=$!
+    started+=("$stress_pid")
+    sleep 0.5
+}
+cold_cache() {
+    sync
+    if [ -w /proc/sys/vm/drop_caches ]; then echo 3 >/proc/sys/vm/drop_caches; else result not_cold 1; fi
+}
 ring() {
-    local kind=$1 after=$2 attempt alarm rec pid program win armed_at lead recorder
+    local kind=$1 after=$2 sound=${3:-$tone} attempt alarm rec pid program win armed_at lead recorder
     for attempt in 1 2 3; do
-        alarm=$(($(date +%s) + 5))
+        alarm=$(($(date +%s) + 6))
         rec="$work/rec-$kind-$RANDOM"
-        "$py" "$measure" record "$rec" $((alarm + after - $(date +%s) + 1)) &
+        # Ahead of the load, so that the recording's clock is not what the load delays.
+        nice -n -10 "$py" "$measure" record "$rec" $((alarm + after - $(date +%s) + 1)) &
         recorder=$!
         started+=("$recorder")
         for _ in $(seq 100); do [ -e "$rec.ready" ] && break; sleep 0.02; done
-        if [ "$kind" = base ]; then
-            "$bare_bin" --play "$tone" --at "$alarm" &
+        if [ "${kind#base}" != "$kind" ]; then
+            # shellcheck disable=SC2046
+            $(own "$bare_bin" --play "$sound" --at "$alarm") &
             pid=$!
             started+=("$pid")
+            window_of "$pid" BareWindow >/dev/null
+            [ "$kind" = base-busy ] && { busy_start; cold_cache; }
             armed_at=0
         else
-            program=$(new_kestrune "ring-$kind" "$alarm")
-            if [ "$kind" = tone ]; then
-                CANBERRA_DRIVER=none "$program" &
-            else
-                "$program" &
-            fi
+            program=$(new_kestrune "ring-$kind" "$alarm" "$sound")
+            # shellcheck disable=SC2046
+            $(own "$program") &
             pid=$!
             started+=("$pid")
             win=$(window_of "$pid" Kestrune)
+            [ "$kind" = busy ] && { busy_start; cold_cache; }
             armed_at=$(date +%s.%N)
             if [ -z "$win" ] || ! arm "$pid" "$win"; then
                 say "could not arm Kestrune (attempt $attempt)"
@@ -164,60 +194,50 @@ ring() {
             fi
         fi
         lead=$(awk -v a="$alarm" -v t="$armed_at" 'BEGIN { printf "%.2f", a - t }')
-        if [ "$kind" != base ] && awk -v l="$lead" 'BEGIN { exit !(l < 1.0) }'; then
+        if [ "${kind#base}" = "$kind" ] && awk -v l="$lead" 'BEGIN { exit !(l < 1.0) }'; then
+            [ -n "$stress_pid" ] && end_program "$stress_pid" && stress_pid=""
             end_program "$pid"
             end_program "$recorder"
             continue # armed too late for this second: again with a fresh one
         fi
         wait "$recorder" || true
         end_program "$recorder"
+        [ -n "$stress_pid" ] && end_program "$stress_pid" && stress_pid=""
         end_program "$pid"
-        [ "$kind" = base ] || result lead "$lead"
+        [ "${kind#base}" = "$kind" ] && result lead "$lead"
         RING_REC=$rec RING_ALARM=$alarm
         return 0
     done
     return 1
 }
-
-say "ring onset and fade: $alarms alarms of each kind"
-ring tone 35 || { echo "bench: could not ring the alarm" >&2; exit 1; }
-result onset_tone "$("$py" "$measure" onset "$RING_REC" "$RING_ALARM" "$threshold")"
-read -r slope stop final first begin < <("$py" "$measure" fade "$RING_REC" "$RING_ALARM" "$threshold")
-result fade_slope "$slope"
-result fade_end "$stop"
-result fade_final "$final"
-result fade_first "$first"
-result fade_begin "$begin"
-for i in $(seq "$alarms"); do
-    if [ "$i" -gt 1 ]; then
-        ring tone 8 || { echo "bench: could not ring the alarm" >&2; exit 1; }
-        result onset_tone "$("$py" "$measure" onset "$RING_REC" "$RING_ALARM" "$threshold")"
-    fi
-    ring bell 2 || { echo "bench: could not ring the alarm" >&2; exit 1; }
-    result onset_bell "$("$py" "$measure" onset "$RING_REC" "$RING_ALARM" "$threshold")"
-    ring base 3 || { echo "bench: could not start the baseline player" >&2; exit 1; }
-    result onset_base "$("$py" "$measure" onset "$RING_REC" "$RING_ALARM" "$threshold")"
-done
+onsets() { # KIND: the tone's onset and the first audible sample of the last ring
+    local tone_ms first_ms
+    read -r tone_ms first_ms < <("$py" "$measure" onset "$RING_REC" "$RING_ALARM")
+    result "onset_$1" "$tone_ms"
+    result "first_$1" "$first_ms"
+}
 
 # ---- idle ----------------------------------------------------------------------------------
-say "idle: five programs side by side for $idle_seconds s"
+say "idle: four programs side by side for $idle_seconds s"
+result load "idle:$(cut -d' ' -f1 /proc/loadavg)"
 never=$(($(date +%s) - 7200)) # an alarm time that does not come round during the run
 disarmed=$(new_kestrune idle-disarmed "$never")
 armed=$(new_kestrune idle-armed "$never")
-"$disarmed" &
-pid_disarmed=$!
-"$armed" &
-pid_armed=$!
-"$bare_bin" &
-pid_bare=$!
-"$bare_bin" --player &
-pid_player=$!
-"$bare_bin" --source "$tone" &
-pid_source=$!
-started+=("$pid_disarmed" "$pid_armed" "$pid_bare" "$pid_player" "$pid_source")
+# shellcheck disable=SC2046
+{
+    $(own "$disarmed") &
+    pid_disarmed=$!
+    $(own "$armed") &
+    pid_armed=$!
+    $(own "$bare_bin") &
+    pid_bare=$!
+    $(own "$bare_bin" --player "$tone") &
+    pid_player=$!
+}
+started+=("$pid_disarmed" "$pid_armed" "$pid_bare" "$pid_player")
 # Apart from each other, so that the click lands on the right window and nothing covers another.
 for entry in "$pid_disarmed Kestrune 0 40" "$pid_armed Kestrune 370 40" "$pid_bare BareWindow 0 240" \
-    "$pid_player BareWindow 370 240" "$pid_source BareWindow 0 440"; do
+    "$pid_player BareWindow 370 240"; do
     read -r pid name x y <<<"$entry"
     win=$(window_of "$pid" "$name")
     [ -n "$win" ] || { echo "bench: no window from $name ($pid)" >&2; exit 1; }
@@ -233,12 +253,42 @@ while read -r name cpu wakeups rss threads schedcpu; do
     result "threads_$name" "$threads"
     result "schedcpu_$name" "$schedcpu"
 done < <("$py" "$measure" idle "$idle_seconds" disarmed="$pid_disarmed" armed="$pid_armed" bare="$pid_bare" \
-    player="$pid_player" source="$pid_source")
+    player="$pid_player")
 result idle_seconds "$idle_seconds"
-for pid in "$pid_disarmed" "$pid_armed" "$pid_bare" "$pid_player" "$pid_source"; do
+for pid in "$pid_disarmed" "$pid_armed" "$pid_bare" "$pid_player"; do
     end_program "$pid"
 done
-result load "$(cut -d' ' -f1 /proc/loadavg)"
+
+say "ring: fade, gap between repeats, and $alarms alarms of each kind, quiet"
+result load "rings:$(cut -d' ' -f1 /proc/loadavg)"
+ring quiet 35 || { echo "bench: could not ring the alarm" >&2; exit 1; }
+onsets quiet
+read -r slope stop final first begin < <("$py" "$measure" fade "$RING_REC" "$RING_ALARM")
+result fade_slope "$slope"
+result fade_end "$stop"
+result fade_final "$final"
+result fade_first "$first"
+result fade_begin "$begin"
+ring gap 13 "$second" || { echo "bench: could not ring the alarm" >&2; exit 1; }
+result gap "$("$py" "$measure" gap "$RING_REC" "$RING_ALARM" 1.5 11.5)"
+for i in $(seq "$alarms"); do
+    if [ "$i" -gt 1 ]; then
+        ring quiet 3 || { echo "bench: could not ring the alarm" >&2; exit 1; }
+        onsets quiet
+    fi
+    ring base 3 || { echo "bench: could not start the baseline player" >&2; exit 1; }
+    onsets base
+done
+# Last, since the load it makes lingers in the load average.
+say "ring: $alarms alarms of each kind, both cores busy, page cache dropped"
+result load "busy-rings:$(cut -d' ' -f1 /proc/loadavg)"
+for i in $(seq "$alarms"); do
+    ring busy 4 || { echo "bench: could not ring the alarm" >&2; exit 1; }
+    onsets busy
+    ring base-busy 4 || { echo "bench: could not start the baseline player" >&2; exit 1; }
+    onsets base_busy
+done
+result load "end:$(cut -d' ' -f1 /proc/loadavg)"
 
 echo
 echo "Kestrune benchmark, $(date '+%Y-%m-%d %H:%M'), $(nproc) cores, Qt $(qtpaths6 --qt-version 2>/dev/null || echo 6)," \

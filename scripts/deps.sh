@@ -27,8 +27,6 @@ TEST_PACKAGES=(
     xvfb trayer xdotool x11-utils imagemagick
     sox libsox-fmt-mp3
     stress-ng
-    # Only the benchmark's baseline window still holds a QMediaPlayer; the program has none.
-    qt6-multimedia-dev
     at-spi2-core python3-pyatspi dbus-x11
     libfaketime
     # Other desktops: a StatusNotifierItem tray host, a notification server, a headless Wayland compositor.

@@ -1,14 +1,16 @@
 #pragma once
 
-#include <QLocalServer>
 #include <QLockFile>
 #include <QObject>
 #include <functional>
 #include <memory>
 
-// One running program per user: the first start holds a lock in the runtime folder and listens
-// beside it; a later start asks that one to show its window and ends, touching nothing else. A lock
-// left by a run that crashed is taken over.
+class QSocketNotifier;
+
+// One running program per user: the first start holds a lock in the runtime folder and listens on a
+// socket beside it; a later start connects there, which asks the running one to show its window,
+// and ends, touching nothing else. A lock left by a run that crashed is taken over. Plain Unix
+// sockets, so that a clock does not carry a network library for this.
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
@@ -22,9 +24,12 @@ public:
     bool askRunningToShow(int timeoutMs = 2000);
 
 private:
+    void accept();
+
     QString m_lockPath;
-    QString m_socketPath;
+    QByteArray m_socketPath;
     std::unique_ptr<QLockFile> m_lock;
-    QLocalServer m_server;
+    int m_listening = -1;
+    QSocketNotifier* m_notifier = nullptr;
     std::function<void()> m_showWindow;
 };

@@ -170,12 +170,25 @@ def server_restarted(results, binary, tone):
         shutil.rmtree(folder, ignore_errors=True)
 
 
-def short_file_repeats(results, binary, folder):
-    """A one-second MP3 is heard for the whole fade, rising to the file's level, with repeats under 50 ms apart."""
-    short = os.path.join(folder, "one-second.mp3")
-    run(["sox", "-n", "-r", "44100", "-c", "2", short, "synth", "1", "sine", "440", "vol", "0.5"])
+def short_file(folder, kind):
+    """A one-second MP3, or a three-second one cut off in the middle of a frame as a broken download is."""
+    path = os.path.join(folder, f"{kind}.mp3")
+    seconds = "1" if kind == "one-second" else "3"
+    run(["sox", "-n", "-r", "44100", "-c", "2", path, "synth", seconds, "sine", "440", "vol", "0.5"])
+    if kind == "truncated":
+        with open(path, "rb") as f:
+            data = f.read()
+        with open(path, "wb") as f:
+            f.write(data[: len(data) * 3 // 5 + 7])
+    return path
+
+
+def short_file_repeats(results, binary, folder, kind="one-second"):
+    """A one-second or truncated MP3 is heard for the whole fade, rising to the file's level, with repeats under
+    50 ms apart."""
+    short = short_file(folder, kind)
     app = Kestrune(binary, settings=settings_line(short, far_alarm_text()))
-    path = os.path.join(app.folder, "short.wav")
+    path = os.path.join(app.folder, f"{kind}.wav")
     try:
         app.start()
         rec = Recorder(path).start()
@@ -188,16 +201,16 @@ def short_file_repeats(results, binary, folder):
         levels = block_levels(samples)
         at = rec.seconds(alarm)
         onset = sound_onset(levels, at - 0.5, sustain=2.0)
-        log(f"one-second file: {profile(levels, at - 1, at + 40, step=2.0)}")
-        if not results.check("one-second file: heard from the alarm second", onset is not None and onset - at <= 1.5,
+        log(f"{kind} file: {profile(levels, at - 1, at + 40, step=2.0)}")
+        if not results.check(f"{kind} file: heard from the alarm second", onset is not None and onset - at <= 1.5,
                              "an onset within 1.5 s", "none" if onset is None else f"{onset - at:+.2f} s"):
             return
         late = loudest(levels, onset + 35, onset + 38.5)
-        results.check("one-second file: still heard 35 s on, near the file's level (-9.5 dBFS)",
+        results.check(f"{kind} file: still heard 35 s on, near the file's level (-9.5 dBFS)",
                       late is not None and late > -12.5, "above -12.5 dBFS", f"{late} dBFS")
         rises = [(t, loudest(levels, onset + t, onset + t + 1)) for t in range(2, 28, 2)]
         slope, _ = fit_line(rises)
-        results.check("one-second file: the level rises about 1 dB a second across the repeats",
+        results.check(f"{kind} file: the level rises about 1 dB a second across the repeats",
                       0.9 <= slope <= 1.1, "0.9 to 1.1 dB/s", f"{slope:.2f} dB/s from {rises}")
         # Gaps: runs of 2 ms blocks without sound, from the onset to OFF.
         fine = block_levels(samples, 0.002)
@@ -206,7 +219,7 @@ def short_file_repeats(results, binary, folder):
         for level in fine[start:end]:
             run_length = run_length + 1 if level < HEARD_DB else 0
             longest = max(longest, run_length)
-        results.check("one-second file: no gap of 50 ms or more between repeats", longest * 2 < 50,
+        results.check(f"{kind} file: no gap of 50 ms or more between repeats", longest * 2 < 50,
                       "under 50 ms", f"longest gap {longest * 2} ms")
         off(app)
     finally:
@@ -278,6 +291,7 @@ def main():
         only = os.environ.get("KESTRUNE_E2E_ONLY")
         for case, *args in ((stream_named, binary, tone), (muted_output, binary, tone),
                             (server_restarted, binary, tone), (short_file_repeats, binary, folder),
+                            (short_file_repeats, binary, folder, "truncated"),
                             (fifo_path, binary, folder), (descriptors_per_ring, binary, tone)):
             if only and case.__name__ not in only.split(","):
                 continue

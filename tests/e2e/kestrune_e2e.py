@@ -117,6 +117,16 @@ class Results:
             log(f"FAIL {function.__name__} stopped: {error}")
             traceback.print_exc(file=sys.stdout)
 
+    def cases(self, *cases):
+        """Runs (function, *args) scenarios in order, each timed; KESTRUNE_E2E_ONLY=name,name runs only those."""
+        only = os.environ.get("KESTRUNE_E2E_ONLY")
+        for function, *args in cases:
+            if only and function.__name__ not in only.split(","):
+                continue
+            started = time.monotonic()
+            self.case(function, *args)
+            log(f"({function.__name__} took {time.monotonic() - started:.0f} s)")
+
     def finish(self):
         seconds = time.monotonic() - self.started
         log(f"{self.name}: {self.passed} passed, {self.failed} failed ({seconds:.0f} s)")

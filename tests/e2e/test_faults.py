@@ -360,12 +360,9 @@ def main():
     folder = tempfile.mkdtemp(prefix="kestrune-faults-")
     try:
         tone = make_tone(os.path.join(folder, "tone.mp3"), 30)
-        for case, *args in ((no_sound_server, binary, tone), (sound_server_killed, binary, tone),
-                            (file_deleted, binary, tone), (read_only_settings, binary, tone),
-                            (killed_while_saving, binary), (terminated_while_ringing, binary, tone)):
-            started = time.monotonic()
-            results.case(case, *args)
-            log(f"({case.__name__} took {time.monotonic() - started:.0f} s)")
+        results.cases((no_sound_server, binary, tone), (sound_server_killed, binary, tone),
+                      (file_deleted, binary, tone), (read_only_settings, binary, tone),
+                      (killed_while_saving, binary), (terminated_while_ringing, binary, tone))
     finally:
         shutil.rmtree(folder, ignore_errors=True)
     results.finish()

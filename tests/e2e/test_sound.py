@@ -288,16 +288,9 @@ def main():
     folder = tempfile.mkdtemp(prefix="kestrune-sound-")
     try:
         tone = make_tone(os.path.join(folder, "tone.mp3"), 30)
-        only = os.environ.get("KESTRUNE_E2E_ONLY")
-        for case, *args in ((stream_named, binary, tone), (muted_output, binary, tone),
-                            (server_restarted, binary, tone), (short_file_repeats, binary, folder),
-                            (short_file_repeats, binary, folder, "truncated"),
-                            (fifo_path, binary, folder), (descriptors_per_ring, binary, tone)):
-            if only and case.__name__ not in only.split(","):
-                continue
-            started = time.monotonic()
-            results.case(case, *args)
-            log(f"({case.__name__} took {time.monotonic() - started:.0f} s)")
+        results.cases((stream_named, binary, tone), (muted_output, binary, tone), (server_restarted, binary, tone),
+                      (short_file_repeats, binary, folder), (short_file_repeats, binary, folder, "truncated"),
+                      (fifo_path, binary, folder), (descriptors_per_ring, binary, tone))
     finally:
         shutil.rmtree(folder, ignore_errors=True)
     results.finish()

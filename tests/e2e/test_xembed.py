@@ -5,10 +5,11 @@ picked in dunst's own menu, silences and disarms."""
 
 import os
 import sys
+import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from kestrune_desktops import (Desktop, installed, ring_and_off_from_notification, settings_with_sound,  # noqa: E402
-                               shared_sound_env)
+from kestrune_desktops import (Desktop, arm_by_accessibility, close_calls, dunst_count, installed,  # noqa: E402
+                               ring_and_off_from_notification, settings_with_sound, shared_sound_env, wait_for)
 from kestrune_e2e import SKIP, Kestrune, Results, binary_from_args, key, log, poll, screenshot  # noqa: E402
 from test_tray import TRAYER, click_icon, map_state, showing, tray_icon, tray_menu, windows  # noqa: E402
 
@@ -35,6 +36,25 @@ def xembed_desktop_rings(results, binary):
             key("Escape")
             poll(lambda: not showing(menu), 5)
             ring_and_off_from_notification(results, desktop, app, screenshot, "xembed")
+            exit_while_ringing(results, desktop, app)
+
+
+def exit_while_ringing(results, desktop, app):
+    """A program that ends while its notification is up takes the notification with it: its buttons would act on a
+    program that is gone."""
+    alarm = arm_by_accessibility(app)
+    while time.time() < alarm:
+        time.sleep(0.1)
+    shown = wait_for(lambda: dunst_count() >= 1, 10)
+    results.check("exit while ringing: the notification is up first", shown, ">= 1 displayed", dunst_count())
+    closed_before = len(close_calls(desktop.watched()))
+    app.process.terminate()  # SIGTERM: the same shutdown as Exit
+    results.equal("exit while ringing: the program ends normally", 0, app.wait_exit(20))
+    gone = wait_for(lambda: dunst_count() == 0, 10)
+    results.check("exit while ringing: the notification is withdrawn", gone, "0 displayed", dunst_count())
+    closed = len(close_calls(desktop.watched())) - closed_before
+    results.check("exit while ringing: the program closed it itself", closed >= 1, "a CloseNotification call",
+                  f"{closed} calls")
 
 
 def main():

@@ -55,6 +55,30 @@ void put(const QString& path, const QByteArray& bytes)
 const QFileDevice::Permissions readOnly = QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
 const QFileDevice::Permissions readOnlyFolder =
     readOnly | QFileDevice::ExeOwner | QFileDevice::ExeGroup | QFileDevice::ExeOther;
+// A file size limit standing in for a full disk while it lives: writes past it fail with EFBIG
+// instead of killing the test with SIGXFSZ.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        m_ok = getrlimit(RLIMIT_FSIZE, &m_saved) == 0;
+        rlimit small = m_saved;
+        small.rlim_cur = bytes;
+        m_ok = m_ok && setrlimit(RLIMIT_FSIZE, &small) == 0;
+        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    }
+    ~FileSizeLimit()
+    {
+        std::signal(SIGXFSZ, m_previousHandler);
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+    }
+    bool isSet() const { return m_ok; }
+
+private:
+    rlimit m_saved{};
+    bool m_ok = false;
+    void (*m_previousHandler)(int) = nullptr;
+};
 } // namespace
 
 // settings.txt: the exact line, the tolerant reader, and saves that never lose the old file.
@@ -339,17 +363,14 @@ void TestSettingsFile::saveThatRunsOutOfRoomKeepsTheOldFile()
 {
     const QByteArray old("\"/old.mp3\",\"09:00:00\",4,1,2\r\n");
     put(settingsPath(), old);
-    // A file size limit stands in for a full disk: the save fails part-way through its writing.
-    rlimit saved{};
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    rlimit small = saved;
-    small.rlim_cur = 4096;
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^cannot save .*settings\\.txt: .+$"_qs));
-    const bool written = SettingsFile().write(record(QString(65536, u'x'), QString(), 1, 0, 0));
-    std::signal(SIGXFSZ, previousHandler);
-    setrlimit(RLIMIT_FSIZE, &saved);
+    // The save fails part-way through its writing.
+    bool written = true;
+    {
+        const FileSizeLimit fullDisk(4096);
+        QVERIFY(fullDisk.isSet());
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^cannot save .*settings\\.txt: .+$"_qs));
+        written = SettingsFile().write(record(QString(65536, u'x'), QString(), 1, 0, 0));
+    }
 
     QVERIFY(!written);
     QCOMPARE(contents(settingsPath()), old);
@@ -378,17 +399,14 @@ void TestSettingsFile::failedFlushKeepsTheOldFile()
     put(settingsPath(), old);
     // A line that fits the write buffer and a file size limit below it: the write only buffers and
     // says it is done, the flush runs out of room as on a full disk.
-    rlimit saved{};
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    rlimit small = saved;
-    small.rlim_cur = 8;
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^cannot save .*settings\\.txt: .+$"_qs));
     SettingsFile file;
-    const bool written = file.write(record(u"/new.mp3"_qs, u"10:00:00"_qs, 5, 1, 2));
-    std::signal(SIGXFSZ, previousHandler);
-    setrlimit(RLIMIT_FSIZE, &saved);
+    bool written = true;
+    {
+        const FileSizeLimit fullDisk(8);
+        QVERIFY(fullDisk.isSet());
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^cannot save .*settings\\.txt: .+$"_qs));
+        written = file.write(record(u"/new.mp3"_qs, u"10:00:00"_qs, 5, 1, 2));
+    }
 
     QVERIFY(!written);
     QVERIFY(!file.failure().isEmpty());

@@ -10,6 +10,7 @@
 #include "controls/Timer.h"
 #include "core/AlarmCrossing.h"
 #include "core/Clock.h"
+#include "core/LogCategories.h"
 #include "core/TimeText.h"
 #include "platform/SystemSound.h"
 
@@ -50,6 +51,11 @@ void AlarmEngine::connectControls()
     connect(f.MediaPlayer1, &MediaPlayer::cannotPlay, this, &AlarmEngine::onCannotPlay);
 }
 
+bool AlarmEngine::armed() const
+{
+    return m_c.Command2->isEnabled();
+}
+
 void AlarmEngine::Timer4_Timer()
 {
     m_c.Text1->setText(TimeText::now());
@@ -66,7 +72,7 @@ void AlarmEngine::Timer3_Timer()
         return;
     const AlarmCrossing::Result result = AlarmCrossing::check(*alarm, previous, now, CatchUpSeconds);
     // A match seen while disarmed is not kept for a later arming.
-    if (result == AlarmCrossing::Result::None || !m_c.Command2->isEnabled())
+    if (result == AlarmCrossing::Result::None || !armed())
         return;
     if (result == AlarmCrossing::Result::Missed) {
         // Asleep or the clock jumped: a ring now would come long after the time. Say so and stay
@@ -86,7 +92,7 @@ void AlarmEngine::setMissed(const QString& alarmText)
     m_missed = alarmText;
     if (!m_missed.isEmpty())
         m_c.Text5->setText(QStringLiteral("Missed"));
-    else if (m_c.Command2->isEnabled())
+    else if (armed())
         showArmedStatus();
     emit missedChanged(m_missed);
 }
@@ -100,7 +106,7 @@ void AlarmEngine::showArmedStatus()
 
 void AlarmEngine::Text2_Change()
 {
-    if (!m_c.Command2->isEnabled())
+    if (!armed())
         return;
     // A new time is a new promise; an old miss no longer describes it.
     if (!m_missed.isEmpty()) {
@@ -112,7 +118,7 @@ void AlarmEngine::Text2_Change()
 
 void AlarmEngine::Timer1_Timer()
 {
-    if (!(AlarmDue && m_c.Command2->isEnabled()))
+    if (!(AlarmDue && armed()))
         return;
     // The alarm sound first: everything else the ring does can wait a few milliseconds, the ear not.
     startSound();
@@ -134,7 +140,7 @@ void AlarmEngine::startSound()
 
 void AlarmEngine::onCannotPlay(const QString& path, const QString& reason)
 {
-    qWarning("kestrune: cannot play %s: %s", qPrintable(path), qPrintable(reason));
+    qCWarning(lcSound, "cannot play %s: %s", qPrintable(path), qPrintable(reason));
     // A report that arrives after OFF, Sleep's silence or another sound is about nothing now
     // wanted: it must not start the tone.
     if (!m_sounding || path != SoundPath)
@@ -266,6 +272,6 @@ void AlarmEngine::chooseSound()
     if (!dialog->ShowOpen(m_c.window))
         return;
     SoundPath = dialog->FileName();
-    if (m_c.Command2->isEnabled())
+    if (armed())
         m_c.MediaPlayer1->prepare(SoundPath);
 }

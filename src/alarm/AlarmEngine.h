@@ -36,6 +36,8 @@ public:
     void sound_Click();    // the menu's Choose Alarm Sound
 
     bool isPlayingBuiltInTone() const { return m_playingTone; }
+    // Armed exactly while "OFF" can be pressed: the button stays the truth, this names it.
+    bool armed() const;
 
 signals:
     // A ring or a re-ring has begun; the text is the alarm box's.

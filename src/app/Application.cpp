@@ -3,6 +3,7 @@
 #include "app/Form1.h"
 #include "app/Forms.h"
 #include "app/SingleInstance.h"
+#include "core/LogCategories.h"
 #include "platform/SessionEndWatcher.h"
 #include "ui/ProgramIcon.h"
 
@@ -11,8 +12,6 @@
 
 int Application::run(int argc, char* argv[])
 {
-    // The ffmpeg backend crashes without a sound server; GStreamer does not.
-    qputenv("QT_MEDIA_BACKEND", "gstreamer");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kestrune"));
     QApplication::setApplicationVersion(QStringLiteral(KESTRUNE_VERSION));
@@ -29,7 +28,7 @@ int Application::run(int argc, char* argv[])
     });
     if (!first) {
         if (!instance.askRunningToShow())
-            qWarning("kestrune: another Kestrune is running but did not answer");
+            qCWarning(lcInstance, "another Kestrune is running but did not answer");
         return 0;
     }
 

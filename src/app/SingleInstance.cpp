@@ -1,4 +1,5 @@
 #include "app/SingleInstance.h"
+#include "core/LogCategories.h"
 
 #include <QDir>
 #include <QFile>
@@ -49,13 +50,14 @@ bool SingleInstance::claim(std::function<void()> showWindow)
         if (m_lock->error() == QLockFile::LockFailedError)
             return false;
         // The folder cannot hold a lock: better two programs than none.
-        qWarning("kestrune: cannot lock %s; not checking for another running copy", qPrintable(m_lockPath));
+        qCWarning(lcInstance, "cannot lock %s; not checking for another running copy", qPrintable(m_lockPath));
         return true;
     }
     m_showWindow = std::move(showWindow);
     sockaddr_un address;
     if (!addressFor(m_socketPath, &address)) {
-        qWarning("kestrune: the runtime folder's path is too long for a socket; a second start will not find this one");
+        qCWarning(lcInstance,
+                  "the runtime folder's path is too long for a socket; a second start will not find this one");
         return true;
     }
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
@@ -65,7 +67,7 @@ bool SingleInstance::claim(std::function<void()> showWindow)
     const bool bound = fd >= 0 && ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
     ::umask(oldMask);
     if (!bound || ::listen(fd, 4) != 0) {
-        qWarning("kestrune: cannot listen on %s: %s", m_socketPath.constData(), std::strerror(errno));
+        qCWarning(lcInstance, "cannot listen on %s: %s", m_socketPath.constData(), std::strerror(errno));
         if (fd >= 0)
             ::close(fd);
         return true;
@@ -85,7 +87,7 @@ void SingleInstance::accept()
         if (client < 0) {
             // Out of descriptors the connection stays queued and would wake us forever.
             if (errno == EMFILE || errno == ENFILE) {
-                qWarning("kestrune: cannot take a request from a second start: %s", std::strerror(errno));
+                qCWarning(lcInstance, "cannot take a request from a second start: %s", std::strerror(errno));
                 m_notifier->setEnabled(false);
             }
             break;

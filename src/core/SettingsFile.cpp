@@ -1,12 +1,12 @@
 #include "core/SettingsFile.h"
 
+#include "core/LogCategories.h"
 #include "core/SettingsFieldReader.h"
 #include "core/SettingsLocation.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLoggingCategory>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <limits>
@@ -16,8 +16,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-Q_LOGGING_CATEGORY(lcSettings, "kestrune.settings")
 
 namespace {
 // Five short values; whatever a damaged or mistaken file holds beyond this is never needed.

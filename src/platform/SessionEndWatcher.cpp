@@ -1,4 +1,5 @@
 #include "platform/SessionEndWatcher.h"
+#include "core/LogCategories.h"
 
 #include <QCoreApplication>
 #include <QPointer>
@@ -44,7 +45,7 @@ SessionEndWatcher::SessionEndWatcher(std::function<void()> onEnd)
 
     int ends[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, ends) != 0) {
-        qWarning("kestrune: signals will end the program without saving: %s", std::strerror(errno));
+        qCWarning(lcSession, "signals will end the program without saving: %s", std::strerror(errno));
         return;
     }
     m_writeEnd = ends[0];

@@ -1,7 +1,7 @@
 #include "controls/MediaPlayer.h"
 
-#include "controls/GstPlayerBackend.h"
 #include "platform/SystemSound.h"
+#include "sound/SoundModule.h"
 
 #include <QDir>
 #include <QFile>
@@ -33,7 +33,7 @@ double MediaPlayer::gainFor(int hundredthsOfDb)
 PlayerBackend& MediaPlayer::backend()
 {
     if (!m_backend) {
-        m_backend = factory ? factory() : std::make_unique<GstPlayerBackend>();
+        m_backend = factory ? factory() : SoundModule::createPlayer();
         // The volume must be in place before the first sample plays.
         m_backend->setGain(gainFor(m_volume));
         m_backend->onError = [this](const QString& path, const QString& reason) { fail(path, m_serial, reason); };
@@ -51,6 +51,7 @@ void MediaPlayer::setVolume(int hundredthsOfDb)
 void MediaPlayer::prepare(const QString& path)
 {
     // The desktop's alert rings with the sound: reach its server now, not at the ring.
+    SystemSound::setDesktop(&SoundModule::desktopSound());
     SystemSound::instance().prepare();
     if (!path.isEmpty() && QFileInfo(path).isFile())
         backend().prepare(path);

@@ -16,4 +16,6 @@ public:
     static SystemSound& instance();
     // Not owned. nullptr goes back to the desktop's service.
     static void setInstance(SystemSound* sound);
+    // The desktop's service, once the sound stack is loaded; not owned.
+    static void setDesktop(SystemSound* sound);
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "controls/PlayerBackend.h"
+#include "platform/PlayerBackend.h"
 
 #include <QStringList>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "platform/OutputVolumeGuard.h"
+#include "sound/OutputVolumeGuard.h"
 
 #include <algorithm>
 #include <chrono>

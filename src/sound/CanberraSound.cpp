@@ -1,4 +1,4 @@
-#include "platform/CanberraSound.h"
+#include "sound/CanberraSound.h"
 
 #include <canberra.h>
 

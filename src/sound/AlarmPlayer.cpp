@@ -1,0 +1,117 @@
+#include "sound/AlarmPlayer.h"
+
+#include "core/LogCategories.h"
+#include "sound/GstSoundPipeline.h"
+
+#include <QFile>
+#include <QTimer>
+
+AlarmPlayer::AlarmPlayer(std::unique_ptr<SoundPipeline> pipeline, std::unique_ptr<OutputVolumeGuard> guard)
+    : m_pipeline(pipeline ? std::move(pipeline) : std::make_unique<GstSoundPipeline>()),
+      m_guard(guard ? std::move(guard) : std::make_unique<OutputVolumeGuard>()), m_retry(new QTimer(this)),
+      m_release(new QTimer(this))
+{
+    m_pipeline->setFailed(
+        [this](quint64 generation, bool output, const QString& reason) { pipelineFailed(generation, output, reason); });
+    m_retry->setSingleShot(true);
+    m_retry->setInterval(RetryMilliseconds);
+    connect(m_retry, &QTimer::timeout, this, [this] {
+        if (!m_alive && !m_path.isEmpty())
+            build(m_playing);
+    });
+    m_release->setSingleShot(true);
+    m_release->setInterval(ReleaseMilliseconds);
+    connect(m_release, &QTimer::timeout, this, [this] {
+        if (m_playing)
+            return;
+        m_alive = false;
+        m_retry->stop();
+        ++m_generation;
+        m_pipeline->release(0);
+    });
+}
+
+AlarmPlayer::~AlarmPlayer() = default;
+
+void AlarmPlayer::build(bool play)
+{
+    ++m_generation;
+    m_alive = true;
+    m_retry->stop();
+    m_pipeline->build(m_generation, QFile::encodeName(m_path), play, m_loop);
+}
+
+void AlarmPlayer::prepare(const QString& path)
+{
+    m_release->stop();
+    m_guard->connectAhead();
+    if (path == m_path && m_alive)
+        return;
+    m_path = path;
+    build(m_playing);
+}
+
+void AlarmPlayer::start(const QString& path, bool loop)
+{
+    m_playing = true;
+    m_loop = loop;
+    m_retriesAtRing = 0;
+    m_release->stop();
+    if (path == m_path && m_alive) {
+        m_pipeline->play(m_generation, loop);
+    } else {
+        m_path = path;
+        build(true);
+    }
+    // After the sound is on its way: the output's level is no reason to start late.
+    m_guard->engage();
+}
+
+void AlarmPlayer::stop()
+{
+    if (!m_playing)
+        return;
+    m_playing = false;
+    m_guard->release();
+    m_release->start();
+    // Paused and rewound once the caller's handler is over, so the next ring's first buffers pass
+    // the quiet volume that the caller sets right after stopping.
+    QTimer::singleShot(0, this, [this, g = m_generation] {
+        if (!m_playing && m_alive && g == m_generation)
+            m_pipeline->pause(g);
+    });
+}
+
+void AlarmPlayer::setGain(double linear)
+{
+    m_pipeline->setGain(linear);
+}
+
+QString AlarmPlayer::outputProblem() const
+{
+    // The sink says so itself, through the pipeline, when no sound server can be reached.
+    return {};
+}
+
+void AlarmPlayer::pipelineFailed(quint64 generation, bool output, const QString& reason)
+{
+    if (generation != m_generation || !m_alive) {
+        qCDebug(lcSound) << "a report for a pipeline since replaced:" << reason;
+        return;
+    }
+    m_alive = false;
+    m_pipeline->release(generation);
+    if (output) {
+        // The sound server went away or is restarting: build again when it may be back.
+        if (m_playing && m_retriesAtRing < 2) {
+            ++m_retriesAtRing;
+            build(true);
+            return;
+        }
+        m_retry->start();
+    }
+    if (m_playing && onError)
+        onError(m_path, reason);
+    else
+        qCDebug(lcSound) << "not ringing; kept quiet:" << reason;
+}

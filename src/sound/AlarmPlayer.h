@@ -1,0 +1,48 @@
+#pragma once
+
+#include "platform/PlayerBackend.h"
+#include "sound/OutputVolumeGuard.h"
+#include "sound/SoundPipeline.h"
+
+#include <QObject>
+#include <memory>
+
+class QTimer;
+
+// The alarm sound's policy: the file is prepared at arming so a ring only sets it playing; a
+// pipeline that fails is reported once, for the file that is still wanted; a sound server that went
+// away is looked for again; a pipeline nobody needs is let go. The pipeline itself works elsewhere,
+// behind SoundPipeline, and the output's level is the guard's.
+class AlarmPlayer : public QObject, public PlayerBackend {
+    Q_OBJECT
+public:
+    // Without a pipeline the GStreamer one is used; without a guard, the sound server's.
+    explicit AlarmPlayer(std::unique_ptr<SoundPipeline> pipeline = {}, std::unique_ptr<OutputVolumeGuard> guard = {});
+    ~AlarmPlayer() override;
+
+    void prepare(const QString& path) override;
+    void start(const QString& path, bool loop) override;
+    void stop() override;
+    void setGain(double linear) override;
+    QString outputProblem() const override;
+
+    // While the sound server is away, look for it again this often.
+    static constexpr int RetryMilliseconds = 2000;
+    // A stopped sound stays prepared for the longest snooze; after that the pipeline goes.
+    static constexpr int ReleaseMilliseconds = 31 * 60 * 1000;
+
+private:
+    void build(bool play);
+    void pipelineFailed(quint64 generation, bool output, const QString& reason);
+
+    std::unique_ptr<SoundPipeline> m_pipeline;
+    std::unique_ptr<OutputVolumeGuard> m_guard;
+    QTimer* m_retry;
+    QTimer* m_release;
+    QString m_path; // the file the pipeline holds, or should hold once rebuilt
+    bool m_alive = false;
+    bool m_playing = false;
+    bool m_loop = true;
+    quint64 m_generation = 0;
+    int m_retriesAtRing = 0;
+};

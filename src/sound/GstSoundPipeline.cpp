@@ -1,0 +1,165 @@
+#include "sound/GstSoundPipeline.h"
+
+#include "core/LogCategories.h"
+#include "sound/AlarmPipeline.h"
+#include "sound/PipelinePhases.h"
+#include "sound/TaskThread.h"
+
+#include <mutex>
+
+// Lives on the task thread (and is reached from GStreamer's threads only through post()).
+struct GstSoundPipeline::Driver {
+    TaskThread thread;
+    GstSoundPipeline* owner = nullptr; // guarded by ownerMutex; cleared when the owner goes
+    std::mutex ownerMutex;
+
+    std::unique_ptr<AlarmPipeline> pipe;
+    PipelinePhases phases;
+    quint64 generation = 0;
+
+    std::mutex gainMutex;
+    AlarmPipeline* gainTarget = nullptr;
+    double gain = 1.0;
+
+    bool current(quint64 g) const { return pipe && generation == g; }
+
+    void report(quint64 g, bool output, const QString& reason)
+    {
+        std::lock_guard lock(ownerMutex);
+        if (GstSoundPipeline* o = owner)
+            QMetaObject::invokeMethod(
+                o,
+                [o, g, output, reason] {
+                    if (o->m_failed)
+                        o->m_failed(g, output, reason);
+                },
+                Qt::QueuedConnection);
+    }
+
+    void teardown()
+    {
+        {
+            std::lock_guard lock(gainMutex);
+            gainTarget = nullptr;
+        }
+        pipe.reset();
+    }
+
+    void carryOut(PipelinePhases::Steps steps)
+    {
+        while (pipe) {
+            if (steps.pause)
+                pipe->setPlaying(false);
+            if (steps.play)
+                pipe->setPlaying(true);
+            if (!steps.seek || pipe->seekToStart(steps.flush))
+                return;
+            steps = phases.seekRefused(steps);
+        }
+    }
+
+    void event(quint64 g, AlarmPipeline::Event e, bool output, const QString& reason)
+    {
+        if (!current(g))
+            return;
+        switch (e) {
+        case AlarmPipeline::Event::AsyncDone:
+            carryOut(phases.asyncDone());
+            break;
+        case AlarmPipeline::Event::SegmentDone:
+            carryOut(phases.segmentDone());
+            break;
+        case AlarmPipeline::Event::EndOfStream:
+            carryOut(phases.endOfStream());
+            break;
+        case AlarmPipeline::Event::Error:
+            report(g, output, reason);
+            break;
+        }
+    }
+
+    void build(const std::shared_ptr<Driver>& self, quint64 g, const QByteArray& path, bool play, bool loop)
+    {
+        teardown();
+        generation = g;
+        phases = PipelinePhases();
+        phases.setWanted(play, loop);
+        auto p = std::make_unique<AlarmPipeline>();
+        bool output = false;
+        QString reason;
+        double startGain;
+        {
+            std::lock_guard lock(gainMutex);
+            startGain = gain;
+        }
+        // GStreamer's threads hand their news to this thread: never seek from there.
+        const std::weak_ptr<Driver> weak = self;
+        auto events = [weak, g](AlarmPipeline::Event e, bool output, const QString& reason) {
+            if (const std::shared_ptr<Driver> d = weak.lock())
+                d->thread.post([d, g, e, output, reason] { d->event(g, e, output, reason); });
+        };
+        if (!p->build(path, startGain, events, output, reason)) {
+            report(g, output, reason);
+            return;
+        }
+        pipe = std::move(p);
+        std::lock_guard lock(gainMutex);
+        gainTarget = pipe.get();
+        // A step of the fade may have come while the pipeline was being built.
+        if (gain != startGain)
+            gainTarget->setGain(gain);
+    }
+};
+
+GstSoundPipeline::GstSoundPipeline() : m_driver(std::make_shared<Driver>())
+{
+    m_driver->owner = this;
+}
+
+GstSoundPipeline::~GstSoundPipeline()
+{
+    {
+        std::lock_guard lock(m_driver->ownerMutex);
+        m_driver->owner = nullptr;
+    }
+    // A thread stuck on a sound server that hangs must not hold up the program's exit.
+    if (!m_driver->thread.finish([d = m_driver] { d->teardown(); }, 2))
+        qCWarning(lcSound, "the sound thread did not end in time; leaving it behind");
+}
+
+void GstSoundPipeline::build(quint64 generation, const QByteArray& path, bool play, bool loop)
+{
+    m_driver->thread.post([d = m_driver, generation, path, play, loop] { d->build(d, generation, path, play, loop); });
+}
+
+void GstSoundPipeline::play(quint64 generation, bool loop)
+{
+    m_driver->thread.post([d = m_driver, generation, loop] {
+        if (d->current(generation))
+            d->carryOut(d->phases.play(loop));
+    });
+}
+
+void GstSoundPipeline::pause(quint64 generation)
+{
+    m_driver->thread.post([d = m_driver, generation] {
+        if (d->current(generation))
+            d->carryOut(d->phases.pause());
+    });
+}
+
+void GstSoundPipeline::release(quint64 generation)
+{
+    m_driver->thread.post([d = m_driver, generation] {
+        if (generation == 0 || d->current(generation))
+            d->teardown();
+    });
+}
+
+void GstSoundPipeline::setGain(double linear)
+{
+    std::lock_guard lock(m_driver->gainMutex);
+    m_driver->gain = linear;
+    if (m_driver->gainTarget)
+        m_driver->gainTarget->setGain(linear);
+}

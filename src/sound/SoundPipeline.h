@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QtGlobal>
+#include <functional>
+
+// The pipeline side of the alarm player, as the player's policy sees it: every call returns at
+// once and the work happens elsewhere. Each build carries a generation, and every later call and
+// report names the generation it is about, so news of a pipeline since replaced is told apart.
+// Logic tests put a recording double here and report failures by hand.
+class SoundPipeline {
+public:
+    virtual ~SoundPipeline() = default;
+
+    // Called on the policy's thread, later: the pipeline of this generation failed; `output` when
+    // the sound server rather than the file is the cause.
+    using Failed = std::function<void(quint64 generation, bool output, const QString& reason)>;
+    void setFailed(Failed failed) { m_failed = std::move(failed); }
+
+    // Replaces any pipeline with one for this file, prepared at the sink, playing when asked.
+    virtual void build(quint64 generation, const QByteArray& path, bool play, bool loop) = 0;
+    virtual void play(quint64 generation, bool loop) = 0;
+    // Silent, and back at the start for the next ring.
+    virtual void pause(quint64 generation) = 0;
+    // Drops the pipeline of this generation, or any pipeline when generation is 0.
+    virtual void release(quint64 generation) = 0;
+    // At once, from the policy's thread: the fade's every step.
+    virtual void setGain(double linear) = 0;
+
+protected:
+    Failed m_failed;
+};

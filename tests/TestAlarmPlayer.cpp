@@ -1,0 +1,119 @@
+#include "sound/AlarmPlayer.h"
+#include "sound/PipelinePhases.h"
+
+#include <QTest>
+
+// The sound room's decisions without a sound server: what a prepared pipeline does next, and the
+// player's policy over a pipeline whose failures the test reports by hand.
+class TestAlarmPlayer : public QObject {
+    Q_OBJECT
+
+private slots:
+    void phasesPrerollSeekThenPlayWithoutGap();
+    void phasesRefusedSeeksFallBack();
+    void failureOfTheCurrentGenerationOnlyIsReported();
+    void lostOutputIsRebuiltTwiceAtTheRingThenRetried();
+};
+
+namespace {
+using Steps = PipelinePhases::Steps;
+
+// Records what the policy asked of the pipeline; failures are reported by the test.
+class RecordingPipeline : public SoundPipeline {
+public:
+    QStringList* calls;
+    double gain = -1;
+    explicit RecordingPipeline(QStringList* log) : calls(log) {}
+    void build(quint64 g, const QByteArray& path, bool play, bool) override
+    {
+        *calls << QStringLiteral("build %1 %2%3").arg(g).arg(QString::fromUtf8(path), play ? " playing" : "");
+    }
+    void play(quint64 g, bool) override { *calls << QStringLiteral("play %1").arg(g); }
+    void pause(quint64 g) override { *calls << QStringLiteral("pause %1").arg(g); }
+    void release(quint64 g) override { *calls << QStringLiteral("release %1").arg(g); }
+    void setGain(double linear) override { gain = linear; }
+    void fail(quint64 g, bool output) { m_failed(g, output, QStringLiteral("broken")); }
+};
+} // namespace
+
+void TestAlarmPlayer::phasesPrerollSeekThenPlayWithoutGap()
+{
+    PipelinePhases p;
+    // Prerolled: a flushing segment seek first; a ring during it waits for the seek to finish.
+    QCOMPARE(p.asyncDone(), (Steps{.seek = true, .flush = true}));
+    QCOMPARE(p.play(true), Steps{});
+    QCOMPARE(p.asyncDone(), (Steps{.play = true}));
+    QCOMPARE(p.phase(), PipelinePhases::Phase::Ready);
+    // Looping queues the repeat behind what plays (no flush); the end of the stream flushes.
+    QCOMPARE(p.segmentDone(), (Steps{.seek = true}));
+    QCOMPARE(p.endOfStream(), (Steps{.seek = true, .flush = true}));
+    // Silenced: paused and rewound, and no repeat is queued any more.
+    QCOMPARE(p.pause(), (Steps{.seek = true, .flush = true, .pause = true}));
+    QCOMPARE(p.segmentDone(), Steps{});
+    QCOMPARE(p.asyncDone(), Steps{});
+    QCOMPARE(p.play(false), (Steps{.play = true}));
+    QCOMPARE(p.segmentDone(), Steps{});
+}
+
+void TestAlarmPlayer::phasesRefusedSeeksFallBack()
+{
+    PipelinePhases p;
+    p.setWanted(true, true);
+    // A pipeline that cannot seek plays from where it stands rather than never.
+    const Steps first = p.asyncDone();
+    QCOMPARE(p.seekRefused(first), (Steps{.play = true}));
+    // A refused queued repeat is tried again as a flushing seek, and then given up.
+    const Steps repeat = p.segmentDone();
+    QCOMPARE(p.seekRefused(repeat), (Steps{.seek = true, .flush = true}));
+    QCOMPARE(p.seekRefused({.seek = true, .flush = true}), Steps{});
+}
+
+void TestAlarmPlayer::failureOfTheCurrentGenerationOnlyIsReported()
+{
+    QStringList calls;
+    auto* pipe = new RecordingPipeline(&calls);
+    AlarmPlayer player{std::unique_ptr<SoundPipeline>(pipe)};
+    QStringList errors;
+    player.onError = [&](const QString& path, const QString&) { errors << path; };
+
+    player.setGain(0.25);
+    QCOMPARE(pipe->gain, 0.25);
+    player.prepare(QStringLiteral("/a.mp3"));
+    player.prepare(QStringLiteral("/a.mp3")); // already prepared: nothing to build
+    player.start(QStringLiteral("/a.mp3"), true);
+    QCOMPARE(calls, (QStringList{"build 1 /a.mp3", "play 1"}));
+    // Another file at the ring: a new generation; news of the old one is about nothing wanted.
+    player.start(QStringLiteral("/b.mp3"), true);
+    pipe->fail(1, false);
+    QVERIFY(errors.isEmpty());
+    pipe->fail(2, false);
+    QCOMPARE(errors, QStringList{"/b.mp3"});
+    QCOMPARE(calls.last(), QStringLiteral("release 2"));
+    // A file failing while nothing rings is kept quiet; the next ring builds afresh.
+    player.stop();
+    pipe->fail(2, false);
+    QCOMPARE(errors.size(), 1);
+}
+
+void TestAlarmPlayer::lostOutputIsRebuiltTwiceAtTheRingThenRetried()
+{
+    QStringList calls;
+    auto* pipe = new RecordingPipeline(&calls);
+    AlarmPlayer player{std::unique_ptr<SoundPipeline>(pipe)};
+    QStringList errors;
+    player.onError = [&](const QString& path, const QString&) { errors << path; };
+    player.start(QStringLiteral("/a.mp3"), true);
+    pipe->fail(1, true);
+    pipe->fail(2, true);
+    QVERIFY(errors.isEmpty());
+    pipe->fail(3, true);
+    // The third loss is told (the tone takes over), and the server is looked for again later.
+    QCOMPARE(errors, QStringList{"/a.mp3"});
+    QCOMPARE(calls, (QStringList{"build 1 /a.mp3 playing", "release 1", "build 2 /a.mp3 playing", "release 2",
+                                 "build 3 /a.mp3 playing", "release 3"}));
+    QTRY_COMPARE_WITH_TIMEOUT(calls.last(), QStringLiteral("build 4 /a.mp3 playing"),
+                              AlarmPlayer::RetryMilliseconds * 2);
+}
+
+QTEST_GUILESS_MAIN(TestAlarmPlayer)
+#include "TestAlarmPlayer.moc"

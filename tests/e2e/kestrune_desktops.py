@@ -190,7 +190,8 @@ class Desktop:
             raise RuntimeError(f"the logind stand-in did not start:\n{self.log_of('logind')}")
 
     def start_mock(self, name, bus_name, args):
-        """python3-dbusmock on this session bus, logging each call it gets; calls_of(name) reads them."""
+        """python3-dbusmock on the session bus the environment names, logging each call it gets; calls_of(name)
+        reads them."""
         self.spawn(name, ["/usr/bin/python3", "-m", "dbusmock", "--session", "-l",
                           os.path.join(self.folder, f"{name}.calls"), *args])
         if not poll(lambda: self.has_name(bus_name), 15):

@@ -25,14 +25,6 @@ def _stop(process, timeout=10):
         process.wait(timeout)
 
 
-def _read(path):
-    try:
-        with open(path, "rb") as f:
-            return f.read().decode(errors="replace")
-    except OSError:
-        return ""
-
-
 def dbus_call(bus, service, path, interface, method, signature="", args=()):
     """A method call through dbus-python (Debian's python3-dbus, which python3-dbusmock brings) on the system or
     session bus that the environment names now."""
@@ -190,15 +182,11 @@ class Desktop:
             raise RuntimeError(f"the logind stand-in did not start:\n{self.log_of('logind')}")
 
     def start_mock(self, name, bus_name, args):
-        """python3-dbusmock on the session bus the environment names, logging each call it gets; calls_of(name)
-        reads them."""
+        """python3-dbusmock on the session bus the environment names; log_of(NAME-calls) reads the calls it got."""
         self.spawn(name, ["/usr/bin/python3", "-m", "dbusmock", "--session", "-l",
-                          os.path.join(self.folder, f"{name}.calls"), *args])
+                          os.path.join(self.folder, f"{name}-calls.log"), *args])
         if not poll(lambda: self.has_name(bus_name), 15):
             raise RuntimeError(f"the stand-in {name} did not start:\n{self.log_of(name)}")
-
-    def calls_of(self, name):
-        return _read(os.path.join(self.folder, f"{name}.calls"))
 
     # ------------------------------------------------------------------------------------------------ the bus
 

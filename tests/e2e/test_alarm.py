@@ -300,8 +300,8 @@ def kept_awake_without_capability(results, desk, binary, settings, alarm_text):
         dbus_call("system", *LOGIND[:2], "org.freedesktop.DBus.Mock", "EmitSignal", "sssav",
                   [LOGIND[2], "PrepareForSleep", "b", [True]])
         warning = f"Kestrune cannot wake this computer; the alarm at {alarm_text} rings only if it is awake"
-        results.check("before sleeping, a notification says so", poll(lambda: warning in desk.calls_of("notify"), 5),
-                      warning, desk.calls_of("notify"))
+        results.check("before sleeping, a notification says so", poll(lambda: warning in desk.log_of("notify-calls"), 5),
+                      warning, desk.log_of("notify-calls"))
         results.check("then the sleep delay goes", poll(lambda: ("sleep", "delay") not in kestrune_locks(), 5),
                       "no sleep delay", kestrune_locks())
         dbus_call("system", *LOGIND[:2], "org.freedesktop.DBus.Mock", "EmitSignal", "sssav",
@@ -320,9 +320,9 @@ def kept_awake_without_capability(results, desk, binary, settings, alarm_text):
                       kestrune_locks())
         app.click("Command1")
         app.wait_text("Text5", "Alarm Set")
-        inhibit = poll(lambda: re.search(r"Inhibit \S* 4 ", desk.calls_of("portal")), 5)
+        inhibit = poll(lambda: re.search(r"Inhibit \S* 4 ", desk.log_of("portal-calls")), 5)
         results.check("armed again: the portal's Inhibit with flag 4, and no idle block", inhibit and poll(
-            lambda: kestrune_locks() == [("sleep", "delay")], 5), "Inhibit ... 4", (desk.calls_of("portal"),
+            lambda: kestrune_locks() == [("sleep", "delay")], 5), "Inhibit ... 4", (desk.log_of("portal-calls"),
                                                                                    kestrune_locks()))
 
 

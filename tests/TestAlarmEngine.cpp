@@ -659,7 +659,8 @@ void TestAlarmEngine::missedAlarmIsToldAndRingsTheNextDay()
     ringAt(QTime(7, 30, 0));
     QCOMPARE(m_desk.player->playing, m_soundFile);
     QCOMPARE(form().Text5()->text(), QStringLiteral("Alarm Set"));
-    QCOMPARE(m_desk.tray.calls.last().data.shownTip(), QStringLiteral("Right Click For Options"));
+    QCOMPARE(m_desk.tray.calls.last().data.shownTip(),
+             QStringLiteral("Right Click For Options - Alarm 07:30:00, wakes this computer"));
     // OFF clears a miss as well.
     engine().Command2_Click();
     arm(QStringLiteral("09:00:00"));

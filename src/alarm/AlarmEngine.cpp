@@ -56,6 +56,30 @@ bool AlarmEngine::armed() const
     return m_c.Command2->isEnabled();
 }
 
+QString AlarmEngine::alarmText() const
+{
+    return m_c.Text2->text();
+}
+
+QDateTime AlarmEngine::reRingAt() const
+{
+    if (!m_c.Timer6->Enabled() || !m_snoozeStart.isValid())
+        return QDateTime();
+    return m_snoozeStart.addSecs(SnoozeLength::seconds(SnoozeMinutes));
+}
+
+void AlarmEngine::judgeNow()
+{
+    if (m_c.Timer3->Enabled())
+        Timer3_Timer();
+    if (m_c.Timer1->Enabled())
+        Timer1_Timer();
+    // The sound server may have restarted while the computer slept; a prepared sound that died with
+    // it is built again.
+    if (armed() && !m_sounding)
+        m_c.MediaPlayer1->prepare(SoundPath);
+}
+
 void AlarmEngine::Timer4_Timer()
 {
     m_c.Text1->setText(TimeText::now());
@@ -108,6 +132,7 @@ void AlarmEngine::Text2_Change()
 {
     if (!armed())
         return;
+    emit alarmTimeChanged();
     // A new time is a new promise; an old miss no longer describes it.
     if (!m_missed.isEmpty()) {
         setMissed(QString());
@@ -196,6 +221,7 @@ void AlarmEngine::Command1_Click()
     m_c.Text5->setText(QStringLiteral("Alarm Set"));
     // Bring the sound system up now, so the ring only has to start the file.
     m_c.MediaPlayer1->prepare(SoundPath);
+    emit armedChanged(true);
 }
 
 void AlarmEngine::Command2_Click()
@@ -215,6 +241,7 @@ void AlarmEngine::Command2_Click()
     m_c.Command3->setEnabled(false);
     setMissed(QString());
     emit ringEnded();
+    emit armedChanged(false);
 }
 
 void AlarmEngine::Command3_Click()

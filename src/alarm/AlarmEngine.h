@@ -38,8 +38,16 @@ public:
     bool isPlayingBuiltInTone() const { return m_playingTone; }
     // Armed exactly while "OFF" can be pressed: the button stays the truth, this names it.
     bool armed() const;
+    QString alarmText() const;
+    // When the snooze rings again; invalid unless a snooze counts down.
+    QDateTime reRingAt() const;
+    // Back from a suspend: the match and the ring check look at the clock now, not at their next tick.
+    void judgeNow();
 
 signals:
+    void armedChanged(bool armed);
+    // The alarm box changed while armed.
+    void alarmTimeChanged();
     // A ring or a re-ring has begun; the text is the alarm box's.
     void ringStarted(const QString& alarmText);
     // The ringing was stopped by the user: OFF, or Sleep.

@@ -5,6 +5,7 @@
 #include "app/SingleInstance.h"
 #include "core/LogCategories.h"
 #include "platform/SessionEndWatcher.h"
+#include "platform/WakeCapability.h"
 #include "ui/ProgramIcon.h"
 
 #include <QApplication>
@@ -12,6 +13,8 @@
 
 int Application::run(int argc, char* argv[])
 {
+    // First, while this is the only thread: the others inherit what is left.
+    WakeCapability::restrict();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kestrune"));
     QApplication::setApplicationVersion(QStringLiteral(KESTRUNE_VERSION));

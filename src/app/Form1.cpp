@@ -1,17 +1,21 @@
 #include "app/Form1.h"
 
 #include "alarm/AlarmEngine.h"
+#include "alarm/WakePolicy.h"
 #include "app/Forms.h"
 #include "app/RingNotification.h"
+#include "app/SleepWarning.h"
 #include "controls/MediaPlayer.h"
 #include "controls/MessageBox.h"
 #include "controls/Skin.h"
 #include "controls/TextBox.h"
+#include "core/AlarmCrossing.h"
 #include "core/SettingsFile.h"
 #include "dialogs/Form2.h"
 #include "dialogs/Form3.h"
 #include "platform/DesktopNotifier.h"
 #include "platform/Picture.h"
+#include "platform/PowerServices.h"
 #include "tray/TrayIcon.h"
 #include "ui/FormTables.h"
 
@@ -38,10 +42,15 @@ Form1::Form1()
     connect(Exit(), &QAction::triggered, this, &Form1::Exit_Click);
     connect(this, &Form::closeRequested, this, &Form1::Command6_Click);
     // The tray tip carries a missed alarm too, for a user who looks only at the icon.
-    connect(m_engine.get(), &AlarmEngine::missedChanged, this, [](const QString& alarmText) {
-        SetTrayTip(alarmText.isEmpty() ? TrayTip : TrayTip + QStringLiteral(" - Missed ") + alarmText);
+    connect(m_engine.get(), &AlarmEngine::missedChanged, this, [this](const QString& alarmText) {
+        m_missedAlarm = alarmText;
+        updateTrayTip();
     });
     m_ringNotification = new RingNotification(*this, *new DesktopNotifier(this));
+    m_wakePolicy = new WakePolicy(*m_engine, *PowerServices::wakeAlarm(this), *PowerServices::suspendInhibitor(this),
+                                  *PowerServices::sleepWatcher(this));
+    connect(m_wakePolicy, &WakePolicy::changed, this, &Form1::updateTrayTip);
+    new SleepWarning(*m_wakePolicy, *new DesktopNotifier(this));
 }
 
 Form1::~Form1() = default;
@@ -86,6 +95,19 @@ void Form1::Form_Load()
         Text5()->setText(QStringLiteral("Alarm Set"));
     if (!Command2()->isEnabled())
         Text5()->setText(QStringLiteral("Not Set"));
+}
+
+void Form1::updateTrayTip()
+{
+    // While armed the tip says when, and whether the computer is woken for it or must stay awake.
+    QString tip = TrayTip;
+    if (!m_missedAlarm.isEmpty())
+        tip += QStringLiteral(" - Missed ") + m_missedAlarm;
+    else if (m_engine->armed() && AlarmCrossing::parse(Text2()->text()))
+        tip += QStringLiteral(" - Alarm ") + Text2()->text() +
+               (m_wakePolicy->wakes() ? QStringLiteral(", wakes this computer")
+                                      : QStringLiteral(", keeps computer awake"));
+    SetTrayTip(tip);
 }
 
 void Form1::applySettings(const SettingsRecord& record)
@@ -133,6 +155,7 @@ void Form1::Form_Unload()
     }
     // A ring left on screen would offer buttons of a program that is gone.
     m_ringNotification->ringEnded();
+    m_wakePolicy->stop();
     RemoveFromTray();
     if (Forms::hasForm2())
         Forms::unloadForm2();

@@ -17,6 +17,7 @@
 class AlarmEngine;
 class SettingsFile;
 class RingNotification;
+class WakePolicy;
 struct SettingsRecord;
 
 // The main window: the clock, the alarm box, the buttons and the menu. Start-up and shutdown live
@@ -75,6 +76,7 @@ private:
     SettingsRecord currentSettings() const;
 
     AlarmControls alarmControls();
+    void updateTrayTip();
 
     // Looked up once, when the window is built; see Form::require.
     TextBox* const m_Text1 = require<TextBox>("Text1");
@@ -107,4 +109,6 @@ private:
     std::unique_ptr<SettingsFile> m_settingsFile;
     bool m_endedFromOutside = false;
     RingNotification* m_ringNotification = nullptr;
+    WakePolicy* m_wakePolicy = nullptr;
+    QString m_missedAlarm;
 };

@@ -23,8 +23,10 @@ DesktopNotifier::DesktopNotifier(QObject* parent) : QObject(parent)
 void DesktopNotifier::show(const Content& content)
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected())
+    if (!bus.isConnected()) {
+        emit answered();
         return;
+    }
     QDBusMessage call = QDBusMessage::createMethodCall(Service, Path, Interface, QStringLiteral("Notify"));
     call << content.appName << m_id << content.icon << content.summary << content.body << content.actions
          << content.hints << content.expireTimeout;
@@ -36,6 +38,7 @@ void DesktopNotifier::show(const Content& content)
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher, generation] {
         watcher->deleteLater();
+        emit answered();
         const QDBusPendingReply<uint> reply = *watcher;
         if (generation != m_generation) {
             // A later show went out before this one's number came back, so it could not replace it.

@@ -31,6 +31,8 @@ public:
 signals:
     // The user picked one of the notification's actions ("default" for the notification itself).
     void actionInvoked(const QString& key);
+    // The server answered a show, or could not be reached.
+    void answered();
 
 private slots:
     void onActionInvoked(uint id, const QString& key);

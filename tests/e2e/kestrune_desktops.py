@@ -25,6 +25,18 @@ def _stop(process, timeout=10):
         process.wait(timeout)
 
 
+def dbus_call(bus, service, path, interface, method, signature="", args=()):
+    """A method call through dbus-python (Debian's python3-dbus, which python3-dbusmock brings) on the system or
+    session bus that the environment names now."""
+    import dbus
+    address = os.environ["DBUS_SYSTEM_BUS_ADDRESS" if bus == "system" else "DBUS_SESSION_BUS_ADDRESS"]
+    connection = dbus.bus.BusConnection(address)
+    try:
+        return connection.call_blocking(service, path, interface, method, signature, args, timeout=10)
+    finally:
+        connection.close()
+
+
 def installed(*tools):
     """The first of these tools that is not on PATH, or None."""
     for tool in tools:
@@ -44,7 +56,7 @@ class Desktop:
         self.processes = []
         self.saved = {name: os.environ.get(name) for name in
                       ("DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR",
-                       "QT_QPA_PLATFORM")}
+                       "QT_QPA_PLATFORM", "DBUS_SYSTEM_BUS_ADDRESS")}
 
     def spawn(self, name, args, **kwargs):
         log_file = open(os.path.join(self.folder, f"{name}.log"), "wb")
@@ -150,10 +162,36 @@ class Desktop:
         shutil.move(os.path.join(shots, made[0]), path)
         return path
 
+    def start_logind(self):
+        """logind cannot run without systemd as process 1: python3-dbusmock's logind on a private system bus."""
+        config = os.path.join(self.folder, "system.conf")
+        with open("/usr/share/dbus-1/session.conf") as f:
+            text = re.sub(r"<type>session</type>", "<type>system</type>", f.read())
+        with open(config, "w") as f:
+            f.write(text)
+        read_end, write_end = os.pipe()
+        bus = subprocess.Popen(["dbus-daemon", f"--config-file={config}", "--nofork", "--nopidfile",
+                                f"--print-address={write_end}"], pass_fds=(write_end,), stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        with os.fdopen(read_end) as announced:
+            os.environ["DBUS_SYSTEM_BUS_ADDRESS"] = announced.readline().strip()
+        self.processes.append(("system-bus", bus))
+        self.spawn("logind", ["/usr/bin/python3", "-m", "dbusmock", "--system", "--template", "logind"])
+        if not poll(lambda: self.has_name("org.freedesktop.login1", "--system"), 15):
+            raise RuntimeError(f"the logind stand-in did not start:\n{self.log_of('logind')}")
+
+    def start_mock(self, name, bus_name, args):
+        """python3-dbusmock on the session bus the environment names; log_of(NAME-calls) reads the calls it got."""
+        self.spawn(name, ["/usr/bin/python3", "-m", "dbusmock", "--session", "-l",
+                          os.path.join(self.folder, f"{name}-calls.log"), *args])
+        if not poll(lambda: self.has_name(bus_name), 15):
+            raise RuntimeError(f"the stand-in {name} did not start:\n{self.log_of(name)}")
+
     # ------------------------------------------------------------------------------------------------ the bus
 
-    def has_name(self, name):
-        done = subprocess.run(["dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus", "/",
+    def has_name(self, name, bus="--session"):
+        done = subprocess.run(["dbus-send", bus, "--print-reply", "--dest=org.freedesktop.DBus", "/",
                                "org.freedesktop.DBus.NameHasOwner", f"string:{name}"], stdout=subprocess.PIPE,
                               stderr=subprocess.DEVNULL, text=True, timeout=10)
         return "boolean true" in done.stdout

@@ -299,7 +299,7 @@ def press(accessible):
 class Kestrune:
     """One run of the program from its own temporary folder."""
 
-    def __init__(self, binary, settings=None, path_prefix=None, env=None):
+    def __init__(self, binary, settings=None, path_prefix=None, env=None, command_prefix=()):
         self.folder = tempfile.mkdtemp(prefix="kestrune-e2e-")
         self.exe = os.path.join(self.folder, "kestrune")
         shutil.copy2(binary, self.exe)
@@ -309,6 +309,7 @@ class Kestrune:
                 f.write(settings)
         self.path_prefix = path_prefix
         self.extra_env = env or {}
+        self.command_prefix = list(command_prefix)  # setpriv and the like, which exec the program in their place
         self.process = None
         self.log_path = os.path.join(self.folder, "kestrune.log")
         self.main_window = None
@@ -338,7 +339,7 @@ class Kestrune:
             env["PATH"] = self.path_prefix + os.pathsep + env.get("PATH", "")
         env.update(self.extra_env)
         self._log = open(self.log_path, "wb")
-        self.process = subprocess.Popen([self.exe], cwd=self.folder, env=env, stdout=self._log,
+        self.process = subprocess.Popen([*self.command_prefix, self.exe], cwd=self.folder, env=env, stdout=self._log,
                                         stderr=subprocess.STDOUT)
 
     def _find_main_window(self):
@@ -705,6 +706,28 @@ def arm_alarm(app, lead=6, attempts=2):
         app.wait_text("Text5", "Not Set")
         lead *= 2
     raise RuntimeError("arming took too long: the alarm time had come before ON took effect")
+
+
+def wake_timers(pid):
+    """The absolute expiries (wall-clock seconds) of the process's timerfds on CLOCK_REALTIME_ALARM (clockid 8)."""
+    found = []
+    folder = f"/proc/{pid}/fdinfo"
+    for fd in os.listdir(folder):
+        try:
+            with open(os.path.join(folder, fd)) as f:
+                info = f.read()
+        except OSError:
+            continue  # closed meanwhile
+        if re.search(r"^clockid:\s*8$", info, re.M):
+            sec, nsec = re.search(r"^it_value:\s*\((\d+),\s*(\d+)\)", info, re.M).groups()
+            found.append(time.time() + int(sec) + int(nsec) / 1e9)  # it_value is the time left
+    return found
+
+
+def capability_sets(pid):
+    """CapInh, CapPrm, CapEff, CapBnd and CapAmb of a process, as the hexadecimal masks /proc shows."""
+    with open(f"/proc/{pid}/status") as f:
+        return dict(re.findall(r"^(Cap\w+):\s*([0-9a-f]+)$", f.read(), re.M))
 
 
 def system_tray_available():

@@ -2,17 +2,26 @@
 typed a few seconds ahead, ON, and then what the sound server plays, recorded from the null sink's monitor and
 measured with sox. The fade must start about 30 dB below the file's own level and rise about 1 dB a second; OFF
 silences at once; Sleep silences within a second and the alarm comes back after the one-minute snooze with a fresh
-fade; an unplayable file still gives a rising tone; ON without a sound says so in a message box."""
+fade; an unplayable file still gives a rising tone; ON without a sound says so in a message box. Then, the armed
+alarm and the computer's power: the wake timer as root, as another user given CAP_WAKE_ALARM as
+a systemd 254 login gives it, and without the capability; logind's inhibitors and its PrepareForSleep through
+python3-dbusmock's logind on a private system bus, the notification server and the desktop portal as stand-ins."""
 
 import math
 import os
+import re
+import shutil
+import subprocess
 import sys
+import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from kestrune_e2e import (Kestrune, Recorder, Results, all_text, binary_from_args,  # noqa: E402
                           block_levels, find_named, fit_line, key, log, loudest, make_tone, poll, press,
-                          profile, read_wav_mono, require_services, rms_db, sound_onset, type_text)
+                          profile, read_wav_mono, require_services, rms_db, sound_onset, type_text,
+                          capability_sets, click_at, extents, far_alarm_text, wake_timers, window_geometry)
+from kestrune_desktops import FIRST_RUN_TAIL, Desktop, dbus_call  # noqa: E402
 
 FADE_DEPTH_DB = 30.0      # -3000 hundredths of a decibel
 SILENT_DB = -70.0         # a null sink gives digital silence; anything below this is no alarm
@@ -238,6 +247,139 @@ def unplayable_file(results, app):
                   f"{at_start:.1f} dBFS at the onset")
 
 
+WAKE_ALARM_ONLY = f"{1 << 35:016x}"  # CAP_WAKE_ALARM as /proc shows a capability set
+LOGIND = ("org.freedesktop.login1", "/org/freedesktop/login1", "org.freedesktop.login1.Manager")
+
+
+def next_alarm(text):
+    """The wall-clock moment the clock next shows an HH:MM:SS text."""
+    now = time.localtime()
+    h, m, s = (int(part) for part in text.split(":"))
+    moment = time.mktime((now.tm_year, now.tm_mon, now.tm_mday, h, m, s, 0, 0, -1))
+    return moment if moment > time.time() else moment + 86400
+
+
+def kestrune_locks():
+    """logind's inhibitors taken by the program, as (what, mode)."""
+    listed = dbus_call("system", *LOGIND, "ListInhibitors")
+    return sorted((str(what), str(mode)) for what, who, _, mode, *_ in listed if who == "Kestrune")
+
+
+def woken_for(results, what, pid, alarm_text):
+    expected = next_alarm(alarm_text) - 60
+    timers = poll(lambda: wake_timers(pid), 10) or []
+    results.check(f"{what}: one CLOCK_REALTIME_ALARM timer, absolute, a minute before the alarm",
+                  len(timers) == 1 and abs(timers[0] - expected) < 3, f"one expiring at {expected:.0f}", timers)
+
+
+def woken_as_root(results, desk, binary, settings, alarm_text):
+    with Kestrune(binary, settings=settings) as app:
+        app.click("Command1")
+        app.wait_text("Text5", "Alarm Set")
+        woken_for(results, "as root, armed", app.process.pid, alarm_text)
+        results.equal("only CAP_WAKE_ALARM stays permitted", WAKE_ALARM_ONLY, capability_sets(app.process.pid)["CapPrm"])
+        results.equal("logind holds its sleep delay, no idle block", [("sleep", "delay")],
+                      poll(kestrune_locks, 5))
+        x, y, w, h = extents(app.control("Command1"))
+        frame = window_geometry(app.main_window)
+        app.click("Command2")
+        app.wait_text("Text5", "Not Set")
+        results.check("after OFF: no wake timer and no inhibitor", poll(lambda: not wake_timers(app.process.pid)
+                      and not kestrune_locks(), 5), "none", (wake_timers(app.process.pid), kestrune_locks()))
+        return x + w // 2 - frame["x"], y + h // 2 - frame["y"]
+
+
+def kept_awake_without_capability(results, desk, binary, settings, alarm_text):
+    with Kestrune(binary, settings=settings, command_prefix=["setpriv", "--bounding-set", "-wake_alarm"]) as app:
+        app.click("Command1")
+        app.wait_text("Text5", "Alarm Set")
+        locks = poll(lambda: len(kestrune_locks()) == 2 and kestrune_locks(), 5)
+        results.equal("without the capability: no wake timer", [], wake_timers(app.process.pid))
+        results.equal("and, with no portal or power manager, logind's idle block beside the sleep delay",
+                      [("idle", "block"), ("sleep", "delay")], locks)
+        dbus_call("system", *LOGIND[:2], "org.freedesktop.DBus.Mock", "EmitSignal", "sssav",
+                  [LOGIND[2], "PrepareForSleep", "b", [True]])
+        warning = f"Kestrune cannot wake this computer; the alarm at {alarm_text} rings only if it is awake"
+        results.check("before sleeping, a notification says so", poll(lambda: warning in desk.log_of("notify-calls"), 5),
+                      warning, desk.log_of("notify-calls"))
+        results.check("then the sleep delay goes", poll(lambda: ("sleep", "delay") not in kestrune_locks(), 5),
+                      "no sleep delay", kestrune_locks())
+        dbus_call("system", *LOGIND[:2], "org.freedesktop.DBus.Mock", "EmitSignal", "sssav",
+                  [LOGIND[2], "PrepareForSleep", "b", [False]])
+        results.check("and comes back on resume", poll(lambda: ("sleep", "delay") in kestrune_locks(), 5),
+                      "a sleep delay", kestrune_locks())
+        # Where the desktop portal runs, its Suspend flag (4) takes the place of logind's idle block.
+        desk.start_mock("portal", "org.freedesktop.portal.Desktop", ["org.freedesktop.portal.Desktop",
+                        "/org/freedesktop/portal/desktop", "org.freedesktop.portal.Inhibit"])
+        dbus_call("session", "org.freedesktop.portal.Desktop", "/org/freedesktop/portal/desktop",
+                  "org.freedesktop.DBus.Mock", "AddMethod", "sssss", ["org.freedesktop.portal.Inhibit", "Inhibit",
+                  "sua{sv}", "o", 'ret = dbus.ObjectPath("/org/freedesktop/portal/desktop/request/1/kestrune")'])
+        app.click("Command2")
+        app.wait_text("Text5", "Not Set")
+        results.check("after OFF logind holds nothing for it", poll(lambda: not kestrune_locks(), 5), "nothing",
+                      kestrune_locks())
+        app.click("Command1")
+        app.wait_text("Text5", "Alarm Set")
+        inhibit = poll(lambda: re.search(r"Inhibit \S* 4 ", desk.log_of("portal-calls")), 5)
+        results.check("armed again: the portal's Inhibit with flag 4, and no idle block", inhibit and poll(
+            lambda: kestrune_locks() == [("sleep", "delay")], 5), "Inhibit ... 4", (desk.log_of("portal-calls"),
+                                                                                   kestrune_locks()))
+
+
+def woken_as_another_user(results, binary, settings, on_button, alarm_text):
+    """setpriv as a systemd 254 login starts a session: CAP_WAKE_ALARM ambient. That user cannot reach root's buses,
+    so ON is clicked where the root run found it."""
+    home = tempfile.mkdtemp(prefix="kestrune-nobody-")
+    for folder in (".config/kestrune", "runtime"):
+        os.makedirs(os.path.join(home, folder), mode=0o700)
+    with open(os.path.join(home, ".config/kestrune/settings.txt"), "wb") as f:
+        f.write(settings)
+    subprocess.run(["chown", "-R", "65534:65534", home], check=True)
+    nowhere = "unix:path=/nonexistent"
+    app = Kestrune(binary, env={"HOME": home, "XDG_RUNTIME_DIR": os.path.join(home, "runtime"),
+                                "DBUS_SESSION_BUS_ADDRESS": nowhere, "DBUS_SYSTEM_BUS_ADDRESS": nowhere},
+                   command_prefix=["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
+                                   "--inh-caps=+wake_alarm", "--ambient-caps=+wake_alarm"])
+    os.chmod(app.folder, 0o755)
+    try:
+        app.start_process()
+        # The tray icon's window bears the same name: the main window is the one taller than 100.
+        window = poll(lambda: [w for w in app.windows("^Kestrune$") if window_geometry(w)["height"] > 100], 60, 0.2)
+        if not window:
+            raise RuntimeError(f"no window as uid 65534:\n{app.output()}")
+        frame = window_geometry(window[0])
+        time.sleep(1)
+        click_at(frame["x"] + on_button[0], frame["y"] + on_button[1])
+        woken_for(results, "as uid 65534 with CAP_WAKE_ALARM ambient", app.process.pid, alarm_text)
+        caps = capability_sets(app.process.pid)
+        results.check("its ambient set is empty and only CAP_WAKE_ALARM stays permitted",
+                      caps["CapAmb"] == "0" * 16 and caps["CapPrm"] == WAKE_ALARM_ONLY, f"CapAmb 0, CapPrm "
+                      f"{WAKE_ALARM_ONLY}", caps)
+    finally:
+        app.stop()
+        shutil.rmtree(home, ignore_errors=True)
+
+
+def power(results, binary):
+    if os.geteuid() != 0:
+        log("SKIP power: a wake timer as root and setpriv to another user need root")
+        return
+    if subprocess.run(["/usr/bin/python3", "-c", "import dbusmock"], stderr=subprocess.DEVNULL).returncode != 0:
+        log("SKIP power: python3-dbusmock is missing (scripts/deps.sh test installs it)")
+        return
+    # The shared X server and session bus: this process's AT-SPI stays on the bus it first found. The stand-ins
+    # live only as long as this scenario; the system bus is a private one.
+    with Desktop() as desk:
+        desk.start_logind()
+        desk.start_mock("notify", "org.freedesktop.Notifications", ["-t", "notification_daemon"])
+        alarm_text = far_alarm_text()
+        # Any sound path arms; nothing rings here.
+        settings = f'"{desk.folder}/tone.mp3","{alarm_text}",{FIRST_RUN_TAIL}'.encode()
+        on_button = woken_as_root(results, desk, binary, settings, alarm_text)
+        kept_awake_without_capability(results, desk, binary, settings, alarm_text)
+        woken_as_another_user(results, binary, settings, on_button, alarm_text)
+
+
 def main():
     binary = binary_from_args()
     require_services(sound=True)
@@ -263,6 +405,7 @@ def main():
         results.check("the program starts again", False, "a running program", error)
     finally:
         fresh.stop()
+    results.case(power, binary)
     results.finish()
 
 

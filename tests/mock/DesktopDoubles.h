@@ -7,6 +7,7 @@
 #include "controls/MessageBox.h"
 #include "core/ExecutableFolder.h"
 #include "mock/FakeClock.h"
+#include "mock/PowerDoubles.h"
 #include "mock/RecordingLinkOpener.h"
 #include "mock/RecordingNotifyIcon.h"
 #include "mock/RecordingPlayer.h"
@@ -56,6 +57,7 @@ public:
         links.opened.clear();
         tray.calls.clear();
         SnoozeMinutes = 1;
+        power.reset(true);
         CommonDialog::clearAnswers();
     }
 
@@ -76,6 +78,7 @@ public:
     FakeClock clock;
     RecordingLinkOpener links;
     RecordingNotifyIcon tray;
+    PowerDoubles power;
     std::shared_ptr<RecordingPlayer::Log> player = std::make_shared<RecordingPlayer::Log>();
     QList<MessageBox::Shown> boxes;
 };

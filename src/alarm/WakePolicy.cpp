@@ -1,0 +1,111 @@
+#include "alarm/WakePolicy.h"
+
+#include "alarm/AlarmEngine.h"
+#include "core/AlarmCrossing.h"
+#include "core/Clock.h"
+#include "platform/SleepWatcher.h"
+#include "platform/SuspendInhibitor.h"
+#include "platform/WakeAlarm.h"
+
+namespace {
+const QString Reason = QStringLiteral("An alarm is set");
+}
+
+WakePolicy::WakePolicy(AlarmEngine& engine, WakeAlarm& wake, SuspendInhibitor& inhibitor, SleepWatcher& sleep)
+    : QObject(&engine), m_engine(engine), m_wake(wake), m_inhibitor(inhibitor), m_sleep(sleep)
+{
+    connect(&engine, &AlarmEngine::armedChanged, this, &WakePolicy::update);
+    connect(&engine, &AlarmEngine::alarmTimeChanged, this, &WakePolicy::update);
+    connect(&engine, &AlarmEngine::ringStarted, this, &WakePolicy::update);
+    // Sleep answers the ring with a snooze, OFF with nothing more to come.
+    connect(&engine, &AlarmEngine::ringEnded, this, &WakePolicy::update);
+    connect(&wake, &WakeAlarm::clockChanged, this, &WakePolicy::update);
+    connect(&sleep, &SleepWatcher::sleeping, this, &WakePolicy::sleeping);
+    connect(&sleep, &SleepWatcher::resumed, this, &WakePolicy::resumed);
+    m_warningDeadline.setSingleShot(true);
+    m_warningDeadline.setInterval(WarningMilliseconds);
+    connect(&m_warningDeadline, &QTimer::timeout, this, &WakePolicy::readyToSleep);
+}
+
+bool WakePolicy::wakes() const
+{
+    return m_wake.canWake();
+}
+
+QDateTime WakePolicy::nextRing() const
+{
+    if (!m_engine.armed())
+        return QDateTime();
+    const QDateTime reRing = m_engine.reRingAt();
+    if (reRing.isValid())
+        return reRing;
+    const std::optional<QTime> alarm = AlarmCrossing::parse(m_engine.alarmText());
+    if (!alarm)
+        return QDateTime();
+    // The next time the clock shows it; at the ring itself, that is tomorrow.
+    const QDateTime now = Clock::instance().now();
+    QDateTime ring(now.date(), *alarm);
+    if (ring <= now)
+        ring = QDateTime(now.date().addDays(1), *alarm);
+    return ring;
+}
+
+void WakePolicy::update()
+{
+    const QDateTime ring = nextRing();
+    if (!ring.isValid()) {
+        m_wakeAt = QDateTime();
+        m_wake.clear();
+        m_inhibitor.release();
+        m_sleep.releaseDelay();
+        emit changed();
+        return;
+    }
+    // A minute early, so the machine, the sound server and the display are back for the second;
+    // armed within that minute, at the second itself.
+    const QDateTime now = Clock::instance().now();
+    m_wakeAt = ring.addSecs(-LeadSeconds) > now ? ring.addSecs(-LeadSeconds) : ring;
+    m_wake.set(m_wakeAt);
+    if (m_wake.canWake())
+        m_inhibitor.release();
+    else
+        m_inhibitor.hold(Reason);
+    if (!m_asleep)
+        m_sleep.holdDelay(Reason);
+    emit changed();
+}
+
+void WakePolicy::sleeping()
+{
+    m_asleep = true;
+    if (m_engine.armed() && !m_wake.canWake()) {
+        m_warningDeadline.start();
+        emit sleepingUnwoken(m_engine.alarmText());
+        return;
+    }
+    m_sleep.releaseDelay();
+}
+
+void WakePolicy::readyToSleep()
+{
+    m_warningDeadline.stop();
+    if (m_asleep)
+        m_sleep.releaseDelay();
+}
+
+void WakePolicy::resumed()
+{
+    m_asleep = false;
+    m_warningDeadline.stop();
+    // The ten-minute catch-up decides between a ring now and a miss.
+    m_engine.judgeNow();
+    update();
+}
+
+void WakePolicy::stop()
+{
+    m_wakeAt = QDateTime();
+    m_wake.clear();
+    m_inhibitor.release();
+    m_sleep.releaseDelay();
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QDateTime>
+#include <QObject>
+#include <QTimer>
+
+class AlarmEngine;
+class SleepWatcher;
+class SuspendInhibitor;
+class WakeAlarm;
+
+// What an armed alarm asks of the computer's power: a wake timer a minute before the next ring (the
+// alarm second, or the snooze's re-ring), so the machine, the sound server and the display are back
+// in time; where it cannot be woken, no suspend of its own accord; and a word before any sleep.
+class WakePolicy : public QObject {
+    Q_OBJECT
+public:
+    WakePolicy(AlarmEngine& engine, WakeAlarm& wake, SuspendInhibitor& inhibitor, SleepWatcher& sleep);
+
+    static constexpr int LeadSeconds = 60;
+    // The longest the system's sleep waits for the warning to be shown.
+    static constexpr int WarningMilliseconds = 2000;
+
+    // Whether the computer is woken for the armed alarm.
+    bool wakes() const;
+    // The moment the wake timer is set to; invalid when none.
+    QDateTime wakeAt() const { return m_wakeAt; }
+    // The warning is out: the system may sleep.
+    void readyToSleep();
+    // At exit: the timer, the inhibitor and the delay go.
+    void stop();
+
+signals:
+    // About to sleep with an armed alarm it cannot be woken for: warn, then call readyToSleep().
+    void sleepingUnwoken(const QString& alarmText);
+    // Whether and when the computer is woken may have changed.
+    void changed();
+
+private:
+    void update();
+    void sleeping();
+    void resumed();
+    QDateTime nextRing() const;
+
+    AlarmEngine& m_engine;
+    WakeAlarm& m_wake;
+    SuspendInhibitor& m_inhibitor;
+    SleepWatcher& m_sleep;
+    QDateTime m_wakeAt;
+    bool m_asleep = false; // between the system's word that it sleeps and its word that it woke
+    QTimer m_warningDeadline;
+};

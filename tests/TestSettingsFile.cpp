@@ -592,6 +592,18 @@ void TestSettingsFile::othersFilesAreNeverReadNorWritten()
     QVERIFY(!user.read());
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^cannot save .*another user.*"_qs));
     QVERIFY(!user.write(record(u"/again.mp3"_qs, QString(), 1, 0, 0)));
+    // Nor is a link in the place of the copy of a file not read whole.
+    QVERIFY(QFile::setPermissions(m_folder->path(), readOnlyFolder | QFileDevice::WriteOwner));
+    QVERIFY(QFile::remove(settingsPath()));
+    put(settingsPath(), "\"/a.mp3\",\"07:00:00\",5\r\n");
+    QVERIFY(QFile::link(theirs, settingsPath() + u".bad"_qs));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^cannot read .*"_qs));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u".*\\.bad is not ours to replace"_qs));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^cannot save .*no copy of it could be kept"_qs));
+    SettingsFile damaged;
+    damaged.read();
+    QVERIFY(!damaged.write(record(u"/again.mp3"_qs, QString(), 1, 0, 0)));
+    QVERIFY(QFileInfo(settingsPath() + u".bad"_qs).isSymLink());
     QCOMPARE(contents(theirs), before);
     QCOMPARE(QDir(userFolder()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
              QStringList{u"settings.txt"_qs});

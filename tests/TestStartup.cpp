@@ -262,7 +262,8 @@ void TestStartup::changesAreSavedSoonOnlyWhenTheLineDiffers()
         QTest::qWait(ms);
         return inode() == before;
     };
-    // Loading, and a value set again to what it was, write nothing.
+    // Loading, and a value changed back to what it was, write nothing.
+    f.Text2()->setText(u"0"_qs);
     f.Text2()->setText(QString());
     QVERIFY(unchangedFor(1500));
     f.Text2()->setText(u"06:00:00"_qs);

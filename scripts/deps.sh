@@ -19,6 +19,8 @@ BUILD_PACKAGES=(
 PACKAGE_PACKAGES=(
     dpkg-dev file
     lintian appstream desktop-file-utils
+    # The package test packs up an installed Kestrune to put it back afterwards.
+    dpkg-repack
     # Runtime plugins the package depends on without a library link; qt6-wayland is recommended.
     gstreamer1.0-plugins-base qt6-wayland
 )

@@ -18,21 +18,21 @@ if [ "$(id -u)" -ne 0 ]; then
     exec sudo --preserve-env=DISPLAY,XDG_RUNTIME_DIR,DBUS_SESSION_BUS_ADDRESS \
         env KESTRUNE_PACKAGE_MADE=1 "$0" "$build"
 fi
-if dpkg-query -W -f='${Status}' kestrune 2>/dev/null | grep -q 'installed'; then
-    echo "package: kestrune is already installed here; this test installs and removes it, so remove it first"
-    exit 1
-fi
-
 deb=$(ls -t "$build"/kestrune_*.deb | head -n 1)
 scratch=$(mktemp -d /tmp/kestrune-package.XXXXXX)
 chmod 0755 "$scratch"
 pid=""
 installed=""
+previous=""
 stray_before=$([ -e /usr/bin/settings.txt ] && echo yes || echo no)
 cleanup() {
     [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null || true
     if [ -n "$installed" ]; then
         dpkg -P kestrune >/dev/null 2>&1 || true
+    fi
+    # The version that was installed before goes back, as it was.
+    if [ -n "$previous" ]; then
+        dpkg -i "$previous" >/dev/null 2>&1 || echo "package: could not put back $previous; install it by hand"
     fi
     # A settings file the installed program left in the system folder during this test.
     [ "$stray_before" = no ] && rm -f /usr/bin/settings.txt
@@ -46,6 +46,15 @@ fail() {
 }
 
 echo "package: $(basename "$deb")"
+if dpkg-query -W -f='${Status}' kestrune 2>/dev/null | grep -q 'install ok installed'; then
+    # This test installs and removes the package: the installed one is packed up as it stands and
+    # put back at the end.
+    mkdir "$scratch/previous"
+    (cd "$scratch/previous" && dpkg-repack kestrune >/dev/null) || { echo "package: cannot repack the installed kestrune"; exit 1; }
+    previous=$(ls "$scratch"/previous/kestrune_*.deb)
+    dpkg -P kestrune >/dev/null
+    echo "package: the installed $(basename "$previous") is put back afterwards"
+fi
 
 # 1. Debian's checks. Run as an unprivileged user: lintian warns when run as root.
 # No tag is suppressed today; a tag named here must say why it cannot be mended.

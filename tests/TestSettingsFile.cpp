@@ -115,6 +115,7 @@ private slots:
     void specialFileIsNeverOpened();
 
     void readOrderBesideTheProgramFirst();
+    void othersFilesAreNeverReadNorWritten();
     void systemFoldersAreNeverWritten_data();
     void systemFoldersAreNeverWritten();
     void perUserFileFollowsTheEnvironment();
@@ -442,8 +443,8 @@ bool makeSpecial(const QString& kind, const QString& path)
         return ::mkfifo(name.constData(), 0644) == 0;
     if (kind == u"folder")
         return QDir().mkdir(path);
-    if (kind == u"device") // the same device as /dev/null, made here so that nothing real is at stake
-        return ::mknod(name.constData(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+    if (kind == u"device") // a link to one: making a device needs root
+        return QFile::link(u"/dev/null"_qs, path);
     if (kind == u"socket") {
         const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
         sockaddr_un address{};
@@ -479,12 +480,18 @@ void TestSettingsFile::linkToSomethingElseIsRefused()
     struct stat before {};
     QCOMPARE(::lstat(QFile::encodeName(target).constData(), &before), 0);
 
-    QTest::ignoreMessage(QtWarningMsg,
-                         QRegularExpression(u"^cannot save "_qs + QRegularExpression::escape(settingsPath()) +
-                                            u": .*"_qs + QRegularExpression::escape(kind.section(u' ', -1))));
     SettingsFile file;
-    QVERIFY(!file.write(record(u"/new.mp3"_qs, QString(), 1, 0, 0)));
-    QVERIFY(!file.failure().isEmpty());
+    if (kind == u"device" && QFileInfo(u"/dev/null"_qs).ownerId() != ::geteuid()) {
+        // Not ours: never followed; the settings go to the user's own file.
+        QVERIFY(file.write(record(u"/new.mp3"_qs, QString(), 1, 0, 0)));
+        QCOMPARE(contents(userFile()), QByteArray("\"/new.mp3\",\"\",1,0,0\r\n"));
+    } else {
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression(u"^cannot save "_qs + QRegularExpression::escape(settingsPath()) +
+                                                u": .*"_qs + QRegularExpression::escape(kind.section(u' ', -1))));
+        QVERIFY(!file.write(record(u"/new.mp3"_qs, QString(), 1, 0, 0)));
+        QVERIFY(!file.failure().isEmpty());
+    }
     struct stat after {};
     QCOMPARE(::lstat(QFile::encodeName(target).constData(), &after), 0);
     QCOMPARE(after.st_ino, before.st_ino);
@@ -506,24 +513,27 @@ void TestSettingsFile::specialFileIsNeverOpened()
     // Opening a named pipe for reading waits for a writer that never comes: the watchdog ends the
     // test then instead of letting it hang.
     ::alarm(10);
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^cannot read "_qs +
-                                                          QRegularExpression::escape(settingsPath()) + u": .+$"_qs));
+    // A link to a device of root's is, for a normal user, another user's file: not read, not written.
+    const bool others = QFileInfo(settingsPath()).isSymLink() && QFileInfo(u"/dev/null"_qs).ownerId() != ::geteuid();
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QRegularExpression::escape(settingsPath()) + u".*: .+$"_qs));
     SettingsFile file;
     QVERIFY(!file.read());
     ::alarm(0);
     // Nor does the save replace it.
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^cannot save .*"_qs));
-    QVERIFY(!file.write(record(QString(), QString(), 1, 0, 0)));
-    QVERIFY(!QFileInfo(settingsPath()).isFile());
+    if (!others)
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^cannot save .*"_qs));
+    QCOMPARE(file.write(record(QString(), QString(), 1, 0, 0)), others);
+    QVERIFY(!QFileInfo(settingsPath()).isFile() || QFileInfo(settingsPath()).isSymLink());
 }
 
 void TestSettingsFile::readOrderBesideTheProgramFirst()
 {
     QVERIFY(QDir().mkpath(userFolder()));
     put(userFile(), "\"/user.mp3\",\"01:00:00\",2,1,2\r\n");
-    SettingsFile fromUser;
-    QCOMPARE(*fromUser.read()->soundPath, u"/user.mp3"_qs);
-    QCOMPARE(fromUser.path(), userFile());
+    // A fresh copy in a folder of the user's own starts afresh and keeps its settings beside itself.
+    SettingsFile portable;
+    QVERIFY(!portable.read());
+    QCOMPARE(portable.path(), settingsPath());
 
     put(settingsPath(), "\"/beside.mp3\",\"02:00:00\",3,1,2\r\n");
     SettingsFile beside;
@@ -533,10 +543,70 @@ void TestSettingsFile::readOrderBesideTheProgramFirst()
     QCOMPARE(contents(userFile()), QByteArray("\"/user.mp3\",\"01:00:00\",2,1,2\r\n"));
 
     // A program folder that is read-only holds a file: it is still read.
-    QFile::remove(userFile());
     QVERIFY(QFile::setPermissions(m_folder->path(), readOnlyFolder));
-    SettingsFile readOnlyFolder;
-    QCOMPARE(*readOnlyFolder.read()->soundPath, u"/saved.mp3"_qs);
+    SettingsFile protectedFolder;
+    QCOMPARE(*protectedFolder.read()->soundPath, u"/saved.mp3"_qs);
+    // Without one there, it reads the user's.
+    QVERIFY(QFile::setPermissions(m_folder->path(), readOnlyFolder | QFileDevice::WriteOwner));
+    QVERIFY(QFile::remove(settingsPath()));
+    QVERIFY(QFile::setPermissions(m_folder->path(), readOnlyFolder));
+    SettingsFile fromUser;
+    QCOMPARE(*fromUser.read()->soundPath, u"/user.mp3"_qs);
+    QCOMPARE(fromUser.path(), userFile());
+}
+
+void TestSettingsFile::othersFilesAreNeverReadNorWritten()
+{
+    // A folder everyone can write, such as the temporary folder, is not the program's own.
+    const QByteArray planted("\"/planted.mp3\",\"\",1,0,0\r\n");
+    put(settingsPath(), planted);
+    QVERIFY(QFile::setPermissions(m_folder->path(), QFileDevice::Permissions(0x7777)));
+    QVERIFY(SettingsLocation::isSystemFolder(m_folder->path()));
+    SettingsFile shared;
+    QVERIFY(!shared.read());
+    QVERIFY(shared.write(record(u"/mine.mp3"_qs, QString(), 1, 0, 0)));
+    QCOMPARE(contents(settingsPath()), planted);
+    QCOMPARE(contents(userFile()), QByteArray("\"/mine.mp3\",\"\",1,0,0\r\n"));
+
+    // A link to another user's file (root's to a normal user, nobody's to root): never followed,
+    // neither beside the program nor in the user's folder, and no .bad copy of it.
+    QVERIFY(QFile::setPermissions(m_folder->path(), readOnlyFolder | QFileDevice::WriteOwner));
+    QTemporaryDir elsewhere;
+    const QString theirs = ::geteuid() == 0 ? elsewhere.filePath(u"theirs"_qs) : u"/etc/passwd"_qs;
+    if (::geteuid() == 0) {
+        put(theirs, "not a settings line");
+        QCOMPARE(::chown(QFile::encodeName(theirs).constData(), 65534, 65534), 0);
+    }
+    const QByteArray before = contents(theirs);
+    QVERIFY(QFile::remove(settingsPath()));
+    QVERIFY(QFile::link(theirs, settingsPath()));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u".*is not read: it links to .*another user.*"_qs));
+    SettingsFile linked;
+    QCOMPARE(*linked.read()->soundPath, u"/mine.mp3"_qs);
+    QVERIFY(linked.write(record(u"/again.mp3"_qs, QString(), 1, 0, 0)));
+    QVERIFY(QFile::remove(userFile()));
+    QVERIFY(QFile::link(theirs, userFile()));
+    QVERIFY(QFile::setPermissions(m_folder->path(), readOnlyFolder));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^cannot read .*another user.*"_qs));
+    SettingsFile user;
+    QVERIFY(!user.read());
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^cannot save .*another user.*"_qs));
+    QVERIFY(!user.write(record(u"/again.mp3"_qs, QString(), 1, 0, 0)));
+    // Nor is a link in the place of the copy of a file not read whole.
+    QVERIFY(QFile::setPermissions(m_folder->path(), readOnlyFolder | QFileDevice::WriteOwner));
+    QVERIFY(QFile::remove(settingsPath()));
+    put(settingsPath(), "\"/a.mp3\",\"07:00:00\",5\r\n");
+    QVERIFY(QFile::link(theirs, settingsPath() + u".bad"_qs));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^cannot read .*"_qs));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u".*\\.bad is not ours to replace"_qs));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^cannot save .*no copy of it could be kept"_qs));
+    SettingsFile damaged;
+    damaged.read();
+    QVERIFY(!damaged.write(record(u"/again.mp3"_qs, QString(), 1, 0, 0)));
+    QVERIFY(QFileInfo(settingsPath() + u".bad"_qs).isSymLink());
+    QCOMPARE(contents(theirs), before);
+    QCOMPARE(QDir(userFolder()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
+             QStringList{u"settings.txt"_qs});
 }
 
 void TestSettingsFile::systemFoldersAreNeverWritten_data()
@@ -551,7 +621,7 @@ void TestSettingsFile::systemFoldersAreNeverWritten()
 {
     QFETCH(QString, where);
     if (::geteuid() != 0 && where != u"/usr/bin")
-        QSKIP("needs root to make the folder");
+        QSKIP("needs root to make a folder under /opt or give one to another user");
     std::unique_ptr<QTemporaryDir> made;
     QString folder = where;
     if (where == u"/opt") {
@@ -582,7 +652,8 @@ void TestSettingsFile::systemFoldersAreNeverWritten()
     const QByteArray preset("\"/preset.mp3\",\"\",1,0,0\r\n");
     put(QDir(folder).filePath(u"settings.txt"_qs), preset);
     SettingsFile second;
-    QCOMPARE(*second.read()->soundPath, u"/preset.mp3"_qs);
+    // Only one the system put there: a folder of another user is theirs to fill.
+    QCOMPARE(second.read().has_value(), where != u"other");
     QVERIFY(second.write(record(u"/mine.mp3"_qs, QString(), 1, 0, 0)));
     QCOMPARE(contents(QDir(folder).filePath(u"settings.txt"_qs)), preset);
     SettingsFile third;

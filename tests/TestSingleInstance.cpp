@@ -2,8 +2,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 // One running program per user, seen from two claimants in one process: the second is refused, its
 // knock shows the first one's window, and a folder whose path cannot hold a socket does not stop a
@@ -15,6 +20,7 @@ private slots:
     void secondClaimKnocksAndTheFirstShows();
     void socketLeftByACrashIsReplaced();
     void tooLongAFolderStillStarts();
+    void onlyAFolderOfTheUsersAlone();
 };
 
 void TestSingleInstance::secondClaimKnocksAndTheFirstShows()
@@ -57,6 +63,43 @@ void TestSingleInstance::tooLongAFolderStillStarts()
     SingleInstance second(deep);
     QVERIFY(!second.claim({}));
     QVERIFY(!second.askRunningToShow(100));
+}
+
+void TestSingleInstance::onlyAFolderOfTheUsersAlone()
+{
+    QTemporaryDir home;
+    QTemporaryDir open;
+    QVERIFY(QFile::setPermissions(open.path(), QFileDevice::Permissions(0x7755)));
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qunsetenv("XDG_CACHE_HOME");
+    const QString ownCache = home.filePath(u".cache/kestrune-runtime"_qs);
+    // Unset, open to others, or another user's (root's to a normal user, the shared temporary
+    // folder to root): a private one under the cache folder, never the working folder.
+    for (const QByteArray& runtime : {QByteArray(), QFile::encodeName(open.path()), QByteArray("/tmp")}) {
+        qputenv("XDG_RUNTIME_DIR", runtime);
+        QCOMPARE(SingleInstance::privateFolder(), ownCache);
+    }
+    QCOMPARE(QFileInfo(ownCache).permissions() & 0x0077, 0);
+    QVERIFY(QDir::setCurrent(open.path()));
+    SingleInstance first(SingleInstance::privateFolder());
+    QVERIFY(first.claim([] {}));
+    QVERIFY(QFileInfo::exists(ownCache + u"/kestrune.socket"_qs));
+    QVERIFY(QDir(open.path()).isEmpty());
+    QVERIFY(QDir::setCurrent(QDir::rootPath()));
+    if (::geteuid() != 0)
+        return; // giving a socket to another user needs root
+    // Another user's socket in its place is neither replaced nor asked.
+    QTemporaryDir dir;
+    const QByteArray socket = QFile::encodeName(dir.filePath(u"kestrune.socket"_qs));
+    QFile(QString::fromLocal8Bit(socket)).open(QIODevice::WriteOnly);
+    QCOMPARE(::lchown(socket.constData(), 65534, 65534), 0);
+    SingleInstance mine(dir.path());
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u".*belongs to another user.*"_qs));
+    QVERIFY(mine.claim([] {}));
+    QVERIFY(!mine.askRunningToShow(100));
+    struct stat status {};
+    QCOMPARE(::lstat(socket.constData(), &status), 0);
+    QCOMPARE(status.st_uid, 65534u);
 }
 
 QTEST_GUILESS_MAIN(TestSingleInstance)

@@ -2,6 +2,7 @@
 #include "alarm/SnoozeMinutes.h"
 #include "app/Form1.h"
 #include "app/Forms.h"
+#include "controls/CommonDialog.h"
 #include "dialogs/Form3.h"
 #include "mock/DesktopDoubles.h"
 
@@ -10,6 +11,8 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 // Start-up restores what the last shutdown saved, in order, and never arms the alarm.
 class TestStartup : public QObject {
@@ -32,6 +35,9 @@ private slots:
     void failedSaveAtExitIsShownInABox_data();
     void failedSaveAtExitIsShownInABox();
     void failedSaveWhenEndedFromOutsideShowsNoBox();
+    void changesAreSavedSoonOnlyWhenTheLineDiffers();
+    void soundNameWithALineBreakIsRefused();
+    void fileNotReadWholeIsToldOnceAtStart();
 
 private:
     void writeSettings(const QByteArray& line);
@@ -239,6 +245,71 @@ void TestStartup::failedSaveWhenEndedFromOutsideShowsNoBox()
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^cannot save .*folder.*"_qs));
     Forms::unloadForm1();
     QVERIFY(m_desk.boxes.isEmpty());
+}
+
+void TestStartup::changesAreSavedSoonOnlyWhenTheLineDiffers()
+{
+    writeSettings("\"\",\"\",1,-2147483640,12648447\r\n");
+    Form1& f = Forms::form1();
+    // Each save is a new file renamed into place.
+    const auto inode = [this] {
+        struct stat status {};
+        ::stat(QFile::encodeName(m_desk.settingsPath()).constData(), &status);
+        return status.st_ino;
+    };
+    const auto unchangedFor = [&](int ms) {
+        const auto before = inode();
+        QTest::qWait(ms);
+        return inode() == before;
+    };
+    // Loading, and a value changed back to what it was, write nothing.
+    f.Text2()->setText(u"0"_qs);
+    f.Text2()->setText(QString());
+    QVERIFY(unchangedFor(1500));
+    f.Text2()->setText(u"06:00:00"_qs);
+    QTRY_COMPARE_WITH_TIMEOUT(savedSettings(), QByteArray("\"\",\"06:00:00\",1,-2147483640,12648447\r\n"), 1500);
+    CommonDialog::answerNextOpen(u"/music/dawn.mp3"_qs);
+    f.Command4()->click();
+    emit Forms::form3().backColorChosen(255);
+    Forms::form3().HScroll1()->setValue(9);
+    QTRY_COMPARE_WITH_TIMEOUT(savedSettings(), QByteArray("\"/music/dawn.mp3\",\"06:00:00\",9,-2147483640,255\r\n"),
+                              1500);
+    QVERIFY(unchangedFor(1500));
+}
+
+void TestStartup::soundNameWithALineBreakIsRefused()
+{
+    writeSettings("\"/music/dawn.mp3\",\"\",1,0,0\r\n");
+    Form1& f = Forms::form1();
+    CommonDialog::answerNextOpen(u"/music/two\nlines.mp3"_qs);
+    f.sound()->trigger();
+    QCOMPARE(m_desk.boxes.size(), 1);
+    QVERIFY(m_desk.boxes[0].text.contains(u"line break"_qs));
+    QCOMPARE(f.engine().SoundPath, u"/music/dawn.mp3"_qs);
+    Forms::unloadForm1();
+    QCOMPARE(savedSettings(), QByteArray("\"/music/dawn.mp3\",\"\",1,0,0\r\n"));
+}
+
+void TestStartup::fileNotReadWholeIsToldOnceAtStart()
+{
+    const QByteArray damaged("\"/music/dawn.mp3\",\"07:00:00\",five,1,2\r\n");
+    writeSettings(damaged);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^cannot read .*"_qs));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u".*could not be read whole; the old file is kept as .*"_qs));
+    Form1& f = Forms::form1();
+    // After the window is shown, not before.
+    QVERIFY(m_desk.boxes.isEmpty());
+    QTRY_COMPARE(m_desk.boxes.size(), 1);
+    const QString bad = m_desk.settingsPath() + u".bad"_qs;
+    QVERIFY2(m_desk.boxes[0].text.contains(m_desk.settingsPath()) && m_desk.boxes[0].text.contains(bad),
+             qPrintable(m_desk.boxes[0].text));
+    QFile copy(bad);
+    QVERIFY(copy.open(QIODevice::ReadOnly));
+    QCOMPARE(copy.readAll(), damaged);
+    QCOMPARE(f.engine().SoundPath, u"/music/dawn.mp3"_qs);
+    Forms::unloadForm1();
+    QCOMPARE(m_desk.boxes.size(), 1);
+    QFile::remove(bad);
 }
 
 QTEST_MAIN(TestStartup)

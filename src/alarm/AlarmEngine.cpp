@@ -298,7 +298,15 @@ void AlarmEngine::chooseSound()
     // A cancel keeps the sound chosen before, also one restored from the settings.
     if (!dialog->ShowOpen(m_c.window))
         return;
-    SoundPath = dialog->FileName();
+    // The settings keep one line: a name with a line break would come back as another file.
+    const QString chosen = dialog->FileName();
+    if (chosen.contains(u'\n') || chosen.contains(u'\r') || chosen.contains(QChar(0))) {
+        MessageBox::warning(m_c.window, QStringLiteral("Kestrune"),
+                            QStringLiteral("This sound cannot be kept: its name has a line break, which the settings "
+                                           "file cannot hold. Rename the file or choose another one."));
+        return;
+    }
+    SoundPath = chosen;
     if (armed())
         m_c.MediaPlayer1->prepare(SoundPath);
 }

@@ -3,13 +3,14 @@
 #include "app/Form1.h"
 #include "app/Forms.h"
 #include "app/SingleInstance.h"
+#include "controls/MessageBox.h"
+#include "core/ClockZoneWatcher.h"
 #include "core/LogCategories.h"
 #include "platform/SessionEndWatcher.h"
 #include "platform/WakeCapability.h"
 #include "ui/ProgramIcon.h"
 
 #include <QApplication>
-#include <QStandardPaths>
 
 int Application::run(int argc, char* argv[])
 {
@@ -24,7 +25,7 @@ int Application::run(int argc, char* argv[])
     QApplication::setWindowIcon(ProgramIcon::icon());
 
     // One program, one alarm: a second start shows the running one and leaves the settings alone.
-    SingleInstance instance(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation));
+    SingleInstance instance(SingleInstance::privateFolder());
     const bool first = instance.claim([] {
         if (Forms::hasForm1())
             Forms::form1().showMainWindow();
@@ -35,9 +36,14 @@ int Application::run(int argc, char* argv[])
         return 0;
     }
 
+    // The clock and the alarm follow the system's time zone when it changes while the program runs.
+    ClockZoneWatcher zone;
     Forms::setOnMainUnloaded([] { QCoreApplication::quit(); });
     // Asked to end from outside, the program ends as its "Exit" button ends it.
     SessionEndWatcher::install([] {
+        // A box waiting for an answer, the one saying a save failed at Exit included, would hold
+        // the end up: it is closed first.
+        MessageBox::closeAll();
         if (Forms::hasForm1()) {
             Forms::form1().setEndedFromOutside();
             Forms::unloadForm1();

@@ -51,6 +51,16 @@ Form1::Form1()
                                   *PowerServices::sleepWatcher(this));
     connect(m_wakePolicy, &WakePolicy::changed, this, &Form1::updateTrayTip);
     new SleepWarning(*m_wakePolicy, *new DesktopNotifier(this));
+
+    // A crash or a lost display keeps what the user set: each change is saved soon after it is made.
+    m_saveSoon = new QTimer(this);
+    m_saveSoon->setSingleShot(true);
+    m_saveSoon->setInterval(1000);
+    connect(m_saveSoon, &QTimer::timeout, this, &Form1::saveIfChanged);
+    connect(Text2(), &QLineEdit::textChanged, this, &Form1::settingsChanged);
+    // Connected after the engine's handlers, so these run once the sound dialog has closed.
+    connect(Command4(), &QPushButton::clicked, this, &Form1::settingsChanged);
+    connect(sound(), &QAction::triggered, this, &Form1::settingsChanged);
 }
 
 Form1::~Form1() = default;
@@ -95,6 +105,26 @@ void Form1::Form_Load()
         Text5()->setText(QStringLiteral("Alarm Set"));
     if (!Command2()->isEnabled())
         Text5()->setText(QStringLiteral("Not Set"));
+    m_savedSnooze = Forms::hasForm3() ? std::optional<int>(Forms::form3().HScroll1()->value()) : std::nullopt;
+    m_savedLine = settingsLine();
+    if (!m_settingsFile->damage().isEmpty())
+        tellDamagedSettings();
+}
+
+void Form1::tellDamagedSettings()
+{
+    const QString read = m_settingsFile->readFrom();
+    const QString copy = m_settingsFile->keepDamagedCopy();
+    QString text =
+        QStringLiteral("The settings in %1 could not be read whole: %2.\n\n").arg(read, m_settingsFile->damage());
+    if (!copy.isEmpty())
+        text += QStringLiteral("The file as it was is kept as %1.").arg(copy);
+    else if (m_settingsFile->path() == read)
+        text += QStringLiteral("No copy of it could be kept, so it will not be replaced.");
+    else
+        text += QStringLiteral("It is left as it is; the settings are saved to %1.").arg(m_settingsFile->path());
+    // Once the window is on screen, so that the box has something to stand in front of.
+    QTimer::singleShot(0, this, [this, text] { MessageBox::warning(this, QStringLiteral("Kestrune"), text); });
 }
 
 void Form1::updateTrayTip()
@@ -142,8 +172,37 @@ SettingsRecord Form1::currentSettings() const
     return record;
 }
 
+QByteArray Form1::settingsLine() const
+{
+    SettingsRecord record;
+    record.soundPath = m_engine->SoundPath;
+    record.alarmTime = Text2()->text();
+    record.snoozeMinutes = Forms::hasForm3() ? std::optional<int>(Forms::form3().HScroll1()->value()) : m_savedSnooze;
+    record.foreColor = Text1()->ForeColor();
+    record.backColor = Text1()->BackColor();
+    return SettingsFile::format(record);
+}
+
+void Form1::settingsChanged()
+{
+    if (!m_saveSoon->isActive())
+        m_saveSoon->start();
+}
+
+void Form1::saveIfChanged()
+{
+    const QByteArray line = settingsLine();
+    if (line == m_savedLine)
+        return;
+    // A failure has said why on standard error; the save at the end tries again and tells the user.
+    m_settingsFile->write(currentSettings());
+    m_savedLine = settingsLine();
+    m_savedSnooze = Forms::form3().HScroll1()->value();
+}
+
 void Form1::Form_Unload()
 {
+    m_saveSoon->stop();
     // A failed save has said why on standard error. Ended by the user, the program also says so in
     // a box before it goes; ended by a signal or the session, nobody is there to answer one. The
     // shutdown goes on regardless.

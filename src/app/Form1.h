@@ -11,8 +11,10 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTimer>
 
 #include <memory>
+#include <optional>
 
 class AlarmEngine;
 class SettingsFile;
@@ -70,10 +72,16 @@ public:
     // The end comes from a signal or the session, not from the user: a failed save is only
     // reported on standard error.
     void setEndedFromOutside() { m_endedFromOutside = true; }
+    // Something the settings hold may have changed: saved within about a second, if it did.
+    void settingsChanged();
 
 private:
     void applySettings(const SettingsRecord& record);
     SettingsRecord currentSettings() const;
+    // What a save would write now, without making the Options window for it.
+    QByteArray settingsLine() const;
+    void saveIfChanged();
+    void tellDamagedSettings();
 
     AlarmControls alarmControls();
     void updateTrayTip();
@@ -108,6 +116,9 @@ private:
     std::unique_ptr<AlarmEngine> m_engine;
     std::unique_ptr<SettingsFile> m_settingsFile;
     bool m_endedFromOutside = false;
+    QTimer* m_saveSoon = nullptr;
+    QByteArray m_savedLine;
+    std::optional<int> m_savedSnooze;
     RingNotification* m_ringNotification = nullptr;
     WakePolicy* m_wakePolicy = nullptr;
     QString m_missedAlarm;

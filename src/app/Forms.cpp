@@ -5,6 +5,7 @@
 #include "dialogs/Form3.h"
 
 #include <QPointer>
+#include <QScrollBar>
 
 namespace {
 QPointer<Form1> main;
@@ -26,13 +27,19 @@ void wire(Form3& form)
         if (Form1* window = main) {
             window->Text1()->setForeColor(color);
             window->Text2()->setForeColor(color);
+            window->settingsChanged();
         }
     });
     QObject::connect(&form, &Form3::backColorChosen, &form, [](qint32 color) {
         if (Form1* window = main) {
             window->Text1()->setBackColor(color);
             window->Text2()->setBackColor(color);
+            window->settingsChanged();
         }
+    });
+    QObject::connect(form.HScroll1(), &QScrollBar::valueChanged, &form, [] {
+        if (Form1* window = main)
+            window->settingsChanged();
     });
 }
 

@@ -24,12 +24,59 @@ bool addressFor(const QByteArray& path, sockaddr_un* address)
     std::memcpy(address->sun_path, path.constData(), size_t(path.size()));
     return true;
 }
+
+// A folder (not a link to one) of this user's, closed to everyone else.
+bool isPrivate(const QString& folder)
+{
+    struct stat status {};
+    return ::lstat(QFile::encodeName(folder).constData(), &status) == 0 && S_ISDIR(status.st_mode) &&
+           status.st_uid == ::geteuid() && (status.st_mode & 077) == 0;
+}
+
+// Another user's socket, or anything else of theirs, in its place: not to be replaced or trusted.
+bool othersAt(const QByteArray& path)
+{
+    struct stat status {};
+    return ::lstat(path.constData(), &status) == 0 && status.st_uid != ::geteuid();
+}
+
+QString absoluteFromEnvironment(const char* name)
+{
+    const QString value = qEnvironmentVariable(name);
+    return QDir::isAbsolutePath(value) ? QDir::cleanPath(value) : QString();
+}
 } // namespace
 
-SingleInstance::SingleInstance(const QString& folder)
-    : m_lockPath(QDir(folder).filePath(QStringLiteral("kestrune.lock"))),
-      m_socketPath(QFile::encodeName(QDir(folder).filePath(QStringLiteral("kestrune.socket"))))
+QString SingleInstance::privateFolder()
 {
+    const QString runtime = absoluteFromEnvironment("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && isPrivate(runtime))
+        return runtime;
+    if (!runtime.isEmpty())
+        qCWarning(lcInstance, "%s is not a folder of this user's alone; using one under the cache folder",
+                  qPrintable(runtime));
+    QString cache = absoluteFromEnvironment("XDG_CACHE_HOME");
+    if (cache.isEmpty()) {
+        const QString home = absoluteFromEnvironment("HOME");
+        struct stat status {};
+        // sudo may keep another user's HOME: a folder there would be theirs to tamper with.
+        if (home.isEmpty() || home == QStringLiteral("/") ||
+            ::stat(QFile::encodeName(home).constData(), &status) != 0 || status.st_uid != ::geteuid())
+            return QString();
+        cache = QDir(home).filePath(QStringLiteral(".cache"));
+    }
+    const QString folder = QDir(cache).filePath(QStringLiteral("kestrune-runtime"));
+    QDir().mkpath(cache);
+    ::mkdir(QFile::encodeName(folder).constData(), 0700);
+    return isPrivate(folder) ? folder : QString();
+}
+
+SingleInstance::SingleInstance(const QString& folder)
+{
+    if (folder.isEmpty())
+        return;
+    m_lockPath = QDir(folder).filePath(QStringLiteral("kestrune.lock"));
+    m_socketPath = QFile::encodeName(QDir(folder).filePath(QStringLiteral("kestrune.socket")));
 }
 
 SingleInstance::~SingleInstance()
@@ -43,6 +90,10 @@ SingleInstance::~SingleInstance()
 
 bool SingleInstance::claim(std::function<void()> showWindow)
 {
+    if (m_lockPath.isEmpty()) {
+        qCWarning(lcInstance, "no folder of this user's alone for the lock; not checking for another running copy");
+        return true;
+    }
     m_lock = std::make_unique<QLockFile>(m_lockPath);
     // Only a holder that is gone makes a lock stale, however long a run lasts.
     m_lock->setStaleLockTime(0);
@@ -58,6 +109,11 @@ bool SingleInstance::claim(std::function<void()> showWindow)
     if (!addressFor(m_socketPath, &address)) {
         qCWarning(lcInstance,
                   "the runtime folder's path is too long for a socket; a second start will not find this one");
+        return true;
+    }
+    if (othersAt(m_socketPath)) {
+        qCWarning(lcInstance, "%s belongs to another user; a second start will not find this one",
+                  m_socketPath.constData());
         return true;
     }
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
@@ -102,7 +158,8 @@ void SingleInstance::accept()
 bool SingleInstance::askRunningToShow(int timeoutMs)
 {
     sockaddr_un address;
-    if (!addressFor(m_socketPath, &address))
+    // Only a copy of this user's is asked.
+    if (!addressFor(m_socketPath, &address) || othersAt(m_socketPath))
         return false;
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)

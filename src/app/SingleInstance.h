@@ -14,8 +14,13 @@ class QSocketNotifier;
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
-    // folder: where the lock and the socket live (the user's runtime folder).
+    // folder: where the lock and the socket live (privateFolder()). Empty: no check at all.
     explicit SingleInstance(const QString& folder);
+
+    // A folder that only this user can write: the runtime folder when it is the user's own with no
+    // access for others (as Qt checks it), else one made for this under the user's cache folder.
+    // Never the working folder; empty when there is none.
+    static QString privateFolder();
     ~SingleInstance() override;
 
     // True when this process is the one to run; then a later start calls showWindow.

@@ -2,7 +2,8 @@
 
 namespace {
 std::function<void(const MessageBox::Shown&)> interceptor;
-}
+QList<QMessageBox*> waiting;
+} // namespace
 
 void MessageBox::interceptWith(std::function<void(const Shown&)> recorder)
 {
@@ -17,7 +18,9 @@ void show(QMessageBox::Icon icon, QWidget* owner, const QString& caption, const 
         return;
     }
     QMessageBox box(icon, caption, text, QMessageBox::Ok, owner);
+    waiting.append(&box);
     box.exec();
+    waiting.removeOne(&box);
 }
 } // namespace
 
@@ -29,4 +32,10 @@ void MessageBox::information(QWidget* owner, const QString& caption, const QStri
 void MessageBox::warning(QWidget* owner, const QString& caption, const QString& text)
 {
     show(QMessageBox::Warning, owner, caption, text);
+}
+
+void MessageBox::closeAll()
+{
+    for (QMessageBox* box : std::as_const(waiting))
+        box->done(QMessageBox::Ok);
 }

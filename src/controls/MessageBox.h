@@ -17,6 +17,9 @@ public:
 
     static void information(QWidget* owner, const QString& caption, const QString& text);
     static void warning(QWidget* owner, const QString& caption, const QString& text);
+    // Closes every box waiting for an answer, as if it had been answered: the program's end does
+    // not wait for one.
+    static void closeAll();
     // Tests: record instead of showing. An empty function shows real boxes again.
     static void interceptWith(std::function<void(const Shown&)> recorder);
 };

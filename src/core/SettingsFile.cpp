@@ -146,13 +146,22 @@ std::optional<SettingsRecord> SettingsFile::read()
 {
     m_readFrom = SettingsLocation::readPath();
     m_damaged = false;
+    m_copyKept = false;
     m_read = SettingsRecord{};
     if (m_readFrom.isEmpty())
         return std::nullopt;
-    const QByteArray name = QFile::encodeName(m_readFrom);
     const auto cannotRead = [this](const QString& reason) {
+        m_damage = reason;
         qCWarning(lcSettings).noquote() << QStringLiteral("cannot read %1: %2").arg(m_readFrom, reason);
     };
+    // Another user's file, or a link of theirs, could say anything; it is not ours to keep a copy of either.
+    QString notOurs;
+    const QString own = SettingsLocation::ownFile(m_readFrom, &notOurs);
+    if (own.isEmpty()) {
+        cannotRead(notOurs);
+        return std::nullopt;
+    }
+    const QByteArray name = QFile::encodeName(own);
 
     // Looked at before it is opened: opening a named pipe or a device may wait for ever.
     struct stat status {};
@@ -229,11 +238,34 @@ bool SettingsFile::fail(const QString& path, const QString& reason)
     return false;
 }
 
+bool SettingsFile::damagedIsSaveTarget(const QString& file) const
+{
+    return m_damaged && QFileInfo(m_readFrom).canonicalFilePath() == QFileInfo(file).canonicalFilePath();
+}
+
+QString SettingsFile::keepDamagedCopy()
+{
+    const QString target = SettingsLocation::ownFile(path());
+    if (m_copyKept || target.isEmpty() || !QFileInfo::exists(target) || !damagedIsSaveTarget(target))
+        return m_copyKept ? target + QStringLiteral(".bad") : QString();
+    m_copyKept = keepDamagedCopy(target);
+    return m_copyKept ? target + QStringLiteral(".bad") : QString();
+}
+
 bool SettingsFile::keepDamagedCopy(const QString& file)
 {
     const QByteArray from = QFile::encodeName(file);
     const QString bad = file + QStringLiteral(".bad");
     const QString fresh = bad + QStringLiteral(".new");
+    // A name another user holds, or a link, is neither replaced nor written through.
+    for (const QString& name : {bad, fresh}) {
+        struct stat status {};
+        if (::lstat(QFile::encodeName(name).constData(), &status) == 0 &&
+            (!S_ISREG(status.st_mode) || status.st_uid != ::geteuid())) {
+            qCWarning(lcSettings).noquote() << QStringLiteral("%1 is not ours to replace").arg(name);
+            return false;
+        }
+    }
     QFile::remove(fresh);
     // A second name for the old file, then renamed over the last copy: no copying, and one step.
     const QByteArray to = QFile::encodeName(fresh);
@@ -258,15 +290,12 @@ bool SettingsFile::write(const SettingsRecord& given)
                     QStringLiteral("the program's folder is not the user's to write, and there is no usable "
                                    "home folder (HOME is not set or not writable)"));
 
-    // A link is followed to its target, which is saved in place: the link stays, pointing where
-    // the user keeps the file.
-    QString file = target;
-    const QFileInfo link(target);
-    if (link.isSymLink()) {
-        file = link.canonicalFilePath();
-        if (file.isEmpty())
-            file = link.symLinkTarget();
-    }
+    // A link of the user's own to a file of theirs is followed, and the file saved in place: the
+    // link stays, pointing where the user keeps the file. Nothing of another user is written.
+    QString notOurs;
+    const QString file = SettingsLocation::ownFile(target, &notOurs);
+    if (file.isEmpty())
+        return fail(target, notOurs);
     struct stat status {};
     const bool exists = ::lstat(QFile::encodeName(file).constData(), &status) == 0;
     if (exists && !S_ISREG(status.st_mode))
@@ -279,7 +308,7 @@ bool SettingsFile::write(const SettingsRecord& given)
         return fail(target, QStringLiteral("the file is read-only"));
     if (!isWritable(folder))
         return fail(target, QStringLiteral("its folder is read-only"));
-    if (exists && m_damaged && QFileInfo(m_readFrom).canonicalFilePath() == QFileInfo(file).canonicalFilePath()) {
+    if (exists && !m_copyKept && damagedIsSaveTarget(file)) {
         if (!keepDamagedCopy(file))
             return fail(target, QStringLiteral("it could not be read whole, and no copy of it could be kept"));
     }
@@ -305,6 +334,7 @@ bool SettingsFile::write(const SettingsRecord& given)
     m_readFrom = target;
     m_read = record;
     m_damaged = false;
+    m_copyKept = false;
     return true;
 }
 

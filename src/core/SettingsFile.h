@@ -22,9 +22,18 @@ public:
 
     // Where the next save goes; empty when there is nowhere to save.
     QString path() const;
+    // The file the last read looked at; empty when there was none.
+    QString readFrom() const { return m_readFrom; }
     // The file the last failed save was meant for, and why it failed, for the user.
     QString failedPath() const { return m_failedPath; }
     QString failure() const { return m_failure; }
+
+    // Why the file read last was not read whole; empty when it was, or when there was none.
+    QString damage() const { return m_damaged ? m_damage : QString(); }
+    // Keeps the file that was not read whole as settings.txt.bad at once, rather than at the next
+    // save, so that the user can be told where it is. The copy's path, or empty when none was kept
+    // (the file is not where the saves go, or the copy could not be made).
+    QString keepDamagedCopy();
 
     // Every field that converts is set; the others, and those the file does not have, stay empty.
     // whole, when given, tells whether all five fields were there, converted and none was cut short.
@@ -36,11 +45,14 @@ public:
 private:
     bool fail(const QString& path, const QString& reason);
     bool keepDamagedCopy(const QString& file);
+    bool damagedIsSaveTarget(const QString& file) const;
 
     QString m_readFrom;
     SettingsRecord m_read;
     // The file at m_readFrom is there but was not read whole: it is kept aside before a save.
     bool m_damaged = false;
+    bool m_copyKept = false;
+    QString m_damage;
     QString m_failedPath;
     QString m_failure;
 };

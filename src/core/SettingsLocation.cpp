@@ -1,10 +1,12 @@
 #include "core/SettingsLocation.h"
 
 #include "core/ExecutableFolder.h"
+#include "core/LogCategories.h"
 
 #include <QDir>
 #include <QFileInfo>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -28,6 +30,24 @@ bool writableFolder(const QString& folder)
 {
     const QFileInfo info(folder);
     return info.isDir() && info.isWritable() && info.permissions().testFlag(QFileDevice::WriteOwner);
+}
+
+// Others may add, rename or replace files in it: everyone, or a group that is not the user's own.
+bool writableByOthers(const QString& folder)
+{
+    struct stat status {};
+    if (::stat(QFile::encodeName(folder).constData(), &status) != 0)
+        return false;
+    return (status.st_mode & S_IWOTH) || ((status.st_mode & S_IWGRP) && status.st_gid != ::getegid());
+}
+
+// Put there by the system for every user: a plain file of root's in a folder only root writes.
+bool isSystemPreset(const QString& file)
+{
+    struct stat status {};
+    return ::lstat(QFile::encodeName(file).constData(), &status) == 0 && S_ISREG(status.st_mode) &&
+           status.st_uid == 0 && QFileInfo(QFileInfo(file).absolutePath()).ownerId() == 0 &&
+           !writableByOthers(QFileInfo(file).absolutePath());
 }
 
 QString absoluteFromEnvironment(const char* name)
@@ -59,24 +79,38 @@ QString SettingsLocation::perUser()
 
 QString SettingsLocation::readPath()
 {
+    const QString folder = ExecutableFolder::path();
     const QString beside = besideProgram();
     const QString user = perUser();
     const bool userThere = !user.isEmpty() && isThere(user);
-    if (isThere(beside) && !(isSystemFolder(ExecutableFolder::path()) && userThere))
+    if (!isSystemFolder(folder)) {
+        QString why;
+        if (isThere(beside)) {
+            if (!ownFile(beside, &why).isEmpty())
+                return beside;
+            qCWarning(lcSettings).noquote()
+                << QStringLiteral("%1 is not read: %2; the settings live in %3").arg(beside, why, user);
+        } else if (writableFolder(folder)) {
+            // A copy of its own starts afresh rather than from another copy's settings.
+            return QString();
+        }
+    } else if (!userThere && isThere(beside) && isSystemPreset(beside)) {
         return beside;
+    }
     return userThere ? user : QString();
 }
 
 QString SettingsLocation::savePath(const QString& readFrom)
 {
+    Q_UNUSED(readFrom);
     const QString beside = besideProgram();
     const QString folder = ExecutableFolder::path();
     if (!isSystemFolder(folder)) {
         // A file of its own beside the program is saved there or, when the user protected it, not
         // at all: saved elsewhere, it would come back unchanged at the next start.
-        if (readFrom == beside || (readFrom.isEmpty() && isThere(beside)))
-            return beside;
-        if (readFrom.isEmpty() && writableFolder(folder))
+        if (isThere(beside))
+            return ownFile(beside).isEmpty() ? perUser() : beside;
+        if (writableFolder(folder))
             return beside;
     }
     return perUser();
@@ -95,5 +129,35 @@ bool SettingsLocation::isSystemFolder(const QString& folder)
         if (path == tree || path.startsWith(tree + u'/'))
             return true;
     }
-    return info.exists() && !ownedByUs(info);
+    return info.exists() && (!ownedByUs(info) || writableByOthers(path));
+}
+
+QString SettingsLocation::ownFile(const QString& path, QString* why)
+{
+    // Link by link, so that no step is taken through a link another user could have pointed anywhere.
+    QString current = path;
+    for (int hop = 0; hop < 16; ++hop) {
+        struct stat status {};
+        // Not there (yet): the save makes it, as ours; any other fault is the reader's to tell.
+        if (::lstat(QFile::encodeName(current).constData(), &status) != 0)
+            return current;
+        const bool link = S_ISLNK(status.st_mode);
+        if (status.st_uid != ::geteuid()) {
+            if (why) {
+                *why = current == path ? (link ? QStringLiteral("it is a link of another user")
+                                               : QStringLiteral("it belongs to another user"))
+                                       : QStringLiteral("it links to %1, which belongs to another user").arg(current);
+            }
+            return QString();
+        }
+        if (!link)
+            return current;
+        const QString target = QFileInfo(current).symLinkTarget();
+        if (target.isEmpty())
+            return current;
+        current = target;
+    }
+    if (why)
+        *why = QStringLiteral("it is a chain of too many links");
+    return QString();
 }

@@ -3,9 +3,10 @@
 #include <QString>
 
 // Where settings.txt is looked for and where it goes. A copy unpacked into a folder of the user's
-// own keeps its settings beside itself; a program installed into a system folder, or into a
-// folder of another user, never writes there, not even as root: its settings live in the user's
-// own configuration folder.
+// own keeps its settings beside itself; a program installed into a system folder, a folder of
+// another user or one that others can write never writes there, not even as root: its settings
+// live in the user's own configuration folder. Nothing another user owns is read as ours, followed
+// or written.
 class SettingsLocation {
 public:
     // settings.txt in the program's folder.
@@ -14,14 +15,18 @@ public:
     // there is no usable home folder, rather than a path made up from nothing such as /.config.
     static QString perUser();
 
-    // The file to read: beside the program first, then the per-user one; the first that is there
-    // (of any kind: the reader decides what it can read). A per-user file wins over one in a
-    // program folder that is never written, since the user's saves went there. Empty when neither
-    // is there.
+    // The file to read. A program in a folder of the user's own reads only the file beside it; an
+    // installed one reads the per-user file, or while there is none a file that the system put
+    // beside it. Empty when there is none.
     static QString readPath();
     // Where a save goes, given what readPath() gave. Empty when there is nowhere to save.
     static QString savePath(const QString& readFrom);
 
-    // Under /usr, /opt, /bin, /sbin and the like, or not owned by the user running the program.
+    // Under /usr, /opt, /bin, /sbin and the like, not owned by the user running the program, or
+    // writable by others (a shared temporary folder): never written, its files never taken as ours.
     static bool isSystemFolder(const QString& folder);
+    // The file that path stands for: the path itself, or where its links lead, when every link and
+    // the file (if it is there yet) belong to the user running the program. Empty, with why set,
+    // when one of them is another user's.
+    static QString ownFile(const QString& path, QString* why = nullptr);
 };

@@ -1,9 +1,11 @@
 """settings.txt beside the real binary, seen from outside: the first run writes exactly the first-run line when the
 window's close box ends it; a crafted file comes back on screen at the next start (alarm time, colours, snooze
 minutes, a sound that lets ON arm at once) without arming the alarm; Exit writes the same values back; SIGTERM saves
-like Exit does."""
+like Exit does; a kill a few seconds after typing loses nothing; with TZ naming a zone file, a change of the file
+moves the clock and the alarm."""
 
 import os
+import shutil
 import signal
 import sys
 import time
@@ -120,6 +122,58 @@ def terminated(results, binary):
         app.stop()
 
 
+def killed(results, binary):
+    """What was typed is on disk within about a second, so a crash loses nothing."""
+    app = Kestrune(binary, settings=FIRST_RUN_LINE)
+    try:
+        app.start()
+        alarm = far_alarm_text()
+        app.type_into("Text2", alarm)
+        saved = poll(lambda: b'"","' + alarm.encode() + b'",1,' in read_bytes(app.settings_path), 3, 0.1)
+        app.process.kill()
+        app.wait_exit(10)
+        results.equal("killed: the typed alarm time was saved before the crash",
+                      f'"","{alarm}",1,-2147483640,12648447\r\n'.encode(), read_bytes(app.settings_path))
+        results.check("killed: saved within 3 s of typing", saved, "within 3 s",
+                      "in time" if saved else "not in time")
+    finally:
+        app.stop()
+
+
+def zone_followed(results, binary):
+    """TZ naming a zone file: a change of that file moves the clock and the alarm within seconds."""
+    app = Kestrune(binary)
+    zone = os.path.join(app.folder, "zone")
+    shutil.copyfile("/usr/share/zoneinfo/UTC", zone)
+    with open(app.settings_path, "wb") as f:
+        f.write(crafted_line(app.folder, ""))
+    app.extra_env["TZ"] = ":" + zone
+    try:
+        app.start()
+
+        def shows(offset):
+            text = app.text("Text1")
+            want = [time.strftime("%H:%M:%S", time.gmtime(time.time() + offset + d)) for d in (-2, -1, 0, 1)]
+            return text in want
+
+        results.check("zone: the clock first shows UTC", poll(lambda: shows(0), 5, 0.2), "UTC", app.text("Text1"))
+        fresh = zone + ".new"
+        shutil.copyfile("/usr/share/zoneinfo/Asia/Kolkata", fresh)
+        os.replace(fresh, zone)
+        results.check("zone: within 5 s the clock shows the new zone's time (UTC+05:30)",
+                      poll(lambda: shows(19800), 5, 0.2), "UTC+05:30", app.text("Text1"))
+        alarm = time.strftime("%H:%M:%S", time.gmtime(time.time() + 19800 + 6))
+        app.type_into("Text2", alarm)
+        app.click("Command1")
+        app.wait_text("Text5", "Alarm Set")
+        rang = poll(lambda: app.enabled("Command3"), 20, 0.2)
+        results.check("zone: the alarm rings at the new zone's time", rang, f"Sleep enabled near {alarm}",
+                      f"clock {app.text('Text1')}")
+        app.click("Command2")
+    finally:
+        app.stop()
+
+
 def main():
     binary = binary_from_args()
     require_services()
@@ -127,6 +181,8 @@ def main():
     results.case(first_run, binary)
     results.case(restored, binary)
     results.case(terminated, binary)
+    results.case(killed, binary)
+    results.case(zone_followed, binary)
     results.finish()
 
 

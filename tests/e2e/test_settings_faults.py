@@ -1,11 +1,13 @@
 """settings.txt under faults, on the real binary: a file system that is full when the user presses Exit (a small
 tmpfs holding the program and its settings) keeps the old file byte for byte and the program says why in a box
 captioned Kestrune before it ends; a named pipe in the file's place, or a link to one, does not hold up the start:
-the window is there within a second, and Exit says the pipe was not replaced. Needs root for the mount."""
+the window is there within a second, and Exit says the pipe was not replaced; SIGTERM while that box is open ends
+the program. A normal user mounts the small file system in a user namespace."""
 
 import errno
 import os
 import shutil
+import signal
 import stat
 import subprocess
 import sys
@@ -58,10 +60,18 @@ def answer_box(box):
     press(ok)
 
 
+def full_disk_size(binary):
+    return os.path.getsize(binary) // 1024 + 512
+
+
 def full_disk(results, binary):
-    mount = tempfile.mkdtemp(prefix="kestrune-full-")
-    size_kb = os.path.getsize(binary) // 1024 + 512
-    subprocess.run(["mount", "-t", "tmpfs", "-o", f"size={size_kb}k,mode=0755", "tmpfs", mount], check=True)
+    # A normal user's run comes here inside a user namespace that mounted it already (main()).
+    mount = os.environ.get("KESTRUNE_FULL_MOUNT")
+    mounted_here = mount is None
+    if mounted_here:
+        mount = tempfile.mkdtemp(prefix="kestrune-full-")
+        subprocess.run(["mount", "-t", "tmpfs", "-o", f"size={full_disk_size(binary)}k,mode=0755", "tmpfs", mount],
+                       check=True)
     app = Kestrune(binary)
     try:
         # The program and its settings on the small file system; its log stays outside, where there is room.
@@ -94,8 +104,9 @@ def full_disk(results, binary):
                       f"a line with 'cannot save' and {app.settings_path}", said or app.output())
     finally:
         app.stop()
-        subprocess.run(["umount", mount], check=False)
-        os.rmdir(mount)
+        if mounted_here:
+            subprocess.run(["umount", mount], check=False)
+            os.rmdir(mount)
 
 
 def special_file(results, binary, linked):
@@ -129,7 +140,13 @@ def special_file(results, binary, linked):
         results.check(f"{what}: Exit says the settings could not be saved because of the pipe",
                       "could not be saved" in text and "named pipe" in text, "'could not be saved' and 'named pipe'",
                       text)
-        if box is not None:
+        if box is not None and linked:
+            # Ended from outside while the box waits: the program ends as at any other time.
+            app.process.send_signal(signal.SIGTERM)
+            code = app.wait_exit(10)
+            results.check(f"{what}: SIGTERM while the box is open ends the program", code is not None,
+                          "ended within 10 s", exit_text(code))
+        elif box is not None:
             answer_box(box)
         results.equal(f"{what}: the program then ends cleanly", 0, app.wait_exit(30))
         still = os.path.exists(pipe) and stat.S_ISFIFO(os.stat(pipe).st_mode)
@@ -145,9 +162,19 @@ def special_file(results, binary, linked):
 def main():
     binary = binary_from_args()
     require_services()
-    if os.geteuid() != 0:
-        log("SKIP: mounting a small file system needs root")
-        sys.exit(77)
+    if os.geteuid() != 0 and "KESTRUNE_FULL_MOUNT" not in os.environ:
+        # A normal user mounts the small file system in a user namespace of its own, and runs every
+        # case in a second one that maps it back to itself, so the program and the desktop's
+        # services see the same user as outside.
+        mount = tempfile.mkdtemp(prefix="kestrune-full-")
+        inner = ["unshare", "--user", f"--map-user={os.getuid()}", f"--map-group={os.getgid()}", sys.executable,
+                 *sys.argv]
+        mounting = 'mount -t tmpfs -o "size=$1k,mode=0755" tmpfs "$2" && shift 2 && exec "$@"'
+        code = subprocess.run(["unshare", "--user", "--map-root-user", "--mount", "sh", "-c", mounting, "sh",
+                               str(full_disk_size(binary)), mount, *inner],
+                              env=dict(os.environ, KESTRUNE_FULL_MOUNT=mount)).returncode
+        os.rmdir(mount)
+        sys.exit(code)
     results = Results("e2e_settings_faults")
     results.case(full_disk, binary)
     results.case(special_file, binary, False)

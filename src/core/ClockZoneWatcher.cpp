@@ -1,0 +1,95 @@
+#include "core/ClockZoneWatcher.h"
+
+#include "core/LogCategories.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <ctime>
+#include <sys/stat.h>
+
+namespace {
+// What tells one version of the zone from another: where its links lead, and the file's identity.
+QByteArray identity(const QString& file)
+{
+    struct stat status {};
+    const QByteArray name = QFile::encodeName(file);
+    if (::stat(name.constData(), &status) != 0)
+        return QByteArray("missing");
+    return QFile::encodeName(QFileInfo(file).canonicalFilePath()) + ' ' +
+           QByteArray::number(qulonglong(status.st_dev)) + ' ' + QByteArray::number(qulonglong(status.st_ino)) + ' ' +
+           QByteArray::number(qlonglong(status.st_size)) + ' ' + QByteArray::number(qlonglong(status.st_mtim.tv_sec)) +
+           '.' + QByteArray::number(qlonglong(status.st_mtim.tv_nsec));
+}
+} // namespace
+
+ClockZoneWatcher::ClockZoneWatcher(QObject* parent) : QObject(parent), m_file(zoneFile())
+{
+    if (m_file.isEmpty())
+        return;
+    m_settle.setSingleShot(true);
+    m_settle.setInterval(200);
+    connect(&m_settle, &QTimer::timeout, this, &ClockZoneWatcher::check);
+    connect(&m_watcher, &QFileSystemWatcher::fileChanged, &m_settle, qOverload<>(&QTimer::start));
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, &m_settle, qOverload<>(&QTimer::start));
+    m_seen = identity(m_file);
+    watch();
+}
+
+QString ClockZoneWatcher::zoneFile()
+{
+    if (!qEnvironmentVariableIsSet("TZ"))
+        return QStringLiteral("/etc/localtime");
+    QString tz = qEnvironmentVariable("TZ");
+    if (tz.startsWith(u':'))
+        tz.remove(0, 1);
+    if (tz.isEmpty())
+        return QString();
+    if (QDir::isAbsolutePath(tz))
+        return tz;
+    const QString underZoneFolder =
+        QDir(qEnvironmentVariable("TZDIR", QStringLiteral("/usr/share/zoneinfo"))).filePath(tz);
+    return QFileInfo(underZoneFolder).isFile() ? underZoneFolder : QString();
+}
+
+void ClockZoneWatcher::reload()
+{
+    // The C library reads the file again only when TZ reads differently from its last look: TZ is
+    // named another way to the same file for one look, then put back.
+    const QByteArray tz = qgetenv("TZ");
+    const QString file = zoneFile();
+    if (!tz.isEmpty() && !file.isEmpty()) {
+        const QFileInfo info(file);
+        qputenv("TZ", ":" + QFile::encodeName(info.absolutePath() + QStringLiteral("/./") + info.fileName()));
+        ::tzset();
+        qputenv("TZ", tz);
+    }
+    ::tzset();
+}
+
+void ClockZoneWatcher::watch()
+{
+    // A file replaced by a rename, or a link pointed elsewhere, shows only in its folder; an edit in
+    // place only on the file, where the link leads.
+    const QStringList paths{m_file, QFileInfo(m_file).absolutePath(), QFileInfo(m_file).canonicalFilePath()};
+    for (const QString& path : paths) {
+        if (!path.isEmpty() && QFileInfo::exists(path) && !m_watcher.files().contains(path) &&
+            !m_watcher.directories().contains(path))
+            m_watcher.addPath(path);
+    }
+}
+
+void ClockZoneWatcher::check()
+{
+    // The watcher drops a file that was replaced; the new one is watched again.
+    if (!m_watcher.files().isEmpty())
+        m_watcher.removePaths(m_watcher.files());
+    watch();
+    const QByteArray now = identity(m_file);
+    if (now == m_seen)
+        return;
+    m_seen = now;
+    reload();
+    qCDebug(lcDesktop, "the time zone in %s changed; local time follows it", qPrintable(m_file));
+    emit zoneChanged();
+}

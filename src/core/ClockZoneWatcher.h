@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QByteArray>
+#include <QFileSystemWatcher>
+#include <QObject>
+#include <QTimer>
+
+// Keeps the local time in step with the system's time zone while the program runs. The C library
+// looks at /etc/localtime anew by itself, but a zone file named in TZ (TZ=:/etc/localtime, common
+// on servers) is read once and never again: this watches that file and its folder, and when the
+// zone changes has the C library read it afresh, so the clock and the alarm follow at once.
+class ClockZoneWatcher : public QObject {
+    Q_OBJECT
+public:
+    explicit ClockZoneWatcher(QObject* parent = nullptr);
+
+    // The zone file in force: the one TZ names (":/path", "/path", or a zone name under the zone
+    // folder), else /etc/localtime. Empty when TZ holds a rule of its own, which no file changes.
+    static QString zoneFile();
+    // Has the C library read the zone again, although TZ itself did not change.
+    static void reload();
+
+signals:
+    void zoneChanged();
+
+private:
+    void watch();
+    void check();
+
+    QFileSystemWatcher m_watcher;
+    // Changes come in bursts (a package writes, renames and links): one look once they settle.
+    QTimer m_settle;
+    QString m_file;
+    QByteArray m_seen;
+};

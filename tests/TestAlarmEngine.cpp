@@ -422,6 +422,20 @@ void TestAlarmEngine::secondSleepDoesNotRestart()
     for (int i = 0; i < 30; ++i)
         engine().Timer6_Timer();
     QCOMPARE(m_desk.player->playing, m_soundFile);
+
+    // On a clock that runs ahead of the ticks (a suspend), a second Sleep keeps the first one's start.
+    SnoozeMinutes = 1;
+    engine().Command3_Click();
+    for (int i = 0; i < 29; ++i) {
+        m_desk.clock.advance(2);
+        engine().Timer6_Timer();
+        if (i == 9)
+            engine().Command3_Click();
+    }
+    QVERIFY(m_desk.player->playing.isEmpty());
+    m_desk.clock.advance(2);
+    engine().Timer6_Timer();
+    QCOMPARE(m_desk.player->playing, m_soundFile);
 }
 
 void TestAlarmEngine::shorterSnoozeReRingsAtNextTick()

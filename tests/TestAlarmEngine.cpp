@@ -34,6 +34,7 @@ private slots:
     void lateTickCatchesUp();
     void disarmedMatchIsNotKept();
     void ringEffectsInOrder();
+    void soundStartsAheadOfTheRingOnly();
     void ringCheckStaysOffAfterRing();
 
     void fadeFromBottomTakes2997Ticks();
@@ -241,6 +242,35 @@ void TestAlarmEngine::ringEffectsInOrder()
     QVERIFY(engine().AlarmDue);
     QVERIFY(form().Command2()->isEnabled());
     QCOMPARE(form().Text5()->text(), QStringLiteral("Alarm Set"));
+}
+
+void TestAlarmEngine::soundStartsAheadOfTheRingOnly()
+{
+    arm(QStringLiteral("07:30:00"));
+    m_desk.player->events.clear();
+    // The tick a second before: the sound is started so that it is heard at the second itself.
+    m_desk.clock.set(QTime(7, 29, 58));
+    engine().Timer3_Timer();
+    QVERIFY(m_desk.player->events.isEmpty());
+    m_desk.clock.set(QTime(7, 29, 59, 400));
+    engine().Timer3_Timer();
+    engine().Timer3_Timer();
+    QCOMPARE(m_desk.player->events, QStringList{"start-ahead " + m_soundFile + " at 07:30:00.000"});
+    ringAt(QTime(7, 30, 0));
+    QCOMPARE(m_desk.player->events.mid(1, 2), (QStringList{"start " + m_soundFile, "loop"}));
+    // A new alarm text or OFF before the second calls it off.
+    engine().Command2_Click();
+    engine().Command1_Click();
+    m_desk.clock.set(QTime(7, 29, 59));
+    engine().Timer3_Timer();
+    m_desk.player->events.clear();
+    form().Text2()->setText(QStringLiteral("08:00:00"));
+    QCOMPARE(m_desk.player->events, QStringList{"call off"});
+    form().Text2()->setText(QStringLiteral("07:30:00"));
+    engine().Timer3_Timer();
+    m_desk.player->events.clear();
+    engine().Command2_Click();
+    QCOMPARE(m_desk.player->events.first(), QStringLiteral("call off"));
 }
 
 void TestAlarmEngine::ringCheckStaysOffAfterRing()

@@ -1,6 +1,7 @@
 #include "sound/AlarmPlayer.h"
 #include "sound/PipelinePhases.h"
 
+#include <QDateTime>
 #include <QTest>
 
 // The sound room's decisions without a sound server: what a prepared pipeline does next, and the
@@ -13,6 +14,7 @@ private slots:
     void phasesRefusedSeeksFallBack();
     void failureOfTheCurrentGenerationOnlyIsReported();
     void lostOutputIsRebuiltTwiceAtTheRingThenRetried();
+    void startAheadIsConfirmedByTheRingOrCalledOff();
 };
 
 namespace {
@@ -30,6 +32,8 @@ public:
     }
     void play(quint64 g, bool) override { *calls << QStringLiteral("play %1").arg(g); }
     void pause(quint64 g) override { *calls << QStringLiteral("pause %1").arg(g); }
+    void playAt(quint64 g, qint64 ms) override { *calls << QStringLiteral("play %1 at %2").arg(g).arg(ms); }
+    void endWait(bool now) override { *calls << QString::fromLatin1(now ? "wait ends playing" : "wait called off"); }
     void release(quint64 g) override { *calls << QStringLiteral("release %1").arg(g); }
     void setGain(double linear) override { gain = linear; }
     void fail(quint64 g, bool output) { m_failed(g, output, QStringLiteral("broken")); }
@@ -113,6 +117,30 @@ void TestAlarmPlayer::lostOutputIsRebuiltTwiceAtTheRingThenRetried()
                                  "build 3 /a.mp3 playing", "release 3"}));
     QTRY_COMPARE_WITH_TIMEOUT(calls.last(), QStringLiteral("build 4 /a.mp3 playing"),
                               AlarmPlayer::RetryMilliseconds * 2);
+}
+
+void TestAlarmPlayer::startAheadIsConfirmedByTheRingOrCalledOff()
+{
+    QStringList calls;
+    auto* pipe = new RecordingPipeline(&calls);
+    AlarmPlayer player{std::unique_ptr<SoundPipeline>(pipe)};
+    const qint64 soon = QDateTime::currentMSecsSinceEpoch() + 300;
+    player.startAt(QStringLiteral("/a.mp3"), soon);
+    player.start(QStringLiteral("/a.mp3"), true);
+    QCOMPARE(calls,
+             (QStringList{"build 1 /a.mp3", QStringLiteral("play 1 at %1").arg(soon), "wait ends playing", "play 1"}));
+    // No ring: silent and rewound again soon after the second; a sound changed at the ring
+    // calls the wait off rather than let the old one be heard.
+    player.stop();
+    QCoreApplication::processEvents();
+    calls.clear();
+    player.startAt(QStringLiteral("/a.mp3"), soon);
+    QTRY_COMPARE_WITH_TIMEOUT(calls.mid(1), (QStringList{"wait called off", "pause 1"}),
+                              AlarmPlayer::ConfirmMilliseconds * 2);
+    calls.clear();
+    player.startAt(QStringLiteral("/a.mp3"), soon + 1000);
+    player.start(QStringLiteral("/b.mp3"), true);
+    QCOMPARE(calls.mid(1), (QStringList{"wait called off", "build 2 /b.mp3 playing"}));
 }
 
 QTEST_GUILESS_MAIN(TestAlarmPlayer)

@@ -95,6 +95,8 @@ void AlarmEngine::Timer3_Timer()
     if (!alarm)
         return;
     const AlarmCrossing::Result result = AlarmCrossing::check(*alarm, previous, now, CatchUpSeconds);
+    if (result == AlarmCrossing::Result::None)
+        startAheadOfRing(*alarm, now);
     // A match seen while disarmed is not kept for a later arming.
     if (result == AlarmCrossing::Result::None || !armed())
         return;
@@ -107,6 +109,28 @@ void AlarmEngine::Timer3_Timer()
     setMissed(QString());
     AlarmDue = true;
     m_c.Timer3->setEnabled(false);
+}
+
+void AlarmEngine::startAheadOfRing(const QTime& alarm, const QDateTime& now)
+{
+    // The sound takes its time through the output: started a moment ahead of the alarm second, it
+    // is heard at that second. The ring that follows confirms it; anything else calls it off.
+    if (!armed() || AlarmDue || !m_c.Timer1->Enabled() || m_startingAhead)
+        return;
+    const QDateTime whole = now.addMSecs(-now.time().msec());
+    const QDateTime next = whole.addSecs(1);
+    if (next.time() != alarm)
+        return;
+    m_startingAhead = true;
+    m_c.MediaPlayer1->startAt(SoundPath, next);
+}
+
+void AlarmEngine::callOffStartAhead()
+{
+    if (!m_startingAhead)
+        return;
+    m_startingAhead = false;
+    m_c.MediaPlayer1->startAt(QString(), QDateTime());
 }
 
 void AlarmEngine::setMissed(const QString& alarmText)
@@ -130,6 +154,7 @@ void AlarmEngine::showArmedStatus()
 
 void AlarmEngine::Text2_Change()
 {
+    callOffStartAhead();
     if (!armed())
         return;
     emit alarmTimeChanged();
@@ -146,6 +171,7 @@ void AlarmEngine::Timer1_Timer()
     if (!(AlarmDue && armed()))
         return;
     // The alarm sound first: everything else the ring does can wait a few milliseconds, the ear not.
+    m_startingAhead = false;
     startSound();
     SnoozeCount = 0;
     SystemSound::instance().play(SoundPath);
@@ -226,6 +252,7 @@ void AlarmEngine::Command1_Click()
 
 void AlarmEngine::Command2_Click()
 {
+    callOffStartAhead();
     m_sounding = false;
     m_c.MediaPlayer1->setFileName(QString());
     m_playingTone = false;

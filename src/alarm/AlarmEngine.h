@@ -61,6 +61,8 @@ private:
     void startSound();
     void onCannotPlay(const QString& path, const QString& reason);
     void setMissed(const QString& alarmText);
+    void startAheadOfRing(const QTime& alarm, const QDateTime& now);
+    void callOffStartAhead();
     void showArmedStatus();
 
     const AlarmControls m_c;
@@ -69,4 +71,5 @@ private:
     QString m_missed;              // the alarm time that went by unrung, while that is the news
     bool m_sounding = false;       // the engine wants sound now: a ring, until OFF or Sleep's silence
     bool m_playingTone = false;
+    bool m_startingAhead = false; // the sound was started ahead of a ring that has not come yet
 };

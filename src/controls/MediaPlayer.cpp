@@ -3,6 +3,7 @@
 #include "platform/SystemSound.h"
 #include "sound/SoundModule.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -51,10 +52,23 @@ void MediaPlayer::setVolume(int hundredthsOfDb)
 void MediaPlayer::prepare(const QString& path)
 {
     // The desktop's alert rings with the sound: reach its server now, not at the ring.
-    SystemSound::setDesktop(&SoundModule::desktopSound());
+    // Tests that bring their own player bring their own alert too: the module stays unloaded.
+    if (!factory)
+        SystemSound::setDesktop(SoundModule::desktopSound());
     SystemSound::instance().prepare();
     if (!path.isEmpty() && QFileInfo(path).isFile())
         backend().prepare(path);
+}
+
+void MediaPlayer::startAt(const QString& path, const QDateTime& when)
+{
+    if (!when.isValid()) {
+        if (m_backend)
+            m_backend->startAt(QString(), 0);
+        return;
+    }
+    if (!path.isEmpty() && QFileInfo(path).isFile() && backend().outputProblem().isEmpty())
+        m_backend->startAt(path, when.toMSecsSinceEpoch());
 }
 
 void MediaPlayer::setFileName(const QString& path)

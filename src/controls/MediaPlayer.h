@@ -24,6 +24,9 @@ public:
     void setVolume(int hundredthsOfDb);
     // Get ready to start this file quickly at a later ring.
     void prepare(const QString& path);
+    // The ring is expected at this moment: start the file so that it is heard from then on. The
+    // file name put at the ring confirms it; an empty moment calls it off.
+    void startAt(const QString& path, const QDateTime& when);
 
     // Our own alarm tone, unpacked from the program's resources once; it loops while it plays.
     static QString builtInTonePath();

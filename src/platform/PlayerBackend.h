@@ -14,6 +14,14 @@ public:
     // Play the file from its beginning; loop until stopped when asked to.
     virtual void start(const QString& path, bool loop) = 0;
     virtual void stop() = 0;
+    // The ring is expected at this wall-clock time (milliseconds since the epoch): have the sound
+    // heard from then on, as a start() at that moment would, but without the output's delay. The
+    // start() that follows the ring confirms it; without one it falls silent again. 0 calls it off.
+    virtual void startAt(const QString& path, qint64 epochMilliseconds)
+    {
+        Q_UNUSED(path);
+        Q_UNUSED(epochMilliseconds);
+    }
     virtual void setGain(double linear) = 0;
     // Empty when sound can be made at all; otherwise why not.
     virtual QString outputProblem() const = 0;

@@ -1,6 +1,9 @@
 #include "sound/AlarmPipeline.h"
 
+#include <atomic>
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <gst/gst.h>
 #include <sys/stat.h>
@@ -10,6 +13,22 @@ namespace {
 // Short sink buffers: an alarm wants to be heard at once, not to survive a busy disk like music.
 constexpr gint64 SinkBufferMicroseconds = 50000;
 constexpr gint64 SinkLatencyMicroseconds = 10000;
+// Quieter than this is silence; longer silences than the cap are not worth starting ahead for.
+constexpr double SilenceLevel = 0.001; // -60 dBFS
+constexpr gint64 SilenceCapMicroseconds = 200000;
+
+// The first sample's index in an interleaved buffer that is louder than silence, or -1.
+template <typename T> gint64 firstSound(const guint8* data, gsize bytes, double fullScale)
+{
+    const gsize count = bytes / sizeof(T);
+    for (gsize i = 0; i < count; ++i) {
+        T value;
+        std::memcpy(&value, data + i * sizeof(T), sizeof(T));
+        if (std::fabs(double(value)) > SilenceLevel * fullScale)
+            return gint64(i);
+    }
+    return -1;
+}
 } // namespace
 
 // Reached from GStreamer's threads: only what they need, never the pipeline's owner.
@@ -17,6 +36,51 @@ struct AlarmPipeline::Callbacks {
     AlarmPipeline::Events events;
     GstElement* convert = nullptr;
     GstElement* sink = nullptr;
+    std::atomic<gint64> silence{-1};
+    gint64 silentFrames = 0;
+
+    // Counts the frames before the first sound; removed once it is found. Samples are looked at
+    // before the gain, so a quiet start of the fade does not count as silence.
+    static GstPadProbeReturn countSilence(GstPad* pad, GstPadProbeInfo* info, gpointer data)
+    {
+        auto* c = static_cast<Callbacks*>(data);
+        GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
+        GstCaps* caps = gst_pad_get_current_caps(pad);
+        const GstStructure* s = caps ? gst_caps_get_structure(caps, 0) : nullptr;
+        const gchar* format = s ? gst_structure_get_string(s, "format") : nullptr;
+        gint rate = 0, channels = 0;
+        if (s) {
+            gst_structure_get_int(s, "rate", &rate);
+            gst_structure_get_int(s, "channels", &channels);
+        }
+        const QByteArray f(format ? format : "");
+        if (caps)
+            gst_caps_unref(caps);
+        GstMapInfo map;
+        if (rate <= 0 || channels <= 0 || !gst_buffer_map(buffer, &map, GST_MAP_READ))
+            return GST_PAD_PROBE_REMOVE;
+        gint64 first = -2; // -2: a format not looked into
+        int width = 0;
+        if (f == "S16LE")
+            first = firstSound<gint16>(map.data, map.size, 32768.0), width = 2;
+        else if (f == "S32LE")
+            first = firstSound<gint32>(map.data, map.size, 2147483648.0), width = 4;
+        else if (f == "F32LE")
+            first = firstSound<float>(map.data, map.size, 1.0), width = 4;
+        else if (f == "F64LE")
+            first = firstSound<double>(map.data, map.size, 1.0), width = 8;
+        const gsize frames = width ? map.size / (gsize(width) * gsize(channels)) : 0;
+        gst_buffer_unmap(buffer, &map);
+        if (first == -2)
+            return GST_PAD_PROBE_REMOVE;
+        c->silentFrames += first >= 0 ? first / channels : gint64(frames);
+        const gint64 micros = c->silentFrames * 1000000 / rate;
+        if (first >= 0 || micros >= SilenceCapMicroseconds) {
+            c->silence = std::min(micros, SilenceCapMicroseconds);
+            return GST_PAD_PROBE_REMOVE;
+        }
+        return GST_PAD_PROBE_OK;
+    }
 
     static void padAdded(GstElement*, GstPad* pad, gpointer data)
     {
@@ -175,6 +239,9 @@ bool AlarmPipeline::build(const QByteArray& path, double gain, Events events, bo
         gst_structure_free(props);
     }
     m_callbacks = new Callbacks{std::move(events), convert, sink};
+    GstPad* toGain = gst_element_get_static_pad(volume, "sink");
+    gst_pad_add_probe(toGain, GST_PAD_PROBE_TYPE_BUFFER, Callbacks::countSilence, m_callbacks, nullptr);
+    gst_object_unref(toGain);
     GstPad* toSink = gst_element_get_static_pad(volume, "src");
     gst_pad_add_probe(toSink, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, Callbacks::nameTags, nullptr, nullptr);
     gst_object_unref(toSink);
@@ -199,6 +266,11 @@ void AlarmPipeline::setPlaying(bool playing)
 {
     if (m_pipeline)
         gst_element_set_state(m_pipeline, playing ? GST_STATE_PLAYING : GST_STATE_PAUSED);
+}
+
+qint64 AlarmPipeline::leadingSilenceMicroseconds() const
+{
+    return m_callbacks ? m_callbacks->silence.load() : -1;
 }
 
 bool AlarmPipeline::seekToStart(bool flush)

@@ -35,6 +35,9 @@ public:
     void setPlaying(bool playing);
     // A segment seek to the start; false when refused.
     bool seekToStart(bool flush);
+    // How long the file is silent before its first sound (below -60 dBFS), as measured when its
+    // first buffers passed on their way to the sink; -1 while unknown.
+    qint64 leadingSilenceMicroseconds() const;
 
 private:
     struct Callbacks;

@@ -3,13 +3,14 @@
 #include "core/LogCategories.h"
 #include "sound/GstSoundPipeline.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QTimer>
 
 AlarmPlayer::AlarmPlayer(std::unique_ptr<SoundPipeline> pipeline, std::unique_ptr<OutputVolumeGuard> guard)
     : m_pipeline(pipeline ? std::move(pipeline) : std::make_unique<GstSoundPipeline>()),
       m_guard(guard ? std::move(guard) : std::make_unique<OutputVolumeGuard>()), m_retry(new QTimer(this)),
-      m_release(new QTimer(this))
+      m_release(new QTimer(this)), m_confirm(new QTimer(this))
 {
     m_pipeline->setFailed(
         [this](quint64 generation, bool output, const QString& reason) { pipelineFailed(generation, output, reason); });
@@ -19,6 +20,8 @@ AlarmPlayer::AlarmPlayer(std::unique_ptr<SoundPipeline> pipeline, std::unique_pt
         if (!m_alive && !m_path.isEmpty())
             build(m_playing);
     });
+    m_confirm->setSingleShot(true);
+    connect(m_confirm, &QTimer::timeout, this, &AlarmPlayer::callOffStartAt);
     m_release->setSingleShot(true);
     m_release->setInterval(ReleaseMilliseconds);
     connect(m_release, &QTimer::timeout, this, [this] {
@@ -51,8 +54,41 @@ void AlarmPlayer::prepare(const QString& path)
     build(m_playing);
 }
 
+void AlarmPlayer::startAt(const QString& path, qint64 epochMilliseconds)
+{
+    if (epochMilliseconds == 0) {
+        callOffStartAt();
+        return;
+    }
+    if (m_playing)
+        return;
+    prepare(path);
+    m_startingAt = true;
+    m_pipeline->playAt(m_generation, epochMilliseconds);
+    const qint64 wait = epochMilliseconds - QDateTime::currentMSecsSinceEpoch();
+    m_confirm->start(int(qBound(qint64(0), wait, qint64(ConfirmMilliseconds))) + ConfirmMilliseconds);
+}
+
+void AlarmPlayer::callOffStartAt()
+{
+    m_confirm->stop();
+    if (!m_startingAt)
+        return;
+    m_startingAt = false;
+    m_pipeline->endWait(false);
+    // Already heard, perhaps: silent again and rewound, as after a ring.
+    if (!m_playing && m_alive)
+        m_pipeline->pause(m_generation);
+}
+
 void AlarmPlayer::start(const QString& path, bool loop)
 {
+    // A sound started ahead for this file is this ring's; any other is called off.
+    if (m_startingAt) {
+        m_startingAt = false;
+        m_confirm->stop();
+        m_pipeline->endWait(path == m_path && m_alive);
+    }
     m_playing = true;
     m_loop = loop;
     m_retriesAtRing = 0;
@@ -69,6 +105,7 @@ void AlarmPlayer::start(const QString& path, bool loop)
 
 void AlarmPlayer::stop()
 {
+    callOffStartAt();
     if (!m_playing)
         return;
     m_playing = false;

@@ -23,6 +23,7 @@ public:
     void prepare(const QString& path) override;
     void start(const QString& path, bool loop) override;
     void stop() override;
+    void startAt(const QString& path, qint64 epochMilliseconds) override;
     void setGain(double linear) override;
     QString outputProblem() const override;
 
@@ -31,17 +32,23 @@ public:
     // A stopped sound stays prepared for the longest snooze; after that the pipeline goes.
     static constexpr int ReleaseMilliseconds = 31 * 60 * 1000;
 
+    // How long after the expected ring a sound started ahead waits for it before falling silent.
+    static constexpr int ConfirmMilliseconds = 1500;
+
 private:
     void build(bool play);
+    void callOffStartAt();
     void pipelineFailed(quint64 generation, bool output, const QString& reason);
 
     std::unique_ptr<SoundPipeline> m_pipeline;
     std::unique_ptr<OutputVolumeGuard> m_guard;
     QTimer* m_retry;
     QTimer* m_release;
+    QTimer* m_confirm;
     QString m_path; // the file the pipeline holds, or should hold once rebuilt
     bool m_alive = false;
     bool m_playing = false;
+    bool m_startingAt = false; // started ahead of a ring that has not come yet
     bool m_loop = true;
     quint64 m_generation = 0;
     int m_retriesAtRing = 0;

@@ -5,7 +5,17 @@
 #include "sound/PipelinePhases.h"
 #include "sound/TaskThread.h"
 
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
+
+namespace {
+// From setting the pipeline playing to its first sample leaving the sound server, as measured on
+// PulseAudio with the sink's buffers above (8-15 ms).
+constexpr qint64 OutputLeadMicroseconds = 12000;
+// A moment further ahead than this is a clock that jumped: the ring must not wait for it.
+constexpr int LongestWaitMilliseconds = 1500;
+} // namespace
 
 // Lives on the task thread (and is reached from GStreamer's threads only through post()).
 struct GstSoundPipeline::Driver {
@@ -16,6 +26,29 @@ struct GstSoundPipeline::Driver {
     std::unique_ptr<AlarmPipeline> pipe;
     PipelinePhases phases;
     quint64 generation = 0;
+
+    // A wait for playAt's moment ends early when the ticket moves on.
+    std::mutex waitMutex;
+    std::condition_variable waitWake;
+    quint64 waitTicket = 0;
+    bool waitEndsPlaying = false;
+
+    void playAt(quint64 g, qint64 epochMilliseconds, quint64 ticket)
+    {
+        using namespace std::chrono;
+        if (!current(g))
+            return;
+        const qint64 silence = std::max<qint64>(0, pipe->leadingSilenceMicroseconds());
+        const auto at =
+            system_clock::time_point(milliseconds(epochMilliseconds)) - microseconds(OutputLeadMicroseconds + silence);
+        const auto latest = system_clock::now() + milliseconds(LongestWaitMilliseconds);
+        std::unique_lock lock(waitMutex);
+        const bool ended = waitWake.wait_until(lock, std::min(at, latest), [&] { return waitTicket != ticket; });
+        const bool play = !ended || waitEndsPlaying;
+        lock.unlock();
+        if (play && current(g))
+            carryOut(phases.play(true));
+    }
 
     std::mutex gainMutex;
     AlarmPipeline* gainTarget = nullptr;
@@ -138,6 +171,27 @@ void GstSoundPipeline::play(quint64 generation, bool loop)
         if (d->current(generation))
             d->carryOut(d->phases.play(loop));
     });
+}
+
+void GstSoundPipeline::playAt(quint64 generation, qint64 epochMilliseconds)
+{
+    quint64 ticket;
+    {
+        std::lock_guard lock(m_driver->waitMutex);
+        ticket = m_driver->waitTicket;
+    }
+    m_driver->thread.post(
+        [d = m_driver, generation, epochMilliseconds, ticket] { d->playAt(generation, epochMilliseconds, ticket); });
+}
+
+void GstSoundPipeline::endWait(bool now)
+{
+    {
+        std::lock_guard lock(m_driver->waitMutex);
+        ++m_driver->waitTicket;
+        m_driver->waitEndsPlaying = now;
+    }
+    m_driver->waitWake.notify_all();
 }
 
 void GstSoundPipeline::pause(quint64 generation)

@@ -21,6 +21,11 @@ public:
     // Replaces any pipeline with one for this file, prepared at the sink, playing when asked.
     virtual void build(quint64 generation, const QByteArray& path, bool play, bool loop) = 0;
     virtual void play(quint64 generation, bool loop) = 0;
+    // Plays so that the first sound of the file is heard at this wall-clock time, ahead of it by the
+    // output's delay and the file's own leading silence.
+    virtual void playAt(quint64 generation, qint64 epochMilliseconds) = 0;
+    // Ends a wait for playAt's moment: at once playing (`now`), or not at all.
+    virtual void endWait(bool now) = 0;
     // Silent, and back at the start for the next ring.
     virtual void pause(quint64 generation) = 0;
     // Drops the pipeline of this generation, or any pipeline when generation is 0.

@@ -296,13 +296,25 @@ def press(accessible):
 
 # ---------------------------------------------------------------------------------------------- the program
 
+SOUND_MODULE = "kestrune-sound.so"
+
+
+def copy_program(binary, folder):
+    """Copies the program and, where it was built beside it, its sound module; returns the copy's path."""
+    exe = os.path.join(folder, "kestrune")
+    shutil.copy2(binary, exe)
+    module = os.path.join(os.path.dirname(binary), SOUND_MODULE)
+    if os.path.exists(module):
+        shutil.copy2(module, os.path.join(folder, SOUND_MODULE))
+    return exe
+
+
 class Kestrune:
     """One run of the program from its own temporary folder."""
 
     def __init__(self, binary, settings=None, path_prefix=None, env=None, command_prefix=()):
         self.folder = tempfile.mkdtemp(prefix="kestrune-e2e-")
-        self.exe = os.path.join(self.folder, "kestrune")
-        shutil.copy2(binary, self.exe)
+        self.exe = copy_program(binary, self.folder)
         self.settings_path = os.path.join(self.folder, "settings.txt")
         if settings is not None:
             with open(self.settings_path, "wb") as f:

@@ -2,6 +2,7 @@
 
 #include "platform/PlayerBackend.h"
 
+#include <QDateTime>
 #include <QStringList>
 #include <memory>
 
@@ -39,6 +40,12 @@ public:
     {
         m_log->events << QStringLiteral("stop");
         m_log->playing.clear();
+    }
+    void startAt(const QString& path, qint64 ms) override
+    {
+        m_log->events << (ms ? QStringLiteral("start-ahead %1 at %2")
+                                   .arg(path, QDateTime::fromMSecsSinceEpoch(ms).time().toString(u"HH:mm:ss.zzz"))
+                             : QStringLiteral("call off"));
     }
     void setGain(double linear) override { m_log->gain = linear; }
     QString outputProblem() const override { return m_log->outputProblem; }

@@ -154,22 +154,22 @@ void TestDesktops::notificationActionsPressTheButtons()
     DesktopNotifier notifier;
     RingNotification ring(main, notifier);
     // Disarmed: OFF and Sleep are disabled, and the actions press nothing.
-    ring.actionInvoked(QStringLiteral("off"));
+    ring.actionInvoked(QStringLiteral("off"), QString());
     QCOMPARE(main.Text5()->text(), QStringLiteral("Not Set"));
     int offClicks = 0, sleepClicks = 0;
     connect(main.Command2(), &QPushButton::clicked, this, [&] { ++offClicks; });
     connect(main.Command3(), &QPushButton::clicked, this, [&] { ++sleepClicks; });
     main.Command2()->setEnabled(true);
     main.Command3()->setEnabled(true);
-    ring.actionInvoked(QStringLiteral("sleep"));
+    ring.actionInvoked(QStringLiteral("sleep"), QString());
     QCOMPARE(sleepClicks, 1);
     QCOMPARE(offClicks, 0);
-    ring.actionInvoked(QStringLiteral("off"));
+    ring.actionInvoked(QStringLiteral("off"), QString());
     QCOMPARE(offClicks, 1);
     main.hide();
-    ring.actionInvoked(QStringLiteral("default"));
+    ring.actionInvoked(QStringLiteral("default"), QString());
     QVERIFY(main.isVisible());
-    ring.actionInvoked(QStringLiteral("unknown"));
+    ring.actionInvoked(QStringLiteral("unknown"), QString());
     QCOMPARE(offClicks + sleepClicks, 2);
 }
 

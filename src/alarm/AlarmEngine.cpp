@@ -226,6 +226,13 @@ void AlarmEngine::Command3_Click()
     emit ringEnded();
 }
 
+QDateTime AlarmEngine::snoozeEnd() const
+{
+    if (!m_c.Timer6->Enabled() || !m_snoozeStart.isValid())
+        return {};
+    return m_snoozeStart.addSecs(SnoozeLength::seconds(SnoozeMinutes));
+}
+
 void AlarmEngine::Timer6_Timer()
 {
     // Counted on the wall clock, at least a second a tick: a suspend during the snooze does not

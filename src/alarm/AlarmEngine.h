@@ -38,6 +38,8 @@ public:
     bool isPlayingBuiltInTone() const { return m_playingTone; }
     // Armed exactly while "OFF" can be pressed: the button stays the truth, this names it.
     bool armed() const;
+    // When the snooze running now rings again; invalid when none runs.
+    QDateTime snoozeEnd() const;
 
 signals:
     // A ring or a re-ring has begun; the text is the alarm box's.

@@ -132,7 +132,7 @@ void Form1::Form_Unload()
             QStringLiteral("The settings could not be saved to %1: %2.").arg(where, m_settingsFile->failure()));
     }
     // A ring left on screen would offer buttons of a program that is gone.
-    m_ringNotification->ringEnded();
+    m_ringNotification->withdraw();
     RemoveFromTray();
     if (Forms::hasForm2())
         Forms::unloadForm2();

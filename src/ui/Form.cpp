@@ -3,6 +3,7 @@
 #include "controls/Timer.h"
 #include "ui/FormBuilder.h"
 
+#include <QAccessible>
 #include <QCloseEvent>
 #include <QMenu>
 #include <QScreen>
@@ -46,6 +47,19 @@ QMenu* Form::requireMenu(const char* name) const
 void Form::missing(const char* kind, const char* name) const
 {
     qFatal("kestrune: window %s has no %s named %s of the expected type", m_table.name, kind, name);
+}
+
+void Form::alertAt(QWidget* control, const QString& reason)
+{
+    control->setAccessibleDescription(reason);
+    if (reason.isEmpty())
+        return;
+    // Focus that is already there is not announced again: move it away and back.
+    if (control->hasFocus())
+        control->clearFocus();
+    control->setFocus(Qt::OtherFocusReason);
+    QAccessibleEvent alert(control, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
 }
 
 void Form::closeEvent(QCloseEvent* event)

@@ -53,9 +53,13 @@ void FormBuilder::build(Form& form)
 
     Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                             Qt::WindowCloseButtonHint;
-    // Out of the task bar only where a notification area can bring the window back.
+    // Out of the task bar only where a notification area can bring the window back. Without one the
+    // window stays in the task bar and "Tray" minimises it, which mutter refuses to a window whose
+    // hints do not allow minimising.
     if (!table.showInTaskbar && QSystemTrayIcon::isSystemTrayAvailable())
         flags |= Qt::Tool;
+    else if (!table.showInTaskbar)
+        flags |= Qt::WindowMinimizeButtonHint;
     form.setWindowFlags(flags);
     if (table.programIcon)
         form.setWindowIcon(ProgramIcon::icon());

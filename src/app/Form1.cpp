@@ -146,7 +146,7 @@ void Form1::Command5_Click()
     if (QSystemTrayIcon::isSystemTrayAvailable())
         hide();
     else
-        showMinimized();
+        minimise();
     Forms::form2().hide();
     Forms::form3().hide();
 }

@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QMenu>
 #include <QScreen>
+#include <QWindow>
 
 Form::Form(const WindowTable& table) : m_table(table)
 {
@@ -47,6 +48,18 @@ QMenu* Form::requireMenu(const char* name) const
 void Form::missing(const char* kind, const char* name) const
 {
     qFatal("kestrune: window %s has no %s named %s of the expected type", m_table.name, kind, name);
+}
+
+void Form::minimise()
+{
+    const Qt::WindowFlags flags = windowFlags() | Qt::WindowMinimizeButtonHint;
+    if (flags != windowFlags()) {
+        // Not setWindowFlags(), which would unmap the window and map it anew.
+        overrideWindowFlags(flags);
+        if (QWindow* native = windowHandle())
+            native->setFlags(flags);
+    }
+    showMinimized();
 }
 
 void Form::alertAt(QWidget* control, const QString& reason)

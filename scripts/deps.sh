@@ -31,6 +31,8 @@ TEST_PACKAGES=(
     libfaketime
     # Other desktops: a StatusNotifierItem tray host, a notification server, a headless Wayland compositor.
     haskell-status-notifier-item-utils haskell-gtk-sni-tray-utils dunst weston dbus-bin
+    # GNOME's window manager, and the sound server Debian's GNOME runs.
+    mutter pipewire wireplumber pipewire-pulse
     # libFuzzer's runtime is only recommended by clang, and recommendations are not installed.
     clang libclang-rt-14-dev
 )

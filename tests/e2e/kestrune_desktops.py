@@ -246,6 +246,31 @@ class Desktop:
         return False
 
 
+def sound_server(variant):
+    """For a sound script's variant argument: "pipewire" opens a desktop holding only a private PipeWire (pipewire,
+    wireplumber, pipewire-pulse) with its null sink test_sink, named by PULSE_SERVER while it is open; anything else
+    opens nothing. Use as `with sound_server(sys.argv[2:]):`."""
+    class _Nothing:
+        def __enter__(self):
+            return None
+
+        def __exit__(self, *exc):
+            return False
+    if variant != ["pipewire"]:
+        return _Nothing()
+    missing = installed("pipewire", "wireplumber", "pipewire-pulse", "pactl")
+    if missing:
+        log(f"SKIP: {missing} is not installed")
+        sys.exit(77)
+    desktop = Desktop()
+    try:
+        desktop.start_pipewire()
+    except Exception:
+        desktop.close()
+        raise
+    return desktop
+
+
 # ---------------------------------------------------------------------------------------------------- notifications
 
 NOTIFY_CALL = re.compile(r"^method call .*member=Notify$", re.M)

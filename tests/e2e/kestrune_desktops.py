@@ -156,7 +156,8 @@ class Desktop:
             return subprocess.run(["pactl", "-s", server, "info"], stdout=subprocess.DEVNULL,
                                   stderr=subprocess.DEVNULL, timeout=10).returncode == 0
         if not poll(answers, 20):
-            raise RuntimeError(f"pipewire-pulse does not answer:\n{self.log_of('pipewire')}{self.log_of('pipewire-pulse')}")
+            raise RuntimeError("pipewire-pulse does not answer:\n" + self.log_of("pipewire") +
+                               self.log_of("pipewire-pulse"))
         run(["pactl", "-s", server, "load-module", "module-null-sink", "sink_name=test_sink", "rate=44100",
              "channels=2"])
         run(["pactl", "-s", server, "set-default-sink", "test_sink"])

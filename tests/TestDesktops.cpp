@@ -10,9 +10,14 @@
 
 #include <QAccessible>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFontInfo>
+#include <QFontMetricsF>
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyle>
+#include <QSystemTrayIcon>
 #include <QTest>
 
 // The keyboard and assistive technology on the Options and About windows, the ring notification's
@@ -32,6 +37,10 @@ private slots:
     void aboutBoxesShowTheirStart();
     void notificationActionsPressTheButtons();
     void notifierWithoutServerChangesNothing();
+    void ringNotificationFollowsTheAlarm();
+    void notificationHandsItsTokenToTheWindow();
+    void aboutTextsWhole();
+    void mainWindowMayMinimiseWithoutTray();
     void soundDialogFolder();
 
 private:
@@ -154,22 +163,22 @@ void TestDesktops::notificationActionsPressTheButtons()
     DesktopNotifier notifier;
     RingNotification ring(main, notifier);
     // Disarmed: OFF and Sleep are disabled, and the actions press nothing.
-    ring.actionInvoked(QStringLiteral("off"));
+    ring.actionInvoked(QStringLiteral("off"), QString());
     QCOMPARE(main.Text5()->text(), QStringLiteral("Not Set"));
     int offClicks = 0, sleepClicks = 0;
     connect(main.Command2(), &QPushButton::clicked, this, [&] { ++offClicks; });
     connect(main.Command3(), &QPushButton::clicked, this, [&] { ++sleepClicks; });
     main.Command2()->setEnabled(true);
     main.Command3()->setEnabled(true);
-    ring.actionInvoked(QStringLiteral("sleep"));
+    ring.actionInvoked(QStringLiteral("sleep"), QString());
     QCOMPARE(sleepClicks, 1);
     QCOMPARE(offClicks, 0);
-    ring.actionInvoked(QStringLiteral("off"));
+    ring.actionInvoked(QStringLiteral("off"), QString());
     QCOMPARE(offClicks, 1);
     main.hide();
-    ring.actionInvoked(QStringLiteral("default"));
+    ring.actionInvoked(QStringLiteral("default"), QString());
     QVERIFY(main.isVisible());
-    ring.actionInvoked(QStringLiteral("unknown"));
+    ring.actionInvoked(QStringLiteral("unknown"), QString());
     QCOMPARE(offClicks + sleepClicks, 2);
 }
 
@@ -187,6 +196,107 @@ void TestDesktops::notifierWithoutServerChangesNothing()
     QVERIFY(timer.elapsed() < 1000);
     QTest::qWait(50);
     QVERIFY(!notifier.isShown());
+}
+
+namespace {
+class RecordingNotifier : public DesktopNotifier {
+public:
+    void show(const Content& content) override { shown << content; }
+    void withdraw() override { ++withdrawn; }
+    QList<Content> shown;
+    int withdrawn = 0;
+};
+} // namespace
+
+void TestDesktops::ringNotificationFollowsTheAlarm()
+{
+    Form1& main = Forms::form1();
+    RecordingNotifier notifier;
+    RingNotification ring(main, notifier);
+    main.show();
+    QVERIFY(QTest::qWaitForWindowActive(&main));
+    QFile sound(m_desk.dir.filePath(QStringLiteral("wake.mp3")));
+    QVERIFY(sound.open(QIODevice::WriteOnly) && sound.write("ID3") == 3);
+    sound.close();
+    main.engine().SoundPath = sound.fileName();
+    main.Text2()->setText(QStringLiteral("07:30:00"));
+    main.engine().Command1_Click();
+    m_desk.clock.set(QTime(7, 30, 0));
+    main.engine().Timer3_Timer();
+    main.engine().Timer1_Timer();
+
+    QCOMPARE(notifier.shown.size(), 1);
+    const DesktopNotifier::Content rung = notifier.shown.last();
+    QCOMPARE(rung.body, QStringLiteral("Alarm 07:30:00"));
+    QCOMPARE(rung.hints.value(QStringLiteral("urgency")).value<uchar>(), uchar(2));
+    QCOMPARE(rung.hints.value(QStringLiteral("resident")).toBool(), true);
+    QCOMPARE(rung.actions.mid(2), QStringList({"sleep", "Sleep", "off", "OFF"}));
+    // A screen reader hears Sleep and why; Space snoozes.
+    QVERIFY(main.Command3()->hasFocus());
+    QCOMPARE(main.Command3()->accessibleDescription(), QStringLiteral("Alarm 07:30:00"));
+
+    m_desk.clock.set(QTime(7, 30, 10));
+    QTest::keyClick(main.Command3(), Qt::Key_Space);
+    QCOMPARE(notifier.withdrawn, 0);
+    QCOMPARE(notifier.shown.size(), 2);
+    QCOMPARE(notifier.shown.last().body, QStringLiteral("Snoozed until 07:31:10"));
+    QCOMPARE(notifier.shown.last().actions.mid(2), QStringList({"off", "OFF"}));
+    QCOMPARE(notifier.shown.last().hints.value(QStringLiteral("resident")).toBool(), true);
+    QCOMPARE(main.Command3()->accessibleDescription(), QString());
+
+    main.Command2()->click();
+    QCOMPARE(notifier.withdrawn, 1);
+    QCOMPARE(notifier.shown.size(), 2);
+}
+
+void TestDesktops::notificationHandsItsTokenToTheWindow()
+{
+    Form1& main = Forms::form1();
+    RecordingNotifier notifier;
+    RingNotification ring(main, notifier);
+    QByteArray atShow = "none";
+    struct ShowWatch : QObject {
+        QByteArray* seen;
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            if (event->type() == QEvent::Show)
+                *seen = qgetenv("XDG_ACTIVATION_TOKEN");
+            return false;
+        }
+    } watch;
+    watch.seen = &atShow;
+    main.installEventFilter(&watch);
+    main.hide();
+    ring.actionInvoked(QStringLiteral("default"), QStringLiteral("token-from-the-server"));
+    QVERIFY(main.isVisible());
+    QCOMPARE(atShow, QByteArray("token-from-the-server"));
+    QVERIFY(!qEnvironmentVariableIsSet("XDG_ACTIVATION_TOKEN")); // not left for a browser started later
+    main.removeEventFilter(&watch);
+}
+
+void TestDesktops::aboutTextsWhole()
+{
+    Form2& about = Forms::form2();
+    about.show();
+    for (TextBox* box : about.findChildren<TextBox*>()) {
+        const int room = box->width() - 2 * about.style()->pixelMetric(QStyle::PM_DefaultFrameWidth) - 4;
+        QVERIFY2(QFontMetricsF(box->font()).horizontalAdvance(box->text()) <= room, qPrintable(box->text()));
+        QVERIFY2(box->font().pointSizeF() >= Form2::MinimumPoints, qPrintable(box->text()));
+    }
+    QCOMPARE(QFontInfo(about.Text4()->font()).family(), QStringLiteral("Liberation Sans"));
+}
+
+void TestDesktops::mainWindowMayMinimiseWithoutTray()
+{
+    // Offscreen there is no notification area: "Tray" minimises, which the window manager must allow.
+    QVERIFY(!QSystemTrayIcon::isSystemTrayAvailable());
+    Form1& main = Forms::form1();
+    main.show();
+    main.Command5()->click();
+    QVERIFY(main.windowFlags() & Qt::WindowMinimizeButtonHint);
+    QVERIFY(main.windowHandle()->flags() & Qt::WindowMinimizeButtonHint);
+    QVERIFY(!(main.windowFlags() & Qt::WindowMaximizeButtonHint));
+    QVERIFY(main.isMinimized());
 }
 
 void TestDesktops::soundDialogFolder()

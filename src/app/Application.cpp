@@ -17,7 +17,9 @@ int Application::run(int argc, char* argv[])
     // First, while this is the only thread: the others inherit what is left.
     WakeCapability::restrict();
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("kestrune"));
+    // The X11 class, the StatusNotifierItem's title and what assistive technology lists; the desktop
+    // entry names this class as its StartupWMClass, and the Wayland app id is the entry's name.
+    QApplication::setApplicationName(QStringLiteral("Kestrune"));
     QApplication::setApplicationVersion(QStringLiteral(KESTRUNE_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("org.kestrune.Kestrune"));
     // Only the main window's unload ends the program, whatever else is closed or hidden.

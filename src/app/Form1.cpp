@@ -213,7 +213,7 @@ void Form1::Form_Unload()
             QStringLiteral("The settings could not be saved to %1: %2.").arg(where, m_settingsFile->failure()));
     }
     // A ring left on screen would offer buttons of a program that is gone.
-    m_ringNotification->ringEnded();
+    m_ringNotification->withdraw();
     m_wakePolicy->stop();
     RemoveFromTray();
     if (Forms::hasForm2())
@@ -228,7 +228,7 @@ void Form1::Command5_Click()
     if (QSystemTrayIcon::isSystemTrayAvailable())
         hide();
     else
-        showMinimized();
+        minimise();
     Forms::form2().hide();
     Forms::form3().hide();
 }

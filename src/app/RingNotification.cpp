@@ -6,6 +6,28 @@
 
 #include <QPushButton>
 
+namespace {
+DesktopNotifier::Content ringContent(const QString& body, bool offersSleep)
+{
+    DesktopNotifier::Content content;
+    content.appName = QStringLiteral("Kestrune");
+    content.icon = QStringLiteral("kestrune");
+    content.summary = QStringLiteral("Kestrune");
+    content.body = body;
+    content.actions = {QStringLiteral("default"), QStringLiteral("Show")};
+    if (offersSleep)
+        content.actions << QStringLiteral("sleep") << QStringLiteral("Sleep");
+    content.actions << QStringLiteral("off") << QStringLiteral("OFF");
+    // An alarm is critical: it is not hidden by "do not disturb" and does not time out. Resident: it
+    // stays after an action, so that Sleep can turn it into the snooze and OFF is still at hand.
+    content.hints.insert(QStringLiteral("urgency"), QVariant::fromValue(uchar(2)));
+    content.hints.insert(QStringLiteral("resident"), true);
+    content.hints.insert(QStringLiteral("category"), QStringLiteral("x-kestrune.alarm"));
+    content.hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("org.kestrune.Kestrune"));
+    return content;
+}
+} // namespace
+
 RingNotification::RingNotification(Form1& window, DesktopNotifier& notifier)
     : QObject(&window), m_window(window), m_notifier(notifier)
 {
@@ -16,31 +38,44 @@ RingNotification::RingNotification(Form1& window, DesktopNotifier& notifier)
 
 void RingNotification::ringStarted(const QString& alarmText)
 {
-    DesktopNotifier::Content content;
-    content.appName = QStringLiteral("Kestrune");
-    content.icon = QStringLiteral("kestrune");
-    content.summary = QStringLiteral("Kestrune");
-    content.body = QStringLiteral("Alarm ") + alarmText;
-    content.actions = {QStringLiteral("default"), QStringLiteral("Show"), QStringLiteral("sleep"),
-                       QStringLiteral("Sleep"),   QStringLiteral("off"),  QStringLiteral("OFF")};
-    content.hints.insert(QStringLiteral("urgency"), QVariant::fromValue(uchar(2)));
-    content.hints.insert(QStringLiteral("category"), QStringLiteral("x-kestrune.alarm"));
-    content.hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("org.kestrune.Kestrune"));
-    m_notifier.show(content);
+    const QString body = QStringLiteral("Alarm ") + alarmText;
+    m_notifier.show(ringContent(body, true));
+    // The window has just come forward: a blind user hears "Sleep" and the alarm, and Space snoozes.
+    m_window.alertAt(m_window.Command3(), body);
 }
 
 void RingNotification::ringEnded()
 {
+    m_window.alertAt(m_window.Command3(), QString());
+    const QDateTime until = m_window.engine().reRingAt();
+    if (!m_window.engine().armed() || !until.isValid()) {
+        m_notifier.withdraw();
+        return;
+    }
+    m_notifier.show(ringContent(QStringLiteral("Snoozed until ") + until.toString(QStringLiteral("HH:mm:ss")), false));
+}
+
+void RingNotification::withdraw()
+{
     m_notifier.withdraw();
 }
 
-void RingNotification::actionInvoked(const QString& key)
+void RingNotification::actionInvoked(const QString& key, const QString& activationToken)
 {
+    const bool sleep = key == QLatin1String("sleep");
+    const bool off = key == QLatin1String("off");
+    if (!sleep && !off && key != QLatin1String("default"))
+        return;
+    // Qt's Wayland window takes the token from here when it asks to be activated; without it GNOME
+    // and KDE refuse to bring forward a window that has no focus. X11 has no use for it.
+    if (!activationToken.isEmpty())
+        qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
     // The same as the buttons, including what a disabled button refuses.
-    if (key == QLatin1String("sleep"))
+    if (sleep)
         m_window.Command3()->click();
-    else if (key == QLatin1String("off"))
+    else if (off)
         m_window.Command2()->click();
-    else if (key == QLatin1String("default"))
-        m_window.showMainWindow();
+    m_window.showMainWindow();
+    // Never handed on to a program started later, such as the browser of a link.
+    qunsetenv("XDG_ACTIVATION_TOKEN");
 }

@@ -6,9 +6,9 @@ class DesktopNotifier;
 class Form1;
 
 // The ring told to the desktop as a notification, for a hidden window, a locked screen or a desktop
-// without a tray: shown at every ring and re-ring, replaced rather than stacked, withdrawn when the
-// ring ends. Its "Sleep" and "OFF" press the main window's buttons; the notification itself shows
-// the window.
+// without a tray: shown at every ring and re-ring, updated in place by Sleep ("Snoozed until ..."),
+// withdrawn by OFF. Its "Sleep" and "OFF" press the main window's buttons, and any click on it
+// brings the window forward. At the ring the window's keyboard focus goes to "Sleep".
 class RingNotification : public QObject {
     Q_OBJECT
 public:
@@ -16,7 +16,9 @@ public:
 
     void ringStarted(const QString& alarmText);
     void ringEnded();
-    void actionInvoked(const QString& key);
+    void actionInvoked(const QString& key, const QString& activationToken);
+    // Gone whatever the alarm's state: the program ends.
+    void withdraw();
 
 private:
     Form1& m_window;

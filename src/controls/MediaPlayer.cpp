@@ -109,7 +109,8 @@ QString MediaPlayer::builtInTonePath()
     static const QString path = [] {
         QFile resource(QStringLiteral(":/sounds/alarm-tone.mp3"));
         const QByteArray tone = resource.open(QIODevice::ReadOnly) ? resource.readAll() : QByteArray();
-        const QString folder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+        const QString folder = QDir(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation))
+                                   .filePath(QStringLiteral("kestrune"));
         if (!folder.isEmpty() && QDir().mkpath(folder)) {
             const QString target = QDir(folder).filePath(QStringLiteral("alarm-tone.mp3"));
             QFile existing(target);

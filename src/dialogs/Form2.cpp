@@ -5,7 +5,9 @@
 #include "platform/LinkOpener.h"
 #include "ui/FormTables.h"
 
+#include <QFontMetricsF>
 #include <QKeyEvent>
+#include <QStyle>
 #include <QUrl>
 
 Form2::Form2() : Form(FormTables::form2())
@@ -15,6 +17,24 @@ Form2::Form2() : Form(FormTables::form2())
     connect(Text6(), &TextBox::clicked, this, &Form2::Text6_Click);
     for (TextBox* link : {Text4(), Text3(), Text6()})
         link->setLink(true);
+    fitTexts();
+}
+
+void Form2::fitTexts()
+{
+    // The boxes and their texts are fixed, and the Liberation faces draw some of the texts wider
+    // than their boxes ("Designed and Programmed by:"): such a text is drawn a little smaller, whole,
+    // rather than cut. A line edit keeps 2 pixels free at each side of its text, and a hinted face
+    // may draw a pixel wider at another scale than it measures.
+    const int frame = style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
+    for (TextBox* box : findChildren<TextBox*>()) {
+        const qreal room = box->width() - 2 * frame - 2 * 2 - 1;
+        QFont font = box->font();
+        while (QFontMetricsF(font).horizontalAdvance(box->text()) > room && font.pointSizeF() > MinimumPoints)
+            font.setPointSizeF(font.pointSizeF() - 0.25);
+        if (font != box->font())
+            box->setFont(font);
+    }
 }
 
 void Form2::keyPressEvent(QKeyEvent* event)

@@ -25,10 +25,15 @@ public:
     void Text3_Click();
     void Text6_Click();
 
+    // Smaller than this a text is no longer read comfortably; it is cut instead.
+    static constexpr qreal MinimumPoints = 6.0;
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void fitTexts();
+
     // Looked up once, when the window is built; see Form::require.
     TextBox* const m_Text3 = require<TextBox>("Text3");
     TextBox* const m_Text4 = require<TextBox>("Text4");

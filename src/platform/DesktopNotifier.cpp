@@ -1,9 +1,13 @@
 #include "platform/DesktopNotifier.h"
 
+#include "core/LogCategories.h"
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+
+#include <utility>
 
 namespace {
 const QString Service = QStringLiteral("org.freedesktop.Notifications");
@@ -18,6 +22,8 @@ DesktopNotifier::DesktopNotifier(QObject* parent) : QObject(parent)
         return;
     bus.connect(Service, Path, Interface, QStringLiteral("ActionInvoked"), this, SLOT(onActionInvoked(uint, QString)));
     bus.connect(Service, Path, Interface, QStringLiteral("NotificationClosed"), this, SLOT(onClosed(uint, uint)));
+    bus.connect(Service, Path, Interface, QStringLiteral("ActivationToken"), this,
+                SLOT(onActivationToken(uint, QString)));
 }
 
 void DesktopNotifier::show(const Content& content)
@@ -64,6 +70,8 @@ void DesktopNotifier::withdraw()
         m_withdrawPending = true;
         return;
     }
+    m_closedId = 0;
+    m_token.clear();
     if (m_id == 0)
         return;
     closeId(m_id);
@@ -80,14 +88,26 @@ void DesktopNotifier::closeId(uint id)
 
 void DesktopNotifier::onActionInvoked(uint id, const QString& key)
 {
-    if (id == 0 || id != m_id)
+    if (!isOurs(id))
         return; // another program's notification, or one already withdrawn
-    emit actionInvoked(key);
+    const QString token = std::exchange(m_token, QString());
+    emit actionInvoked(key, token);
+}
+
+void DesktopNotifier::onActivationToken(uint id, const QString& token)
+{
+    // Sent just before the action it belongs to.
+    if (isOurs(id))
+        m_token = token;
 }
 
 void DesktopNotifier::onClosed(uint id, uint reason)
 {
-    Q_UNUSED(reason);
-    if (id != 0 && id == m_id)
+    // Closed by the user, expired or dismissed after an action: the ring is not the notification's
+    // to end. Some servers close before they report the action that closed it.
+    qCDebug(lcNotify, "notification %u closed by the server (reason %u)", id, reason);
+    if (id != 0 && id == m_id) {
+        m_closedId = m_id;
         m_id = 0;
+    }
 }

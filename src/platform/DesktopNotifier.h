@@ -23,25 +23,30 @@ public:
 
     explicit DesktopNotifier(QObject* parent = nullptr);
 
-    void show(const Content& content);
+    virtual void show(const Content& content);
     // Withdraws the notification shown last, also one whose show is still on its way.
-    void withdraw();
+    virtual void withdraw();
     bool isShown() const { return m_id != 0 || m_pending; }
 
 signals:
     // The user picked one of the notification's actions ("default" for the notification itself).
-    void actionInvoked(const QString& key);
+    // The token, when the server sent one, lets the window come to the front on Wayland.
+    void actionInvoked(const QString& key, const QString& activationToken);
     // The server answered a show, or could not be reached.
     void answered();
 
 private slots:
     void onActionInvoked(uint id, const QString& key);
+    void onActivationToken(uint id, const QString& token);
     void onClosed(uint id, uint reason);
 
 private:
     void closeId(uint id);
+    bool isOurs(uint id) const { return id != 0 && (id == m_id || id == m_closedId); }
 
     uint m_id = 0;          // the server's number for the notification on screen
+    uint m_closedId = 0;    // closed by the server or the user: its action may still be on its way
+    QString m_token;        // the activation token sent ahead of an action
     bool m_pending = false; // a show is on its way and its number not known yet
     bool m_withdrawPending = false;
     quint64 m_generation = 0;

@@ -3,9 +3,11 @@
 #include "controls/Timer.h"
 #include "ui/FormBuilder.h"
 
+#include <QAccessible>
 #include <QCloseEvent>
 #include <QMenu>
 #include <QScreen>
+#include <QWindow>
 
 Form::Form(const WindowTable& table) : m_table(table)
 {
@@ -46,6 +48,31 @@ QMenu* Form::requireMenu(const char* name) const
 void Form::missing(const char* kind, const char* name) const
 {
     qFatal("kestrune: window %s has no %s named %s of the expected type", m_table.name, kind, name);
+}
+
+void Form::minimise()
+{
+    const Qt::WindowFlags flags = windowFlags() | Qt::WindowMinimizeButtonHint;
+    if (flags != windowFlags()) {
+        // Not setWindowFlags(), which would unmap the window and map it anew.
+        overrideWindowFlags(flags);
+        if (QWindow* native = windowHandle())
+            native->setFlags(flags);
+    }
+    showMinimized();
+}
+
+void Form::alertAt(QWidget* control, const QString& reason)
+{
+    control->setAccessibleDescription(reason);
+    if (reason.isEmpty())
+        return;
+    // Focus that is already there is not announced again: move it away and back.
+    if (control->hasFocus())
+        control->clearFocus();
+    control->setFocus(Qt::OtherFocusReason);
+    QAccessibleEvent alert(control, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
 }
 
 void Form::closeEvent(QCloseEvent* event)

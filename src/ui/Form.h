@@ -45,6 +45,15 @@ public:
     // Controls that take keyboard focus, in tab order.
     QList<QWidget*> tabOrder() const { return m_tabOrder; }
 
+    // Minimised by the program. The window manager must be told first that the window may be:
+    // mutter refuses to minimise a window whose hints leave it out, and the table leaves it out.
+    void minimise();
+
+    // Leads assistive technology to a control the user needs now: the keyboard focus on it (a screen
+    // reader says its name), the reason as its description, and an alert where the accessibility
+    // bridge carries one. An empty reason takes the description away again.
+    void alertAt(QWidget* control, const QString& reason);
+
     // The load handler runs once the window exists; the unload handler when it is destroyed.
     virtual void Form_Load() {}
     virtual void Form_Unload() {}

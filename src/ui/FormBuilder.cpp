@@ -10,7 +10,7 @@
 #include "ui/Form.h"
 #include "ui/ProgramIcon.h"
 
-#include <QFontDatabase>
+#include <QFontInfo>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -28,12 +28,18 @@ int px(int twips)
     return twips / FormBuilder::TwipsPerPixel;
 }
 
+bool drawnAs(const QString& family)
+{
+    return QFontInfo(QFont(family)).family().compare(family, Qt::CaseInsensitive) == 0;
+}
+
 QFont fontFor(const FontChoice& choice)
 {
     QString family = QString::fromLatin1(choice.family);
     // "MS Sans Serif" is a narrow face that is rarely installed, and fontconfig would hand over a
     // much wider sans that cuts the captions; Arial's metrics (Liberation Sans) come closest.
-    if (family == QLatin1String("MS Sans Serif") && !QFontDatabase::hasFamily(family))
+    // QFontDatabase::hasFamily() says yes to fontconfig's substitute, so ask which face is drawn.
+    if (family == QLatin1String("MS Sans Serif") && !drawnAs(family))
         family = QStringLiteral("Arial");
     QFont font(family);
     font.setStyleHint(QFont::SansSerif);
@@ -175,6 +181,8 @@ QWidget* FormBuilder::buildWidget(Form& form, const ControlRow& c, QWidget* cont
         w->setGeometry(px(c.left), px(c.top), px(c.width), px(c.height));
     if (c.font)
         w->setFont(fontFor(*c.font));
+    else if (c.kind == ControlKind::TextBox)
+        w->setFont(form.font()); // with a style sheet of its own a box would take the application's font
     w->setEnabled(c.enabled);
     w->setVisible(c.visible);
     if (c.kind == ControlKind::Frame || c.kind == ControlKind::SkinLabel || c.kind == ControlKind::PictureBox ||

@@ -1,5 +1,6 @@
 """Private desktops for the end-to-end tests that need servers of their own: a session bus with its accessibility
-bus, an X server, a StatusNotifierItem host, a notification server (dunst) and a headless Wayland compositor (weston).
+bus, an X server, a StatusNotifierItem host, a notification server (dunst), a headless Wayland compositor (weston),
+GNOME's window manager (mutter) and a PipeWire sound server.
 Nothing here touches the shared services of scripts/services.sh: a watcher or a notification server on the shared
 bus would change what every other test sees. Every process is started here and stopped by its PID.
 """
@@ -8,6 +9,7 @@ import os
 import re
 import shutil
 import subprocess
+import sys
 import tempfile
 import time
 
@@ -122,9 +124,11 @@ class Desktop:
         """dunst on this desktop's X display. Its context menu runs a 'dmenu' of ours: it writes down the offered
         lines to menu-offered.txt and answers with the first line that contains `pick`."""
         self.offered_path = os.path.join(self.folder, "menu-offered.txt")
+        self.pick_path = os.path.join(self.folder, "pick.txt")
+        self.pick(pick)
         chooser = os.path.join(self.folder, "choose")
         with open(chooser, "w") as f:
-            f.write(f'#!/bin/sh\ntee "{self.offered_path}" | grep -m 1 -F -- "{pick}"\n')
+            f.write(f'#!/bin/sh\ntee "{self.offered_path}" | grep -m 1 -F -- "$(cat "{self.pick_path}")"\n')
         os.chmod(chooser, 0o755)
         config = os.path.join(self.folder, "dunstrc")
         with open(config, "w") as f:
@@ -136,6 +140,53 @@ class Desktop:
         self.spawn("dunst", ["dunst", "-config", config])
         if not poll(lambda: self.has_name("org.freedesktop.Notifications"), 15):
             raise RuntimeError(f"dunst did not take the notification service:\n{self.log_of('dunst')}")
+
+    def pick(self, action):
+        """What dunst's menu picks the next time it is opened."""
+        with open(self.pick_path, "w") as f:
+            f.write(action)
+
+    def start_mutter_x11(self):
+        """GNOME's window manager on this desktop's X server."""
+        # Off the accessibility bus: a window manager that answers it late stalls every reader that walks it.
+        self.spawn("mutter", ["mutter", "--x11", "--replace", "--sm-disable"], env=dict(os.environ, NO_AT_BRIDGE="1"))
+        if not poll(lambda: "_NET_SUPPORTING_WM_CHECK(WINDOW)" in run(["xprop", "-root"], check=False), 20):
+            raise RuntimeError(f"mutter did not take the X server:\n{self.log_of('mutter')}")
+
+    def start_pipewire(self):
+        """pipewire, wireplumber and pipewire-pulse in this desktop's runtime folder, with the null sink test_sink;
+        PULSE_SERVER names it to pactl, parecord and the program."""
+        env = dict(os.environ, XDG_RUNTIME_DIR=self.runtime)
+        env.pop("PULSE_SERVER", None)
+        self.spawn("pipewire", ["pipewire"], env=env)
+        self.spawn("wireplumber", ["wireplumber"], env=env)
+        self.spawn("pipewire-pulse", ["pipewire-pulse"], env=env)
+        socket = os.path.join(self.runtime, "pulse", "native")
+        server = f"unix:{socket}"
+
+        def answers():
+            return subprocess.run(["pactl", "-s", server, "info"], stdout=subprocess.DEVNULL,
+                                  stderr=subprocess.DEVNULL, timeout=10).returncode == 0
+        if not poll(answers, 20):
+            raise RuntimeError("pipewire-pulse does not answer:\n" + self.log_of("pipewire") +
+                               self.log_of("pipewire-pulse"))
+        run(["pactl", "-s", server, "load-module", "module-null-sink", "sink_name=test_sink", "rate=44100",
+             "channels=2"])
+        run(["pactl", "-s", server, "set-default-sink", "test_sink"])
+        self.saved.setdefault("PULSE_SERVER", os.environ.get("PULSE_SERVER"))
+        os.environ["PULSE_SERVER"] = server
+        return server
+
+    def listen_atspi(self, pid):
+        """Records the AT-SPI focus and description events of one process, as a screen reader hears them, into
+        atspi-events.log (read with atspi_events())."""
+        process = self.spawn("atspi-events", ["/usr/bin/python3", os.path.abspath(__file__), "atspi-events",
+                                              str(pid)])
+        time.sleep(2.0)  # registered with the registry before anything is expected
+        return process
+
+    def atspi_events(self):
+        return [line.split("\t") for line in self.log_of("atspi-events").splitlines() if line.count("\t") == 3]
 
     def start_weston(self):
         """A headless Wayland compositor; screenshots need its --debug protocol."""
@@ -232,6 +283,31 @@ class Desktop:
     def __exit__(self, *exc):
         self.close()
         return False
+
+
+def sound_server(variant):
+    """For a sound script's variant argument: "pipewire" opens a desktop holding only a private PipeWire (pipewire,
+    wireplumber, pipewire-pulse) with its null sink test_sink, named by PULSE_SERVER while it is open; anything else
+    opens nothing. Use as `with sound_server(sys.argv[2:]):`."""
+    class _Nothing:
+        def __enter__(self):
+            return None
+
+        def __exit__(self, *exc):
+            return False
+    if variant != ["pipewire"]:
+        return _Nothing()
+    missing = installed("pipewire", "wireplumber", "pipewire-pulse", "pactl")
+    if missing:
+        log(f"SKIP: {missing} is not installed")
+        sys.exit(77)
+    desktop = Desktop()
+    try:
+        desktop.start_pipewire()
+    except Exception:
+        desktop.close()
+        raise
+    return desktop
 
 
 # ---------------------------------------------------------------------------------------------------- notifications
@@ -380,3 +456,24 @@ def ring_and_off_from_notification(results, desktop, app, shot, label):
     results.equal(f"{label}: Sleep is no longer available", False, app.enabled("Command3"))
     results.check(f"{label}: the notification is gone", wait_for(lambda: dunst_count() == 0, 10), "0 displayed",
                   dunst_count())
+
+
+def _record_atspi_events(pid):
+    """Run in a process of its own (see Desktop.listen_atspi): one line per event, type, name, role, detail."""
+    import pyatspi
+
+    def heard(event):
+        try:
+            if event.source.get_process_id() != pid:
+                return
+            data = event.source.description if "description" in event.type else event.detail1
+            print(f"{event.type}\t{event.source.name}\t{event.source.getRoleName()}\t{data}", flush=True)
+        except Exception:
+            pass
+    pyatspi.Registry.registerEventListener(heard, "object:state-changed:focused",
+                                           "object:property-change:accessible-description")
+    pyatspi.Registry.start()
+
+
+if __name__ == "__main__" and len(sys.argv) == 3 and sys.argv[1] == "atspi-events":
+    _record_atspi_events(int(sys.argv[2]))

@@ -1,13 +1,15 @@
 """The About window of the real binary: opened from the menu bar's "About", its title line read over AT-SPI, and its
 three link lines clicked with the mouse. What reaches the desktop's URL handler is recorded by a stub xdg-open put
-first on the program's PATH; lines that are not links hand nothing over."""
+first on the program's PATH; lines that are not links hand nothing over. Its close box, used from outside three times
+(once the moment the window exists), closes it every time."""
 
 import os
 import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from kestrune_e2e import Kestrune, Results, binary_from_args, find_named, poll, press, require_services  # noqa: E402
+from kestrune_e2e import (Kestrune, Results, binary_from_args, find_named, poll, press, require_services,  # noqa: E402
+                          run, send_close_request)
 
 DESIGNER = "https://design.kestrune.example/"
 WEB = "https://kestrune.example/"
@@ -64,6 +66,22 @@ def links(results, app, log_path):
                   app.windows("^About$"))
 
 
+def close_box(results, app):
+    """The window manager's close request, as the close box sends it: the window goes, every time."""
+    for attempt in range(3):
+        if not app.windows("^About$"):
+            press(find_named(find_named(app.window("Kestrune"), "", "menu bar"), "About", "menu item"))
+        # The last time at once, before the window need even be mapped.
+        if attempt == 2:
+            found = poll(lambda: run(["xdotool", "search", "--all", "--pid", str(app.process.pid), "--name",
+                                      "^About$"], check=False).split(), 10, 0.01)
+        else:
+            found = poll(lambda: app.windows("^About$"), 10)
+        send_close_request(int(found[-1]))
+        time.sleep(1.5)
+        results.equal(f"close box, try {attempt + 1}: the About window is gone", [], app.windows("^About$"))
+
+
 def main():
     binary = binary_from_args()
     require_services()
@@ -75,6 +93,7 @@ def main():
         app.start()
         if open_about(results, app):
             results.case(links, app, log_path)
+            results.case(close_box, app)
     except Exception as error:
         results.check("the program starts", False, "a running program", error)
     finally:

@@ -66,6 +66,9 @@ def sni_desktop(results, binary):
             if not results.check("the program registers an item with the watcher", item is not None, "one item",
                                  desktop.watcher_property("RegisteredStatusNotifierItems")):
                 return
+            title = dbus(f"--dest={item}", "/StatusNotifierItem", "org.freedesktop.DBus.Properties.Get",
+                         "string:org.kde.StatusNotifierItem", "string:Title")
+            results.check("the item's title is Kestrune", 'string "Kestrune"' in title, 'string "Kestrune"', title)
             path = re.search(r'object path "([^"]+)"', dbus(f"--dest={item}", "/StatusNotifierItem",
                                                             "org.freedesktop.DBus.Properties.Get",
                                                             "string:org.kde.StatusNotifierItem", "string:Menu"))

@@ -4,6 +4,7 @@ its own with dunst as the notification server (dunst draws on a private X server
 its notification's OFF, picked in dunst's menu, silencing and disarming."""
 
 import os
+import re
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -31,14 +32,17 @@ def wayland_desktop(results, binary):
         desktop.start_bus()
         desktop.start_dunst("OFF")
         desktop.start_weston()
+        # The client's side of the protocol on its log: the app id it gives its window.
         env = dict(shared_sound_env(), QT_QPA_PLATFORM="wayland", WAYLAND_DISPLAY=os.environ["WAYLAND_DISPLAY"],
-                   XDG_RUNTIME_DIR=desktop.runtime)
+                   XDG_RUNTIME_DIR=desktop.runtime, WAYLAND_DEBUG="client")
         env.pop("DISPLAY", None)
         app = WaylandKestrune(binary, settings=settings_with_sound(desktop.folder), env=env)
         with app:
             status = find_named(app.window("Kestrune"), *accessible_name("Kestrune", "Text5"))
             results.check("its main window is on the accessibility bus", status is not None, "the status box",
                           status)
+            app_ids = set(re.findall(r'set_app_id\("([^"]*)"\)', app.output()))
+            results.equal("its app id is the desktop entry's name", {"org.kestrune.Kestrune"}, app_ids)
             ring_and_off_from_notification(results, desktop, app, desktop.weston_screenshot, "wayland")
 
 

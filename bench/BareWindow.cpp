@@ -3,7 +3,8 @@
 // (file, decodebin, audioconvert, audioresample, volume, pulsesink with an alarm's short sink
 // buffer) prerolled to PAUSED and left idle. --play FILE --at SECONDS prerolls the same pipeline
 // at -30 dB, where the alarm's fade starts, and sets it playing 3 ms into that second (epoch
-// seconds), as a ring does: the baseline for the ring onset.
+// seconds), as a ring does: the baseline for the ring onset. Built without WITH_PLAYER it links
+// only Qt Widgets: the baseline for start-up and for the memory of a clock that waits.
 #include <QApplication>
 #include <QDateTime>
 #include <QLabel>
@@ -13,6 +14,8 @@
 #include <QWidget>
 
 #include <cstdio>
+
+#ifdef WITH_PLAYER
 #include <gst/gst.h>
 
 namespace {
@@ -51,6 +54,7 @@ GstElement* prerolledPipeline(const QString& path, double gain)
 }
 
 } // namespace
+#endif
 
 int main(int argc, char* argv[])
 {
@@ -79,6 +83,7 @@ int main(int argc, char* argv[])
     label->setText(QTime::currentTime().toString(QStringLiteral("HH:mm:ss")));
     timer.start(1000);
 
+#ifdef WITH_PLAYER
     GstElement* pipeline = nullptr;
     if (!idleFile.isEmpty() || !playFile.isEmpty()) {
         gst_init(nullptr, nullptr);
@@ -97,4 +102,12 @@ int main(int argc, char* argv[])
         gst_object_unref(pipeline);
     }
     return code;
+#else
+    if (!idleFile.isEmpty() || !playFile.isEmpty() || playAtMs > 3) {
+        std::fprintf(stderr, "bare_clock: built without a player\n");
+        return 2;
+    }
+    window.show();
+    return QApplication::exec();
+#endif
 }

@@ -3,7 +3,7 @@
 # hold on a busy machine: the alarm sound's onset as heard at the sound server's null sink (with the
 # desktop's bell as it comes; quiet, and with both cores busy after the page cache was dropped), the
 # fade-in, the gap between repeats of a one-second file, CPU, wake-ups and memory while idle, and the
-# start-up to the first painted window.
+# start-up to the first painted window; the onsets once more on a private PipeWire; memory after OFF.
 # Prints a table of figures; it judges nothing and exits non-zero only when it could not measure.
 #
 # Run as root for the cold page cache (it is dropped through /proc/sys/vm/drop_caches).
@@ -30,6 +30,7 @@ cmake -S "$root/bench" -B "$build/baselines" -DCMAKE_BUILD_TYPE=RelWithDebInfo "
 cmake --build "$build/baselines" -j2 >/dev/null
 kestrune_bin="$build/src/kestrune"
 bare_bin="$build/baselines/bare_window"
+clock_bin="$build/baselines/bare_clock" # links Qt Widgets only
 first_paint="$build/baselines/first_paint"
 
 work=$(mktemp -d /tmp/kestrune-bench.XXXXXX)
@@ -126,6 +127,40 @@ arm() { # PID WINDOW
     return 1
 }
 
+# Presses "OFF" (client area 56,96, right of "ON") and moves the pointer away again.
+press_off() { # WINDOW
+    local height
+    height=$(xdotool getwindowgeometry --shell "$1" | sed -n 's/^HEIGHT=//p')
+    xdotool mousemove --window "$1" 72 $((108 + height - 136)) click 1
+    xdotool mousemove 1000 700
+}
+
+# A private PipeWire with pipewire-pulse and the same null sink; the rings and recordings in between
+# go to it (PULSE_SERVER), and pipewire_stop goes back to the PulseAudio server.
+pw_pids=()
+pipewire_start() {
+    local runtime="$work/pipewire" server
+    mkdir -p "$runtime" && chmod 700 "$runtime"
+    for program in pipewire wireplumber pipewire-pulse; do
+        env XDG_RUNTIME_DIR="$runtime" "$program" >"$work/$program.log" 2>&1 &
+        pw_pids+=($!)
+        started+=($!)
+    done
+    server="unix:$runtime/pulse/native"
+    for _ in $(seq 200); do pactl -s "$server" info >/dev/null 2>&1 && break; sleep 0.1; done
+    pactl -s "$server" load-module module-null-sink sink_name=test_sink rate=44100 channels=2 >/dev/null || return 1
+    pactl -s "$server" set-default-sink test_sink || return 1
+    pulse_before=$pulse_socket
+    pulse_socket="$runtime/pulse/native"
+    export PULSE_SERVER="$server"
+}
+pipewire_stop() {
+    local pid
+    for pid in "${pw_pids[@]}"; do end_program "$pid"; done
+    pulse_socket=$pulse_before
+    unset PULSE_SERVER
+}
+
 # ---- start-up --------------------------------------------------------------------------------
 say "start-up to the first painted window, $starts starts each"
 startup_kestrune=$(new_kestrune startup $(($(date +%s) - 7200)))
@@ -140,10 +175,10 @@ start_once() { # KEY NAME PROGRAM... ; records the paint time in ms
 }
 # The first start of each pays for cold caches: not counted.
 start_once warmup Kestrune "$startup_kestrune"
-start_once warmup BareWindow "$bare_bin"
+start_once warmup BareWindow "$clock_bin"
 for _ in $(seq "$starts"); do
     start_once start_kestrune Kestrune "$startup_kestrune"
-    start_once start_bare BareWindow "$bare_bin"
+    start_once start_bare BareWindow "$clock_bin"
 done
 
 # ---- ring --------------------------------------------------------------------------------------
@@ -230,7 +265,7 @@ armed=$(new_kestrune idle-armed "$never")
     pid_disarmed=$!
     $(own "$armed") &
     pid_armed=$!
-    $(own "$bare_bin") &
+    $(own "$clock_bin") &
     pid_bare=$!
     $(own "$bare_bin" --player "$tone") &
     pid_player=$!
@@ -247,6 +282,18 @@ for entry in "$pid_disarmed Kestrune 0 40" "$pid_armed Kestrune 370 40" "$pid_ba
 done
 arm "$pid_armed" "$win_armed" || { echo "bench: could not arm Kestrune" >&2; exit 1; }
 sleep 5 # let both settle after start-up and arming
+# One more, armed and then disarmed with OFF: back to a waiting clock's weight?
+off=$(new_kestrune idle-off "$never")
+# shellcheck disable=SC2046
+$(own "$off") &
+pid_off=$!
+started+=("$pid_off")
+win_off=$(window_of "$pid_off" Kestrune)
+xdotool windowmove "$win_off" 0 440
+arm "$pid_off" "$win_off" || { echo "bench: could not arm Kestrune" >&2; exit 1; }
+sleep 3
+press_off "$win_off"
+sleep 10
 while read -r name cpu wakeups rss threads schedcpu; do
     result "cpu_$name" "$cpu"
     result "wakeups_$name" "$wakeups"
@@ -254,9 +301,9 @@ while read -r name cpu wakeups rss threads schedcpu; do
     result "threads_$name" "$threads"
     result "schedcpu_$name" "$schedcpu"
 done < <("$py" "$measure" idle "$idle_seconds" disarmed="$pid_disarmed" armed="$pid_armed" bare="$pid_bare" \
-    player="$pid_player")
+    player="$pid_player" off="$pid_off")
 result idle_seconds "$idle_seconds"
-for pid in "$pid_disarmed" "$pid_armed" "$pid_bare" "$pid_player"; do
+for pid in "$pid_disarmed" "$pid_armed" "$pid_bare" "$pid_player" "$pid_off"; do
     end_program "$pid"
 done
 
@@ -280,6 +327,19 @@ for i in $(seq "$alarms"); do
     ring base 3 || { echo "bench: could not start the baseline player" >&2; exit 1; }
     onsets base
 done
+# The same on PipeWire, as Debian's GNOME has it: started privately, with the same null sink.
+say "ring: $alarms alarms of each kind, quiet, on PipeWire"
+if pipewire_start; then
+    for i in $(seq "$alarms"); do
+        ring quiet 3 || { echo "bench: could not ring the alarm on PipeWire" >&2; exit 1; }
+        onsets pw_quiet
+        ring base 3 || { echo "bench: could not start the baseline player on PipeWire" >&2; exit 1; }
+        onsets pw_base
+    done
+    pipewire_stop
+else
+    say "PipeWire did not start; its figures are left out"
+fi
 # Last, since the load it makes lingers in the load average.
 say "ring: $alarms alarms of each kind, both cores busy, page cache dropped"
 result load "busy-rings:$(cut -d' ' -f1 /proc/loadavg)"

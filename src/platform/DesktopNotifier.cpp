@@ -15,11 +15,14 @@ const QString Path = QStringLiteral("/org/freedesktop/Notifications");
 const QString Interface = QStringLiteral("org.freedesktop.Notifications");
 } // namespace
 
-DesktopNotifier::DesktopNotifier(QObject* parent) : QObject(parent)
+DesktopNotifier::DesktopNotifier(QObject* parent) : QObject(parent) {}
+
+void DesktopNotifier::listen(QDBusConnection& bus)
 {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected())
+    // At the first show rather than at start-up: the answers only matter once something is shown.
+    if (m_listening)
         return;
+    m_listening = true;
     bus.connect(Service, Path, Interface, QStringLiteral("ActionInvoked"), this, SLOT(onActionInvoked(uint, QString)));
     bus.connect(Service, Path, Interface, QStringLiteral("NotificationClosed"), this, SLOT(onClosed(uint, uint)));
     bus.connect(Service, Path, Interface, QStringLiteral("ActivationToken"), this,
@@ -33,6 +36,7 @@ void DesktopNotifier::show(const Content& content)
         emit answered();
         return;
     }
+    listen(bus);
     QDBusMessage call = QDBusMessage::createMethodCall(Service, Path, Interface, QStringLiteral("Notify"));
     call << content.appName << m_id << content.icon << content.summary << content.body << content.actions
          << content.hints << content.expireTimeout;

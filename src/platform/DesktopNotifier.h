@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDBusConnection>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -41,13 +42,15 @@ private slots:
     void onClosed(uint id, uint reason);
 
 private:
+    void listen(QDBusConnection& bus);
     void closeId(uint id);
     bool isOurs(uint id) const { return id != 0 && (id == m_id || id == m_closedId); }
 
-    uint m_id = 0;          // the server's number for the notification on screen
-    uint m_closedId = 0;    // closed by the server or the user: its action may still be on its way
-    QString m_token;        // the activation token sent ahead of an action
-    bool m_pending = false; // a show is on its way and its number not known yet
+    uint m_id = 0;            // the server's number for the notification on screen
+    uint m_closedId = 0;      // closed by the server or the user: its action may still be on its way
+    QString m_token;          // the activation token sent ahead of an action
+    bool m_pending = false;   // a show is on its way and its number not known yet
+    bool m_listening = false; // the service's signals are connected, from the first show on
     bool m_withdrawPending = false;
     quint64 m_generation = 0;
 };

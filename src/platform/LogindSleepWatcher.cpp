@@ -12,16 +12,7 @@ const QString Path = QStringLiteral("/org/freedesktop/login1");
 const QString Interface = QStringLiteral("org.freedesktop.login1.Manager");
 } // namespace
 
-LogindSleepWatcher::LogindSleepWatcher(QObject* parent) : SleepWatcher(parent)
-{
-    QDBusConnection bus = QDBusConnection::systemBus();
-    if (!bus.isConnected()) {
-        qCInfo(lcPower, "no system bus: the computer's sleep goes unnoticed (%s)",
-               qPrintable(bus.lastError().message()));
-        return;
-    }
-    bus.connect(Service, Path, Interface, QStringLiteral("PrepareForSleep"), this, SLOT(prepareForSleep(bool)));
-}
+LogindSleepWatcher::LogindSleepWatcher(QObject* parent) : SleepWatcher(parent) {}
 
 void LogindSleepWatcher::holdDelay(const QString& reason)
 {
@@ -29,6 +20,16 @@ void LogindSleepWatcher::holdDelay(const QString& reason)
         return;
     m_held = true;
     QDBusConnection bus = QDBusConnection::systemBus();
+    // Reached at the first arming, not at start-up: a clock that only waits needs no system bus.
+    if (!m_listening) {
+        m_listening = true;
+        if (!bus.isConnected()) {
+            qCInfo(lcPower, "no system bus: the computer's sleep goes unnoticed (%s)",
+                   qPrintable(bus.lastError().message()));
+            return;
+        }
+        bus.connect(Service, Path, Interface, QStringLiteral("PrepareForSleep"), this, SLOT(prepareForSleep(bool)));
+    }
     if (!bus.isConnected())
         return;
     QDBusMessage call = QDBusMessage::createMethodCall(Service, Path, Interface, QStringLiteral("Inhibit"));

@@ -19,6 +19,7 @@ private slots:
 
 private:
     bool m_held = false;
+    bool m_listening = false; // PrepareForSleep is connected, from the first arming on
     quint64 m_generation = 0;
     QDBusUnixFileDescriptor m_lock;
 };

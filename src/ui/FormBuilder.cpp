@@ -39,7 +39,9 @@ QFont fontFor(const FontChoice& choice)
     // "MS Sans Serif" is a narrow face that is rarely installed, and fontconfig would hand over a
     // much wider sans that cuts the captions; Arial's metrics (Liberation Sans) come closest.
     // QFontDatabase::hasFamily() says yes to fontconfig's substitute, so ask which face is drawn.
-    if (family == QLatin1String("MS Sans Serif") && !drawnAs(family))
+    // Asked once: the answer does not change while the program runs, and each question loads a face.
+    static const bool msSansDrawn = drawnAs(QStringLiteral("MS Sans Serif"));
+    if (family == QLatin1String("MS Sans Serif") && !msSansDrawn)
         family = QStringLiteral("Arial");
     QFont font(family);
     font.setStyleHint(QFont::SansSerif);

@@ -38,6 +38,11 @@ public:
     bool isPlayingBuiltInTone() const { return m_playingTone; }
     // Armed exactly while "OFF" can be pressed: the button stays the truth, this names it.
     bool armed() const;
+    // The alarm time that went by unrung, while that is the news.
+    const QString& missed() const { return m_missed; }
+    // What the user should know about the sound, for the tray tip and the ring's notification:
+    // no sound output at all, or a chosen file that cannot be played. Empty when all is well.
+    QString soundNotice() const;
 
 signals:
     // A ring or a re-ring has begun; the text is the alarm box's.
@@ -46,12 +51,16 @@ signals:
     void ringEnded();
     // The alarm time went by unrung (the machine slept or the clock jumped); empty once that is over.
     void missedChanged(const QString& alarmText);
+    void soundNoticeChanged();
 
 private:
     void connectControls();
     void chooseSound();
     void startSound();
     void onCannotPlay(const QString& path, const QString& reason);
+    void onCannotPrepare(const QString& path, const QString& reason);
+    void onOutputReturned();
+    void setSoundNotice(const QString& fileNotice, bool noOutput);
     void setMissed(const QString& alarmText);
     void showArmedStatus();
 
@@ -61,4 +70,7 @@ private:
     QString m_missed;              // the alarm time that went by unrung, while that is the news
     bool m_sounding = false;       // the engine wants sound now: a ring, until OFF or Sleep's silence
     bool m_playingTone = false;
+    QString m_ringPath;   // the file this ring plays: a sound chosen meanwhile waits for the next
+    QString m_fileNotice; // the armed file cannot be played, told since ON
+    bool m_noOutput = false;
 };

@@ -37,10 +37,18 @@ Form1::Form1()
     connect(about(), &QAction::triggered, this, &Form1::about_Click);
     connect(Exit(), &QAction::triggered, this, &Form1::Exit_Click);
     connect(this, &Form::closeRequested, this, &Form1::Command6_Click);
-    // The tray tip carries a missed alarm too, for a user who looks only at the icon.
-    connect(m_engine.get(), &AlarmEngine::missedChanged, this, [](const QString& alarmText) {
-        SetTrayTip(alarmText.isEmpty() ? TrayTip : TrayTip + QStringLiteral(" - Missed ") + alarmText);
-    });
+    // The tray tip carries a missed alarm and what keeps the sound from being heard too, for a user
+    // who looks only at the icon. The tip is short: the sound's news first.
+    const auto showTip = [engine = m_engine.get()] {
+        QString tip = TrayTip;
+        if (!engine->missed().isEmpty())
+            tip += QStringLiteral(" - Missed ") + engine->missed();
+        if (!engine->soundNotice().isEmpty())
+            tip = engine->soundNotice() + QStringLiteral(" - ") + tip;
+        SetTrayTip(tip);
+    };
+    connect(m_engine.get(), &AlarmEngine::missedChanged, this, showTip);
+    connect(m_engine.get(), &AlarmEngine::soundNoticeChanged, this, showTip);
     m_ringNotification = new RingNotification(*this, *new DesktopNotifier(this));
 }
 

@@ -21,6 +21,8 @@ void RingNotification::ringStarted(const QString& alarmText)
     content.icon = QStringLiteral("kestrune");
     content.summary = QStringLiteral("Kestrune");
     content.body = QStringLiteral("Alarm ") + alarmText;
+    if (const QString notice = m_window.engine().soundNotice(); !notice.isEmpty())
+        content.body += QLatin1Char('\n') + notice;
     content.actions = {QStringLiteral("default"), QStringLiteral("Show"), QStringLiteral("sleep"),
                        QStringLiteral("Sleep"),   QStringLiteral("off"),  QStringLiteral("OFF")};
     content.hints.insert(QStringLiteral("urgency"), QVariant::fromValue(uchar(2)));

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QtGlobal>
 #include <functional>
 
 typedef struct _GstElement GstElement;
@@ -35,6 +36,8 @@ public:
     void setPlaying(bool playing);
     // A segment seek to the start; false when refused.
     bool seekToStart(bool flush);
+    // How many buffers of sound have gone towards the sink so far.
+    quint64 buffersPassed() const;
 
 private:
     struct Callbacks;

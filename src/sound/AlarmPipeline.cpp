@@ -94,7 +94,9 @@ struct AlarmPipeline::Callbacks {
         default:
             break;
         }
-        // Nobody pops the bus: let nothing pile up there.
+        // Nobody pops the bus: let nothing pile up there. A dropped message is the handler's to unref,
+        // and it holds its element, and so the whole pipeline, until then.
+        gst_message_unref(message);
         return GST_BUS_DROP;
     }
 };

@@ -620,6 +620,14 @@ def profile(levels, start, end, step=0.5, block_seconds=0.01):
     return " ".join(parts)
 
 
+def band_levels(path, low, high, block_seconds=0.01):
+    """Like block_levels, of the recording passed through a band filter: tells the chosen file's 440 Hz tone from
+    the built-in tone's 880 and 1320 Hz beeps."""
+    filtered = path[:-4] + f"-{low}-{high}.wav"
+    run(["sox", path, filtered, "sinc", f"{low}-{high}"], timeout=120)
+    return block_levels(read_wav_mono(filtered), block_seconds)
+
+
 def rms_db(path, start, length=0.5, measure="RMS lev dB"):
     """A level in dBFS of a stretch of the recording, as sox measures it: RMS, or with measure="Pk lev dB" the
     peak."""

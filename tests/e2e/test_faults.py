@@ -15,8 +15,8 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from kestrune_e2e import (Kestrune, Recorder, Results, all_text, arm_alarm, binary_from_args,  # noqa: E402
-                          block_levels, find_named, press,
+from kestrune_e2e import (Kestrune, Recorder, Results, all_text, arm_alarm, band_levels,  # noqa: E402
+                          binary_from_args, block_levels, find_named, press,
                           environment, far_alarm_text, log, loudest, make_tone, poll, profile, read_bytes, read_wav_mono,
                           require_services, sound_onset, system_tray_available, wait_until)
 
@@ -241,6 +241,44 @@ def file_deleted(results, binary, tone):
         app.stop()
 
 
+def file_cut_short(results, binary, tone):
+    """The chosen MP3 is cut to nothing after ON: the built-in tone within a second of the alarm second, and again
+    within a second of the snooze's re-ring."""
+    app = Kestrune(binary)
+    sound = os.path.join(app.folder, "chosen.mp3")
+    shutil.copy(tone, sound)
+    with open(app.settings_path, "wb") as f:
+        f.write(settings_line(sound, far_alarm_text()))
+    path = os.path.join(app.folder, "cut.wav")
+    try:
+        app.start()
+        with Recorder(path) as rec:
+            alarm = arm_alarm(app)
+            open(sound, "wb").close()
+            ring_seen(results, app, alarm, "file cut short")
+            wait_until(alarm + 4, app)
+            app.click("Command3")
+            slept = time.time()
+            wait_until(slept + 67, app)
+            app.click("Command2")
+            app.wait_text("Text5", "Not Set")
+        # What was prepared at ON is 440 Hz; the built-in tone beeps at 880 and 1320 Hz.
+        levels = band_levels(path, 800, 1400)
+        for what, due in (("the ring", alarm), ("the re-ring", slept + 60)):
+            at = rec.seconds(due)
+            log(f"file cut short, {what}: {profile(levels, at - 1, at + 6)}")
+            onset = sound_onset(levels, at - 0.5, threshold_db=HEARD_DB, sustain=3.0, fraction=0.2)
+            late = 1.0 if what == "the ring" else 2.0  # the snooze ends at a tick in the second after its minute
+            results.check(f"file cut short: the built-in tone starts within a second of {what}",
+                          onset is not None and -0.2 <= onset - at <= late, f"0 to {late} s after",
+                          "no lasting tone" if onset is None else f"{onset - at:+.2f} s")
+            going = loudest(levels, at + late + 1, at + late + 4)
+            results.check(f"file cut short: the tone goes on through {what}", going is not None and going > HEARD_DB,
+                          f"above {HEARD_DB} dBFS", f"{going} dBFS")
+    finally:
+        app.stop()
+
+
 def read_only_settings(results, binary, tone):
     """A settings file the user made read-only is read, left as it is at Exit, and the reason is given."""
     old = settings_line(tone, "01:02:03", "7,255,65280\r\n")
@@ -361,7 +399,8 @@ def main():
     try:
         tone = make_tone(os.path.join(folder, "tone.mp3"), 30)
         results.cases((no_sound_server, binary, tone), (sound_server_killed, binary, tone),
-                      (file_deleted, binary, tone), (read_only_settings, binary, tone),
+                      (file_deleted, binary, tone), (file_cut_short, binary, tone),
+                      (read_only_settings, binary, tone),
                       (killed_while_saving, binary), (terminated_while_ringing, binary, tone))
     finally:
         shutil.rmtree(folder, ignore_errors=True)

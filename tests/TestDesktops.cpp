@@ -190,7 +190,7 @@ void TestDesktops::notificationActionsPressTheButtons()
 
 namespace {
 // The desktop's notification server on a second connection of this process, so that the notifier's
-// calls and the server's signals go through the session bus. While held, Notify answers only on answer().
+// calls and the server's signals go through the session bus. Notify answers only on answer().
 class FakeNotificationServer : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
@@ -218,7 +218,6 @@ public:
         QTRY_VERIFY(ping.isFinished());
     }
 
-    bool hold = false;
     QList<std::pair<QDBusMessage, uint>> held;
     QList<uint> closed;
 
@@ -226,12 +225,9 @@ public slots:
     uint Notify(const QString&, uint replacesId, const QString&, const QString&, const QString&, const QStringList&,
                 const QVariantMap&, int)
     {
-        const uint id = replacesId != 0 ? replacesId : ++m_last;
-        if (hold) {
-            setDelayedReply(true);
-            held.append({message(), id});
-        }
-        return id;
+        setDelayedReply(true);
+        held.append({message(), replacesId != 0 ? replacesId : ++m_last});
+        return 0;
     }
     void CloseNotification(uint id) { closed << id; }
     void Ping() {}
@@ -252,29 +248,27 @@ void TestDesktops::notifierKeepsToItsOwnNotification()
     DesktopNotifier notifier;
     QSignalSpy answered(&notifier, &DesktopNotifier::answered);
     QSignalSpy actions(&notifier, &DesktopNotifier::actionInvoked);
-    const auto showTwice = [&](qsizetype answers) {
-        notifier.show({});
-        notifier.show({});
-        QTRY_COMPARE(server.held.size(), 2);
+    const auto answerAll = [&](qsizetype calls, qsizetype answers) {
+        QTRY_COMPARE(server.held.size(), calls);
         server.answer();
         QTRY_COMPARE(answered.size(), answers);
         FakeNotificationServer::sync();
     };
-    server.hold = true;
     // Withdrawn before the server told its number: closed once it does.
     notifier.show({});
     notifier.withdraw();
-    QTRY_COMPARE(server.held.size(), 1);
-    server.answer();
-    QTRY_COMPARE(answered.size(), 1);
-    FakeNotificationServer::sync();
+    answerAll(1, 1);
     QCOMPARE(server.closed, QList<uint>{1});
     QVERIFY(!notifier.isShown());
     // Shown twice before the first answer: the first one goes.
-    showTwice(3);
+    notifier.show({});
+    notifier.show({});
+    answerAll(2, 3);
     QCOMPARE(server.closed, (QList<uint>{1, 2}));
     // Twice more, each replacing the one on screen: it stays.
-    showTwice(5);
+    notifier.show({});
+    notifier.show({});
+    answerAll(2, 5);
     QCOMPARE(server.closed, (QList<uint>{1, 2}));
     QVERIFY(notifier.isShown());
     // Only its own notification's token and action count.

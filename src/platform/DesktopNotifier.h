@@ -49,5 +49,6 @@ private:
     QString m_token;        // the activation token sent ahead of an action
     bool m_pending = false; // a show is on its way and its number not known yet
     bool m_withdrawPending = false;
+    uint m_replacing = 0; // the number the latest show asked the server to replace
     quint64 m_generation = 0;
 };

@@ -9,13 +9,12 @@ import os
 import random
 import shutil
 import signal
-import subprocess
 import sys
 import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from kestrune_e2e import (Kestrune, Recorder, Results, all_text, arm_alarm, band_levels,  # noqa: E402
+from kestrune import (Kestrune, PrivateSoundServer, settings_line, Recorder, Results, all_text, arm_alarm, band_levels,  # noqa: E402
                           binary_from_args, block_levels, find_named, press,
                           environment, far_alarm_text, log, loudest, make_tone, poll, profile, read_bytes, read_wav_mono,
                           require_services, sound_onset, system_tray_available, wait_until)
@@ -23,11 +22,6 @@ from kestrune_e2e import (Kestrune, Recorder, Results, all_text, arm_alarm, band
 SILENT_DB = -70.0    # a null sink gives digital silence; anything below this is no alarm
 HEARD_DB = -60.0     # the quietest start of a fade is about -40 dBFS
 KILL_RUNS = 20       # shutdowns cut short by SIGKILL
-FIRST_RUN_TAIL = "1,-2147483640,12648447\r\n"  # snooze minutes and colours as a first run saves them
-
-
-def settings_line(sound, alarm, tail=FIRST_RUN_TAIL):
-    return f'"{sound}","{alarm}",{tail}'.encode()
 
 
 def exit_text(code):
@@ -66,72 +60,6 @@ def still_responsive(results, app, what, seconds=5.0):
     app.click("Command2")
     results.equal(f"{what}: OFF still disarms", "Not Set", app.wait_text("Text5", "Not Set"))
     return True
-
-
-class PrivateSoundServer:
-    """A PulseAudio of this script's own, with its own runtime folder, home and socket and a null sink named
-    test_sink, so that it can be killed without disturbing the shared one. Stopped by its PID."""
-
-    def __init__(self):
-        self.folder = tempfile.mkdtemp(prefix="kestrune-pulse-")
-        os.chmod(self.folder, 0o700)
-        runtime = os.path.join(self.folder, "runtime")
-        home = os.path.join(self.folder, "home")
-        os.makedirs(runtime, mode=0o700)
-        os.makedirs(home)
-        self.socket = os.path.join(self.folder, "pulse.sock")
-        self.server = f"unix:{self.socket}"
-        env = dict(os.environ, XDG_RUNTIME_DIR=runtime, PULSE_RUNTIME_PATH=os.path.join(runtime, "pulse"),
-                   PULSE_STATE_PATH=os.path.join(home, "state"), HOME=home)
-        # Not on the session bus: the shared server holds the name there, and a second one would give up.
-        env.pop("PULSE_SERVER", None)
-        env.pop("DBUS_SESSION_BUS_ADDRESS", None)
-        self.log_path = os.path.join(self.folder, "pulseaudio.log")
-        self._log = open(self.log_path, "wb")
-        self.process = subprocess.Popen(
-            ["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--disallow-exit", "--use-pid-file=false",
-             "--log-target=stderr",
-             f"--load=module-native-protocol-unix socket={self.socket} auth-anonymous=1",
-             "--load=module-null-sink sink_name=test_sink rate=44100 channels=2"],
-            env=env, stdout=self._log, stderr=subprocess.STDOUT)
-        answered = poll(lambda: subprocess.run(["pactl", "-s", self.server, "info"], stdout=subprocess.DEVNULL,
-                                               stderr=subprocess.DEVNULL, timeout=10).returncode == 0, 20, 0.2)
-        if not answered:
-            said = self.said()
-            self.close()
-            raise RuntimeError(f"the private PulseAudio did not answer within 20 s; it said:\n{said}")
-        subprocess.run(["pactl", "-s", self.server, "set-default-sink", "test_sink"], stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, timeout=10)
-
-    def said(self):
-        """The server's log, but for its warnings about running as root and about a missing cookie."""
-        with open(self.log_path, "rb") as f:
-            lines = f.read().decode(errors="replace").splitlines()
-        return "\n".join(line for line in lines if "authkey.c" not in line and "not intended to be run as root"
-                         not in line)
-
-    def kill(self):
-        if self.process.poll() is None:
-            self.process.send_signal(signal.SIGKILL)
-        return self.process.wait(10)
-
-    def close(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(10)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait(10)
-        self._log.close()
-        shutil.rmtree(self.folder, ignore_errors=True)
-
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *exc):
-        self.close()
-        return False
 
 
 # ---------------------------------------------------------------------------------------------- the faults

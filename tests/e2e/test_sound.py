@@ -7,24 +7,18 @@ import os
 import re
 import shutil
 import signal
-import subprocess
 import sys
 import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from kestrune_desktops import sound_server  # noqa: E402
-from kestrune_e2e import (Kestrune, Recorder, Results, arm_alarm, band_levels, binary_from_args,  # noqa: E402
+from kestrune.desktops import sound_server  # noqa: E402
+from kestrune import (FIRST_RUN_TAIL, Kestrune, PrivateSoundServer, settings_line, Recorder, Results, arm_alarm, band_levels, binary_from_args,  # noqa: E402
                           block_levels,
                           environment, far_alarm_text, fit_line, log, loudest, make_tone, poll, profile, read_bytes,
                           read_wav_mono, require_services, run, sound_onset, wait_until)
 
 HEARD_DB = -60.0
-TAIL = "1,-2147483640,12648447\r\n"  # snooze minutes and colours as a first run saves them
-
-
-def settings_line(sound, alarm):
-    return f'"{sound}","{alarm}",{TAIL}'.encode()
 
 
 def ring(app, lead=6):
@@ -127,7 +121,7 @@ def not_utf8_name(results, binary, folder, tone):
     """A sound path whose bytes are not UTF-8, as another program wrote it into settings.txt, rings that file."""
     sound = os.path.join(os.fsencode(folder), b"alarm-\xe9.mp3")
     shutil.copy(tone, sound)
-    line = b'"' + sound + b'","' + far_alarm_text().encode() + b'",' + TAIL.encode()
+    line = b'"' + sound + b'","' + far_alarm_text().encode() + b'",' + FIRST_RUN_TAIL.encode()
     app = Kestrune(binary, settings=line)
     path = os.path.join(app.folder, "latin1.wav")
     try:
@@ -148,62 +142,23 @@ def not_utf8_name(results, binary, folder, tone):
         os.remove(sound)
 
 
-class Server:
-    """A PulseAudio of this script's own on a socket path that outlives it, so a second one can take its place."""
-
-    def __init__(self, folder):
-        self.folder = folder
-        runtime = os.path.join(folder, "runtime")
-        home = os.path.join(folder, "home")
-        os.makedirs(runtime, mode=0o700, exist_ok=True)
-        os.makedirs(home, exist_ok=True)
-        self.socket = os.path.join(folder, "pulse.sock")
-        self.address = f"unix:{self.socket}"
-        env = dict(os.environ, XDG_RUNTIME_DIR=runtime, PULSE_RUNTIME_PATH=os.path.join(runtime, "pulse"),
-                   PULSE_STATE_PATH=os.path.join(home, "state"), HOME=home)
-        env.pop("PULSE_SERVER", None)
-        env.pop("DBUS_SESSION_BUS_ADDRESS", None)
-        self._log = open(os.path.join(folder, "pulseaudio.log"), "ab")
-        self.process = subprocess.Popen(
-            ["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--disallow-exit", "--use-pid-file=false",
-             "--log-target=stderr", f"--load=module-native-protocol-unix socket={self.socket} auth-anonymous=1",
-             "--load=module-null-sink sink_name=test_sink rate=44100 channels=2"],
-            env=env, stdout=self._log, stderr=subprocess.STDOUT)
-        if not poll(lambda: subprocess.run(["pactl", "-s", self.address, "info"], stdout=subprocess.DEVNULL,
-                                           stderr=subprocess.DEVNULL, timeout=10).returncode == 0, 20, 0.2):
-            self.stop()
-            raise RuntimeError("the private PulseAudio did not answer within 20 s")
-        subprocess.run(["pactl", "-s", self.address, "set-default-sink", "test_sink"], stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, timeout=10)
-
-    def stop(self, hard=False):
-        if self.process.poll() is None:
-            self.process.send_signal(signal.SIGKILL if hard else signal.SIGTERM)
-            try:
-                self.process.wait(10)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait(10)
-        self._log.close()
-
-
 def server_restarted(results, binary, tone):
     """The sound server dies and comes back while the alarm waits armed: the alarm is still heard at its time."""
     folder = tempfile.mkdtemp(prefix="kestrune-pulse-")
     os.chmod(folder, 0o700)
-    server = Server(folder)
+    server = PrivateSoundServer(folder)
     app = Kestrune(binary, settings=settings_line(tone, far_alarm_text()))
     try:
-        with environment(PULSE_SERVER=server.address):
+        with environment(PULSE_SERVER=server.server):
             app.start()
         alarm = arm_alarm(app, lead=14)
         time.sleep(1)
         server.stop(hard=True)
         log(f"server killed {alarm - time.time():.1f} s before the alarm second")
         time.sleep(2)
-        server = Server(folder)
+        server = PrivateSoundServer(folder)
         path = os.path.join(folder, "restarted.wav")
-        with environment(PULSE_SERVER=server.address):
+        with environment(PULSE_SERVER=server.server):
             rec = Recorder(path).start()
         try:
             wait_until(alarm + 4, app)
@@ -228,18 +183,18 @@ def server_back_mid_ring(results, binary, tone):
     heard, not the built-in tone."""
     folder = tempfile.mkdtemp(prefix="kestrune-pulse-")
     os.chmod(folder, 0o700)
-    server = Server(folder)
+    server = PrivateSoundServer(folder)
     app = Kestrune(binary, settings=settings_line(tone, far_alarm_text()))
     try:
-        with environment(PULSE_SERVER=server.address):
+        with environment(PULSE_SERVER=server.server):
             app.start()
         alarm = arm_alarm(app, lead=10)
         server.stop(hard=True)
         ring(app)
         wait_until(alarm + 3, app)
-        server = Server(folder)
+        server = PrivateSoundServer(folder)
         path = os.path.join(folder, "back.wav")
-        with environment(PULSE_SERVER=server.address):
+        with environment(PULSE_SERVER=server.server):
             rec = Recorder(path).start()
         back = time.time()
         try:

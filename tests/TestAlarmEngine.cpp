@@ -56,6 +56,7 @@ private slots:
     void cancelKeepsTheSound();
     void unplayableFileFallsBackToTone();
     void noOutputDeviceDoesNotLoop();
+    void soundChosenWhileRingingIsForTheNextRing();
 
     void onArmsOnlyTimesThatCanRing_data();
     void onArmsOnlyTimesThatCanRing();
@@ -378,6 +379,7 @@ void TestAlarmEngine::offWhileRingingSilencesAtOnce()
         engine().Timer5_Timer();
     engine().Command2_Click();
     QVERIFY(m_desk.player->playing.isEmpty());
+    QCOMPARE(m_desk.player->events.mid(m_desk.player->events.size() - 2), (QStringList{"stop", "release"}));
     QCOMPARE(form().HScroll1()->value(), -3000);
     QCOMPARE(form().MediaPlayer1()->Volume(), -3000);
     QCOMPARE(form().Text5()->text(), QStringLiteral("Not Set"));
@@ -527,7 +529,7 @@ void TestAlarmEngine::buttonAndMenuChooseAlike()
     QCOMPARE(engine().SoundPath, second);
     const CommonDialog::OpenRequest byMenu = CommonDialog::lastOpenRequest();
     QCOMPARE(byButton.filter,
-             QStringLiteral("Sound Files (*.mp3)| *.mp3|All Sound Files| *.mp3;*.ogg;*.oga;*.opus;*.flac;*.wav;*.m4a"));
+             QStringLiteral("Sound Files (*.mp3)| *.mp3|All Sound Files| *.mp3;*.ogg;*.oga;*.opus;*.flac;*.wav"));
     QCOMPARE(byMenu.filter, byButton.filter);
     QCOMPARE(byButton.initDir, m_desk.dir.path());
     QCOMPARE(byMenu.initDir, m_desk.dir.path());
@@ -536,7 +538,7 @@ void TestAlarmEngine::buttonAndMenuChooseAlike()
     // The MP3 filter comes first, so the dialog opens with it.
     QCOMPARE(CommonDialog::qtFilters(byButton.filter),
              (QStringList{QStringLiteral("Sound Files (*.mp3)"),
-                          QStringLiteral("All Sound Files (*.mp3 *.ogg *.oga *.opus *.flac *.wav *.m4a)")}));
+                          QStringLiteral("All Sound Files (*.mp3 *.ogg *.oga *.opus *.flac *.wav)")}));
 }
 
 void TestAlarmEngine::cancelKeepsTheSound()
@@ -557,6 +559,10 @@ void TestAlarmEngine::unplayableFileFallsBackToTone()
 {
     m_desk.player->unplayable << m_soundFile;
     arm(QStringLiteral("07:30:00"));
+    // Told at ON, and armed all the same.
+    QCOMPARE(m_desk.tray.calls.last().data.shownTip(),
+             QStringLiteral("wake.mp3 cannot be played; the built-in tone will ring - Right C"));
+    QCOMPARE(form().Text5()->text(), QStringLiteral("Alarm Set"));
     ringAt(QTime(7, 30, 0));
     QTRY_COMPARE(m_desk.player->playing, MediaPlayer::builtInTonePath());
     QVERIFY(m_desk.player->events.contains(QStringLiteral("loop")));
@@ -592,9 +598,35 @@ void TestAlarmEngine::noOutputDeviceDoesNotLoop()
     QTest::qWait(50);
     const int starts = m_desk.player->events.filter(QStringLiteral("start")).size();
     QCOMPARE(starts, 0);
-    // The desktop's sound and the window are what is left.
+    // The desktop's sound and the window are what is left, and the user is told.
     QVERIFY(m_desk.player->events.contains(QStringLiteral("system-sound ") + m_soundFile));
     QVERIFY(form().isVisible());
+    QCOMPARE(m_desk.tray.calls.last().data.shownTip(),
+             QStringLiteral("No sound output: the alarm cannot be heard - Right Click For Opt"));
+    // The output comes back during the ring: the user's own file, not the tone.
+    m_desk.player->outputProblem.clear();
+    m_desk.player->current->onOutputBack();
+    QCOMPARE(m_desk.player->playing, m_soundFile);
+    QVERIFY(m_desk.tray.calls.last().data.shownTip().startsWith(QStringLiteral("Right Click For Options")));
+}
+
+void TestAlarmEngine::soundChosenWhileRingingIsForTheNextRing()
+{
+    arm(QStringLiteral("07:30:00"));
+    ringAt(QTime(7, 30, 0));
+    const QString chosen = m_desk.dir.filePath(QStringLiteral("chosen.mp3"));
+    QFile(chosen).open(QIODevice::WriteOnly);
+    m_desk.player->unplayable << chosen;
+    CommonDialog::answerNextOpen(chosen);
+    engine().Command4_Click();
+    QCOMPARE(m_desk.player->playing, m_soundFile);
+    // The ringing file failing now is still the ring's failure: the tone, never silence.
+    m_desk.player->current->onError(m_soundFile, QStringLiteral("cut short"));
+    QTRY_COMPARE(m_desk.player->playing, MediaPlayer::builtInTonePath());
+    SnoozeMinutes = 0;
+    engine().Command3_Click();
+    engine().Timer6_Timer();
+    QTRY_COMPARE(m_desk.player->events.filter(QStringLiteral("start ")).at(2), "start " + chosen);
 }
 
 void TestAlarmEngine::onArmsOnlyTimesThatCanRing_data()

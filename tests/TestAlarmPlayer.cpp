@@ -2,6 +2,7 @@
 #include "sound/PipelinePhases.h"
 
 #include <QDateTime>
+#include <QTemporaryDir>
 #include <QTest>
 
 // The sound room's decisions without a sound server: what a prepared pipeline does next, and the
@@ -15,6 +16,11 @@ private slots:
     void failureOfTheCurrentGenerationOnlyIsReported();
     void lostOutputIsRebuiltTwiceAtTheRingThenRetried();
     void startAheadIsConfirmedByTheRingOrCalledOff();
+    void phasesLoopWithoutSoundFails();
+    void fileChangedSincePreparingIsBuiltAfresh();
+    void soundChosenWhileRingingWaitsForTheNextRing();
+    void unplayableAtPreparingIsToldApart();
+    void outputBackIsToldAndReleaseEndsTheRetries();
 };
 
 namespace {
@@ -37,6 +43,19 @@ public:
     void release(quint64 g) override { *calls << QStringLiteral("release %1").arg(g); }
     void setGain(double linear) override { gain = linear; }
     void fail(quint64 g, bool output) { m_failed(g, output, QStringLiteral("broken")); }
+    void ready(quint64 g) { m_ready(g); }
+};
+
+struct Rig {
+    QStringList calls;
+    RecordingPipeline* pipe = new RecordingPipeline(&calls);
+    AlarmPlayer player{std::unique_ptr<SoundPipeline>(pipe)};
+    QStringList errors;
+    Rig()
+    {
+        player.onError = [this](const QString& path, const QString&) { errors << "ring " + path; };
+        player.onPrepareError = [this](const QString& path, const QString&) { errors << "prepare " + path; };
+    }
 };
 } // namespace
 
@@ -49,14 +68,14 @@ void TestAlarmPlayer::phasesPrerollSeekThenPlayWithoutGap()
     QCOMPARE(p.asyncDone(), (Steps{.play = true}));
     QCOMPARE(p.phase(), PipelinePhases::Phase::Ready);
     // Looping queues the repeat behind what plays (no flush); the end of the stream flushes.
-    QCOMPARE(p.segmentDone(), (Steps{.seek = true}));
-    QCOMPARE(p.endOfStream(), (Steps{.seek = true, .flush = true}));
+    QCOMPARE(p.segmentDone(true), (Steps{.seek = true}));
+    QCOMPARE(p.endOfStream(true), (Steps{.seek = true, .flush = true}));
     // Silenced: paused and rewound, and no repeat is queued any more.
     QCOMPARE(p.pause(), (Steps{.seek = true, .flush = true, .pause = true}));
-    QCOMPARE(p.segmentDone(), Steps{});
+    QCOMPARE(p.segmentDone(true), Steps{});
     QCOMPARE(p.asyncDone(), Steps{});
     QCOMPARE(p.play(false), (Steps{.play = true}));
-    QCOMPARE(p.segmentDone(), Steps{});
+    QCOMPARE(p.segmentDone(true), Steps{});
 }
 
 void TestAlarmPlayer::phasesRefusedSeeksFallBack()
@@ -67,9 +86,21 @@ void TestAlarmPlayer::phasesRefusedSeeksFallBack()
     const Steps first = p.asyncDone();
     QCOMPARE(p.seekRefused(first), (Steps{.play = true}));
     // A refused queued repeat is tried again as a flushing seek, and then given up.
-    const Steps repeat = p.segmentDone();
+    const Steps repeat = p.segmentDone(true);
     QCOMPARE(p.seekRefused(repeat), (Steps{.seek = true, .flush = true}));
     QCOMPARE(p.seekRefused({.seek = true, .flush = true}), Steps{});
+}
+
+void TestAlarmPlayer::phasesLoopWithoutSoundFails()
+{
+    PipelinePhases p;
+    p.setWanted(true, true);
+    // Emptied after it was prepared: the end comes round again with nothing heard since the start.
+    QCOMPARE(p.segmentDone(false), (Steps{.fail = true}));
+    QCOMPARE(p.endOfStream(false), (Steps{.fail = true}));
+    // Played once, not looped, a short silence is no failure.
+    p.setWanted(true, false);
+    QCOMPARE(p.endOfStream(false), Steps{});
 }
 
 void TestAlarmPlayer::failureOfTheCurrentGenerationOnlyIsReported()
@@ -141,6 +172,85 @@ void TestAlarmPlayer::startAheadIsConfirmedByTheRingOrCalledOff()
     player.startAt(QStringLiteral("/a.mp3"), soon + 1000);
     player.start(QStringLiteral("/b.mp3"), true);
     QCOMPARE(calls.mid(1), (QStringList{"wait called off", "build 2 /b.mp3 playing"}));
+}
+
+void TestAlarmPlayer::fileChangedSincePreparingIsBuiltAfresh()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("wake.mp3"));
+    const auto write = [&](const QByteArray& bytes) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+    };
+    write("ID3 first");
+    Rig r;
+    r.player.prepare(path);
+    r.player.start(path, true);
+    r.player.stop();
+    QTest::qWait(1);
+    // Cut to nothing after ON: what is at the path at the ring is what rings.
+    write("");
+    r.player.start(path, true);
+    const QString built = QStringLiteral("build %1 ") + path;
+    QCOMPARE(r.calls, (QStringList{built.arg(1), "play 1", "pause 1", built.arg(2) + " playing"}));
+    r.player.stop();
+    QTest::qWait(1);
+    // Another file renamed over it.
+    const QString other = dir.filePath(QStringLiteral("other.mp3"));
+    QFile(other).open(QIODevice::WriteOnly);
+    QVERIFY(QFile::remove(path) && QFile::rename(other, path));
+    r.player.start(path, true);
+    QCOMPARE(r.calls.last(), built.arg(3) + " playing");
+}
+
+void TestAlarmPlayer::soundChosenWhileRingingWaitsForTheNextRing()
+{
+    Rig r;
+    r.player.prepare(QStringLiteral("/a.mp3"));
+    r.player.start(QStringLiteral("/a.mp3"), true);
+    r.player.prepare(QStringLiteral("/bad.mp3"));
+    // The ring goes on untouched, and its own failure is still told.
+    QCOMPARE(r.calls, (QStringList{"build 1 /a.mp3", "play 1"}));
+    r.pipe->fail(1, false);
+    QCOMPARE(r.errors, QStringList{"ring /a.mp3"});
+    r.player.start(QStringLiteral("/tone.mp3"), true);
+    // Silenced: the choice is prepared for the next ring.
+    r.player.stop();
+    QTRY_COMPARE(r.calls.last(), QStringLiteral("build 3 /bad.mp3"));
+}
+
+void TestAlarmPlayer::unplayableAtPreparingIsToldApart()
+{
+    Rig r;
+    r.player.prepare(QStringLiteral("/bad.mp3"));
+    r.pipe->fail(1, false);
+    QCOMPARE(r.errors, QStringList{"prepare /bad.mp3"});
+    // No output is no fault of the file.
+    r.player.prepare(QStringLiteral("/a.mp3"));
+    r.pipe->fail(2, true);
+    QCOMPARE(r.errors.size(), 1);
+    QCOMPARE(r.player.outputProblem(), QStringLiteral("broken"));
+}
+
+void TestAlarmPlayer::outputBackIsToldAndReleaseEndsTheRetries()
+{
+    Rig r;
+    int back = 0;
+    r.player.onOutputBack = [&] { ++back; };
+    r.player.prepare(QStringLiteral("/a.mp3"));
+    r.pipe->ready(1);
+    QCOMPARE(back, 0);
+    r.pipe->fail(1, true);
+    QTRY_COMPARE_WITH_TIMEOUT(r.calls.last(), QStringLiteral("build 2 /a.mp3"), AlarmPlayer::RetryMilliseconds * 2);
+    r.pipe->ready(2);
+    QCOMPARE(back, 1);
+    QVERIFY(r.player.outputProblem().isEmpty());
+    // Switched off with no server: the pipeline goes, and nobody looks for the server any more.
+    r.pipe->fail(2, true);
+    r.player.release();
+    QCOMPARE(r.calls.last(), QStringLiteral("release 0"));
+    QTest::qWait(AlarmPlayer::RetryMilliseconds + 500);
+    QCOMPARE(r.calls.last(), QStringLiteral("release 0"));
 }
 
 QTEST_GUILESS_MAIN(TestAlarmPlayer)

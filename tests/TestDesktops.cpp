@@ -9,6 +9,10 @@
 #include "platform/DesktopNotifier.h"
 
 #include <QAccessible>
+#include <QDBusConnection>
+#include <QDBusContext>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFontInfo>
@@ -16,6 +20,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QStyle>
 #include <QSystemTrayIcon>
 #include <QTest>
@@ -36,6 +41,7 @@ private slots:
     void windowsAndLinksAnnounced();
     void aboutBoxesShowTheirStart();
     void notificationActionsPressTheButtons();
+    void notifierKeepsToItsOwnNotification();
     void notifierWithoutServerChangesNothing();
     void ringNotificationFollowsTheAlarm();
     void notificationHandsItsTokenToTheWindow();
@@ -180,6 +186,98 @@ void TestDesktops::notificationActionsPressTheButtons()
     QVERIFY(main.isVisible());
     ring.actionInvoked(QStringLiteral("unknown"), QString());
     QCOMPARE(offClicks + sleepClicks, 2);
+}
+
+namespace {
+// The desktop's notification server on a second connection of this process, so that the notifier's
+// calls and the server's signals go through the session bus. Notify answers only on answer().
+class FakeNotificationServer : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    ~FakeNotificationServer() override { QDBusConnection::disconnectFromBus(m_bus.name()); }
+    bool start()
+    {
+        return m_bus.isConnected() && m_bus.registerObject(Path, this, QDBusConnection::ExportAllSlots) &&
+               m_bus.registerService(Interface);
+    }
+    void answer()
+    {
+        for (const auto& [call, id] : std::exchange(held, {}))
+            m_bus.send(call.createReply(id));
+    }
+    void send(const char* name, uint id, const QString& text)
+    {
+        m_bus.send(QDBusMessage::createSignal(Path, Interface, QString::fromLatin1(name)) << id << text);
+    }
+    // Everything the notifier's connection sent before this has arrived.
+    static void sync()
+    {
+        const QDBusPendingCall ping = QDBusConnection::sessionBus().asyncCall(
+            QDBusMessage::createMethodCall(Interface, Path, Interface, u"Ping"_qs));
+        QTRY_VERIFY(ping.isFinished());
+    }
+
+    QList<std::pair<QDBusMessage, uint>> held;
+    QList<uint> closed;
+
+public slots:
+    uint Notify(const QString&, uint replacesId, const QString&, const QString&, const QString&, const QStringList&,
+                const QVariantMap&, int)
+    {
+        setDelayedReply(true);
+        held.append({message(), replacesId != 0 ? replacesId : ++m_last});
+        return 0;
+    }
+    void CloseNotification(uint id) { closed << id; }
+    void Ping() {}
+
+private:
+    static inline const QString Path = u"/org/freedesktop/Notifications"_qs;
+    static inline const QString Interface = u"org.freedesktop.Notifications"_qs;
+    QDBusConnection m_bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"kestrune-test-server"_qs);
+    uint m_last = 0;
+};
+} // namespace
+
+void TestDesktops::notifierKeepsToItsOwnNotification()
+{
+    FakeNotificationServer server;
+    if (!server.start())
+        QSKIP("needs a session bus (scripts/services.sh starts one) with no notification server on it");
+    DesktopNotifier notifier;
+    QSignalSpy answered(&notifier, &DesktopNotifier::answered);
+    QSignalSpy actions(&notifier, &DesktopNotifier::actionInvoked);
+    const auto answerAll = [&](qsizetype calls, qsizetype answers) {
+        QTRY_COMPARE(server.held.size(), calls);
+        server.answer();
+        QTRY_COMPARE(answered.size(), answers);
+        FakeNotificationServer::sync();
+    };
+    // Withdrawn before the server told its number: closed once it does.
+    notifier.show({});
+    notifier.withdraw();
+    answerAll(1, 1);
+    QCOMPARE(server.closed, QList<uint>{1});
+    QVERIFY(!notifier.isShown());
+    // Shown twice before the first answer: the first one goes.
+    notifier.show({});
+    notifier.show({});
+    answerAll(2, 3);
+    QCOMPARE(server.closed, (QList<uint>{1, 2}));
+    // Twice more, each replacing the one on screen: it stays.
+    notifier.show({});
+    notifier.show({});
+    answerAll(2, 5);
+    QCOMPARE(server.closed, (QList<uint>{1, 2}));
+    QVERIFY(notifier.isShown());
+    // Only its own notification's token and action count.
+    server.send("ActivationToken", 3, u"ours"_qs);
+    server.send("ActivationToken", 2, u"theirs"_qs);
+    server.send("ActionInvoked", 2, u"off"_qs);
+    server.send("ActionInvoked", 3, u"sleep"_qs);
+    QTRY_COMPARE(actions.size(), 1);
+    QCOMPARE(actions[0], (QVariantList{u"sleep"_qs, u"ours"_qs}));
 }
 
 void TestDesktops::notifierWithoutServerChangesNothing()

@@ -1,9 +1,11 @@
 #include "controls/MediaPlayer.h"
+#include "core/FileNameBytes.h"
 #include "mock/RecordingPlayer.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cstdio>
 #include <sys/stat.h>
 
 // The player control over a recording backend: what it asks of the backend, its decibel scale,
@@ -24,6 +26,7 @@ private slots:
     void lateErrorForAReplacedFileIsDropped();
     void missingFileIsReportedFromTheEventLoop();
     void fifoIsNeverHandedToTheBackend();
+    void nameThatIsNotUtf8PlaysItsOwnFile();
 
 private:
     QString writeFile(const QString& name);
@@ -163,6 +166,28 @@ void TestMediaPlayer::fifoIsNeverHandedToTheBackend()
     QVERIFY(!m_log->events.contains("prepare " + fifo));
     QVERIFY(!m_log->events.contains("start " + fifo));
     QTRY_COMPARE(spy.size(), 1);
+    // Told at arming already, with the tone that will ring in its place made ready.
+    QSignalSpy told(&player, &MediaPlayer::cannotPrepare);
+    player.prepare(fifo);
+    QCOMPARE(m_log->events.last(), "prepare " + MediaPlayer::builtInTonePath());
+    QTRY_COMPARE(told.size(), 1);
+}
+
+void TestMediaPlayer::nameThatIsNotUtf8PlaysItsOwnFile()
+{
+    // As the settings file reads "alarm-\xe9.mp3": one character a byte.
+    const QByteArray bytes = QFile::encodeName(m_dir->path()) + "/alarm-\xe9.mp3";
+    QFile file(QString::fromLatin1(bytes));
+    QVERIFY(QFile::encodeName(file.fileName()) != bytes);
+    FILE* raw = std::fopen(bytes.constData(), "w");
+    QVERIFY(raw && std::fclose(raw) == 0);
+    QCOMPARE(FileNameBytes::of(file.fileName()), bytes);
+    MediaPlayer player;
+    QSignalSpy spy(&player, &MediaPlayer::cannotPlay);
+    player.setFileName(file.fileName());
+    QCOMPARE(m_log->playing, file.fileName());
+    QTest::qWait(20);
+    QCOMPARE(spy.size(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestMediaPlayer)

@@ -109,6 +109,7 @@ private slots:
 
     void failedFlushKeepsTheOldFile();
     void linkToARegularFileIsWrittenThrough();
+    void danglingLinkIsSavedThrough();
     void linkToSomethingElseIsRefused_data();
     void linkToSomethingElseIsRefused();
     void specialFileIsNeverOpened_data();
@@ -434,6 +435,35 @@ void TestSettingsFile::linkToARegularFileIsWrittenThrough()
     QCOMPARE(QDir(dotfiles.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"kestrune.conf"_qs});
 }
 
+void TestSettingsFile::danglingLinkIsSavedThrough()
+{
+    // A link of the user's own to a file not there (yet): a first run, with no copy kept and no box,
+    // and the save makes the file, and its folder, where the link points.
+    QTemporaryDir dotfiles;
+    const QString target = dotfiles.filePath(u"kestrune/settings.conf"_qs);
+    QVERIFY(QFile::link(target, settingsPath()));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^cannot read .*"_qs));
+    SettingsFile file;
+    QVERIFY(!file.read());
+    QCOMPARE(file.damage(), QString());
+    QCOMPARE(file.keepDamagedCopy(), QString());
+    QVERIFY(file.write(record(u"/new.mp3"_qs, QString(), 1, 0, 0)));
+    QCOMPARE(QFileInfo(settingsPath()).symLinkTarget(), target);
+    QCOMPARE(contents(target), QByteArray("\"/new.mp3\",\"\",1,0,0\r\n"));
+    QVERIFY(!QFileInfo::exists(userFile()));
+    if (::geteuid() != 0)
+        return; // a link of another user's needs root to make
+    // The same link, another user's: not followed; the settings live in the user's folder.
+    QVERIFY(QFile::remove(target));
+    QCOMPARE(::lchown(QFile::encodeName(settingsPath()).constData(), 65534, 65534), 0);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u".*is not read: it is a link of another user.*"_qs));
+    SettingsFile theirs;
+    QVERIFY(!theirs.read());
+    QVERIFY(theirs.write(record(u"/mine.mp3"_qs, QString(), 1, 0, 0)));
+    QVERIFY(!QFileInfo::exists(target));
+    QCOMPARE(contents(userFile()), QByteArray("\"/mine.mp3\",\"\",1,0,0\r\n"));
+}
+
 namespace {
 // Something other than a regular file at path; what it is, for a row's check.
 bool makeSpecial(const QString& kind, const QString& path)
@@ -681,6 +711,7 @@ void TestSettingsFile::noUsableHomeSaysItCannotSave_data()
     QTest::addRow("HOME is /") << QByteArray("/");
     QTest::addRow("HOME read-only") << QByteArray("read-only");
     QTest::addRow("HOME missing") << QByteArray("/nonexistent/kestrune-home");
+    QTest::addRow("HOME of another user") << QByteArray("other");
 }
 
 void TestSettingsFile::noUsableHomeSaysItCannotSave()
@@ -693,6 +724,11 @@ void TestSettingsFile::noUsableHomeSaysItCannotSave()
     } else if (home == "read-only") {
         QVERIFY(QFile::setPermissions(readOnlyHome.path(), readOnlyFolder));
         qputenv("HOME", QFile::encodeName(readOnlyHome.path()));
+    } else if (home == "other") {
+        // sudo keeping HOME: root's shared temporary folder to a normal user, nobody's folder to root
+        if (::geteuid() == 0)
+            QCOMPARE(::chown(QFile::encodeName(readOnlyHome.path()).constData(), 65534, 65534), 0);
+        qputenv("HOME", ::geteuid() == 0 ? QFile::encodeName(readOnlyHome.path()) : QByteArray("/tmp"));
     } else {
         qputenv("HOME", home);
     }

@@ -38,6 +38,7 @@ private slots:
     void changesAreSavedSoonOnlyWhenTheLineDiffers();
     void soundNameWithALineBreakIsRefused();
     void fileNotReadWholeIsToldOnceAtStart();
+    void textsInAnotherEncodingKeepTheirBytes();
 
 private:
     void writeSettings(const QByteArray& line);
@@ -310,6 +311,24 @@ void TestStartup::fileNotReadWholeIsToldOnceAtStart()
     Forms::unloadForm1();
     QCOMPARE(m_desk.boxes.size(), 1);
     QFile::remove(bad);
+}
+
+void TestStartup::textsInAnotherEncodingKeepTheirBytes()
+{
+    // An older program's line in its code page: unchanged, it goes back byte for byte.
+    const QByteArray latin1("\"/music/r\xe9veil.mp3\",\"caf\xe9 7\xb0\",1,0,0\r\n");
+    writeSettings(latin1);
+    QCOMPARE(Forms::form1().Text2()->text(), u"café 7°"_qs);
+    Forms::unloadForm1();
+    QCOMPARE(savedSettings(), latin1);
+    // An alarm text changed in the window goes out as UTF-8, the sound path still as it came.
+    restart();
+    Forms::form1().Text2()->setText(u"thé 7°"_qs);
+    Forms::unloadForm1();
+    QCOMPARE(savedSettings(), QByteArray("\"/music/r\xe9veil.mp3\",\"th\xc3\xa9 7\xc2\xb0\",1,0,0\r\n"));
+    restart();
+    QCOMPARE(Forms::form1().Text2()->text(), u"thé 7°"_qs);
+    QCOMPARE(Forms::form1().engine().SoundPath, u"/music/réveil.mp3"_qs);
 }
 
 QTEST_MAIN(TestStartup)

@@ -15,13 +15,16 @@
 #include "platform/SystemSound.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QScrollBar>
 
 namespace {
+// Only what the packaged GStreamer plugins decode.
 const QString SoundFilter =
-    QStringLiteral("Sound Files (*.mp3)| *.mp3|All Sound Files| *.mp3;*.ogg;*.oga;*.opus;*.flac;*.wav;*.m4a");
-}
+    QStringLiteral("Sound Files (*.mp3)| *.mp3|All Sound Files| *.mp3;*.ogg;*.oga;*.opus;*.flac;*.wav");
+const QString NoOutputNotice = QStringLiteral("No sound output: the alarm cannot be heard");
+} // namespace
 
 AlarmEngine::AlarmEngine(AlarmControls controls) : m_c(std::move(controls))
 {
@@ -49,6 +52,8 @@ void AlarmEngine::connectControls()
     connect(f.Command4, &QPushButton::clicked, this, &AlarmEngine::Command4_Click);
     connect(f.sound, &QAction::triggered, this, &AlarmEngine::sound_Click);
     connect(f.MediaPlayer1, &MediaPlayer::cannotPlay, this, &AlarmEngine::onCannotPlay);
+    connect(f.MediaPlayer1, &MediaPlayer::cannotPrepare, this, &AlarmEngine::onCannotPrepare);
+    connect(f.MediaPlayer1, &MediaPlayer::outputReturned, this, &AlarmEngine::onOutputReturned);
 }
 
 bool AlarmEngine::armed() const
@@ -186,21 +191,64 @@ void AlarmEngine::startSound()
 {
     m_sounding = true;
     m_playingTone = false;
-    m_c.MediaPlayer1->setFileName(SoundPath);
+    m_ringPath = SoundPath;
+    m_c.MediaPlayer1->setFileName(m_ringPath);
+    // Known before the ring is announced, so the announcement can say it.
+    setSoundNotice(m_fileNotice, !m_c.MediaPlayer1->outputProblem().isEmpty());
+}
+
+QString AlarmEngine::soundNotice() const
+{
+    return m_noOutput ? NoOutputNotice : m_fileNotice;
+}
+
+void AlarmEngine::setSoundNotice(const QString& fileNotice, bool noOutput)
+{
+    if (fileNotice == m_fileNotice && noOutput == m_noOutput)
+        return;
+    if (noOutput && !m_noOutput)
+        qCWarning(lcSound, "%s", qPrintable(NoOutputNotice));
+    m_fileNotice = fileNotice;
+    m_noOutput = noOutput;
+    emit soundNoticeChanged();
 }
 
 void AlarmEngine::onCannotPlay(const QString& path, const QString& reason)
 {
     qCWarning(lcSound, "cannot play %s: %s", qPrintable(path), qPrintable(reason));
     // A report that arrives after OFF, Sleep's silence or another sound is about nothing now
-    // wanted: it must not start the tone.
-    if (!m_sounding || path != SoundPath)
+    // wanted: it must not start the tone. A sound chosen during the ring is not what rings.
+    const bool tone = path == MediaPlayer::builtInTonePath();
+    if (!m_sounding || (path != m_ringPath && !tone))
         return;
+    if (!m_c.MediaPlayer1->outputProblem().isEmpty())
+        setSoundNotice(m_fileNotice, true);
     // Never silent: the built-in tone takes over, once; if even that fails there is no output.
-    if (m_playingTone || path == MediaPlayer::builtInTonePath())
+    if (m_playingTone || tone)
         return;
     m_playingTone = true;
     m_c.MediaPlayer1->setFileName(MediaPlayer::builtInTonePath());
+}
+
+void AlarmEngine::onCannotPrepare(const QString& path, const QString& reason)
+{
+    // Told when the alarm is set, not in the morning; the alarm stays set and the tone will ring.
+    if (!armed() || path != SoundPath)
+        return;
+    qCWarning(lcSound, "%s cannot be played (%s); the built-in tone will ring instead", qPrintable(path),
+              qPrintable(reason));
+    setSoundNotice(QStringLiteral("%1 cannot be played; the built-in tone will ring").arg(QFileInfo(path).fileName()),
+                   m_noOutput);
+}
+
+void AlarmEngine::onOutputReturned()
+{
+    setSoundNotice(m_fileNotice, false);
+    // The tone stood in only for want of an output: the user's own sound again.
+    if (m_sounding && m_playingTone) {
+        m_playingTone = false;
+        m_c.MediaPlayer1->setFileName(m_ringPath);
+    }
 }
 
 void AlarmEngine::HScroll1_Change()
@@ -245,6 +293,7 @@ void AlarmEngine::Command1_Click()
     m_c.Command1->setEnabled(false);
     m_c.Command2->setEnabled(true);
     m_c.Text5->setText(QStringLiteral("Alarm Set"));
+    setSoundNotice(QString(), m_noOutput);
     // Bring the sound system up now, so the ring only has to start the file.
     m_c.MediaPlayer1->prepare(SoundPath);
     emit armedChanged(true);
@@ -255,7 +304,10 @@ void AlarmEngine::Command2_Click()
     callOffStartAhead();
     m_sounding = false;
     m_c.MediaPlayer1->setFileName(QString());
+    // Off for good, unlike Sleep: the prepared file and what plays it are let go.
+    m_c.MediaPlayer1->release();
     m_playingTone = false;
+    setSoundNotice(QString(), false);
     m_c.HScroll1->setValue(-3000);
     AlarmDue = false;
     m_c.Timer3->setEnabled(true);
@@ -334,6 +386,9 @@ void AlarmEngine::chooseSound()
         return;
     }
     SoundPath = chosen;
-    if (armed())
+    // Prepared for the next ring; a ring now goes on with its own sound.
+    if (armed()) {
+        setSoundNotice(QString(), m_noOutput);
         m_c.MediaPlayer1->prepare(SoundPath);
+    }
 }

@@ -43,6 +43,11 @@ public:
     QDateTime reRingAt() const;
     // Back from a suspend: the match and the ring check look at the clock now, not at their next tick.
     void judgeNow();
+    // The alarm time that went by unrung, while that is the news.
+    const QString& missed() const { return m_missed; }
+    // What the user should know about the sound, for the tray tip and the ring's notification:
+    // no sound output at all, or a chosen file that cannot be played. Empty when all is well.
+    QString soundNotice() const;
 
 signals:
     void armedChanged(bool armed);
@@ -54,12 +59,16 @@ signals:
     void ringEnded();
     // The alarm time went by unrung (the machine slept or the clock jumped); empty once that is over.
     void missedChanged(const QString& alarmText);
+    void soundNoticeChanged();
 
 private:
     void connectControls();
     void chooseSound();
     void startSound();
     void onCannotPlay(const QString& path, const QString& reason);
+    void onCannotPrepare(const QString& path, const QString& reason);
+    void onOutputReturned();
+    void setSoundNotice(const QString& fileNotice, bool noOutput);
     void setMissed(const QString& alarmText);
     void startAheadOfRing(const QTime& alarm, const QDateTime& now);
     void callOffStartAhead();
@@ -72,4 +81,7 @@ private:
     bool m_sounding = false;       // the engine wants sound now: a ring, until OFF or Sleep's silence
     bool m_playingTone = false;
     bool m_startingAhead = false; // the sound was started ahead of a ring that has not come yet
+    QString m_ringPath;           // the file this ring plays: a sound chosen meanwhile waits for the next
+    QString m_fileNotice;         // the armed file cannot be played, told since ON
+    bool m_noOutput = false;
 };

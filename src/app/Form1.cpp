@@ -46,6 +46,7 @@ Form1::Form1()
         m_missedAlarm = alarmText;
         updateTrayTip();
     });
+    connect(m_engine.get(), &AlarmEngine::soundNoticeChanged, this, &Form1::updateTrayTip);
     m_ringNotification = new RingNotification(*this, *new DesktopNotifier(this));
     m_wakePolicy = new WakePolicy(*m_engine, *PowerServices::wakeAlarm(this), *PowerServices::suspendInhibitor(this),
                                   *PowerServices::sleepWatcher(this));
@@ -137,6 +138,9 @@ void Form1::updateTrayTip()
         tip += QStringLiteral(" - Alarm ") + Text2()->text() +
                (m_wakePolicy->wakes() ? QStringLiteral(", wakes this computer")
                                       : QStringLiteral(", keeps computer awake"));
+    // The tip is short: what keeps the sound from being heard comes first.
+    if (!m_engine->soundNotice().isEmpty())
+        tip = m_engine->soundNotice() + QStringLiteral(" - ") + tip;
     SetTrayTip(tip);
 }
 

@@ -38,7 +38,9 @@ RingNotification::RingNotification(Form1& window, DesktopNotifier& notifier)
 
 void RingNotification::ringStarted(const QString& alarmText)
 {
-    const QString body = QStringLiteral("Alarm ") + alarmText;
+    QString body = QStringLiteral("Alarm ") + alarmText;
+    if (const QString notice = m_window.engine().soundNotice(); !notice.isEmpty())
+        body += QLatin1Char('\n') + notice;
     m_notifier.show(ringContent(body, true));
     // The window has just come forward: a blind user hears "Sleep" and the alarm, and Space snoozes.
     m_window.alertAt(m_window.Command3(), body);

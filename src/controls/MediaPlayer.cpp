@@ -1,21 +1,32 @@
 #include "controls/MediaPlayer.h"
 
+#include "core/FileNameBytes.h"
 #include "platform/SystemSound.h"
 #include "sound/SoundModule.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 #include <QTimer>
 #include <cmath>
+#include <sys/stat.h>
 
 namespace {
 MediaPlayer::BackendFactory factory;
+
+// Only a regular file is handed on: a FIFO or a device could hold the player forever. Looked up by
+// the bytes the name stands for on disk, which need not be UTF-8.
+bool isRegularFile(const QString& path)
+{
+    struct stat info {};
+    return ::stat(FileNameBytes::of(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
 }
+
+const QString NotARegularFile = QStringLiteral("the file does not exist or is not a regular file");
+} // namespace
 
 MediaPlayer::MediaPlayer(QObject* parent) : QObject(parent) {}
 
@@ -38,6 +49,11 @@ PlayerBackend& MediaPlayer::backend()
         // The volume must be in place before the first sample plays.
         m_backend->setGain(gainFor(m_volume));
         m_backend->onError = [this](const QString& path, const QString& reason) { fail(path, m_serial, reason); };
+        m_backend->onPrepareError = [this](const QString& path, const QString& reason) {
+            if (path == m_prepared)
+                emit cannotPrepare(path, reason);
+        };
+        m_backend->onOutputBack = [this] { emit outputReturned(); };
     }
     return *m_backend;
 }
@@ -56,8 +72,31 @@ void MediaPlayer::prepare(const QString& path)
     if (!factory)
         SystemSound::setDesktop(SoundModule::desktopSound());
     SystemSound::instance().prepare();
-    if (!path.isEmpty() && QFileInfo(path).isFile())
+    if (path.isEmpty())
+        return;
+    m_prepared = path;
+    if (isRegularFile(path)) {
         backend().prepare(path);
+        return;
+    }
+    // What will ring instead is the tone: have that ready, and the output reached, now.
+    backend().prepare(builtInTonePath());
+    QTimer::singleShot(0, this, [this, path] {
+        if (path == m_prepared)
+            emit cannotPrepare(path, NotARegularFile);
+    });
+}
+
+void MediaPlayer::release()
+{
+    m_prepared.clear();
+    if (m_backend)
+        m_backend->release();
+}
+
+QString MediaPlayer::outputProblem() const
+{
+    return m_backend ? m_backend->outputProblem() : QString();
 }
 
 void MediaPlayer::startAt(const QString& path, const QDateTime& when)
@@ -81,9 +120,8 @@ void MediaPlayer::setFileName(const QString& path)
         return;
     }
     QString problem = backend().outputProblem();
-    // Only a regular file is handed on: a FIFO or a device could hold the player forever.
-    if (problem.isEmpty() && !QFileInfo(path).isFile())
-        problem = QStringLiteral("the file does not exist or is not a regular file");
+    if (problem.isEmpty() && !isRegularFile(path))
+        problem = NotARegularFile;
     if (!problem.isEmpty()) {
         m_backend->stop();
         // Reported from the event loop, as a decoder's error would be.

@@ -27,6 +27,10 @@ public:
     // The ring is expected at this moment: start the file so that it is heard from then on. The
     // file name put at the ring confirms it; an empty moment calls it off.
     void startAt(const QString& path, const QDateTime& when);
+    // Nothing will ring any more: let go of the prepared file and what plays it.
+    void release();
+    // Empty while sound can be played; otherwise why no output can be reached.
+    QString outputProblem() const;
 
     // Our own alarm tone, unpacked from the program's resources once; it loops while it plays.
     static QString builtInTonePath();
@@ -38,6 +42,10 @@ public:
 signals:
     // The file just put cannot be played: missing, not audio, or no output device.
     void cannotPlay(const QString& path, const QString& reason);
+    // The file last prepared cannot be played: found before it is wanted.
+    void cannotPrepare(const QString& path, const QString& reason);
+    // The sound output was missing and can be reached again.
+    void outputReturned();
 
 private:
     PlayerBackend& backend();
@@ -45,6 +53,7 @@ private:
 
     std::unique_ptr<PlayerBackend> m_backend;
     QString m_fileName;
+    QString m_prepared;
     int m_volume = 0;
     quint64 m_serial = 0; // counts file names put, to tell a late error from a current one
 };

@@ -288,7 +288,7 @@ bool SettingsFile::write(const SettingsRecord& given)
     if (target.isEmpty())
         return fail(SettingsLocation::besideProgram(),
                     QStringLiteral("the program's folder is not the user's to write, and there is no usable "
-                                   "home folder (HOME is not set or not writable)"));
+                                   "home folder (HOME is not set, not writable or another user's)"));
 
     // A link of the user's own to a file of theirs is followed, and the file saved in place: the
     // link stays, pointing where the user keeps the file. Nothing of another user is written.

@@ -44,6 +44,7 @@ void DesktopNotifier::show(const Content& content)
     call.setAutoStartService(false);
     m_pending = true;
     m_withdrawPending = false;
+    m_replacing = m_id;
     const quint64 generation = ++m_generation;
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher, generation] {
@@ -51,8 +52,9 @@ void DesktopNotifier::show(const Content& content)
         emit answered();
         const QDBusPendingReply<uint> reply = *watcher;
         if (generation != m_generation) {
-            // A later show went out before this one's number came back, so it could not replace it.
-            if (!reply.isError() && reply.value() != 0)
+            // A later show went out before this one's number came back, so it could not replace it;
+            // unless both replaced the one on screen, which the later show keeps.
+            if (!reply.isError() && reply.value() != 0 && reply.value() != m_replacing)
                 closeId(reply.value());
             return;
         }

@@ -52,5 +52,6 @@ private:
     bool m_pending = false;   // a show is on its way and its number not known yet
     bool m_listening = false; // the service's signals are connected, from the first show on
     bool m_withdrawPending = false;
+    uint m_replacing = 0; // the number the latest show asked the server to replace
     quint64 m_generation = 0;
 };

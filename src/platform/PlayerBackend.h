@@ -22,6 +22,8 @@ public:
         Q_UNUSED(path);
         Q_UNUSED(epochMilliseconds);
     }
+    // Nothing is wanted any more (the alarm was switched off): let go of the file and all it holds.
+    virtual void release() = 0;
     virtual void setGain(double linear) = 0;
     // Empty when sound can be made at all; otherwise why not.
     virtual QString outputProblem() const = 0;
@@ -29,4 +31,8 @@ public:
     // Set by the owner: called on the owner's thread, perhaps later, when the file given to start()
     // cannot be played. The path says which start it belongs to, so a late report can be told apart.
     std::function<void(const QString& path, const QString& reason)> onError;
+    // The same for the file given to prepare(), found while getting it ready, before any ring.
+    std::function<void(const QString& path, const QString& reason)> onPrepareError;
+    // The sound output was missing (outputProblem() said why) and is there again.
+    std::function<void()> onOutputBack;
 };

@@ -81,6 +81,7 @@ struct AlarmPipeline::Callbacks {
         }
         return GST_PAD_PROBE_OK;
     }
+    std::atomic<quint64> buffers{0};
 
     static void padAdded(GstElement*, GstPad* pad, gpointer data)
     {
@@ -122,6 +123,13 @@ struct AlarmPipeline::Callbacks {
         return GST_PAD_PROBE_OK;
     }
 
+    // Counts what really flows: a file emptied after it was prepared loops on without a sample.
+    static GstPadProbeReturn countBuffers(GstPad*, GstPadProbeInfo*, gpointer data)
+    {
+        static_cast<Callbacks*>(data)->buffers.fetch_add(1, std::memory_order_relaxed);
+        return GST_PAD_PROBE_OK;
+    }
+
     static GstBusSyncReply busMessage(GstBus*, GstMessage* message, gpointer data)
     {
         auto* c = static_cast<Callbacks*>(data);
@@ -149,7 +157,9 @@ struct AlarmPipeline::Callbacks {
         default:
             break;
         }
-        // Nobody pops the bus: let nothing pile up there.
+        // Nobody pops the bus: let nothing pile up there. A dropped message is the handler's to unref,
+        // and it holds its element, and so the whole pipeline, until then.
+        gst_message_unref(message);
         return GST_BUS_DROP;
     }
 };
@@ -244,6 +254,8 @@ bool AlarmPipeline::build(const QByteArray& path, double gain, Events events, bo
     gst_object_unref(toGain);
     GstPad* toSink = gst_element_get_static_pad(volume, "src");
     gst_pad_add_probe(toSink, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, Callbacks::nameTags, nullptr, nullptr);
+    gst_pad_add_probe(toSink, GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_BUFFER_LIST),
+                      Callbacks::countBuffers, m_callbacks, nullptr);
     gst_object_unref(toSink);
     g_signal_connect(decode, "pad-added", G_CALLBACK(Callbacks::padAdded), m_callbacks);
     g_signal_connect(decode, "no-more-pads", G_CALLBACK(Callbacks::noMorePads), m_callbacks);
@@ -280,4 +292,9 @@ bool AlarmPipeline::seekToStart(bool flush)
     const auto flags = GstSeekFlags(GST_SEEK_FLAG_SEGMENT | (flush ? GST_SEEK_FLAG_FLUSH : 0));
     return gst_element_seek(m_pipeline, 1.0, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, 0, GST_SEEK_TYPE_NONE,
                             GST_CLOCK_TIME_NONE);
+}
+
+quint64 AlarmPipeline::buffersPassed() const
+{
+    return m_callbacks ? m_callbacks->buffers.load(std::memory_order_relaxed) : 0;
 }

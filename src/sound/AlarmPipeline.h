@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QtGlobal>
 #include <functional>
 
 typedef struct _GstElement GstElement;
@@ -38,6 +39,8 @@ public:
     // How long the file is silent before its first sound (below -60 dBFS), as measured when its
     // first buffers passed on their way to the sink; -1 while unknown.
     qint64 leadingSilenceMicroseconds() const;
+    // How many buffers of sound have gone towards the sink so far.
+    quint64 buffersPassed() const;
 
 private:
     struct Callbacks;

@@ -1,11 +1,13 @@
 #include "sound/AlarmPlayer.h"
 
+#include "core/FileNameBytes.h"
 #include "core/LogCategories.h"
 #include "sound/GstSoundPipeline.h"
 
 #include <QDateTime>
 #include <QFile>
 #include <QTimer>
+#include <sys/stat.h>
 
 AlarmPlayer::AlarmPlayer(std::unique_ptr<SoundPipeline> pipeline, std::unique_ptr<OutputVolumeGuard> guard)
     : m_pipeline(pipeline ? std::move(pipeline) : std::make_unique<GstSoundPipeline>()),
@@ -14,8 +16,10 @@ AlarmPlayer::AlarmPlayer(std::unique_ptr<SoundPipeline> pipeline, std::unique_pt
 {
     m_pipeline->setFailed(
         [this](quint64 generation, bool output, const QString& reason) { pipelineFailed(generation, output, reason); });
+    m_pipeline->setReady([this](quint64 generation) { pipelineReady(generation); });
     m_retry->setSingleShot(true);
     m_retry->setInterval(RetryMilliseconds);
+    // Only while a file is wanted: once released, nothing looks for the server any more.
     connect(m_retry, &QTimer::timeout, this, [this] {
         if (!m_alive && !m_path.isEmpty())
             build(m_playing);
@@ -36,22 +40,43 @@ AlarmPlayer::AlarmPlayer(std::unique_ptr<SoundPipeline> pipeline, std::unique_pt
 
 AlarmPlayer::~AlarmPlayer() = default;
 
+AlarmPlayer::Identity AlarmPlayer::identify(const QString& path)
+{
+    struct stat info {};
+    if (::stat(FileNameBytes::of(path).constData(), &info) != 0)
+        return {};
+    return {qint64(info.st_dev), qint64(info.st_ino), qint64(info.st_size), qint64(info.st_mtim.tv_sec),
+            qint64(info.st_mtim.tv_nsec)};
+}
+
 void AlarmPlayer::build(bool play)
 {
     ++m_generation;
     m_alive = true;
     m_retry->stop();
-    m_pipeline->build(m_generation, QFile::encodeName(m_path), play, m_loop);
+    m_identity = identify(m_path);
+    m_pipeline->build(m_generation, FileNameBytes::of(m_path), play, m_loop);
+}
+
+bool AlarmPlayer::preparedIsCurrent() const
+{
+    // Cut short, overwritten or replaced since it was prepared: what is at the path now is what rings.
+    return m_alive && identify(m_path) == m_identity;
 }
 
 void AlarmPlayer::prepare(const QString& path)
 {
     m_release->stop();
     m_guard->connectAhead();
-    if (path == m_path && m_alive)
+    // Nothing chosen may touch the sound that rings now; the choice is for the next ring.
+    if (m_playing) {
+        m_next = path == m_path ? QString() : path;
+        return;
+    }
+    if (path == m_path && preparedIsCurrent())
         return;
     m_path = path;
-    build(m_playing);
+    build(false);
 }
 
 void AlarmPlayer::startAt(const QString& path, qint64 epochMilliseconds)
@@ -87,13 +112,13 @@ void AlarmPlayer::start(const QString& path, bool loop)
     if (m_startingAt) {
         m_startingAt = false;
         m_confirm->stop();
-        m_pipeline->endWait(path == m_path && m_alive);
+        m_pipeline->endWait(path == m_path && preparedIsCurrent());
     }
     m_playing = true;
     m_loop = loop;
     m_retriesAtRing = 0;
     m_release->stop();
-    if (path == m_path && m_alive) {
+    if (path == m_path && preparedIsCurrent()) {
         m_pipeline->play(m_generation, loop);
     } else {
         m_path = path;
@@ -111,12 +136,33 @@ void AlarmPlayer::stop()
     m_playing = false;
     m_guard->release();
     m_release->start();
-    // Paused and rewound once the caller's handler is over, so the next ring's first buffers pass
-    // the quiet volume that the caller sets right after stopping.
+    // Paused and rewound (or the file chosen meanwhile prepared) once the caller's handler is over,
+    // so the next ring's first buffers pass the quiet volume that the caller sets right after stopping.
     QTimer::singleShot(0, this, [this, g = m_generation] {
-        if (!m_playing && m_alive && g == m_generation)
+        if (m_playing || g != m_generation)
+            return;
+        if (!m_next.isEmpty()) {
+            m_path = std::exchange(m_next, QString());
+            build(false);
+        } else if (m_alive) {
             m_pipeline->pause(g);
+        }
     });
+}
+
+void AlarmPlayer::release()
+{
+    callOffStartAt();
+    if (m_playing)
+        m_guard->release();
+    m_playing = false;
+    m_path.clear();
+    m_next.clear();
+    m_alive = false;
+    m_retry->stop();
+    m_release->stop();
+    ++m_generation;
+    m_pipeline->release(0);
 }
 
 void AlarmPlayer::setGain(double linear)
@@ -126,8 +172,17 @@ void AlarmPlayer::setGain(double linear)
 
 QString AlarmPlayer::outputProblem() const
 {
-    // The sink says so itself, through the pipeline, when no sound server can be reached.
-    return {};
+    return m_outputProblem;
+}
+
+void AlarmPlayer::pipelineReady(quint64 generation)
+{
+    if (generation != m_generation || m_outputProblem.isEmpty())
+        return;
+    qCInfo(lcSound, "the sound output is back");
+    m_outputProblem.clear();
+    if (onOutputBack)
+        onOutputBack();
 }
 
 void AlarmPlayer::pipelineFailed(quint64 generation, bool output, const QString& reason)
@@ -139,6 +194,7 @@ void AlarmPlayer::pipelineFailed(quint64 generation, bool output, const QString&
     m_alive = false;
     m_pipeline->release(generation);
     if (output) {
+        m_outputProblem = reason;
         // The sound server went away or is restarting: build again when it may be back.
         if (m_playing && m_retriesAtRing < 2) {
             ++m_retriesAtRing;
@@ -147,8 +203,12 @@ void AlarmPlayer::pipelineFailed(quint64 generation, bool output, const QString&
         }
         m_retry->start();
     }
-    if (m_playing && onError)
-        onError(m_path, reason);
-    else
+    if (m_playing) {
+        if (onError)
+            onError(m_path, reason);
+    } else if (!output && onPrepareError) {
+        onPrepareError(m_path, reason);
+    } else {
         qCDebug(lcSound) << "not ringing; kept quiet:" << reason;
+    }
 }

@@ -5,14 +5,17 @@
 #include "sound/SoundPipeline.h"
 
 #include <QObject>
+#include <array>
 #include <memory>
 
 class QTimer;
 
-// The alarm sound's policy: the file is prepared at arming so a ring only sets it playing; a
-// pipeline that fails is reported once, for the file that is still wanted; a sound server that went
-// away is looked for again; a pipeline nobody needs is let go. The pipeline itself works elsewhere,
-// behind SoundPipeline, and the output's level is the guard's.
+// The alarm sound's policy: the file is prepared at arming so a ring only sets it playing; a file
+// changed on disk since then is prepared afresh at the ring; a pipeline that fails is reported once,
+// for the file that is still wanted; a sound server that went away is looked for again while the
+// alarm is on, and its return is told; a file chosen while ringing waits for the next ring; a
+// pipeline nobody needs is let go. The pipeline itself works elsewhere, behind SoundPipeline, and the
+// output's level is the guard's.
 class AlarmPlayer : public QObject, public PlayerBackend {
     Q_OBJECT
 public:
@@ -24,6 +27,7 @@ public:
     void start(const QString& path, bool loop) override;
     void stop() override;
     void startAt(const QString& path, qint64 epochMilliseconds) override;
+    void release() override;
     void setGain(double linear) override;
     QString outputProblem() const override;
 
@@ -36,16 +40,24 @@ public:
     static constexpr int ConfirmMilliseconds = 1500;
 
 private:
+    using Identity = std::array<qint64, 5>; // device, inode, size, modification time in s and ns
+    static Identity identify(const QString& path);
+
     void build(bool play);
     void callOffStartAt();
+    bool preparedIsCurrent() const;
     void pipelineFailed(quint64 generation, bool output, const QString& reason);
+    void pipelineReady(quint64 generation);
 
     std::unique_ptr<SoundPipeline> m_pipeline;
     std::unique_ptr<OutputVolumeGuard> m_guard;
     QTimer* m_retry;
     QTimer* m_release;
     QTimer* m_confirm;
-    QString m_path; // the file the pipeline holds, or should hold once rebuilt
+    QString m_path;          // the file the pipeline holds, or should hold once rebuilt
+    QString m_next;          // chosen while ringing: prepared once the ring is silenced
+    Identity m_identity{};   // of m_path when the pipeline was built
+    QString m_outputProblem; // why the last pipeline could not reach an output; empty once one did
     bool m_alive = false;
     bool m_playing = false;
     bool m_startingAt = false; // started ahead of a ring that has not come yet

@@ -26,6 +26,8 @@ struct GstSoundPipeline::Driver {
     std::unique_ptr<AlarmPipeline> pipe;
     PipelinePhases phases;
     quint64 generation = 0;
+    quint64 buffersAtSeek = 0; // what had passed when the last seek to the start was asked
+    bool toldReady = false;
 
     // A wait for playAt's moment ends early when the ticket moves on.
     std::mutex waitMutex;
@@ -56,18 +58,23 @@ struct GstSoundPipeline::Driver {
 
     bool current(quint64 g) const { return pipe && generation == g; }
 
-    void report(quint64 g, bool output, const QString& reason)
+    void toOwner(std::function<void(GstSoundPipeline*)> call)
     {
         std::lock_guard lock(ownerMutex);
         if (GstSoundPipeline* o = owner)
             QMetaObject::invokeMethod(
-                o,
-                [o, g, output, reason] {
-                    if (o->m_failed)
-                        o->m_failed(g, output, reason);
-                },
-                Qt::QueuedConnection);
+                o, [o, call = std::move(call)] { call(o); }, Qt::QueuedConnection);
     }
+
+    void report(quint64 g, bool output, const QString& reason)
+    {
+        toOwner([g, output, reason](GstSoundPipeline* o) {
+            if (o->m_failed)
+                o->m_failed(g, output, reason);
+        });
+    }
+
+    bool heard() const { return pipe && pipe->buffersPassed() > buffersAtSeek; }
 
     void teardown()
     {
@@ -85,6 +92,12 @@ struct GstSoundPipeline::Driver {
                 pipe->setPlaying(false);
             if (steps.play)
                 pipe->setPlaying(true);
+            if (steps.fail) {
+                report(generation, false, QStringLiteral("the file gives no sound any more"));
+                return;
+            }
+            if (steps.seek)
+                buffersAtSeek = pipe->buffersPassed();
             if (!steps.seek || pipe->seekToStart(steps.flush))
                 return;
             steps = phases.seekRefused(steps);
@@ -97,13 +110,21 @@ struct GstSoundPipeline::Driver {
             return;
         switch (e) {
         case AlarmPipeline::Event::AsyncDone:
+            // Prerolled: the first sound waits in the sound server's stream.
+            if (!toldReady) {
+                toldReady = true;
+                toOwner([g](GstSoundPipeline* o) {
+                    if (o->m_ready)
+                        o->m_ready(g);
+                });
+            }
             carryOut(phases.asyncDone());
             break;
         case AlarmPipeline::Event::SegmentDone:
-            carryOut(phases.segmentDone());
+            carryOut(phases.segmentDone(heard()));
             break;
         case AlarmPipeline::Event::EndOfStream:
-            carryOut(phases.endOfStream());
+            carryOut(phases.endOfStream(heard()));
             break;
         case AlarmPipeline::Event::Error:
             report(g, output, reason);
@@ -115,6 +136,8 @@ struct GstSoundPipeline::Driver {
     {
         teardown();
         generation = g;
+        buffersAtSeek = 0;
+        toldReady = false;
         phases = PipelinePhases();
         phases.setWanted(play, loop);
         auto p = std::make_unique<AlarmPipeline>();

@@ -4,7 +4,9 @@
 #include <chrono>
 #include <pulse/pulseaudio.h>
 #include <string>
+#include <string_view>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 constexpr double FloorShare = 0.40;
@@ -66,23 +68,48 @@ struct OutputVolumeGuard::State {
     static void stateChanged(pa_context* c, void* data)
     {
         auto* s = static_cast<State*>(data);
-        if (c == s->context && pa_context_get_state(c) == PA_CONTEXT_READY && s->wanted && !s->changed)
+        if (c != s->context || pa_context_get_state(c) != PA_CONTEXT_READY)
+            return;
+        // Our stream may reach the server after the ring began, or move: we hear of it then.
+        pa_context_set_subscribe_callback(c, streamEvent, s);
+        if (pa_operation* o = pa_context_subscribe(c, PA_SUBSCRIPTION_MASK_SINK_INPUT, nullptr, nullptr))
+            pa_operation_unref(o);
+        if (s->wanted && !s->changed)
             s->lookAtOutput();
     }
 
-    // With the lock held.
+    // With the lock held. The output that matters is the one our alarm stream plays on, which the
+    // sound server may route elsewhere than the default (the user's choice, kept for the stream).
     void lookAtOutput()
     {
-        if (pa_operation* o = pa_context_get_server_info(context, serverInfo, this))
+        if (pa_operation* o = pa_context_get_sink_input_info_list(context, streamInfo, this))
             pa_operation_unref(o);
     }
 
-    static void serverInfo(pa_context* c, const pa_server_info* info, void* data)
+    static void streamEvent(pa_context* c, pa_subscription_event_type_t type, uint32_t index, void* data)
     {
         auto* s = static_cast<State*>(data);
-        if (!info || !info->default_sink_name || !s->wanted)
+        const auto kind = type & PA_SUBSCRIPTION_EVENT_TYPE_MASK;
+        if (!s->wanted || s->changed || kind == PA_SUBSCRIPTION_EVENT_REMOVE)
             return;
-        if (pa_operation* o = pa_context_get_sink_info_by_name(c, info->default_sink_name, sinkInfo, s))
+        if (pa_operation* o = pa_context_get_sink_input_info(c, index, streamInfo, s))
+            pa_operation_unref(o);
+    }
+
+    static bool ours(const pa_sink_input_info* info)
+    {
+        static const std::string pid = std::to_string(::getpid());
+        const char* process = pa_proplist_gets(info->proplist, PA_PROP_APPLICATION_PROCESS_ID);
+        const char* role = pa_proplist_gets(info->proplist, PA_PROP_MEDIA_ROLE);
+        return process && role && pid == process && std::string_view(role) == "alarm";
+    }
+
+    static void streamInfo(pa_context* c, const pa_sink_input_info* info, int eol, void* data)
+    {
+        auto* s = static_cast<State*>(data);
+        if (eol || !info || !s->wanted || s->changed || !ours(info))
+            return;
+        if (pa_operation* o = pa_context_get_sink_info_by_index(c, info->sink, sinkInfo, s))
             pa_operation_unref(o);
     }
 
@@ -165,6 +192,7 @@ OutputVolumeGuard::~OutputVolumeGuard()
     pa_threaded_mainloop_lock(s.loop);
     if (s.context) {
         pa_context_set_state_callback(s.context, nullptr, nullptr);
+        pa_context_set_subscribe_callback(s.context, nullptr, nullptr);
         pa_context_disconnect(s.context);
         pa_context_unref(s.context);
         s.context = nullptr;

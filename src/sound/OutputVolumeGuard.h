@@ -3,7 +3,7 @@
 #include <memory>
 
 // Makes sure an alarm is heard through an output the user left muted or very low: while engaged,
-// the default output is unmuted and at least at 40 %; releasing puts back exactly what the user
+// the output our alarm stream plays on is unmuted and at least at 40 %; releasing puts back exactly what the user
 // had. Talks to the sound server (PulseAudio, or PipeWire's PulseAudio server) from a thread of
 // its own; no call here waits on the server, except the destructor for a bounded moment so an
 // exit while ringing still puts the user's values back. Without a server nothing happens.

@@ -37,18 +37,23 @@ PipelinePhases::Steps PipelinePhases::pause()
     return {.seek = true, .flush = true, .pause = true};
 }
 
-PipelinePhases::Steps PipelinePhases::segmentDone()
+PipelinePhases::Steps PipelinePhases::again(bool heard, Steps seek) const
 {
-    if (m_loop && m_wantPlaying)
-        return {.seek = true};
-    return {};
+    if (!m_loop || !m_wantPlaying)
+        return {};
+    if (!heard)
+        return {.fail = true};
+    return seek;
 }
 
-PipelinePhases::Steps PipelinePhases::endOfStream()
+PipelinePhases::Steps PipelinePhases::segmentDone(bool heard)
 {
-    if (m_loop && m_wantPlaying)
-        return {.seek = true, .flush = true};
-    return {};
+    return again(heard, {.seek = true});
+}
+
+PipelinePhases::Steps PipelinePhases::endOfStream(bool heard)
+{
+    return again(heard, {.seek = true, .flush = true});
 }
 
 PipelinePhases::Steps PipelinePhases::seekRefused(const Steps& asked)

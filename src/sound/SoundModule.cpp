@@ -65,6 +65,7 @@ public:
     void prepare(const QString&) override {}
     void start(const QString&, bool) override {}
     void stop() override {}
+    void release() override {}
     void setGain(double) override {}
     QString outputProblem() const override { return SoundModule::problem(); }
 };

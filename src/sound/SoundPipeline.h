@@ -17,6 +17,10 @@ public:
     // the sound server rather than the file is the cause.
     using Failed = std::function<void(quint64 generation, bool output, const QString& reason)>;
     void setFailed(Failed failed) { m_failed = std::move(failed); }
+    // Called on the policy's thread, later: the pipeline of this generation reached the sound
+    // server with its first sound, so there is an output to play on.
+    using Ready = std::function<void(quint64 generation)>;
+    void setReady(Ready ready) { m_ready = std::move(ready); }
 
     // Replaces any pipeline with one for this file, prepared at the sink, playing when asked.
     virtual void build(quint64 generation, const QByteArray& path, bool play, bool loop) = 0;
@@ -35,4 +39,5 @@ public:
 
 protected:
     Failed m_failed;
+    Ready m_ready;
 };

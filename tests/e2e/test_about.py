@@ -8,7 +8,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from kestrune_e2e import (Kestrune, Results, binary_from_args, find_named, poll, press, require_services,  # noqa: E402
+from kestrune import (Kestrune, Results, binary_from_args, find_named, poll, press, require_services,  # noqa: E402
                           run, send_close_request)
 
 DESIGNER = "https://design.kestrune.example/"

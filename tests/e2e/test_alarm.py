@@ -17,11 +17,11 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from kestrune_e2e import (Kestrune, Recorder, Results, all_text, binary_from_args,  # noqa: E402
+from kestrune import (Kestrune, settings_line, Recorder, Results, all_text, binary_from_args,  # noqa: E402
                           block_levels, find_named, fit_line, key, log, loudest, make_tone, poll, press,
                           profile, read_wav_mono, require_services, rms_db, sound_onset, type_text,
                           capability_sets, click_at, extents, far_alarm_text, wake_timers, window_geometry)
-from kestrune_desktops import FIRST_RUN_TAIL, Desktop, dbus_call  # noqa: E402
+from kestrune.desktops import Desktop, dbus_call  # noqa: E402
 
 FADE_DEPTH_DB = 30.0      # -3000 hundredths of a decibel
 SILENT_DB = -70.0         # a null sink gives digital silence; anything below this is no alarm
@@ -374,7 +374,7 @@ def power(results, binary):
         desk.start_mock("notify", "org.freedesktop.Notifications", ["-t", "notification_daemon"])
         alarm_text = far_alarm_text()
         # Any sound path arms; nothing rings here.
-        settings = f'"{desk.folder}/tone.mp3","{alarm_text}",{FIRST_RUN_TAIL}'.encode()
+        settings = settings_line(f"{desk.folder}/tone.mp3", alarm_text)
         on_button = woken_as_root(results, desk, binary, settings, alarm_text)
         kept_awake_without_capability(results, desk, binary, settings, alarm_text)
         woken_as_another_user(results, binary, settings, on_button, alarm_text)

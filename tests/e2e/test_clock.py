@@ -7,7 +7,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from kestrune_e2e import (Kestrune, Results, artifacts_folder, binary_from_args, extents, find_named, pixel,  # noqa
+from kestrune import (Kestrune, Results, artifacts_folder, binary_from_args, extents, find_named, pixel,  # noqa
                           poll, require_services, screenshot, window_geometry)
 
 CLIENT_WIDTH, CLIENT_HEIGHT = 360, 136  # 5400 x 2040 twips

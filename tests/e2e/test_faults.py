@@ -9,25 +9,19 @@ import os
 import random
 import shutil
 import signal
-import subprocess
 import sys
 import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from kestrune_e2e import (Kestrune, Recorder, Results, all_text, arm_alarm, binary_from_args,  # noqa: E402
-                          block_levels, find_named, press,
+from kestrune import (Kestrune, PrivateSoundServer, settings_line, Recorder, Results, all_text, arm_alarm, band_levels,  # noqa: E402
+                          binary_from_args, block_levels, find_named, press,
                           environment, far_alarm_text, log, loudest, make_tone, poll, profile, read_bytes, read_wav_mono,
                           require_services, sound_onset, system_tray_available, wait_until)
 
 SILENT_DB = -70.0    # a null sink gives digital silence; anything below this is no alarm
 HEARD_DB = -60.0     # the quietest start of a fade is about -40 dBFS
 KILL_RUNS = 20       # shutdowns cut short by SIGKILL
-FIRST_RUN_TAIL = "1,-2147483640,12648447\r\n"  # snooze minutes and colours as a first run saves them
-
-
-def settings_line(sound, alarm, tail=FIRST_RUN_TAIL):
-    return f'"{sound}","{alarm}",{tail}'.encode()
 
 
 def exit_text(code):
@@ -66,72 +60,6 @@ def still_responsive(results, app, what, seconds=5.0):
     app.click("Command2")
     results.equal(f"{what}: OFF still disarms", "Not Set", app.wait_text("Text5", "Not Set"))
     return True
-
-
-class PrivateSoundServer:
-    """A PulseAudio of this script's own, with its own runtime folder, home and socket and a null sink named
-    test_sink, so that it can be killed without disturbing the shared one. Stopped by its PID."""
-
-    def __init__(self):
-        self.folder = tempfile.mkdtemp(prefix="kestrune-pulse-")
-        os.chmod(self.folder, 0o700)
-        runtime = os.path.join(self.folder, "runtime")
-        home = os.path.join(self.folder, "home")
-        os.makedirs(runtime, mode=0o700)
-        os.makedirs(home)
-        self.socket = os.path.join(self.folder, "pulse.sock")
-        self.server = f"unix:{self.socket}"
-        env = dict(os.environ, XDG_RUNTIME_DIR=runtime, PULSE_RUNTIME_PATH=os.path.join(runtime, "pulse"),
-                   PULSE_STATE_PATH=os.path.join(home, "state"), HOME=home)
-        # Not on the session bus: the shared server holds the name there, and a second one would give up.
-        env.pop("PULSE_SERVER", None)
-        env.pop("DBUS_SESSION_BUS_ADDRESS", None)
-        self.log_path = os.path.join(self.folder, "pulseaudio.log")
-        self._log = open(self.log_path, "wb")
-        self.process = subprocess.Popen(
-            ["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--disallow-exit", "--use-pid-file=false",
-             "--log-target=stderr",
-             f"--load=module-native-protocol-unix socket={self.socket} auth-anonymous=1",
-             "--load=module-null-sink sink_name=test_sink rate=44100 channels=2"],
-            env=env, stdout=self._log, stderr=subprocess.STDOUT)
-        answered = poll(lambda: subprocess.run(["pactl", "-s", self.server, "info"], stdout=subprocess.DEVNULL,
-                                               stderr=subprocess.DEVNULL, timeout=10).returncode == 0, 20, 0.2)
-        if not answered:
-            said = self.said()
-            self.close()
-            raise RuntimeError(f"the private PulseAudio did not answer within 20 s; it said:\n{said}")
-        subprocess.run(["pactl", "-s", self.server, "set-default-sink", "test_sink"], stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, timeout=10)
-
-    def said(self):
-        """The server's log, but for its warnings about running as root and about a missing cookie."""
-        with open(self.log_path, "rb") as f:
-            lines = f.read().decode(errors="replace").splitlines()
-        return "\n".join(line for line in lines if "authkey.c" not in line and "not intended to be run as root"
-                         not in line)
-
-    def kill(self):
-        if self.process.poll() is None:
-            self.process.send_signal(signal.SIGKILL)
-        return self.process.wait(10)
-
-    def close(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(10)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait(10)
-        self._log.close()
-        shutil.rmtree(self.folder, ignore_errors=True)
-
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *exc):
-        self.close()
-        return False
 
 
 # ---------------------------------------------------------------------------------------------- the faults
@@ -237,6 +165,44 @@ def file_deleted(results, binary, tone):
         results.check("file deleted: standard error says the file cannot be played",
                       any(sound in line for line in said), f"a line with 'cannot play' and {sound}",
                       said or app.output())
+    finally:
+        app.stop()
+
+
+def file_cut_short(results, binary, tone):
+    """The chosen MP3 is cut to nothing after ON: the built-in tone within a second of the alarm second, and again
+    within a second of the snooze's re-ring."""
+    app = Kestrune(binary)
+    sound = os.path.join(app.folder, "chosen.mp3")
+    shutil.copy(tone, sound)
+    with open(app.settings_path, "wb") as f:
+        f.write(settings_line(sound, far_alarm_text()))
+    path = os.path.join(app.folder, "cut.wav")
+    try:
+        app.start()
+        with Recorder(path) as rec:
+            alarm = arm_alarm(app)
+            open(sound, "wb").close()
+            ring_seen(results, app, alarm, "file cut short")
+            wait_until(alarm + 4, app)
+            app.click("Command3")
+            slept = time.time()
+            wait_until(slept + 67, app)
+            app.click("Command2")
+            app.wait_text("Text5", "Not Set")
+        # What was prepared at ON is 440 Hz; the built-in tone beeps at 880 and 1320 Hz.
+        levels = band_levels(path, 800, 1400)
+        for what, due in (("the ring", alarm), ("the re-ring", slept + 60)):
+            at = rec.seconds(due)
+            log(f"file cut short, {what}: {profile(levels, at - 1, at + 6)}")
+            onset = sound_onset(levels, at - 0.5, threshold_db=HEARD_DB, sustain=3.0, fraction=0.2)
+            late = 1.0 if what == "the ring" else 2.0  # the snooze ends at a tick in the second after its minute
+            results.check(f"file cut short: the built-in tone starts within a second of {what}",
+                          onset is not None and -0.2 <= onset - at <= late, f"0 to {late} s after",
+                          "no lasting tone" if onset is None else f"{onset - at:+.2f} s")
+            going = loudest(levels, at + late + 1, at + late + 4)
+            results.check(f"file cut short: the tone goes on through {what}", going is not None and going > HEARD_DB,
+                          f"above {HEARD_DB} dBFS", f"{going} dBFS")
     finally:
         app.stop()
 
@@ -361,7 +327,8 @@ def main():
     try:
         tone = make_tone(os.path.join(folder, "tone.mp3"), 30)
         results.cases((no_sound_server, binary, tone), (sound_server_killed, binary, tone),
-                      (file_deleted, binary, tone), (read_only_settings, binary, tone),
+                      (file_deleted, binary, tone), (file_cut_short, binary, tone),
+                      (read_only_settings, binary, tone),
                       (killed_while_saving, binary), (terminated_while_ringing, binary, tone))
     finally:
         shutil.rmtree(folder, ignore_errors=True)

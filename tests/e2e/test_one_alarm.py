@@ -11,15 +11,10 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from kestrune_e2e import (Kestrune, Results, arm_alarm, binary_from_args, environment, far_alarm_text,  # noqa: E402
-                          log, make_tone, poll, read_bytes, require_services, system_tray_available)
+from kestrune import (Kestrune, settings_line, Results, arm_alarm, binary_from_args, environment, far_alarm_text,  # noqa: E402
+                          make_tone, poll, read_bytes, require_services, system_tray_available)
 
 FAKETIME = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
-TAIL = "1,-2147483640,12648447\r\n"
-
-
-def settings_line(sound, alarm):
-    return f'"{sound}","{alarm}",{TAIL}'.encode()
 
 
 def second_start_shows_the_first(results, binary, tone):

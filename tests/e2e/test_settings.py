@@ -11,10 +11,10 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from kestrune_e2e import (Kestrune, Results, binary_from_args, extents, far_alarm_text, pixel, poll,  # noqa: E402
+from kestrune import (Kestrune, settings_line, Results, binary_from_args, extents, far_alarm_text, pixel, poll,  # noqa: E402
                           read_bytes, require_services, run, screenshot)
 
-FIRST_RUN_LINE = b'"","",1,-2147483640,12648447\r\n'
+FIRST_RUN_LINE = settings_line()
 GREEN = (0, 255, 0)  # colour integer 65280
 RED = (255, 0, 0)    # colour integer 255
 
@@ -116,7 +116,7 @@ def terminated(results, binary):
         code = app.wait_exit(30)
         results.check("SIGTERM ends the program", code is not None, "the process ends",
                       "still running after 30 s" if code is None else f"exit code {code}")
-        results.equal("SIGTERM saves like Exit", f'"","{alarm}",1,-2147483640,12648447\r\n'.encode(),
+        results.equal("SIGTERM saves like Exit", settings_line(alarm=alarm),
                       read_bytes(app.settings_path))
     finally:
         app.stop()
@@ -133,7 +133,7 @@ def killed(results, binary):
         app.process.kill()
         app.wait_exit(10)
         results.equal("killed: the typed alarm time was saved before the crash",
-                      f'"","{alarm}",1,-2147483640,12648447\r\n'.encode(), read_bytes(app.settings_path))
+                      settings_line(alarm=alarm), read_bytes(app.settings_path))
         results.check("killed: saved within 3 s of typing", saved, "within 3 s",
                       "in time" if saved else "not in time")
     finally:

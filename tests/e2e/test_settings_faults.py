@@ -15,7 +15,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from kestrune_e2e import (Kestrune, Results, all_text, binary_from_args, find_named, log, poll, press,  # noqa: E402
+from kestrune import (Kestrune, Results, all_text, binary_from_args, find_named, log, poll, press,  # noqa: E402
                           read_bytes, require_services)
 
 OLD = b'"/music/dawn.mp3","06:45:00",12,255,65280\r\n'

@@ -10,9 +10,9 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from kestrune_desktops import (Desktop, installed, ring_and_off_from_notification, settings_with_sound,  # noqa: E402
+from kestrune.desktops import (Desktop, installed, ring_and_off_from_notification, settings_with_sound,  # noqa: E402
                                shared_sound_env)
-from kestrune_e2e import (SKIP, Kestrune, Results, _pyatspi, artifacts_folder, binary_from_args, find_named, log,  # noqa
+from kestrune import (SKIP, Kestrune, Results, _pyatspi, artifacts_folder, binary_from_args, find_named, log,  # noqa
                           poll, run, screenshot)
 
 

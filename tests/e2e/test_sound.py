@@ -1,28 +1,24 @@
 """The alarm sound as the sound server and the ear get it: the stream's name and role in the mixer, a muted output
-unmuted for the ring and put back after OFF, a sound server restarted while armed, a one-second file repeated without
-gaps for the whole fade, a FIFO as the sound path, and no descriptor left behind per ring."""
+unmuted for the ring and put back after OFF, also when the stream is routed to a second output, a sound server
+restarted while armed and one that comes back during the ring, a one-second file repeated without gaps for the whole
+fade, a name that is not UTF-8, a FIFO as the sound path, and no descriptor or file left behind per ring."""
 
 import os
 import re
 import shutil
 import signal
-import subprocess
 import sys
 import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from kestrune_desktops import sound_server  # noqa: E402
-from kestrune_e2e import (Kestrune, Recorder, Results, arm_alarm, binary_from_args, block_levels,  # noqa: E402
+from kestrune.desktops import sound_server  # noqa: E402
+from kestrune import (FIRST_RUN_TAIL, Kestrune, PrivateSoundServer, settings_line, Recorder, Results, arm_alarm, band_levels, binary_from_args,  # noqa: E402
+                          block_levels,
                           environment, far_alarm_text, fit_line, log, loudest, make_tone, poll, profile, read_bytes,
                           read_wav_mono, require_services, run, sound_onset, wait_until)
 
 HEARD_DB = -60.0
-TAIL = "1,-2147483640,12648447\r\n"  # snooze minutes and colours as a first run saves them
-
-
-def settings_line(sound, alarm):
-    return f'"{sound}","{alarm}",{TAIL}'.encode()
 
 
 def ring(app, lead=6):
@@ -96,62 +92,73 @@ def muted_output(results, binary, tone):
         run(["pactl", "set-sink-volume", "test_sink", "100%"])
 
 
-class Server:
-    """A PulseAudio of this script's own on a socket path that outlives it, so a second one can take its place."""
+def routed_output(results, binary, tone):
+    """The stream goes to a second output, muted at 20 %: that one is unmuted and raised for the ring and put back
+    after OFF, and the default output is left alone."""
+    module = run(["pactl", "load-module", "module-null-sink", "sink_name=second_sink", "rate=44100",
+                  "channels=2"]).strip()
+    try:
+        run(["pactl", "set-sink-volume", "second_sink", "20%"])
+        run(["pactl", "set-sink-mute", "second_sink", "1"])
+        default = sink_state()
+        with Kestrune(binary, settings=settings_line(tone, far_alarm_text()), env={"PULSE_SINK": "second_sink"}) as app:
+            ring(app)
+            during = poll(lambda: (lambda s: s if not s[0] else None)(sink_state("second_sink")), 3, 0.05)
+            results.check("routed output: the second output is unmuted and at 40 % during the ring",
+                          during is not None and min(during[1]) >= 40, "(False, [40, 40])",
+                          during or sink_state("second_sink"))
+            results.equal("routed output: the default output is left as it was", default, sink_state())
+            off(app)
+            after = poll(lambda: (lambda s: s if s == (True, [20, 20]) else None)(sink_state("second_sink")), 3,
+                         0.05)
+            results.equal("routed output: muted at 20 % again after OFF", (True, [20, 20]),
+                          after or sink_state("second_sink"))
+    finally:
+        run(["pactl", "unload-module", module], check=False)
 
-    def __init__(self, folder):
-        self.folder = folder
-        runtime = os.path.join(folder, "runtime")
-        home = os.path.join(folder, "home")
-        os.makedirs(runtime, mode=0o700, exist_ok=True)
-        os.makedirs(home, exist_ok=True)
-        self.socket = os.path.join(folder, "pulse.sock")
-        self.address = f"unix:{self.socket}"
-        env = dict(os.environ, XDG_RUNTIME_DIR=runtime, PULSE_RUNTIME_PATH=os.path.join(runtime, "pulse"),
-                   PULSE_STATE_PATH=os.path.join(home, "state"), HOME=home)
-        env.pop("PULSE_SERVER", None)
-        env.pop("DBUS_SESSION_BUS_ADDRESS", None)
-        self._log = open(os.path.join(folder, "pulseaudio.log"), "ab")
-        self.process = subprocess.Popen(
-            ["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--disallow-exit", "--use-pid-file=false",
-             "--log-target=stderr", f"--load=module-native-protocol-unix socket={self.socket} auth-anonymous=1",
-             "--load=module-null-sink sink_name=test_sink rate=44100 channels=2"],
-            env=env, stdout=self._log, stderr=subprocess.STDOUT)
-        if not poll(lambda: subprocess.run(["pactl", "-s", self.address, "info"], stdout=subprocess.DEVNULL,
-                                           stderr=subprocess.DEVNULL, timeout=10).returncode == 0, 20, 0.2):
-            self.stop()
-            raise RuntimeError("the private PulseAudio did not answer within 20 s")
-        subprocess.run(["pactl", "-s", self.address, "set-default-sink", "test_sink"], stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, timeout=10)
 
-    def stop(self, hard=False):
-        if self.process.poll() is None:
-            self.process.send_signal(signal.SIGKILL if hard else signal.SIGTERM)
-            try:
-                self.process.wait(10)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait(10)
-        self._log.close()
+def not_utf8_name(results, binary, folder, tone):
+    """A sound path whose bytes are not UTF-8, as another program wrote it into settings.txt, rings that file."""
+    sound = os.path.join(os.fsencode(folder), b"alarm-\xe9.mp3")
+    shutil.copy(tone, sound)
+    line = b'"' + sound + b'","' + far_alarm_text().encode() + b'",' + FIRST_RUN_TAIL.encode()
+    app = Kestrune(binary, settings=line)
+    path = os.path.join(app.folder, "latin1.wav")
+    try:
+        app.start()
+        with Recorder(path) as rec:
+            alarm = ring(app)
+            wait_until(alarm + 4, app)
+        off(app)
+        levels = band_levels(path, 400, 480)
+        at = rec.seconds(alarm)
+        log(f"not UTF-8: the file's band from 1 s before the alarm: {profile(levels, at - 1, at + 4)}")
+        onset = sound_onset(levels, at - 0.5, sustain=2.0)
+        results.check("not UTF-8: the file itself (440 Hz) is heard from the alarm second",
+                      onset is not None and onset - at <= 1.5, "an onset within 1.5 s",
+                      "none" if onset is None else f"{onset - at:+.2f} s")
+    finally:
+        app.stop()
+        os.remove(sound)
 
 
 def server_restarted(results, binary, tone):
     """The sound server dies and comes back while the alarm waits armed: the alarm is still heard at its time."""
     folder = tempfile.mkdtemp(prefix="kestrune-pulse-")
     os.chmod(folder, 0o700)
-    server = Server(folder)
+    server = PrivateSoundServer(folder)
     app = Kestrune(binary, settings=settings_line(tone, far_alarm_text()))
     try:
-        with environment(PULSE_SERVER=server.address):
+        with environment(PULSE_SERVER=server.server):
             app.start()
         alarm = arm_alarm(app, lead=14)
         time.sleep(1)
         server.stop(hard=True)
         log(f"server killed {alarm - time.time():.1f} s before the alarm second")
         time.sleep(2)
-        server = Server(folder)
+        server = PrivateSoundServer(folder)
         path = os.path.join(folder, "restarted.wav")
-        with environment(PULSE_SERVER=server.address):
+        with environment(PULSE_SERVER=server.server):
             rec = Recorder(path).start()
         try:
             wait_until(alarm + 4, app)
@@ -164,6 +171,43 @@ def server_restarted(results, binary, tone):
         results.check("server restarted while armed: the alarm is heard at its time",
                       onset is not None and -0.1 <= onset - at <= 1.5, "a sound from the alarm second on",
                       "none" if onset is None else f"onset {onset - at:+.2f} s")
+        off(app)
+    finally:
+        app.stop()
+        server.stop()
+        shutil.rmtree(folder, ignore_errors=True)
+
+
+def server_back_mid_ring(results, binary, tone):
+    """The sound server dies before the alarm and comes back during the ring: from then on the chosen file is
+    heard, not the built-in tone."""
+    folder = tempfile.mkdtemp(prefix="kestrune-pulse-")
+    os.chmod(folder, 0o700)
+    server = PrivateSoundServer(folder)
+    app = Kestrune(binary, settings=settings_line(tone, far_alarm_text()))
+    try:
+        with environment(PULSE_SERVER=server.server):
+            app.start()
+        alarm = arm_alarm(app, lead=10)
+        server.stop(hard=True)
+        ring(app)
+        wait_until(alarm + 3, app)
+        server = PrivateSoundServer(folder)
+        path = os.path.join(folder, "back.wav")
+        with environment(PULSE_SERVER=server.server):
+            rec = Recorder(path).start()
+        back = time.time()
+        try:
+            wait_until(back + 10, app)
+        finally:
+            rec.stop()
+        levels = band_levels(path, 400, 480)
+        at = rec.seconds(back)
+        log(f"server back mid-ring, the file's band: {profile(levels, at - 1, at + 10)}")
+        onset = sound_onset(levels, max(0.0, at - 1), sustain=3.0)
+        results.check("server back mid-ring: the chosen file (440 Hz) is heard again within 5 s",
+                      onset is not None and onset - at <= 5.0, "an onset within 5 s of the server's return",
+                      "none" if onset is None else f"{onset - at:+.2f} s")
         off(app)
     finally:
         app.stop()
@@ -265,20 +309,32 @@ def fifo_path(results, binary, folder):
 
 
 def descriptors_per_ring(results, binary, tone):
-    """Twenty rings leave as many open descriptors as one."""
+    """Twenty rings leave as many open descriptors as one, and after OFF the sound file is no longer held open (a
+    USB stick with it can be ejected)."""
     with Kestrune(binary, settings=settings_line(tone, far_alarm_text())) as app:
-        fds = lambda: len(os.listdir(f"/proc/{app.process.pid}/fd"))  # noqa: E731
+        fd_folder = f"/proc/{app.process.pid}/fd"
+        fds = lambda: len(os.listdir(fd_folder))  # noqa: E731
+
+        def holding():
+            return [n for n in os.listdir(fd_folder) if os.path.realpath(os.path.join(fd_folder, n)) == tone]
+
+        resident = lambda: run(["ps", "-o", "rss=", "-p", str(app.process.pid)]).strip()  # noqa: E731
         ring(app, lead=4)
+        results.check("the ringing file is open while it rings", bool(holding()), "a descriptor on it", holding())
         time.sleep(1)
         off(app)
-        time.sleep(1)
+        released = poll(lambda: not holding(), 5, 0.1)
+        results.check("after OFF the sound file is let go within 5 s", bool(released), "no descriptor on it",
+                      holding())
         first = fds()
+        log(f"resident after the first ring: {resident()} kB")
         for _ in range(19):
             ring(app, lead=4)
             time.sleep(1)
             off(app)
         time.sleep(1)
         last = fds()
+        log(f"resident after 20 rings: {resident()} kB")
         results.equal(f"descriptors after 20 rings equal those after the first ({first})", first, last)
 
 
@@ -291,7 +347,9 @@ def main():
         folder = tempfile.mkdtemp(prefix="kestrune-sound-")
         try:
             tone = make_tone(os.path.join(folder, "tone.mp3"), 30)
-            cases = [(stream_named, binary, tone), (muted_output, binary, tone), (server_restarted, binary, tone),
+            cases = [(stream_named, binary, tone), (muted_output, binary, tone), (routed_output, binary, tone),
+                     (server_restarted, binary, tone), (server_back_mid_ring, binary, tone),
+                     (not_utf8_name, binary, folder, tone),
                      (short_file_repeats, binary, folder), (short_file_repeats, binary, folder, "truncated"),
                      (fifo_path, binary, folder), (descriptors_per_ring, binary, tone)]
             if pipewire:

@@ -11,7 +11,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from kestrune_e2e import (SKIP, Kestrune, Results, _pyatspi, artifacts_folder, binary_from_args, find_named, key,  # noqa
+from kestrune import (SKIP, Kestrune, Results, _pyatspi, artifacts_folder, binary_from_args, find_named, key,  # noqa
                           log, poll, require_services, run, screenshot)
 
 TRAYER = ["trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height", "32",

@@ -8,9 +8,9 @@ import re
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from kestrune_desktops import (Desktop, installed, ring_and_off_from_notification, settings_with_sound,  # noqa: E402
+from kestrune.desktops import (Desktop, installed, ring_and_off_from_notification, settings_with_sound,  # noqa: E402
                                shared_sound_env)
-from kestrune_e2e import SKIP, Kestrune, Results, accessible_name, binary_from_args, find_named, log  # noqa: E402
+from kestrune import SKIP, Kestrune, Results, accessible_name, binary_from_args, find_named, log  # noqa: E402
 
 
 class WaylandKestrune(Kestrune):

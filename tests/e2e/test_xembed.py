@@ -12,10 +12,10 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from kestrune_desktops import (Desktop, arm_by_accessibility, close_calls, do_action, dunst_context_menu,  # noqa
+from kestrune.desktops import (Desktop, arm_by_accessibility, close_calls, do_action, dunst_context_menu,  # noqa
                                dunst_count, installed, notify_calls, ring_and_off_from_notification,
                                settings_with_sound, shared_sound_env, wait_for)
-from kestrune_e2e import (SKIP, Kestrune, Results, artifacts_folder, binary_from_args, key, log, poll, run,  # noqa
+from kestrune import (SKIP, Kestrune, Results, artifacts_folder, binary_from_args, key, log, poll, run,  # noqa
                           screenshot)
 from test_tray import TRAYER, click_icon, map_state, showing, tray_icon, tray_menu, windows  # noqa: E402
 

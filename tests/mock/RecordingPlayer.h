@@ -11,7 +11,7 @@
 class RecordingPlayer : public PlayerBackend {
 public:
     struct Log {
-        QStringList events; // "prepare <path>", "start <path>", "stop", "loop"
+        QStringList events; // "prepare <path>", "start <path>", "stop", "loop", "release"
         QString playing;    // the file now playing, empty when silent
         double gain = -1;
         QString outputProblem;
@@ -26,7 +26,12 @@ public:
             m_log->current = nullptr;
     }
 
-    void prepare(const QString& path) override { m_log->events << QStringLiteral("prepare ") + path; }
+    void prepare(const QString& path) override
+    {
+        m_log->events << QStringLiteral("prepare ") + path;
+        if (m_log->unplayable.contains(path) && onPrepareError)
+            onPrepareError(path, QStringLiteral("not audio"));
+    }
     void start(const QString& path, bool loop) override
     {
         m_log->events << QStringLiteral("start ") + path;
@@ -47,6 +52,7 @@ public:
                                    .arg(path, QDateTime::fromMSecsSinceEpoch(ms).time().toString(u"HH:mm:ss.zzz"))
                              : QStringLiteral("call off"));
     }
+    void release() override { m_log->events << QStringLiteral("release"); }
     void setGain(double linear) override { m_log->gain = linear; }
     QString outputProblem() const override { return m_log->outputProblem; }
 

@@ -13,18 +13,8 @@ import sys
 import tempfile
 import time
 
-from kestrune_e2e import log, poll, run
-
-
-def _stop(process, timeout=10):
-    if process is None or process.poll() is not None:
-        return
-    process.terminate()
-    try:
-        process.wait(timeout)
-    except subprocess.TimeoutExpired:
-        process.kill()
-        process.wait(timeout)
+from .app import settings_line
+from .base import log, poll, run, stop_process
 
 
 def dbus_call(bus, service, path, interface, method, signature="", args=()):
@@ -180,8 +170,8 @@ class Desktop:
     def listen_atspi(self, pid):
         """Records the AT-SPI focus and description events of one process, as a screen reader hears them, into
         atspi-events.log (read with atspi_events())."""
-        process = self.spawn("atspi-events", ["/usr/bin/python3", os.path.abspath(__file__), "atspi-events",
-                                              str(pid)])
+        process = self.spawn("atspi-events", ["/usr/bin/python3", "-m", "kestrune.desktops", "atspi-events", str(pid)],
+                             cwd=os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
         time.sleep(2.0)  # registered with the registry before anything is expected
         return process
 
@@ -265,7 +255,7 @@ class Desktop:
 
     def close(self):
         for _, process in reversed(self.processes):
-            _stop(process)
+            stop_process(process)
         self.processes = []
         for name, value in self.saved.items():
             if value is None:
@@ -358,14 +348,13 @@ def wait_for(what, timeout=20):
 
 # ---------------------------------------------------------------------------------------------------- the ring
 
-FIRST_RUN_TAIL = "1,-2147483640,12648447\r\n"  # snooze minutes and colours as a first run saves them
 
 
 def settings_with_sound(folder):
     """A settings line naming a short tone, so that ON arms without the file dialog."""
     tone = os.path.join(folder, "tone.mp3")
     run(["sox", "-n", "-r", "44100", "-c", "2", tone, "synth", "40", "sine", "440", "vol", "0.5"], timeout=120)
-    return f'"{tone}","",{FIRST_RUN_TAIL}'.encode()
+    return settings_line(tone)
 
 
 def shared_sound_env():
@@ -409,7 +398,7 @@ def yellow_pixels(png):
 def ring_and_off_from_notification(results, desktop, app, shot, label):
     """Tray, then one ring: the window comes on screen (screenshot `shot` taken with shot(path)), a notification
     with Sleep and OFF is shown by dunst, and OFF picked in dunst's own menu silences and disarms."""
-    from kestrune_e2e import artifacts_folder
+    from .base import artifacts_folder
     folder = artifacts_folder() or desktop.folder
     desktop.monitor("interface='org.freedesktop.Notifications'")
     alarm = arm_by_accessibility(app)

@@ -1,0 +1,1 @@
+"""The parts of bench/measure.py: sound, processes, summary."""

@@ -90,8 +90,16 @@ void MediaPlayer::prepare(const QString& path)
 void MediaPlayer::release()
 {
     m_prepared.clear();
-    if (m_backend)
-        m_backend->release();
+    if (!m_backend)
+        return;
+    m_backend->release();
+    // Once the pipeline is gone, what the sound stack still holds in memory goes too, unless
+    // something was prepared again meanwhile.
+    if (!factory)
+        QTimer::singleShot(LightenMilliseconds, this, [this] {
+            if (m_prepared.isEmpty() && m_fileName.isEmpty())
+                SoundModule::lighten();
+        });
 }
 
 QString MediaPlayer::outputProblem() const

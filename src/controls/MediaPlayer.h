@@ -36,6 +36,9 @@ public:
     static QString builtInTonePath();
     static double gainFor(int hundredthsOfDb);
 
+    // After a release, how long the pipeline is given to go before the sound stack's memory is let go.
+    static constexpr int LightenMilliseconds = 3000;
+
     // Tests install a recording backend; an empty factory restores the real one.
     static void setBackendFactory(BackendFactory factory);
 

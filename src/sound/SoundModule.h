@@ -18,4 +18,6 @@ public:
     static SystemSound* desktopSound();
     // Empty once the module is loaded; otherwise why it could not be.
     static QString problem();
+    // Nothing plays or is prepared: hand back to the system the heap the sound stack freed.
+    static void lighten();
 };

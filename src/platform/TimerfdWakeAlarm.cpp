@@ -48,9 +48,9 @@ void TimerfdWakeAlarm::set(const QDateTime& when)
         m_notifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
         connect(m_notifier, &QSocketNotifier::activated, this, &TimerfdWakeAlarm::readable);
     }
-    itimerspec spec{};
-    spec.it_value.tv_sec = when.toSecsSinceEpoch();
-    if (timerfd_settime(m_fd, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &spec, nullptr) != 0) {
+    itimerspec expiry{};
+    expiry.it_value.tv_sec = when.toSecsSinceEpoch();
+    if (timerfd_settime(m_fd, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &expiry, nullptr) != 0) {
         qCWarning(lcPower, "cannot set the wake timer: %s", strerror(errno));
         clear();
         m_canWake = false;

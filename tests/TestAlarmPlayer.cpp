@@ -172,6 +172,17 @@ void TestAlarmPlayer::startAheadIsConfirmedByTheRingOrCalledOff()
     player.startAt(QStringLiteral("/a.mp3"), soon + 1000);
     player.start(QStringLiteral("/b.mp3"), true);
     QCOMPARE(calls.mid(1), (QStringList{"wait called off", "build 2 /b.mp3 playing"}));
+    // A server lost while armed is noticed only when the sound starts: ahead of the ring it is built
+    // again at once for the same moment, not left for the ring to find the output gone.
+    player.stop();
+    QCoreApplication::processEvents();
+    calls.clear();
+    const QString at = QString::number(soon + 2000);
+    player.startAt(QStringLiteral("/a.mp3"), soon + 2000);
+    pipe->fail(3, true);
+    QCOMPARE(calls,
+             (QStringList{"build 3 /a.mp3", "play 3 at " + at, "release 3", "build 4 /a.mp3", "play 4 at " + at}));
+    QVERIFY(player.outputProblem().isEmpty());
 }
 
 void TestAlarmPlayer::fileChangedSincePreparingIsBuiltAfresh()

@@ -89,6 +89,8 @@ void AlarmPlayer::startAt(const QString& path, qint64 epochMilliseconds)
         return;
     prepare(path);
     m_startingAt = true;
+    m_startAtMilliseconds = epochMilliseconds;
+    m_retriesAtRing = 0;
     m_pipeline->playAt(m_generation, epochMilliseconds);
     const qint64 wait = epochMilliseconds - QDateTime::currentMSecsSinceEpoch();
     m_confirm->start(int(qBound(qint64(0), wait, qint64(ConfirmMilliseconds))) + ConfirmMilliseconds);
@@ -194,13 +196,17 @@ void AlarmPlayer::pipelineFailed(quint64 generation, bool output, const QString&
     m_alive = false;
     m_pipeline->release(generation);
     if (output) {
-        m_outputProblem = reason;
-        // The sound server went away or is restarting: build again when it may be back.
-        if (m_playing && m_retriesAtRing < 2) {
+        // The sound server went away or is restarting: at a ring, or just ahead of one, build again
+        // at once (it may be back already: a prepared stream notices a lost server only when it
+        // plays); otherwise when it may be back.
+        if ((m_playing || m_startingAt) && m_retriesAtRing < 2) {
             ++m_retriesAtRing;
-            build(true);
+            build(m_playing);
+            if (!m_playing)
+                m_pipeline->playAt(m_generation, m_startAtMilliseconds);
             return;
         }
+        m_outputProblem = reason;
         m_retry->start();
     }
     if (m_playing) {

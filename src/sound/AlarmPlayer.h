@@ -61,6 +61,7 @@ private:
     bool m_alive = false;
     bool m_playing = false;
     bool m_startingAt = false; // started ahead of a ring that has not come yet
+    qint64 m_startAtMilliseconds = 0;
     bool m_loop = true;
     quint64 m_generation = 0;
     int m_retriesAtRing = 0;

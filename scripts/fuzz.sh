@@ -27,6 +27,7 @@ clang++ -std=c++20 -g -O1 -fPIC -fno-omit-frame-pointer \
     "$root/src/core/SettingsFieldReader.cpp" \
     "$root/src/core/SettingsLocation.cpp" \
     "$root/src/core/ExecutableFolder.cpp" \
+    "$root/src/core/LogCategories.cpp" \
     $qt_libs -o "$out/FuzzSettingsFile"
 
 # A fresh copy of the committed seeds each time: the run may add to it, the seeds stay as they are.

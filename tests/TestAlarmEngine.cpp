@@ -594,6 +594,8 @@ void TestAlarmEngine::noOutputDeviceDoesNotLoop()
 {
     m_desk.player->outputProblem = QStringLiteral("no audio output device");
     arm(QStringLiteral("07:30:00"));
+    // Said at ON, not first at the ring.
+    QVERIFY(m_desk.tray.calls.last().data.shownTip().startsWith(QStringLiteral("No sound output")));
     ringAt(QTime(7, 30, 0));
     QTest::qWait(50);
     const int starts = m_desk.player->events.filter(QStringLiteral("start")).size();

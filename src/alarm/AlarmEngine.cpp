@@ -293,9 +293,11 @@ void AlarmEngine::Command1_Click()
     m_c.Command1->setEnabled(false);
     m_c.Command2->setEnabled(true);
     m_c.Text5->setText(QStringLiteral("Alarm Set"));
+    // Bring the sound system up now, so the ring only has to start the file; what cannot make a
+    // sound at all (no sound module, no server reached) is said now, not at the ring.
     setSoundNotice(QString(), m_noOutput);
-    // Bring the sound system up now, so the ring only has to start the file.
     m_c.MediaPlayer1->prepare(SoundPath);
+    setSoundNotice(m_fileNotice, !m_c.MediaPlayer1->outputProblem().isEmpty());
     emit armedChanged(true);
 }
 

@@ -128,13 +128,19 @@ def sound_server_killed(results, binary, tone):
             app.stop()
 
 
-def file_deleted(results, binary, tone):
-    """The chosen MP3 is gone by the time the alarm rings: the built-in tone plays instead, and stderr says why."""
+def with_own_copy(binary, tone):
+    """A program whose settings name a copy of the tone in its own folder, so the test may do as it likes with it."""
     app = Kestrune(binary)
     sound = os.path.join(app.folder, "chosen.mp3")
     shutil.copy(tone, sound)
     with open(app.settings_path, "wb") as f:
         f.write(settings_line(sound, far_alarm_text()))
+    return app, sound
+
+
+def file_deleted(results, binary, tone):
+    """The chosen MP3 is gone by the time the alarm rings: the built-in tone plays instead, and stderr says why."""
+    app, sound = with_own_copy(binary, tone)
     path = os.path.join(app.folder, "deleted.wav")
     try:
         app.start()
@@ -172,11 +178,7 @@ def file_deleted(results, binary, tone):
 def file_cut_short(results, binary, tone):
     """The chosen MP3 is cut to nothing after ON: the built-in tone within a second of the alarm second, and again
     within a second of the snooze's re-ring."""
-    app = Kestrune(binary)
-    sound = os.path.join(app.folder, "chosen.mp3")
-    shutil.copy(tone, sound)
-    with open(app.settings_path, "wb") as f:
-        f.write(settings_line(sound, far_alarm_text()))
+    app, sound = with_own_copy(binary, tone)
     path = os.path.join(app.folder, "cut.wav")
     try:
         app.start()

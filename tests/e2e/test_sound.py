@@ -142,8 +142,8 @@ def not_utf8_name(results, binary, folder, tone):
         os.remove(sound)
 
 
-def server_restarted(results, binary, tone):
-    """The sound server dies and comes back while the alarm waits armed: the alarm is still heard at its time."""
+def on_private_server(binary, tone):
+    """A program started on a sound server of its own, in a folder whose socket path a second server can take."""
     folder = tempfile.mkdtemp(prefix="kestrune-pulse-")
     os.chmod(folder, 0o700)
     server = PrivateSoundServer(folder)
@@ -151,6 +151,17 @@ def server_restarted(results, binary, tone):
     try:
         with environment(PULSE_SERVER=server.server):
             app.start()
+    except Exception:
+        app.stop()
+        server.stop()
+        raise
+    return folder, server, app
+
+
+def server_restarted(results, binary, tone):
+    """The sound server dies and comes back while the alarm waits armed: the alarm is still heard at its time."""
+    folder, server, app = on_private_server(binary, tone)
+    try:
         alarm = arm_alarm(app, lead=14)
         time.sleep(1)
         server.stop(hard=True)
@@ -181,13 +192,8 @@ def server_restarted(results, binary, tone):
 def server_back_mid_ring(results, binary, tone):
     """The sound server dies before the alarm and comes back during the ring: from then on the chosen file is
     heard, not the built-in tone."""
-    folder = tempfile.mkdtemp(prefix="kestrune-pulse-")
-    os.chmod(folder, 0o700)
-    server = PrivateSoundServer(folder)
-    app = Kestrune(binary, settings=settings_line(tone, far_alarm_text()))
+    folder, server, app = on_private_server(binary, tone)
     try:
-        with environment(PULSE_SERVER=server.server):
-            app.start()
         alarm = arm_alarm(app, lead=10)
         server.stop(hard=True)
         ring(app)

@@ -60,10 +60,14 @@ fi
 path=$(runpath "$installed")
 [ -z "$path" ] || fail "the installed program has a RUNPATH: '$path'"
 
-# 3. Hardening, on the build-tree and on the installed program and sound module. Checked libc calls
-# are made where sizes are known, which is in the sound code more than anywhere: counted over all.
+# 3. Hardening, on the build-tree and on the installed program, sound program and sound module.
+# Checked libc calls are made where sizes are known, which is in the sound code more than anywhere:
+# counted over all.
+installed_host=$(dirname "$installed")/../lib/$(gcc -print-multiarch)/kestrune/kestrune-sound-host
+[ -x "$installed_host" ] || fail "no sound program installed at $installed_host"
 checked=""
-for program in "$build/src/kestrune" "$installed" "$build/src/kestrune-sound.so"; do
+for program in "$build/src/kestrune" "$installed" "$build/src/kestrune-sound.so" "$build/src/kestrune-sound-host" \
+    "$installed_host"; do
     name=${program#"$scratch"/root}
     symbols=$(readelf --dyn-syms -W "$program")
     grep -q ' __stack_chk_fail' <<<"$symbols" || fail "$name has no stack protector (__stack_chk_fail)"

@@ -610,6 +610,10 @@ void TestAlarmEngine::noOutputDeviceDoesNotLoop()
     m_desk.player->current->onOutputBack();
     QCOMPARE(m_desk.player->playing, m_soundFile);
     QVERIFY(m_desk.tray.calls.last().data.shownTip().startsWith(QStringLiteral("Right Click For Options")));
+    // Lost again while nothing fails to play (found by the sound process on its own): told at once.
+    m_desk.player->outputProblem = QStringLiteral("no audio output device");
+    m_desk.player->current->onOutputLost();
+    QVERIFY(m_desk.tray.calls.last().data.shownTip().startsWith(QStringLiteral("No sound output")));
 }
 
 void TestAlarmEngine::soundChosenWhileRingingIsForTheNextRing()

@@ -247,11 +247,14 @@ void TestAlarmPlayer::outputBackIsToldAndReleaseEndsTheRetries()
 {
     Rig r;
     int back = 0;
+    int lost = 0;
     r.player.onOutputBack = [&] { ++back; };
+    r.player.onOutputLost = [&] { ++lost; };
     r.player.prepare(QStringLiteral("/a.mp3"));
     r.pipe->ready(1);
     QCOMPARE(back, 0);
     r.pipe->fail(1, true);
+    QCOMPARE(lost, 1);
     QTRY_COMPARE_WITH_TIMEOUT(r.calls.last(), QStringLiteral("build 2 /a.mp3"), AlarmPlayer::RetryMilliseconds * 2);
     r.pipe->ready(2);
     QCOMPARE(back, 1);

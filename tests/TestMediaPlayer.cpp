@@ -1,6 +1,7 @@
 #include "controls/MediaPlayer.h"
 #include "core/FileNameBytes.h"
 #include "mock/RecordingPlayer.h"
+#include "sound/SoundMessage.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -27,6 +28,7 @@ private slots:
     void missingFileIsReportedFromTheEventLoop();
     void fifoIsNeverHandedToTheBackend();
     void nameThatIsNotUtf8PlaysItsOwnFile();
+    void soundProcessMessagesArriveWholeOrNotAtAll();
 
 private:
     QString writeFile(const QString& name);
@@ -188,6 +190,46 @@ void TestMediaPlayer::nameThatIsNotUtf8PlaysItsOwnFile()
     QCOMPARE(m_log->playing, file.fileName());
     QTest::qWait(20);
     QCOMPARE(spy.size(), 0);
+}
+
+void TestMediaPlayer::soundProcessMessagesArriveWholeOrNotAtAll()
+{
+    SoundMessage a;
+    a.kind = SoundMessage::StartAt;
+    a.path = QStringLiteral("/m\u00fcde/") + QChar(0xDC80); // a lone surrogate stands for a byte that is not UTF-8
+    a.number = 1'780'000'000'123;
+    SoundMessage b;
+    b.kind = SoundMessage::Failed;
+    b.text = QStringLiteral("no decoder");
+    b.gain = 0.0316;
+    // Two messages, arriving a byte at a time: each is taken whole, in order, and nothing before.
+    const QByteArray stream = a.frame() + b.frame();
+    QByteArray buffer;
+    QList<SoundMessage> taken;
+    for (char c : stream) {
+        buffer.append(c);
+        SoundMessage m;
+        while (SoundMessage::take(buffer, m) == SoundMessage::Taken::Message)
+            taken << m;
+    }
+    QCOMPARE(taken.size(), 2);
+    QVERIFY(buffer.isEmpty());
+    QCOMPARE(taken[0].kind, SoundMessage::StartAt);
+    QCOMPARE(taken[0].path, a.path);
+    QCOMPARE(taken[0].number, a.number);
+    QCOMPARE(taken[1].text, b.text);
+    QCOMPARE(taken[1].gain, b.gain);
+    // What cannot be ours: a length beyond any message, an unknown kind, a body with bytes left over.
+    QByteArray huge("\xff\xff\xff\xff", 4);
+    SoundMessage m;
+    QCOMPARE(SoundMessage::take(huge, m), SoundMessage::Taken::Broken);
+    QByteArray unknown = b.frame();
+    unknown[4] = char(0x7f);
+    QCOMPARE(SoundMessage::take(unknown, m), SoundMessage::Taken::Broken);
+    QByteArray longer = b.frame();
+    longer[3] = char(longer[3] + 1);
+    longer.append('x');
+    QCOMPARE(SoundMessage::take(longer, m), SoundMessage::Taken::Broken);
 }
 
 QTEST_GUILESS_MAIN(TestMediaPlayer)

@@ -53,6 +53,11 @@ void AlarmEngine::connectControls()
     connect(f.sound, &QAction::triggered, this, &AlarmEngine::sound_Click);
     connect(f.MediaPlayer1, &MediaPlayer::cannotPlay, this, &AlarmEngine::onCannotPlay);
     connect(f.MediaPlayer1, &MediaPlayer::cannotPrepare, this, &AlarmEngine::onCannotPrepare);
+    connect(f.MediaPlayer1, &MediaPlayer::outputLost, this, [this] {
+        // Told while the alarm is set, not first at the ring.
+        if (armed())
+            setSoundNotice(m_fileNotice, true);
+    });
     connect(f.MediaPlayer1, &MediaPlayer::outputReturned, this, &AlarmEngine::onOutputReturned);
 }
 

@@ -2,7 +2,7 @@
 
 #include "core/FileNameBytes.h"
 #include "platform/SystemSound.h"
-#include "sound/SoundModule.h"
+#include "sound/SoundProcess.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -30,7 +30,11 @@ const QString NotARegularFile = QStringLiteral("the file does not exist or is no
 
 MediaPlayer::MediaPlayer(QObject* parent) : QObject(parent) {}
 
-MediaPlayer::~MediaPlayer() = default;
+MediaPlayer::~MediaPlayer()
+{
+    if (m_desktop)
+        SystemSound::setDesktop(nullptr);
+}
 
 void MediaPlayer::setBackendFactory(BackendFactory newFactory)
 {
@@ -45,7 +49,15 @@ double MediaPlayer::gainFor(int hundredthsOfDb)
 PlayerBackend& MediaPlayer::backend()
 {
     if (!m_backend) {
-        m_backend = factory ? factory() : SoundModule::createPlayer();
+        if (factory) {
+            m_backend = factory();
+        } else {
+            // One process plays both the alarm's sound and the desktop's alert.
+            auto process = std::make_unique<SoundProcess>();
+            SystemSound::setDesktop(process.get());
+            m_desktop = process.get();
+            m_backend = std::move(process);
+        }
         // The volume must be in place before the first sample plays.
         m_backend->setGain(gainFor(m_volume));
         m_backend->onError = [this](const QString& path, const QString& reason) { fail(path, m_serial, reason); };
@@ -53,6 +65,7 @@ PlayerBackend& MediaPlayer::backend()
             if (path == m_prepared)
                 emit cannotPrepare(path, reason);
         };
+        m_backend->onOutputLost = [this] { emit outputLost(); };
         m_backend->onOutputBack = [this] { emit outputReturned(); };
     }
     return *m_backend;
@@ -68,9 +81,7 @@ void MediaPlayer::setVolume(int hundredthsOfDb)
 void MediaPlayer::prepare(const QString& path)
 {
     // The desktop's alert rings with the sound: reach its server now, not at the ring.
-    // Tests that bring their own player bring their own alert too: the module stays unloaded.
-    if (!factory)
-        SystemSound::setDesktop(SoundModule::desktopSound());
+    backend();
     SystemSound::instance().prepare();
     if (path.isEmpty())
         return;
@@ -93,13 +104,6 @@ void MediaPlayer::release()
     if (!m_backend)
         return;
     m_backend->release();
-    // Once the pipeline is gone, what the sound stack still holds in memory goes too, unless
-    // something was prepared again meanwhile.
-    if (!factory)
-        QTimer::singleShot(LightenMilliseconds, this, [this] {
-            if (m_prepared.isEmpty() && m_fileName.isEmpty())
-                SoundModule::lighten();
-        });
 }
 
 QString MediaPlayer::outputProblem() const

@@ -10,6 +10,8 @@
 // current volume, the empty name stops any sound. Volume is in hundredths of a decibel, -3000 to 0.
 // The sound pipeline is created only when first needed, so an idle clock stays small; every sound
 // repeats from its start until stopped.
+class SystemSound;
+
 class MediaPlayer : public QObject {
     Q_OBJECT
 public:
@@ -36,9 +38,6 @@ public:
     static QString builtInTonePath();
     static double gainFor(int hundredthsOfDb);
 
-    // After a release, how long the pipeline is given to go before the sound stack's memory is let go.
-    static constexpr int LightenMilliseconds = 3000;
-
     // Tests install a recording backend; an empty factory restores the real one.
     static void setBackendFactory(BackendFactory factory);
 
@@ -47,6 +46,8 @@ signals:
     void cannotPlay(const QString& path, const QString& reason);
     // The file last prepared cannot be played: found before it is wanted.
     void cannotPrepare(const QString& path, const QString& reason);
+    // No sound output can be reached; found before any ring.
+    void outputLost();
     // The sound output was missing and can be reached again.
     void outputReturned();
 
@@ -55,6 +56,7 @@ private:
     void fail(const QString& path, quint64 serial, const QString& reason);
 
     std::unique_ptr<PlayerBackend> m_backend;
+    SystemSound* m_desktop = nullptr; // the backend, when it also plays the desktop's alert
     QString m_fileName;
     QString m_prepared;
     int m_volume = 0;

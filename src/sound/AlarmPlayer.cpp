@@ -206,8 +206,11 @@ void AlarmPlayer::pipelineFailed(quint64 generation, bool output, const QString&
                 m_pipeline->playAt(m_generation, m_startAtMilliseconds);
             return;
         }
+        const bool lost = m_outputProblem.isEmpty();
         m_outputProblem = reason;
         m_retry->start();
+        if (lost && onOutputLost)
+            onOutputLost();
     }
     if (m_playing) {
         if (onError)

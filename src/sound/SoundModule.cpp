@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLibrary>
-#include <malloc.h>
 
 namespace {
 struct Loaded {
@@ -83,14 +82,6 @@ SystemSound* SoundModule::desktopSound()
 {
     const SoundModuleApi* api = loaded().api;
     return api ? api->desktopSound() : nullptr;
-}
-
-void SoundModule::lighten()
-{
-    // The heap the pipeline used goes back to the system. The libraries the module brought stay
-    // mapped: GStreamer cannot be shut down and started again within one process.
-    if (loaded().api)
-        malloc_trim(0);
 }
 
 QString SoundModule::problem()

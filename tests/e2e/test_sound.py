@@ -58,7 +58,8 @@ def stream_named(results, binary, tone):
     """The alarm's stream carries the program's name and icon and the alarm role, as a mixer shows them."""
     with Kestrune(binary, settings=settings_line(tone, far_alarm_text())) as app:
         ring(app)
-        mine = [s for s in sink_inputs() if s.get("application.process.id") == str(app.process.pid)]
+        players = {str(pid) for pid in app.sound_pids()}
+        mine = [s for s in sink_inputs() if s.get("application.process.id") in players]
         alarm = [s for s in mine if s.get("media.role") == "alarm"]
         results.check("the ringing alarm has a stream with the role alarm", len(alarm) == 1,
                       "one stream with media.role alarm", mine)
@@ -159,7 +160,8 @@ def on_private_server(binary, tone):
 
 
 def server_restarted(results, binary, tone):
-    """The sound server dies and comes back while the alarm waits armed: the alarm is still heard at its time."""
+    """The sound server dies and comes back while the alarm waits armed: the alarm is still heard at its time. Then
+    the sound process is killed mid-ring: a new one takes over within a moment."""
     folder, server, app = on_private_server(binary, tone)
     try:
         alarm = arm_alarm(app, lead=14)
@@ -173,15 +175,24 @@ def server_restarted(results, binary, tone):
             rec = Recorder(path).start()
         try:
             wait_until(alarm + 4, app)
+            killed = time.time()
+            for pid in app.sound_pids():
+                os.kill(pid, signal.SIGKILL)
+            wait_until(killed + 4, app)
         finally:
             rec.stop()
         levels = block_levels(read_wav_mono(path))
         at = rec.seconds(alarm)
-        log(f"restarted server from 1 s before the alarm: {profile(levels, at - 1, at + 4)}")
+        log(f"restarted server from 1 s before the alarm: {profile(levels, at - 1, at + 8)}")
         onset = sound_onset(levels, at - 1, sustain=1.5)
         results.check("server restarted while armed: the alarm is heard at its time",
                       onset is not None and -0.1 <= onset - at <= 1.5, "a sound from the alarm second on",
                       "none" if onset is None else f"onset {onset - at:+.2f} s")
+        k = rec.seconds(killed)
+        silent = sum(1 for level in levels[int(k / 0.01):int((k + 4) / 0.01)] if level < HEARD_DB) * 0.01
+        results.check("sound process killed mid-ring: heard again, silent for at most 1.5 s",
+                      silent <= 1.5 and (loudest(levels, k + 3, k + 4) or -999) > HEARD_DB,
+                      "at most 1.5 s below the threshold, sound at the end", f"{silent:.2f} s silent")
         off(app)
     finally:
         app.stop()
@@ -315,16 +326,18 @@ def fifo_path(results, binary, folder):
 
 
 def descriptors_per_ring(results, binary, tone):
-    """Twenty rings leave as many open descriptors as one, and after OFF the sound file is no longer held open (a
-    USB stick with it can be ejected)."""
+    """Twenty rings leave the program as many open descriptors as one; after OFF the sound file is no longer held
+    open (a USB stick with it can be ejected) and a few seconds later the sound process has ended, so the program
+    is back to its weight before arming."""
     with Kestrune(binary, settings=settings_line(tone, far_alarm_text())) as app:
-        fd_folder = f"/proc/{app.process.pid}/fd"
-        fds = lambda: len(os.listdir(fd_folder))  # noqa: E731
+        fds = lambda pid=app.process.pid: os.listdir(f"/proc/{pid}/fd")  # noqa: E731
 
         def holding():
-            return [n for n in os.listdir(fd_folder) if os.path.realpath(os.path.join(fd_folder, n)) == tone]
+            return [n for pid in [app.process.pid, *app.sound_pids()] for n in fds(pid)
+                    if os.path.realpath(f"/proc/{pid}/fd/{n}") == tone]
 
         resident = lambda: run(["ps", "-o", "rss=", "-p", str(app.process.pid)]).strip()  # noqa: E731
+        log(f"resident before arming: {resident()} kB")
         ring(app, lead=4)
         results.check("the ringing file is open while it rings", bool(holding()), "a descriptor on it", holding())
         time.sleep(1)
@@ -332,14 +345,17 @@ def descriptors_per_ring(results, binary, tone):
         released = poll(lambda: not holding(), 5, 0.1)
         results.check("after OFF the sound file is let go within 5 s", bool(released), "no descriptor on it",
                       holding())
-        first = fds()
+        ended = poll(lambda: not app.sound_pids(), 10, 0.1)
+        results.check("the sound process ends within 10 s of OFF", bool(ended), "no sound process",
+                      app.sound_pids())
+        first = len(fds())
         log(f"resident after the first ring: {resident()} kB")
         for _ in range(19):
             ring(app, lead=4)
             time.sleep(1)
             off(app)
-        time.sleep(1)
-        last = fds()
+        poll(lambda: not app.sound_pids(), 10, 0.1)
+        last = len(fds())
         log(f"resident after 20 rings: {resident()} kB")
         results.equal(f"descriptors after 20 rings equal those after the first ({first})", first, last)
 

@@ -16,7 +16,7 @@ from .audio import *  # noqa: F401,F403
 from .atspi import _pyatspi  # noqa: F401
 
 
-SOUND_MODULE = "kestrune-sound.so"
+SOUND_FILES = ("kestrune-sound-host", "kestrune-sound.so")  # the sound process and the module it loads
 FIRST_RUN_TAIL = "1,-2147483640,12648447\r\n"  # snooze minutes and colours as a first run saves them
 
 
@@ -26,13 +26,27 @@ def settings_line(sound="", alarm="", tail=FIRST_RUN_TAIL):
 
 
 def copy_program(binary, folder):
-    """Copies the program and, where it was built beside it, its sound module; returns the copy's path."""
+    """Copies the program and, where they were built beside it, its sound program and module; returns the copy's
+    path."""
     exe = os.path.join(folder, "kestrune")
     shutil.copy2(binary, exe)
-    module = os.path.join(os.path.dirname(binary), SOUND_MODULE)
-    if os.path.exists(module):
-        shutil.copy2(module, os.path.join(folder, SOUND_MODULE))
+    for name in SOUND_FILES:
+        built = os.path.join(os.path.dirname(binary), name)
+        if os.path.exists(built):
+            shutil.copy2(built, os.path.join(folder, name))
     return exe
+
+
+def child_pids(pid):
+    """The processes the given one started that still run."""
+    children = []
+    for task in os.listdir(f"/proc/{pid}/task"):
+        try:
+            with open(f"/proc/{pid}/task/{task}/children") as f:
+                children += [int(c) for c in f.read().split()]
+        except OSError:
+            pass
+    return children
 
 
 class Kestrune:
@@ -181,6 +195,10 @@ class Kestrune:
             return self.process.wait(timeout)
         except subprocess.TimeoutExpired:
             return None
+
+    def sound_pids(self):
+        """The program's sound processes running now (none until the first arming, none a few seconds after OFF)."""
+        return child_pids(self.process.pid) if self.process.poll() is None else []
 
     def output(self):
         try:

@@ -1,0 +1,6 @@
+#include "sound/SoundHost.h"
+
+int main(int argc, char* argv[])
+{
+    return SoundHost::run(argc, argv);
+}

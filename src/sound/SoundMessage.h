@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <functional>
+
+// One message between the program and its sound process, which talk over the process's standard
+// input and output. Framed by length so a message may arrive in pieces or several at once.
+struct SoundMessage {
+    enum Kind : quint8 {
+        // to the sound process
+        Prepare = 1,
+        Start,
+        Stop,
+        StartAt,
+        Release,
+        Gain,
+        AlertPrepare,
+        AlertPlay,
+        // from it
+        Failed,
+        PrepareFailed,
+        OutputLost,
+        OutputBack,
+    };
+
+    Kind kind = Stop;
+    QString path;
+    QString text;      // a failure's reason
+    qint64 number = 0; // StartAt: the moment, ms since the epoch; Start: whether it loops
+    double gain = 1.0;
+
+    QByteArray frame() const;
+
+    enum class Taken { Message, Incomplete, Broken };
+    // Takes the first whole message off the front of the buffer. Broken: the bytes cannot be ours,
+    // and nothing after them can be trusted either.
+    static Taken take(QByteArray& buffer, SoundMessage& message);
+    // Hands each whole message to handle, in order, while it returns true. False: the stream is broken.
+    static bool takeAll(QByteArray& buffer, const std::function<bool(const SoundMessage&)>& handle);
+
+    // Larger than any path and reason: a length beyond it is a broken stream, not a wait for more.
+    static constexpr quint32 MaxFrameBytes = 1 << 20;
+};

@@ -190,13 +190,15 @@ void TestMediaPlayer::nameThatIsNotUtf8PlaysItsOwnFile()
     QCOMPARE(m_log->playing, file.fileName());
     QTest::qWait(20);
     QCOMPARE(spy.size(), 0);
+    // Qt's own listing skips the name, so the folder could not be removed with it inside.
+    std::remove(bytes.constData());
 }
 
 void TestMediaPlayer::soundProcessMessagesArriveWholeOrNotAtAll()
 {
     SoundMessage a;
     a.kind = SoundMessage::StartAt;
-    a.path = QStringLiteral("/m\u00fcde/") + QChar(0xDC80); // a lone surrogate stands for a byte that is not UTF-8
+    a.path = QStringLiteral("/m\u00fcde/") + QChar(0xDC80); // kept whole, whatever the name holds
     a.number = 1'780'000'000'123;
     SoundMessage b;
     b.kind = SoundMessage::Failed;

@@ -38,7 +38,7 @@ public:
     }
     void play(quint64 g, bool) override { *calls << QStringLiteral("play %1").arg(g); }
     void pause(quint64 g) override { *calls << QStringLiteral("pause %1").arg(g); }
-    void playAt(quint64 g, qint64 ms) override { *calls << QStringLiteral("play %1 at %2").arg(g).arg(ms); }
+    void playAt(quint64 g, qint64 ms, qint64) override { *calls << QStringLiteral("play %1 at %2").arg(g).arg(ms); }
     void endWait(bool now) override { *calls << QString::fromLatin1(now ? "wait ends playing" : "wait called off"); }
     void release(quint64 g) override { *calls << QStringLiteral("release %1").arg(g); }
     void setGain(double linear) override { gain = linear; }

@@ -91,7 +91,7 @@ void AlarmPlayer::startAt(const QString& path, qint64 epochMilliseconds)
     m_startingAt = true;
     m_startAtMilliseconds = epochMilliseconds;
     m_retriesAtRing = 0;
-    m_pipeline->playAt(m_generation, epochMilliseconds);
+    m_pipeline->playAt(m_generation, epochMilliseconds, m_guard->outputLeadMicroseconds());
     const qint64 wait = epochMilliseconds - QDateTime::currentMSecsSinceEpoch();
     m_confirm->start(int(qBound(qint64(0), wait, qint64(ConfirmMilliseconds))) + ConfirmMilliseconds);
 }
@@ -203,7 +203,7 @@ void AlarmPlayer::pipelineFailed(quint64 generation, bool output, const QString&
             ++m_retriesAtRing;
             build(m_playing);
             if (!m_playing)
-                m_pipeline->playAt(m_generation, m_startAtMilliseconds);
+                m_pipeline->playAt(m_generation, m_startAtMilliseconds, m_guard->outputLeadMicroseconds());
             return;
         }
         const bool lost = m_outputProblem.isEmpty();

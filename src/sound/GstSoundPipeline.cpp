@@ -10,9 +10,6 @@
 #include <mutex>
 
 namespace {
-// From setting the pipeline playing to its first sample leaving the sound server, as measured on
-// PulseAudio with the sink's buffers above (8-15 ms).
-constexpr qint64 OutputLeadMicroseconds = 12000;
 // A moment further ahead than this is a clock that jumped: the ring must not wait for it.
 constexpr int LongestWaitMilliseconds = 1500;
 } // namespace
@@ -35,14 +32,13 @@ struct GstSoundPipeline::Driver {
     quint64 waitTicket = 0;
     bool waitEndsPlaying = false;
 
-    void playAt(quint64 g, qint64 epochMilliseconds, quint64 ticket)
+    void playAt(quint64 g, qint64 epochMilliseconds, qint64 lead, quint64 ticket)
     {
         using namespace std::chrono;
         if (!current(g))
             return;
         const qint64 silence = std::max<qint64>(0, pipe->leadingSilenceMicroseconds());
-        const auto at =
-            system_clock::time_point(milliseconds(epochMilliseconds)) - microseconds(OutputLeadMicroseconds + silence);
+        const auto at = system_clock::time_point(milliseconds(epochMilliseconds)) - microseconds(lead + silence);
         const auto latest = system_clock::now() + milliseconds(LongestWaitMilliseconds);
         std::unique_lock lock(waitMutex);
         const bool ended = waitWake.wait_until(lock, std::min(at, latest), [&] { return waitTicket != ticket; });
@@ -196,15 +192,16 @@ void GstSoundPipeline::play(quint64 generation, bool loop)
     });
 }
 
-void GstSoundPipeline::playAt(quint64 generation, qint64 epochMilliseconds)
+void GstSoundPipeline::playAt(quint64 generation, qint64 epochMilliseconds, qint64 outputLeadMicroseconds)
 {
     quint64 ticket;
     {
         std::lock_guard lock(m_driver->waitMutex);
         ticket = m_driver->waitTicket;
     }
-    m_driver->thread.post(
-        [d = m_driver, generation, epochMilliseconds, ticket] { d->playAt(generation, epochMilliseconds, ticket); });
+    m_driver->thread.post([d = m_driver, generation, epochMilliseconds, outputLeadMicroseconds, ticket] {
+        d->playAt(generation, epochMilliseconds, outputLeadMicroseconds, ticket);
+    });
 }
 
 void GstSoundPipeline::endWait(bool now)

@@ -16,7 +16,7 @@ public:
 
     void build(quint64 generation, const QByteArray& path, bool play, bool loop) override;
     void play(quint64 generation, bool loop) override;
-    void playAt(quint64 generation, qint64 epochMilliseconds) override;
+    void playAt(quint64 generation, qint64 epochMilliseconds, qint64 outputLeadMicroseconds) override;
     void endWait(bool now) override;
     void pause(quint64 generation) override;
     void release(quint64 generation) override;

@@ -1,6 +1,7 @@
 #include "sound/OutputVolumeGuard.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <pulse/pulseaudio.h>
 #include <string>
@@ -23,7 +24,8 @@ struct OutputVolumeGuard::State {
     std::string sink;
     pa_cvolume savedVolume{};
     int savedMute = 0;
-    int pending = 0; // requests that put values back, not yet answered
+    int pending = 0;                    // requests that put values back, not yet answered
+    std::atomic<bool> pipeWire = false; // the server is PipeWire's PulseAudio server
 
     bool ready() const { return context && pa_context_get_state(context) == PA_CONTEXT_READY; }
 
@@ -74,8 +76,18 @@ struct OutputVolumeGuard::State {
         pa_context_set_subscribe_callback(c, streamEvent, s);
         if (pa_operation* o = pa_context_subscribe(c, PA_SUBSCRIPTION_MASK_SINK_INPUT, nullptr, nullptr))
             pa_operation_unref(o);
+        if (pa_operation* o = pa_context_get_server_info(c, serverInfo, s))
+            pa_operation_unref(o);
         if (s->wanted && !s->changed)
             s->lookAtOutput();
+    }
+
+    static void serverInfo(pa_context*, const pa_server_info* info, void* data)
+    {
+        // "PulseAudio (on PipeWire 0.3.65)"
+        if (info && info->server_name)
+            static_cast<State*>(data)->pipeWire =
+                std::string_view(info->server_name).find("PipeWire") != std::string_view::npos;
     }
 
     // With the lock held. The output that matters is the one our alarm stream plays on, which the
@@ -200,6 +212,11 @@ OutputVolumeGuard::~OutputVolumeGuard()
     pa_threaded_mainloop_unlock(s.loop);
     pa_threaded_mainloop_stop(s.loop);
     pa_threaded_mainloop_free(s.loop);
+}
+
+qint64 OutputVolumeGuard::outputLeadMicroseconds() const
+{
+    return m_state->pipeWire ? PipeWireLeadMicroseconds : PulseAudioLeadMicroseconds;
 }
 
 void OutputVolumeGuard::connectAhead()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QtGlobal>
 #include <memory>
 
 // Makes sure an alarm is heard through an output the user left muted or very low: while engaged,
@@ -19,6 +20,12 @@ public:
 
     // The level an alarm needs at least, as the server's volume (40 %, about -24 dB).
     static unsigned int floorVolume();
+
+    // How long the server takes from a stream set playing to its first sample at the output. Its own
+    // report is no help (a null sink says 2 s on PulseAudio, 0 on PipeWire): measured, by server.
+    qint64 outputLeadMicroseconds() const;
+    static constexpr qint64 PulseAudioLeadMicroseconds = 12000;
+    static constexpr qint64 PipeWireLeadMicroseconds = 16000;
 
     struct State;
 

@@ -26,8 +26,8 @@ public:
     virtual void build(quint64 generation, const QByteArray& path, bool play, bool loop) = 0;
     virtual void play(quint64 generation, bool loop) = 0;
     // Plays so that the first sound of the file is heard at this wall-clock time, ahead of it by the
-    // output's delay and the file's own leading silence.
-    virtual void playAt(quint64 generation, qint64 epochMilliseconds) = 0;
+    // output's delay (outputLead) and the file's own leading silence.
+    virtual void playAt(quint64 generation, qint64 epochMilliseconds, qint64 outputLeadMicroseconds) = 0;
     // Ends a wait for playAt's moment: at once playing (`now`), or not at all.
     virtual void endWait(bool now) = 0;
     // Silent, and back at the start for the next ring.

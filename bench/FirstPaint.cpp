@@ -64,6 +64,21 @@ std::string windowName(Display* display, Window window)
     return {};
 }
 
+// A tray icon's window carries the program's name too, and draws itself once a tray host takes it
+// in, sometimes before the main window: a window no larger than a tray icon is not the one awaited.
+bool trayIconSized(Display* display, Window window)
+{
+    Window root = 0;
+    int x = 0;
+    int y = 0;
+    unsigned width = 0;
+    unsigned height = 0;
+    unsigned border = 0;
+    unsigned depth = 0;
+    return XGetGeometry(display, window, &root, &x, &y, &width, &height, &border, &depth) && width <= 64 &&
+           height <= 64;
+}
+
 void endChild(pid_t child)
 {
     kill(child, SIGTERM);
@@ -143,7 +158,7 @@ int main(int argc, char* argv[])
         } else if (event.type == MapNotify && mappedMs < 0 && windowName(display, event.xmap.window) == wantedName) {
             mappedMs = at;
         } else if (event.type == eventBase + DamageNotifyOffset &&
-                   windowName(display, event.xany.window) == wantedName) {
+                   windowName(display, event.xany.window) == wantedName && !trayIconSized(display, event.xany.window)) {
             paintedMs = at;
         }
     }

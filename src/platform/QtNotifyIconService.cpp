@@ -1,5 +1,6 @@
 #include "platform/QtNotifyIconService.h"
 
+#include "platform/AfterFirstPaint.h"
 #include "platform/Picture.h"
 #include "platform/WindowProcs.h"
 
@@ -32,7 +33,8 @@ bool QtNotifyIconService::notify(Message message, const NotifyIconData& data)
                 deliver(key, serial, reason);
             },
             Qt::QueuedConnection);
-        icon->show();
+        // Reaching the notification area is session-bus or X11 work that the first paint need not wait for.
+        AfterFirstPaint::run(icon, [icon] { icon->show(); });
         return true;
     }
     case NIM_MODIFY: {

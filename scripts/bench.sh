@@ -294,12 +294,14 @@ arm "$pid_off" "$win_off" || { echo "bench: could not arm Kestrune" >&2; exit 1;
 sleep 3
 press_off "$win_off"
 sleep 10
-while read -r name cpu wakeups rss threads schedcpu; do
+while read -r name cpu wakeups rss threads schedcpu processes pss; do
     result "cpu_$name" "$cpu"
     result "wakeups_$name" "$wakeups"
     result "rss_$name" "$rss"
     result "threads_$name" "$threads"
     result "schedcpu_$name" "$schedcpu"
+    result "processes_$name" "$processes"
+    result "pss_$name" "$pss"
 done < <("$py" "$measure" idle "$idle_seconds" disarmed="$pid_disarmed" armed="$pid_armed" bare="$pid_bare" \
     player="$pid_player" off="$pid_off")
 result idle_seconds "$idle_seconds"

@@ -5,9 +5,22 @@ import os
 import time
 
 
-def sample_process(pid):
+def descendants(pid):
+    """The process and those it started that still run (Kestrune's sound process while armed)."""
+    found = [pid]
+    for task in glob.glob("/proc/%d/task/*" % pid):
+        try:
+            with open(task + "/children") as f:
+                for child in f.read().split():
+                    found += descendants(int(child))
+        except OSError:
+            pass
+    return found
+
+
+def sample_one(pid):
     """CPU ticks (all threads, also ended ones), context switches and on-CPU ns of the live threads,
-    resident memory in KiB and the thread count."""
+    resident and proportional memory in KiB and the thread count of one process."""
     with open("/proc/%d/stat" % pid) as f:
         fields = f.read().rsplit(")", 1)[1].split()
     ticks = int(fields[11]) + int(fields[12])  # utime, stime
@@ -25,12 +38,26 @@ def sample_process(pid):
             threads += 1
         except (FileNotFoundError, ProcessLookupError):
             pass  # the thread ended meanwhile
-    rss_kib = 0
-    with open("/proc/%d/status" % pid) as f:
+    rss_kib = pss_kib = 0
+    with open("/proc/%d/smaps_rollup" % pid) as f:
         for line in f:
-            if line.startswith("VmRSS:"):
+            if line.startswith("Rss:"):
                 rss_kib = int(line.split()[1])
-    return ticks, switches, on_cpu_ns, rss_kib, threads
+            elif line.startswith("Pss:"):
+                pss_kib = int(line.split()[1])
+    return ticks, switches, on_cpu_ns, rss_kib, threads, pss_kib
+
+
+def sample_process(pid):
+    """The same, summed over the process and those it started: what the program costs, sound process
+    included. Resident memory then counts the libraries both map twice; the proportional figure does not."""
+    total = [0] * 6
+    for one in descendants(pid):
+        try:
+            total = [a + b for a, b in zip(total, sample_one(one))]
+        except (FileNotFoundError, ProcessLookupError):
+            pass  # it ended meanwhile
+    return tuple(total)
 
 
 def idle(seconds, named):
@@ -41,11 +68,13 @@ def idle(seconds, named):
     time.sleep(seconds)
     after = {name: sample_process(pid) for name, pid in processes}
     elapsed = time.monotonic() - began
-    for name, _ in processes:
+    for name, pid in processes:
         b, a = before[name], after[name]
         cpu = (a[0] - b[0]) / hz / elapsed * 100.0
         wakeups = (a[1] - b[1]) / elapsed
         precise_cpu = (a[2] - b[2]) / 1e9 / elapsed * 100.0
-        # name, CPU % of a core, wake-ups per second, resident MB, threads, CPU % from the scheduler
-        print("%s %.3f %.2f %.1f %d %.3f" % (name, cpu, wakeups, a[3] / 1024.0, a[4], precise_cpu))
+        # name, CPU % of a core, wake-ups per second, resident MB, threads, CPU % from the scheduler,
+        # processes, proportional MB
+        print("%s %.3f %.2f %.1f %d %.3f %d %.1f" % (name, cpu, wakeups, a[3] / 1024.0, a[4], precise_cpu,
+                                                    len(descendants(pid)), a[5] / 1024.0))
     return 0

@@ -117,8 +117,8 @@ def table(path):
              "wakeups_disarmed", "wakeups_bare", "bare", "/s", 2, 1.0)
     idle_row("Idle disarmed: resident memory", "≤ 1.05 × bare window", "rss_disarmed", "rss_bare", "bare", "MB", 1,
              1.05)
-    idle_row("Idle armed: resident memory", "≤ 1.15 × bare + player", "rss_armed", "rss_player",
-             "bare + prerolled pipeline", "MB", 1, 1.15)
+    idle_row("Idle armed: resident memory, sound process included", "≤ 1.15 × bare + player", "rss_armed",
+             "rss_player", "bare + prerolled pipeline", "MB", 1, 1.15)
     off, disarmed = one("rss_off"), one("rss_disarmed")
     if not math.isnan(off):
         rows.append(("A few seconds after OFF: resident memory", "≤ disarmed + 2 MB", fmt(off, "MB", 1),
@@ -166,11 +166,13 @@ def table(path):
              "the ring)." % (r.get("fade_first", ["?"])[0], r["fade_final"][0], r.get("fade_begin", ["?"])[0]))
     for name in ("disarmed", "armed", "bare", "player", "off"):
         if "cpu_" + name in r:
-            note("Idle %s: CPU %s %% (scheduler: %s %%), %s wake-ups/s, %s MB, %s threads." % (
-                {"disarmed": "Kestrune disarmed", "armed": "Kestrune armed", "bare": "bare window",
-                 "player": "bare + prerolled pipeline", "off": "Kestrune after OFF"}[name],
-                r["cpu_" + name][0], r.get("schedcpu_" + name, ["?"])[0], r["wakeups_" + name][0],
-                r["rss_" + name][0], r.get("threads_" + name, ["?"])[0]))
+            note("Idle %s: CPU %s %% (scheduler: %s %%), %s wake-ups/s, %s MB resident (%s MB proportional), "
+                 "%s threads in %s process(es)." % (
+                     {"disarmed": "Kestrune disarmed", "armed": "Kestrune armed", "bare": "bare window",
+                      "player": "bare + prerolled pipeline", "off": "Kestrune after OFF"}[name],
+                     r["cpu_" + name][0], r.get("schedcpu_" + name, ["?"])[0], r["wakeups_" + name][0],
+                     r["rss_" + name][0], r.get("pss_" + name, ["?"])[0], r.get("threads_" + name, ["?"])[0],
+                     r.get("processes_" + name, ["1"])[0]))
     for key, label in (("start_kestrune", "Kestrune"), ("start_bare", "bare")):
         if key in r:
             mapped = [float(v) for v in r.get(key + "_map", [])]

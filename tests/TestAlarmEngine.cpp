@@ -358,8 +358,28 @@ void TestAlarmEngine::soundIsPreparedOnlyWhileArmed()
     file.write("ID3");
     file.close();
     CommonDialog::answerNextOpen(other);
+    m_desk.clock.set(QTime(7, 0, 0));
     engine().sound_Click();
     QCOMPARE(m_desk.player->events.filter(QStringLiteral("prepare")).last(), "prepare " + other);
+    // Far from the ring, once found fine (and only while an output is there), what plays it rests;
+    // half a minute ahead it is prepared again, and the ring plays it.
+    const auto tickAt = [this](const QTime& time) {
+        m_desk.clock.set(time);
+        engine().Timer3_Timer();
+    };
+    m_desk.player->events.clear();
+    tickAt(QTime(7, 0, 9));
+    m_desk.player->outputProblem = QStringLiteral("no audio output device");
+    tickAt(QTime(7, 0, 15));
+    QVERIFY(m_desk.player->events.isEmpty());
+    m_desk.player->outputProblem.clear();
+    tickAt(QTime(7, 0, 16));
+    tickAt(QTime(7, 29, 29));
+    QCOMPARE(m_desk.player->events, QStringList{QStringLiteral("release")});
+    tickAt(QTime(7, 29, 30));
+    QCOMPARE(m_desk.player->events.last(), "prepare " + other);
+    ringAt(QTime(7, 30, 0));
+    QCOMPARE(m_desk.player->playing, other);
 }
 
 void TestAlarmEngine::onOffOnStillRings()

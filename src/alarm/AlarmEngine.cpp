@@ -87,7 +87,7 @@ void AlarmEngine::judgeNow()
     // The sound server may have restarted while the computer slept; a prepared sound that died with
     // it is built again.
     if (armed() && !m_sounding)
-        m_c.MediaPlayer1->prepare(SoundPath);
+        prepareSound();
 }
 
 void AlarmEngine::Timer4_Timer()
@@ -105,8 +105,10 @@ void AlarmEngine::Timer3_Timer()
     if (!alarm)
         return;
     const AlarmCrossing::Result result = AlarmCrossing::check(*alarm, previous, now, CatchUpSeconds);
-    if (result == AlarmCrossing::Result::None)
+    if (result == AlarmCrossing::Result::None) {
+        keepSoundReady(*alarm, now);
         startAheadOfRing(*alarm, now);
+    }
     // A match seen while disarmed is not kept for a later arming.
     if (result == AlarmCrossing::Result::None || !armed())
         return;
@@ -133,6 +135,36 @@ void AlarmEngine::startAheadOfRing(const QTime& alarm, const QDateTime& now)
         return;
     m_startingAhead = true;
     m_c.MediaPlayer1->startAt(SoundPath, next);
+}
+
+void AlarmEngine::prepareSound()
+{
+    m_c.MediaPlayer1->prepare(SoundPath);
+    m_soundPreparedAt = Clock::instance().now();
+    m_soundResting = false;
+}
+
+void AlarmEngine::keepSoundReady(const QTime& alarm, const QDateTime& now)
+{
+    // An alarm set for the night weighs no more than a clock that waits: what plays the sound rests
+    // until the ring draws near, then is prepared again, well ahead of the start before the second.
+    if (!armed() || AlarmDue || m_sounding || !m_c.Timer1->Enabled())
+        return;
+    QDateTime next(now.date(), alarm);
+    if (next <= now)
+        next = next.addDays(1);
+    if (now.secsTo(next) <= SoundReadySeconds) {
+        if (m_soundResting)
+            prepareSound();
+        return;
+    }
+    // Not before what cannot play has had time to be found, nor while no output is there: that is
+    // looked for again while the sound stays prepared.
+    if (!m_soundResting && m_soundPreparedAt.isValid() && m_soundPreparedAt.secsTo(now) >= SoundSettleSeconds &&
+        m_c.MediaPlayer1->outputProblem().isEmpty()) {
+        m_soundResting = true;
+        m_c.MediaPlayer1->rest();
+    }
 }
 
 void AlarmEngine::callOffStartAhead()
@@ -301,7 +333,7 @@ void AlarmEngine::Command1_Click()
     // Bring the sound system up now, so the ring only has to start the file; what cannot make a
     // sound at all (no sound module, no server reached) is said now, not at the ring.
     setSoundNotice(QString(), m_noOutput);
-    m_c.MediaPlayer1->prepare(SoundPath);
+    prepareSound();
     setSoundNotice(m_fileNotice, !m_c.MediaPlayer1->outputProblem().isEmpty());
     emit armedChanged(true);
 }
@@ -396,6 +428,6 @@ void AlarmEngine::chooseSound()
     // Prepared for the next ring; a ring now goes on with its own sound.
     if (armed()) {
         setSoundNotice(QString(), m_noOutput);
-        m_c.MediaPlayer1->prepare(SoundPath);
+        prepareSound();
     }
 }

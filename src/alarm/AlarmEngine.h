@@ -20,6 +20,11 @@ public:
 
     // How far back a late match tick still looks for the alarm second.
     static constexpr int CatchUpSeconds = 600;
+    // While armed, the sound is kept prepared from this long before the ring; further off, once the
+    // file and the output were found fine at arming, what plays it rests.
+    static constexpr int SoundReadySeconds = 30;
+    // The time given after preparing to find that the file or the output cannot play.
+    static constexpr int SoundSettleSeconds = 10;
 
     void Timer4_Timer(); // clock
     void Timer3_Timer(); // match
@@ -71,6 +76,8 @@ private:
     void setSoundNotice(const QString& fileNotice, bool noOutput);
     void setMissed(const QString& alarmText);
     void startAheadOfRing(const QTime& alarm, const QDateTime& now);
+    void prepareSound();
+    void keepSoundReady(const QTime& alarm, const QDateTime& now);
     void callOffStartAhead();
     void showArmedStatus();
 
@@ -84,4 +91,6 @@ private:
     QString m_ringPath;           // the file this ring plays: a sound chosen meanwhile waits for the next
     QString m_fileNotice;         // the armed file cannot be played, told since ON
     bool m_noOutput = false;
+    QDateTime m_soundPreparedAt; // the clock when the sound was last prepared
+    bool m_soundResting = false; // prepared, found fine, and let go until the ring draws near
 };

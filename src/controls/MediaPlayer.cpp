@@ -106,6 +106,13 @@ void MediaPlayer::release()
     m_backend->release();
 }
 
+void MediaPlayer::rest()
+{
+    // A problem found later with the prepared file is still this arming's.
+    if (m_backend && m_fileName.isEmpty())
+        m_backend->release();
+}
+
 QString MediaPlayer::outputProblem() const
 {
     return m_backend ? m_backend->outputProblem() : QString();

@@ -31,6 +31,8 @@ public:
     void startAt(const QString& path, const QDateTime& when);
     // Nothing will ring any more: let go of the prepared file and what plays it.
     void release();
+    // The ring is far off: let go of what plays the prepared file until it is prepared again.
+    void rest();
     // Empty while sound can be played; otherwise why no output can be reached.
     QString outputProblem() const;
 

@@ -38,8 +38,10 @@ SoundHost::~SoundHost() = default;
 
 int SoundHost::run(int argc, char* argv[])
 {
-    // A program that is gone cannot read: its end of the pipe closing is the signal to end, not this.
-    std::signal(SIGPIPE, SIG_IGN);
+    // The program's end is this process's end: it closes the pipe, and that puts the output's level
+    // back first. A signal meant for both (a terminal's, the session's) is left to the program.
+    for (const int sig : {SIGPIPE, SIGINT, SIGTERM, SIGHUP})
+        std::signal(sig, SIG_IGN);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Kestrune"));
     SoundHost host;

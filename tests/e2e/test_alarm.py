@@ -7,7 +7,6 @@ alarm and the computer's power: the wake timer as root, as another user given CA
 a systemd 254 login gives it, and without the capability; logind's inhibitors and its PrepareForSleep through
 python3-dbusmock's logind on a private system bus, the notification server and the desktop portal as stand-ins."""
 
-import math
 import os
 import re
 import shutil
@@ -17,7 +16,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from kestrune import (Kestrune, settings_line, Recorder, Results, all_text, binary_from_args,  # noqa: E402
+from kestrune import (Kestrune, arm_alarm, ring_seen, wait_until, settings_line, Recorder, Results, all_text, binary_from_args,  # noqa: E402
                           block_levels, find_named, fit_line, key, log, loudest, make_tone, poll, press,
                           profile, read_wav_mono, require_services, rms_db, sound_onset, type_text,
                           capability_sets, click_at, extents, far_alarm_text, wake_timers, window_geometry)
@@ -27,14 +26,6 @@ FADE_DEPTH_DB = 30.0      # -3000 hundredths of a decibel
 SILENT_DB = -70.0         # a null sink gives digital silence; anything below this is no alarm
 SNOOZE_SECONDS = 60       # one minute, the snooze length without settings
 ALARM_LEAD = 6            # seconds between typing the alarm time and the alarm
-
-
-def wait_until(wall, app):
-    """Sleeps until a wall-clock moment, checking now and then that the program still runs."""
-    while time.time() < wall:
-        if app.process.poll() is not None:
-            raise RuntimeError(f"the program ended with code {app.process.returncode}")
-        time.sleep(min(0.5, max(0.0, wall - time.time())))
 
 
 def choose_sound(results, app, path):
@@ -59,31 +50,16 @@ def choose_sound(results, app, path):
 
 
 def arm(results, app, lead=ALARM_LEAD):
-    """Types an alarm time a few seconds ahead and presses ON; returns the alarm second as a wall-clock moment.
-    On a machine too slow to arm in time, disarms and tries once more with twice the lead."""
-    for attempt in range(2):
-        alarm = math.floor(time.time()) + lead
-        text = time.strftime("%H:%M:%S", time.localtime(alarm))
-        app.type_into("Text2", text)
-        results.equal("the alarm box holds the typed time", text, app.text("Text2"))
-        app.click("Command1")
-        results.equal("after ON the status box reads", "Alarm Set", app.wait_text("Text5", "Alarm Set"))
-        if time.time() <= alarm - 0.5:
-            return alarm
-        log(f"arming for {text} took until {time.strftime('%H:%M:%S')}; trying again with a longer lead")
-        app.click("Command2")
-        app.wait_text("Text5", "Not Set")
-        lead *= 2
-    raise RuntimeError("arming took too long twice: the alarm time had come before ON took effect")
+    """Arms a few seconds ahead (see arm_alarm); returns the alarm second as a wall-clock moment."""
+    alarm = arm_alarm(app, lead)
+    results.equal("after ON the alarm box holds the typed time and the status box reads",
+                  (time.strftime("%H:%M:%S", time.localtime(alarm)), "Alarm Set"), (app.text("Text2"), app.text("Text5")))
+    return alarm
 
 
 def sleep_offered(results, app, alarm, what):
     """The ring makes Sleep available; seen from outside, that is the ring's moment."""
-    wait_until(alarm, app)
-    rung = poll(lambda: app.enabled("Command3") and time.time(), 5, 0.05)
-    return results.check(f"{what}: Sleep becomes available at the alarm time",
-                         rung is not None and rung - alarm <= 2.0, "within 2 s of the alarm second",
-                         "never (5 s)" if rung is None else f"{rung - alarm:+.2f} s")
+    return ring_seen(results, app, alarm, what, within=2.0, timeout=5) is not None
 
 
 def press_and_time(app, name):

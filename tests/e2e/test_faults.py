@@ -14,7 +14,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from kestrune import (Kestrune, PrivateSoundServer, settings_line, Recorder, Results, all_text, arm_alarm, band_levels,  # noqa: E402
+from kestrune import (Kestrune, exit_text, ring_seen, PrivateSoundServer, settings_line, Recorder, Results, all_text, arm_alarm, band_levels,  # noqa: E402
                           binary_from_args, block_levels, find_named, press,
                           environment, far_alarm_text, log, loudest, make_tone, poll, profile, read_bytes, read_wav_mono,
                           require_services, sound_onset, system_tray_available, wait_until)
@@ -22,19 +22,6 @@ from kestrune import (Kestrune, PrivateSoundServer, settings_line, Recorder, Res
 SILENT_DB = -70.0    # a null sink gives digital silence; anything below this is no alarm
 HEARD_DB = -60.0     # the quietest start of a fade is about -40 dBFS
 KILL_RUNS = 20       # shutdowns cut short by SIGKILL
-
-
-def exit_text(code):
-    return "still running" if code is None else f"exit code {code}"
-
-
-def ring_seen(results, app, alarm, what):
-    """The ring enables Sleep: the moment it does, seen from outside, or None."""
-    wait_until(alarm, app)
-    rung = poll(lambda: app.enabled("Command3") and time.time(), 6, 0.05)
-    results.check(f"{what}: Sleep becomes available at the alarm time", rung is not None and rung - alarm <= 2.5,
-                  "within 2.5 s of the alarm second", "never (6 s)" if rung is None else f"{rung - alarm:+.2f} s")
-    return rung
 
 
 def still_responsive(results, app, what, seconds=5.0):

@@ -15,7 +15,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from kestrune import (Kestrune, Results, all_text, binary_from_args, find_named, log, poll, press,  # noqa: E402
+from kestrune import (Kestrune, exit_text, Results, all_text, binary_from_args, find_named, log, poll, press,  # noqa: E402
                           read_bytes, require_services)
 
 OLD = b'"/music/dawn.mp3","06:45:00",12,255,65280\r\n'
@@ -47,10 +47,6 @@ def save_box(app, timeout=20):
 
     box = poll(find, timeout, 0.2)
     return (box, " ".join(all_text(box))) if box is not None else (None, "")
-
-
-def exit_text(code):
-    return "still runs" if code is None else f"ended with {code}"
 
 
 def answer_box(box):

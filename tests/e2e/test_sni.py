@@ -10,9 +10,9 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from kestrune.desktops import (Desktop, installed, ring_and_off_from_notification, settings_with_sound,  # noqa: E402
-                               shared_sound_env)
-from kestrune import (SKIP, Kestrune, Results, _pyatspi, artifacts_folder, binary_from_args, find_named, log,  # noqa
+from test_tray import click  # noqa: E402
+from kestrune.desktops import Desktop, installed, ring_and_off_from_notification  # noqa: E402
+from kestrune import (SKIP, Results, _pyatspi, artifacts_folder, binary_from_args, find_named, log,  # noqa
                           poll, run, screenshot)
 
 
@@ -49,19 +49,9 @@ def host_windows():
                                   re.M)}
 
 
-def click(x, y, button):
-    run(["xdotool", "mousemove", "--sync", str(x), str(y)])
-    run(["xdotool", "click", str(button)])
-
-
 def sni_desktop(results, binary):
     with Desktop() as desktop:
-        desktop.start_x()
-        desktop.start_bus()
-        desktop.start_sni_host()
-        desktop.start_dunst("OFF")
-        app = Kestrune(binary, settings=settings_with_sound(desktop.folder), env=shared_sound_env())
-        with app:
+        with desktop.x11_with(desktop.start_sni_host, "OFF", binary) as app:
             item = poll(lambda: item_of(desktop), 15)
             if not results.check("the program registers an item with the watcher", item is not None, "one item",
                                  desktop.watcher_property("RegisteredStatusNotifierItems")):

@@ -113,9 +113,13 @@ def wait_map_state(window_id, state, timeout=5):
     return map_state(window_id)
 
 
-def click_icon(icon, button):
-    run(["xdotool", "mousemove", "--sync", str(icon["x"] + icon["w"] // 2), str(icon["y"] + icon["h"] // 2)])
+def click(x, y, button):
+    run(["xdotool", "mousemove", "--sync", str(x), str(y)])
     run(["xdotool", "click", str(button)])
+
+
+def click_icon(icon, button):
+    click(icon["x"] + icon["w"] // 2, icon["y"] + icon["h"] // 2, button)
 
 
 def keep(name):

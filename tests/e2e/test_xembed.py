@@ -13,9 +13,8 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from kestrune.desktops import (Desktop, arm_by_accessibility, close_calls, do_action, dunst_context_menu,  # noqa
-                               dunst_count, installed, notify_calls, ring_and_off_from_notification,
-                               settings_with_sound, shared_sound_env, wait_for)
-from kestrune import (SKIP, Kestrune, Results, artifacts_folder, binary_from_args, key, log, poll, run,  # noqa
+                               dunst_count, installed, notify_calls, ring_and_off_from_notification)
+from kestrune import (SKIP, Results, artifacts_folder, binary_from_args, key, log, poll, run, wait_until,  # noqa
                           screenshot)
 from test_tray import TRAYER, click_icon, map_state, showing, tray_icon, tray_menu, windows  # noqa: E402
 
@@ -24,12 +23,7 @@ def xembed_desktop_rings(results, binary):
     """trayer with dunst on a session bus of this case's own: one ring, its notification, OFF picked in dunst's menu;
     the icon still opens the program's own menu there, once."""
     with Desktop() as desktop:
-        desktop.start_x()
-        desktop.start_bus()
-        desktop.spawn("trayer", TRAYER)
-        desktop.start_dunst("OFF")
-        app = Kestrune(binary, settings=settings_with_sound(desktop.folder), env=shared_sound_env())
-        with app:
+        with desktop.x11_with(lambda: desktop.spawn("trayer", TRAYER), "OFF", binary) as app:
             icon = poll(tray_icon, 10)
             if not results.check("xembed: the icon is embedded", icon is not None, "an icon", icon):
                 return
@@ -49,14 +43,13 @@ def exit_while_ringing(results, desktop, app):
     """A program that ends while its notification is up takes the notification with it: its buttons would act on a
     program that is gone."""
     alarm = arm_by_accessibility(app)
-    while time.time() < alarm:
-        time.sleep(0.1)
-    shown = wait_for(lambda: dunst_count() >= 1, 10)
+    wait_until(alarm, app)
+    shown = poll(lambda: dunst_count() >= 1, 10, 0.2)
     results.check("exit while ringing: the notification is up first", shown, ">= 1 displayed", dunst_count())
     closed_before = len(close_calls(desktop.watched()))
     app.process.terminate()  # SIGTERM: the same shutdown as Exit
     results.equal("exit while ringing: the program ends normally", 0, app.wait_exit(20))
-    gone = wait_for(lambda: dunst_count() == 0, 10)
+    gone = poll(lambda: dunst_count() == 0, 10, 0.2)
     results.check("exit while ringing: the notification is withdrawn", gone, "0 displayed", dunst_count())
     closed = len(close_calls(desktop.watched())) - closed_before
     results.check("exit while ringing: the program closed it itself", closed >= 1, "a CloseNotification call",
@@ -71,12 +64,7 @@ def wm_state(window):
 def gnome_x11_rings(results, binary):
     """mutter as the window manager on X11, no tray, dunst for the notifications."""
     with Desktop() as desktop:
-        desktop.start_x()
-        desktop.start_bus()
-        desktop.start_mutter_x11()
-        desktop.start_dunst("Sleep")
-        app = Kestrune(binary, settings=settings_with_sound(desktop.folder), env=shared_sound_env())
-        with app:
+        with desktop.x11_with(desktop.start_mutter_x11, "Sleep", binary) as app:
             window = app.main_window
             results.equal("gnome: the X11 class names the desktop entry's StartupWMClass",
                           'WM_CLASS(STRING) = "kestrune", "Kestrune"', run(["xprop", "-id", str(window),
@@ -87,8 +75,7 @@ def gnome_x11_rings(results, binary):
             do_action(app.control("Command5"))  # Tray
             results.equal("gnome: without a tray, Tray minimises under mutter", "Iconic",
                           poll(lambda: wm_state(window) == "Iconic" and "Iconic", 5) or wm_state(window))
-            while time.time() < alarm:
-                time.sleep(0.1)
+            wait_until(alarm, app)
             results.equal("gnome: the ring brings the window back", "Normal",
                           poll(lambda: wm_state(window) == "Normal" and "Normal", 8) or wm_state(window))
             text = time.strftime("%H:%M:%S", time.localtime(alarm))
@@ -103,11 +90,11 @@ def gnome_x11_rings(results, binary):
             shot = screenshot(os.path.join(artifacts_folder() or desktop.folder, "gnome-x11-ring.png"))
             log(f"screenshot {shot}")
 
-            calls = wait_for(lambda: notify_calls(desktop.watched()), 10) or [""]
+            calls = poll(lambda: notify_calls(desktop.watched()), 10, 0.2) or [""]
             resident = re.search(r'string "resident"\s+variant\s+boolean true', calls[0])
             results.check("gnome: the notification is resident", bool(resident), "resident true", calls[0])
             dunst_context_menu()  # Sleep, picked in dunst's menu
-            snoozed = wait_for(lambda: [c for c in notify_calls(desktop.watched()) if "Snoozed until" in c], 10)
+            snoozed = poll(lambda: [c for c in notify_calls(desktop.watched()) if "Snoozed until" in c], 10, 0.2)
             results.check("gnome: Sleep from the notification turns it into the snooze", bool(snoozed),
                           "a Notify with 'Snoozed until'", notify_calls(desktop.watched()))
             if snoozed:

@@ -276,6 +276,22 @@ def wait_until(wall, app):
         time.sleep(min(0.2, max(0.0, wall - time.time())))
 
 
+def ring_seen(results, app, alarm, what, within=2.5, timeout=6):
+    """The ring enables Sleep: the moment it does, seen from outside and checked to be near the alarm second, or
+    None."""
+    wait_until(alarm, app)
+    rung = poll(lambda: app.enabled("Command3") and time.time(), timeout, 0.05)
+    results.check(f"{what}: Sleep becomes available at the alarm time", rung is not None and rung - alarm <= within,
+                  f"within {within} s of the alarm second",
+                  f"never ({timeout} s)" if rung is None else f"{rung - alarm:+.2f} s")
+    return rung
+
+
+def exit_text(code):
+    """How a process stands, for a check's report: still running or its exit code."""
+    return "still running" if code is None else f"exit code {code}"
+
+
 def arm_alarm(app, lead=6, attempts=2):
     """Types an alarm time `lead` seconds ahead into the alarm box and presses ON (a sound must be chosen already);
     returns the alarm second as a wall-clock moment. When arming took so long on a slow machine that the alarm

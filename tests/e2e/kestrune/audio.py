@@ -180,6 +180,17 @@ def make_tone(path, seconds=60):
     return path
 
 
+def pactl(server, *args):
+    """pactl on the given server; True when it succeeded."""
+    return subprocess.run(["pactl", "-s", server, *args], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                          timeout=10).returncode == 0
+
+
+def server_answers(server, timeout=20):
+    """Waits for a sound server (PulseAudio, or PipeWire's pulse server) to answer."""
+    return bool(poll(lambda: pactl(server, "info"), timeout, 0.2))
+
+
 class PrivateSoundServer:
     """A PulseAudio of the caller's own, with its own runtime folder, home and socket and a null sink named test_sink,
     so that it can be killed without disturbing the shared one. Given a folder, its socket path outlives it, so that a
@@ -207,14 +218,11 @@ class PrivateSoundServer:
              "--log-target=stderr", f"--load=module-native-protocol-unix socket={self.socket} auth-anonymous=1",
              "--load=module-null-sink sink_name=test_sink rate=44100 channels=2"],
             env=env, stdout=self._log, stderr=subprocess.STDOUT)
-        answered = poll(lambda: subprocess.run(["pactl", "-s", self.server, "info"], stdout=subprocess.DEVNULL,
-                                               stderr=subprocess.DEVNULL, timeout=10).returncode == 0, 20, 0.2)
-        if not answered:
+        if not server_answers(self.server):
             said = self.said()
             self.close()
             raise RuntimeError(f"the private PulseAudio did not answer within 20 s; it said:\n{said}")
-        subprocess.run(["pactl", "-s", self.server, "set-default-sink", "test_sink"], stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, timeout=10)
+        pactl(self.server, "set-default-sink", "test_sink")
 
     def said(self):
         """The server's log, but for its warnings about running as root and about a missing cookie."""

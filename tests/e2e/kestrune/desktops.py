@@ -13,7 +13,8 @@ import sys
 import tempfile
 import time
 
-from .app import settings_line
+from .app import Kestrune, settings_line, wait_until
+from .audio import server_answers
 from .base import log, poll, run, stop_process
 
 
@@ -143,6 +144,15 @@ class Desktop:
         if not poll(lambda: "_NET_SUPPORTING_WM_CHECK(WINDOW)" in run(["xprop", "-root"], check=False), 20):
             raise RuntimeError(f"mutter did not take the X server:\n{self.log_of('mutter')}")
 
+    def x11_with(self, start_host, dunst_action, binary):
+        """An X server and a session bus, what start_host() brings (a panel, a window manager), dunst answering
+        with `dunst_action`, and the program (not started yet) with a short tone as its sound."""
+        self.start_x()
+        self.start_bus()
+        start_host()
+        self.start_dunst(dunst_action)
+        return Kestrune(binary, settings=settings_with_sound(self.folder), env=shared_sound_env())
+
     def start_pipewire(self):
         """pipewire, wireplumber and pipewire-pulse in this desktop's runtime folder, with the null sink test_sink;
         PULSE_SERVER names it to pactl, parecord and the program."""
@@ -151,13 +161,8 @@ class Desktop:
         self.spawn("pipewire", ["pipewire"], env=env)
         self.spawn("wireplumber", ["wireplumber"], env=env)
         self.spawn("pipewire-pulse", ["pipewire-pulse"], env=env)
-        socket = os.path.join(self.runtime, "pulse", "native")
-        server = f"unix:{socket}"
-
-        def answers():
-            return subprocess.run(["pactl", "-s", server, "info"], stdout=subprocess.DEVNULL,
-                                  stderr=subprocess.DEVNULL, timeout=10).returncode == 0
-        if not poll(answers, 20):
+        server = "unix:" + os.path.join(self.runtime, "pulse", "native")
+        if not server_answers(server):
             raise RuntimeError("pipewire-pulse does not answer:\n" + self.log_of("pipewire") +
                                self.log_of("pipewire-pulse"))
         run(["pactl", "-s", server, "load-module", "module-null-sink", "sink_name=test_sink", "rate=44100",
@@ -336,16 +341,6 @@ def dunst_context_menu():
     run(["dunstctl", "context"], timeout=30)
 
 
-def wait_for(what, timeout=20):
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        value = what()
-        if value:
-            return value
-        time.sleep(0.2)
-    return what()
-
-
 # ---------------------------------------------------------------------------------------------------- the ring
 
 
@@ -407,18 +402,17 @@ def ring_and_off_from_notification(results, desktop, app, shot, label):
     hidden = shot(os.path.join(folder, f"{label}-tray.png"))
     results.equal(f"{label}: after Tray the main window is off screen", 0, yellow_pixels(hidden))
 
-    while time.time() < alarm:
-        time.sleep(0.1)
+    wait_until(alarm, app)
     rung = poll(lambda: app.enabled("Command3"), 8, 0.1)
     results.check(f"{label}: the alarm rings (Sleep becomes available)", bool(rung), "Sleep enabled",
                   f"Sleep enabled={rung}")
     time.sleep(1.0)
     ringing = shot(os.path.join(folder, f"{label}-ring.png"))
-    shown = wait_for(lambda: yellow_pixels(ringing) > 1000 or yellow_pixels(shot(ringing)) > 1000, 6)
+    shown = poll(lambda: yellow_pixels(ringing) > 1000 or yellow_pixels(shot(ringing)) > 1000, 6, 0.2)
     results.check(f"{label}: at the ring the main window is on screen", shown, "its clock boxes' yellow pixels",
                   f"{yellow_pixels(ringing)} light-yellow pixels in {ringing}")
 
-    calls = wait_for(lambda: notify_calls(desktop.watched()), 10) or []
+    calls = poll(lambda: notify_calls(desktop.watched()), 10, 0.2) or []
     results.equal(f"{label}: one notification is sent at the ring", 1, len(calls))
     sent = calls[0] if calls else ""
     text = time.strftime("%H:%M:%S", time.localtime(alarm))
@@ -428,7 +422,7 @@ def ring_and_off_from_notification(results, desktop, app, shot, label):
                          ("category", 'string "x-kestrune.alarm"')):
         results.check(f"{label}: the notification carries its {what}", needle in sent, needle,
                       needle if needle in sent else sent)
-    results.check(f"{label}: dunst shows it", wait_for(lambda: dunst_count() >= 1, 10), ">= 1 displayed",
+    results.check(f"{label}: dunst shows it", poll(lambda: dunst_count() >= 1, 10, 0.2), ">= 1 displayed",
                   dunst_count())
 
     dunst_context_menu()  # returns at once; dunst runs its menu program on its own
@@ -436,14 +430,14 @@ def ring_and_off_from_notification(results, desktop, app, shot, label):
     def offered_now():
         return open(desktop.offered_path).read() if os.path.exists(desktop.offered_path) else ""
 
-    offered = wait_for(lambda: "OFF" in offered_now() and offered_now(), 10) or offered_now()
+    offered = poll(lambda: "OFF" in offered_now() and offered_now(), 10, 0.2) or offered_now()
     results.check(f"{label}: dunst's menu offers both actions", "Sleep" in offered and "OFF" in offered,
                   "Sleep and OFF", offered)
     results.equal(f"{label}: OFF from the notification disarms (status box)", "Not Set",
                   app.wait_text("Text5", "Not Set", 10))
     results.equal(f"{label}: OFF is no longer available", False, app.enabled("Command2"))
     results.equal(f"{label}: Sleep is no longer available", False, app.enabled("Command3"))
-    results.check(f"{label}: the notification is gone", wait_for(lambda: dunst_count() == 0, 10), "0 displayed",
+    results.check(f"{label}: the notification is gone", poll(lambda: dunst_count() == 0, 10, 0.2), "0 displayed",
                   dunst_count())
 
 

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <algorithm>
 #include <limits>
 
 #include <cerrno>
@@ -186,9 +187,16 @@ std::optional<SettingsRecord> SettingsFile::read()
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
         error = errno ? errno : EINVAL;
     } else {
-        content.resize(readLimit + 1);
+        // Sized by the file, not by the limit: a megabyte freed at start-up would leave the
+        // allocator keeping that much for the rest of the day.
+        content.resize(qsizetype(std::min<qint64>(std::max<qint64>(status.st_size, 0), readLimit) + 1));
         qsizetype done = 0;
-        while (done < content.size()) {
+        for (;;) {
+            if (done == content.size()) {
+                if (done > readLimit)
+                    break;
+                content.resize(qsizetype(std::min<qint64>(qint64(done) * 2, readLimit + 1)));
+            }
             const ssize_t got = ::read(fd, content.data() + done, size_t(content.size() - done));
             if (got < 0 && errno == EINTR)
                 continue;
@@ -199,6 +207,7 @@ std::optional<SettingsRecord> SettingsFile::read()
             done += got;
         }
         content.truncate(done);
+        content.squeeze();
     }
     ::close(fd);
     if (error != 0) {

@@ -13,6 +13,8 @@ BUILD_PACKAGES=(
     libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good
     libpulse-dev
+    # Read on a second core at start-up (Qt reads it too, so it is there at run time).
+    libfontconfig-dev
     fonts-liberation
 )
 # Making the .deb (cpack with dpkg-shlibdeps, which finds programs with file) and checking it.

@@ -3,6 +3,7 @@
 #include "app/Form1.h"
 #include "app/Forms.h"
 #include "app/SingleInstance.h"
+#include "app/StartupWarmUp.h"
 #include "controls/MessageBox.h"
 #include "core/ClockZoneWatcher.h"
 #include "core/LogCategories.h"
@@ -16,7 +17,9 @@ int Application::run(int argc, char* argv[])
 {
     // First, while this is the only thread: the others inherit what is left.
     WakeCapability::restrict();
+    StartupWarmUp warmUp;
     QApplication app(argc, argv);
+    warmUp.connectSessionBus();
     // The X11 class, the StatusNotifierItem's title and what assistive technology lists; the desktop
     // entry names this class as its StartupWMClass, and the Wayland app id is the entry's name.
     QApplication::setApplicationName(QStringLiteral("Kestrune"));
@@ -51,6 +54,7 @@ int Application::run(int argc, char* argv[])
             Forms::unloadForm1();
         }
     });
+    warmUp.finish();
     Forms::form1().show();
     return QApplication::exec();
 }

@@ -2,6 +2,7 @@
 #include "alarm/SnoozeMinutes.h"
 #include "app/Form1.h"
 #include "app/Forms.h"
+#include "controls/Skin.h"
 #include "core/ColorValue.h"
 #include "dialogs/Form2.h"
 #include "dialogs/Form3.h"
@@ -134,6 +135,11 @@ void TestWindows::trayCreatesTheOtherWindowsHidden()
     QVERIFY(!Forms::form3().isVisible());
     // Offscreen there is no notification area: the window stays reachable, minimised.
     QVERIFY(f.isVisible() && f.isMinimized());
+    // The skin is applied by the first show, not by the making of a hidden window.
+    QCOMPARE(f.styleSheet(), Skin::styleSheet());
+    QVERIFY(Forms::form3().styleSheet().isEmpty());
+    Forms::form3().show();
+    QCOMPARE(Forms::form3().styleSheet(), Skin::styleSheet());
 }
 
 void TestWindows::optionsButtonAndMenuShowOptions()

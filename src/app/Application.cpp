@@ -7,11 +7,15 @@
 #include "controls/MessageBox.h"
 #include "core/ClockZoneWatcher.h"
 #include "core/LogCategories.h"
+#include "platform/AfterFirstPaint.h"
 #include "platform/SessionEndWatcher.h"
 #include "platform/WakeCapability.h"
 #include "ui/ProgramIcon.h"
 
 #include <QApplication>
+#include <QTimer>
+
+#include <malloc.h>
 
 int Application::run(int argc, char* argv[])
 {
@@ -56,5 +60,8 @@ int Application::run(int argc, char* argv[])
     });
     warmUp.finish();
     Forms::form1().show();
+    // What start-up allocated and let go (font lists, the first layouts, the helper threads' arenas)
+    // goes back to the system once the window is up, rather than being kept for the whole day.
+    AfterFirstPaint::run(&app, [] { QTimer::singleShot(1000, [] { ::malloc_trim(0); }); });
     return QApplication::exec();
 }

@@ -13,6 +13,7 @@
 #include "ui/ProgramIcon.h"
 
 #include <QApplication>
+#include <QScopeGuard>
 #include <QTimer>
 
 #include <malloc.h>
@@ -24,6 +25,8 @@ int Application::run(int argc, char* argv[])
     StartupWarmUp warmUp;
     QApplication app(argc, argv);
     warmUp.connectSessionBus();
+    // The helper threads use the application object: they end before it, however this returns.
+    const auto joined = qScopeGuard([&warmUp] { warmUp.finish(); });
     // The X11 class, the StatusNotifierItem's title and what assistive technology lists; the desktop
     // entry names this class as its StartupWMClass, and the Wayland app id is the entry's name.
     QApplication::setApplicationName(QStringLiteral("Kestrune"));

@@ -10,10 +10,9 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from test_tray import click  # noqa: E402
-from kestrune.desktops import Desktop, installed, ring_and_off_from_notification  # noqa: E402
-from kestrune import (SKIP, Results, _pyatspi, artifacts_folder, binary_from_args, find_named, log,  # noqa
-                          poll, run, screenshot)
+from kestrune.desktops import Desktop, require_tools, ring_and_off_from_notification  # noqa: E402
+from kestrune import (Results, _pyatspi, artifacts_folder, binary_from_args, find_named, log,  # noqa
+                          click_at, poll, run, screenshot)
 
 
 def dbus(*args):
@@ -74,7 +73,7 @@ def sni_desktop(results, binary):
             # The host draws the item as the first icon at the top left of its bar.
             icon = (15, 15)
             before = host_windows()
-            click(*icon, 3)
+            click_at(*icon, 3)
             opened = poll(lambda: host_windows() - before, 5)
             results.check("a right click on the host's icon opens the host's menu", bool(opened),
                           "a new window of the host", opened)
@@ -88,7 +87,7 @@ def sni_desktop(results, binary):
             do_tray.queryAction().doAction(0)
             time.sleep(1.0)
             results.equal("Tray hides the main window (a tray is there)", [], app.windows("^Kestrune$"))
-            click(*icon, 1)
+            click_at(*icon, 1)
             results.check("a left click on the icon shows it again", bool(poll(lambda: app.windows("^Kestrune$"), 5)),
                           "the window mapped", app.windows("^Kestrune$"))
 
@@ -106,11 +105,8 @@ def sni_desktop(results, binary):
 
 def main():
     binary = binary_from_args()
-    missing = installed("Xvfb", "dbus-daemon", "status-notifier-watcher", "gtk-sni-tray-standalone", "dunst",
-                        "dunstctl", "dbus-monitor", "xdotool", "convert", "sox")
-    if missing:
-        log(f"SKIP: {missing} is not installed")
-        sys.exit(SKIP)
+    require_tools("Xvfb", "dbus-daemon", "status-notifier-watcher", "gtk-sni-tray-standalone", "dunst", "dunstctl",
+                  "dbus-monitor", "xdotool", "convert", "sox")
     results = Results("sni")
     results.case(sni_desktop, binary)
     results.finish()

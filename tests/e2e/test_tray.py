@@ -11,7 +11,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from kestrune import (SKIP, Kestrune, Results, _pyatspi, artifacts_folder, binary_from_args, find_named, key,  # noqa
+from kestrune import (SKIP, Kestrune, Results, _pyatspi, artifacts_folder, binary_from_args, click_at, find_named, key,  # noqa
                           log, poll, require_services, run, screenshot)
 
 TRAYER = ["trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height", "32",
@@ -113,13 +113,8 @@ def wait_map_state(window_id, state, timeout=5):
     return map_state(window_id)
 
 
-def click(x, y, button):
-    run(["xdotool", "mousemove", "--sync", str(x), str(y)])
-    run(["xdotool", "click", str(button)])
-
-
 def click_icon(icon, button):
-    click(icon["x"] + icon["w"] // 2, icon["y"] + icon["h"] // 2, button)
+    click_at(icon["x"] + icon["w"] // 2, icon["y"] + icon["h"] // 2, button)
 
 
 def keep(name):

@@ -8,7 +8,7 @@ import re
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from kestrune.desktops import (Desktop, installed, ring_and_off_from_notification, settings_with_sound,  # noqa: E402
+from kestrune.desktops import (Desktop, require_tools, ring_and_off_from_notification, settings_with_sound,  # noqa: E402
                                shared_sound_env)
 from kestrune import SKIP, Kestrune, Results, accessible_name, binary_from_args, find_named, log  # noqa: E402
 
@@ -48,11 +48,8 @@ def wayland_desktop(results, binary):
 
 def main():
     binary = binary_from_args()
-    missing = installed("weston", "weston-screenshooter", "Xvfb", "dbus-daemon", "dunst", "dunstctl", "dbus-monitor",
-                        "convert", "sox")
-    if missing:
-        log(f"SKIP: {missing} is not installed")
-        sys.exit(SKIP)
+    require_tools("weston", "weston-screenshooter", "Xvfb", "dbus-daemon", "dunst", "dunstctl", "dbus-monitor", "convert",
+                  "sox")
     if not os.path.exists("/usr/lib/x86_64-linux-gnu/qt6/plugins/platforms/libqwayland-generic.so") and \
             not any(os.path.exists(os.path.join(d, "platforms", "libqwayland-generic.so"))
                     for d in os.environ.get("QT_PLUGIN_PATH", "").split(os.pathsep) if d):

@@ -13,8 +13,8 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from kestrune.desktops import (Desktop, arm_by_accessibility, close_calls, do_action, dunst_context_menu,  # noqa
-                               dunst_count, installed, notify_calls, ring_and_off_from_notification)
-from kestrune import (SKIP, Results, artifacts_folder, binary_from_args, key, log, poll, run, wait_until,  # noqa
+                               dunst_count, notify_calls, require_tools, ring_and_off_from_notification)
+from kestrune import (Results, artifacts_folder, binary_from_args, key, log, poll, run, wait_until,  # noqa
                           screenshot)
 from test_tray import TRAYER, click_icon, map_state, showing, tray_icon, tray_menu, windows  # noqa: E402
 
@@ -114,16 +114,11 @@ def gnome_x11_rings(results, binary):
 
 def main():
     binary = binary_from_args()
-    missing = installed("Xvfb", "trayer", "dbus-daemon", "dunst", "dunstctl", "dbus-monitor", "xdotool", "xwininfo",
-                        "convert", "sox")
-    if missing:
-        log(f"SKIP: {missing} is not installed")
-        sys.exit(SKIP)
+    require_tools("Xvfb", "trayer", "dbus-daemon", "dunst", "dunstctl", "dbus-monitor", "xdotool", "xwininfo", "convert",
+                  "sox")
     # pyatspi keeps the first accessibility bus it reads: each desktop is a run of its own.
     if sys.argv[2:] == ["gnome"]:
-        if installed("mutter"):
-            log("SKIP: mutter is not installed")
-            sys.exit(SKIP)
+        require_tools("mutter")
         results = Results("gnome_x11")
         results.case(gnome_x11_rings, binary)
         results.finish()

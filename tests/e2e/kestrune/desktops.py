@@ -15,7 +15,7 @@ import time
 
 from .app import Kestrune, settings_line, wait_until
 from .audio import server_answers
-from .base import log, poll, run, stop_process
+from .base import SKIP, log, poll, run, stop_process
 
 
 def dbus_call(bus, service, path, interface, method, signature="", args=()):
@@ -30,12 +30,12 @@ def dbus_call(bus, service, path, interface, method, signature="", args=()):
         connection.close()
 
 
-def installed(*tools):
-    """The first of these tools that is not on PATH, or None."""
+def require_tools(*tools):
+    """Skips the run, saying which, unless every one of these tools is on PATH."""
     for tool in tools:
         if shutil.which(tool) is None:
-            return tool
-    return None
+            log(f"SKIP: {tool} is not installed")
+            sys.exit(SKIP)
 
 
 class Desktop:
@@ -292,10 +292,7 @@ def sound_server(variant):
             return False
     if variant != ["pipewire"]:
         return _Nothing()
-    missing = installed("pipewire", "wireplumber", "pipewire-pulse", "pactl")
-    if missing:
-        log(f"SKIP: {missing} is not installed")
-        sys.exit(77)
+    require_tools("pipewire", "wireplumber", "pipewire-pulse", "pactl")
     desktop = Desktop()
     try:
         desktop.start_pipewire()

@@ -68,12 +68,12 @@ def pixel(png, x, y):
     return tuple(int(v) for v in match.groups())
 
 
-def click_at(x, y):
+def click_at(x, y, button=1):
     # xdotool's --sync waits 15 s for a motion that never comes when the pointer is already there.
     here = re.match(r"x:(-?\d+) y:(-?\d+)", run(["xdotool", "getmouselocation"]))
     if not here or (int(here.group(1)), int(here.group(2))) != (x, y):
         run(["xdotool", "mousemove", "--sync", str(x), str(y)])
-    run(["xdotool", "click", "1"])
+    run(["xdotool", "click", str(button)])
 
 
 def key(*keys):

@@ -105,7 +105,8 @@ void AlarmEngine::Timer3_Timer()
     if (!alarm)
         return;
     const AlarmCrossing::Result result = AlarmCrossing::check(*alarm, previous, now, CatchUpSeconds);
-    if (result == AlarmCrossing::Result::None) {
+    // An armed ring still to come: its sound kept ready, and started ahead of the second.
+    if (result == AlarmCrossing::Result::None && armed() && !AlarmDue && m_c.Timer1->Enabled()) {
         keepSoundReady(*alarm, now);
         startAheadOfRing(*alarm, now);
     }
@@ -127,7 +128,7 @@ void AlarmEngine::startAheadOfRing(const QTime& alarm, const QDateTime& now)
 {
     // The sound takes its time through the output: started a moment ahead of the alarm second, it
     // is heard at that second. The ring that follows confirms it; anything else calls it off.
-    if (!armed() || AlarmDue || !m_c.Timer1->Enabled() || m_startingAhead)
+    if (m_startingAhead)
         return;
     const QDateTime whole = now.addMSecs(-now.time().msec());
     const QDateTime next = whole.addSecs(1);
@@ -148,7 +149,7 @@ void AlarmEngine::keepSoundReady(const QTime& alarm, const QDateTime& now)
 {
     // An alarm set for the night weighs no more than a clock that waits: what plays the sound rests
     // until the ring draws near, then is prepared again, well ahead of the start before the second.
-    if (!armed() || AlarmDue || m_sounding || !m_c.Timer1->Enabled())
+    if (m_sounding)
         return;
     QDateTime next(now.date(), alarm);
     if (next <= now)

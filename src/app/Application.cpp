@@ -61,7 +61,6 @@ int Application::run(int argc, char* argv[])
             Forms::unloadForm1();
         }
     });
-    warmUp.finish();
     Forms::form1().show();
     // What start-up allocated and let go (font lists, the first layouts, the helper threads' arenas)
     // goes back to the system once the window is up, rather than being kept for the whole day.

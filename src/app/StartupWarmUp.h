@@ -15,7 +15,7 @@ public:
 
     // Once the application object exists.
     void connectSessionBus();
-    // Before the main window is made; the work is done or still blocks the same way it would have.
+    // Before the application object goes: the threads use it.
     void finish();
 
 private:

@@ -11,7 +11,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from kestrune import (Kestrune, settings_line, Results, binary_from_args, extents, far_alarm_text, pixel, poll,  # noqa: E402
+from kestrune import (Kestrune, exit_text, settings_line, Results, binary_from_args, extents, far_alarm_text, pixel, poll,  # noqa: E402
                           read_bytes, require_services, run, screenshot)
 
 FIRST_RUN_LINE = settings_line()
@@ -45,8 +45,7 @@ def first_run(results, binary):
         results.equal("the alarm box after a first start", "", app.text("Text2"))
         app.close_main_window()
         code = app.wait_exit(30)
-        results.check("the window's close box ends the program", code is not None, "the process ends",
-                      "still running after 30 s" if code is None else f"exit code {code}")
+        results.check("the window's close box ends the program", code is not None, "the process ends", exit_text(code))
         results.equal("the first-run settings file, byte for byte", FIRST_RUN_LINE, read_bytes(app.settings_path))
     finally:
         app.stop()
@@ -98,32 +97,15 @@ def restored(results, binary):
         os.remove(app.settings_path)  # so that what is found afterwards was written by Exit
         app.click("Command6")
         code = app.wait_exit(30)
-        results.check("Exit ends the program", code is not None, "the process ends",
-                      "still running after 30 s" if code is None else f"exit code {code}")
+        results.check("Exit ends the program", code is not None, "the process ends", exit_text(code))
         results.equal("Exit writes the same values back", line, read_bytes(app.settings_path))
     finally:
         app.stop()
 
 
-def terminated(results, binary):
-    app = Kestrune(binary, settings=FIRST_RUN_LINE)
-    try:
-        app.start()
-        alarm = far_alarm_text()
-        app.type_into("Text2", alarm)
-        results.equal("the alarm box holds the typed time", alarm, app.text("Text2"))
-        app.process.send_signal(signal.SIGTERM)
-        code = app.wait_exit(30)
-        results.check("SIGTERM ends the program", code is not None, "the process ends",
-                      "still running after 30 s" if code is None else f"exit code {code}")
-        results.equal("SIGTERM saves like Exit", settings_line(alarm=alarm),
-                      read_bytes(app.settings_path))
-    finally:
-        app.stop()
-
-
-def killed(results, binary):
-    """What was typed is on disk within about a second, so a crash loses nothing."""
+def killed_then_terminated(results, binary):
+    """What was typed is on disk within about a second, so a crash loses nothing; started again, SIGTERM saves
+    like Exit."""
     app = Kestrune(binary, settings=FIRST_RUN_LINE)
     try:
         app.start()
@@ -136,6 +118,15 @@ def killed(results, binary):
                       settings_line(alarm=alarm), read_bytes(app.settings_path))
         results.check("killed: saved within 3 s of typing", saved, "within 3 s",
                       "in time" if saved else "not in time")
+
+        app.start()
+        alarm = time.strftime("%H:%M:%S", time.localtime(time.time() + 13 * 3600))
+        app.type_into("Text2", alarm)
+        results.equal("the alarm box holds the typed time", alarm, app.text("Text2"))
+        app.process.send_signal(signal.SIGTERM)
+        code = app.wait_exit(30)
+        results.check("SIGTERM ends the program", code is not None, "the process ends", exit_text(code))
+        results.equal("SIGTERM saves like Exit", settings_line(alarm=alarm), read_bytes(app.settings_path))
     finally:
         app.stop()
 
@@ -180,8 +171,7 @@ def main():
     results = Results("e2e_settings")
     results.case(first_run, binary)
     results.case(restored, binary)
-    results.case(terminated, binary)
-    results.case(killed, binary)
+    results.case(killed_then_terminated, binary)
     results.case(zone_followed, binary)
     results.finish()
 

@@ -68,6 +68,7 @@ class Kestrune:
         self._app = None
 
     def start(self):
+        self._app = None  # a new process is a new application to assistive technology
         self.start_process()
         # Stop waiting as soon as the program has ended: its log says why.
         found = poll(lambda: True if self.process.poll() is not None else self._find_main_window(), 60, 0.2)

@@ -187,9 +187,9 @@ std::optional<SettingsRecord> SettingsFile::read()
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
         error = errno ? errno : EINVAL;
     } else {
-        // Sized by the file, not by the limit: a megabyte freed at start-up would leave the
-        // allocator keeping that much for the rest of the day.
-        content.resize(qsizetype(std::min<qint64>(std::max<qint64>(status.st_size, 0), readLimit) + 1));
+        // Sized by the file, not by the limit: the line is a few dozen bytes. One byte more than the
+        // file shows whether it grew meanwhile.
+        content.resize(qsizetype(std::min<qint64>(status.st_size, readLimit) + 1));
         qsizetype done = 0;
         for (;;) {
             if (done == content.size()) {
@@ -207,7 +207,6 @@ std::optional<SettingsRecord> SettingsFile::read()
             done += got;
         }
         content.truncate(done);
-        content.squeeze();
     }
     ::close(fd);
     if (error != 0) {

@@ -151,10 +151,7 @@ void AlarmEngine::keepSoundReady(const QTime& alarm, const QDateTime& now)
     // until the ring draws near, then is prepared again, well ahead of the start before the second.
     if (m_sounding)
         return;
-    QDateTime next(now.date(), alarm);
-    if (next <= now)
-        next = next.addDays(1);
-    if (now.secsTo(next) <= SoundReadySeconds) {
+    if (now.secsTo(AlarmCrossing::next(alarm, now)) <= SoundReadySeconds) {
         if (m_soundResting)
             prepareSound();
         return;

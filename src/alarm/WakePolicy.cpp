@@ -42,12 +42,7 @@ QDateTime WakePolicy::nextRing() const
     const std::optional<QTime> alarm = AlarmCrossing::parse(m_engine.alarmText());
     if (!alarm)
         return QDateTime();
-    // The next time the clock shows it; at the ring itself, that is tomorrow.
-    const QDateTime now = Clock::instance().now();
-    QDateTime ring(now.date(), *alarm);
-    if (ring <= now)
-        ring = QDateTime(now.date().addDays(1), *alarm);
-    return ring;
+    return AlarmCrossing::next(*alarm, Clock::instance().now());
 }
 
 void WakePolicy::update()

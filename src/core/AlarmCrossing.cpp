@@ -74,3 +74,11 @@ AlarmCrossing::Result AlarmCrossing::check(const QTime& alarm, const QDateTime& 
     const qint64 late = qMax<qint64>(0, now.toSecsSinceEpoch() - realSeconds(alarmWall, previous, now));
     return late <= catchUpSeconds ? Result::Due : Result::Missed;
 }
+
+QDateTime AlarmCrossing::next(const QTime& alarm, const QDateTime& now)
+{
+    QDateTime ring(now.date(), alarm);
+    if (ring <= now)
+        ring = QDateTime(now.date().addDays(1), alarm);
+    return ring;
+}

@@ -19,4 +19,7 @@ public:
     // day lies in (previous, now] in local wall-clock time and was passed at most catchUpSeconds
     // ago; Missed when it lies there but longer ago.
     static Result check(const QTime& alarm, const QDateTime& previous, const QDateTime& now, int catchUpSeconds);
+
+    // The next time the clock shows the alarm after now; at the alarm second itself, tomorrow's.
+    static QDateTime next(const QTime& alarm, const QDateTime& now);
 };

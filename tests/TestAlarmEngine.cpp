@@ -624,7 +624,7 @@ void TestAlarmEngine::noOutputDeviceDoesNotLoop()
     QVERIFY(m_desk.player->events.contains(QStringLiteral("system-sound ") + m_soundFile));
     QVERIFY(form().isVisible());
     QCOMPARE(m_desk.tray.calls.last().data.shownTip(),
-             QStringLiteral("No sound output: the alarm cannot be heard - Right Click For Opt"));
+             QStringLiteral("No sound output: no audio output device - Right Click For Option"));
     // The output comes back during the ring: the user's own file, not the tone.
     m_desk.player->outputProblem.clear();
     m_desk.player->current->onOutputBack();

@@ -44,6 +44,7 @@ private slots:
     void notifierKeepsToItsOwnNotification();
     void notifierWithoutServerChangesNothing();
     void ringNotificationFollowsTheAlarm();
+    void silentRingIsMadeHeardByTheDesktop();
     void notificationHandsItsTokenToTheWindow();
     void aboutTextsWhole();
     void mainWindowMayMinimiseWithoutTray();
@@ -345,6 +346,31 @@ void TestDesktops::ringNotificationFollowsTheAlarm()
     main.Command2()->click();
     QCOMPARE(notifier.withdrawn, 1);
     QCOMPARE(notifier.shown.size(), 2);
+}
+
+void TestDesktops::silentRingIsMadeHeardByTheDesktop()
+{
+    Form1& main = Forms::form1();
+    RecordingNotifier notifier;
+    RingNotification ring(main, notifier);
+    m_desk.player->outputProblem = QStringLiteral("no sound program can be used");
+    main.engine().SoundPath = m_desk.dir.filePath(QStringLiteral("wake.mp3"));
+    main.Text2()->setText(QStringLiteral("07:30:00"));
+    main.engine().Command1_Click();
+    m_desk.clock.set(QTime(7, 30, 0));
+    main.engine().Timer3_Timer();
+    main.engine().Timer1_Timer();
+    // Neither the file nor the tone can sound: the notification server is asked for the theme's alarm.
+    QTRY_VERIFY(main.engine().ringSilent());
+    const DesktopNotifier::Content again = notifier.shown.last();
+    QCOMPARE(again.hints.value(QStringLiteral("sound-name")).toString(), QStringLiteral("alarm-clock-elapsed"));
+    QCOMPARE(again.body, QStringLiteral("Alarm 07:30:00\nNo sound output: no sound program can be used"));
+    QCOMPARE(again.actions.mid(2), QStringList({"sleep", "Sleep", "off", "OFF"}));
+    const qsizetype sent = notifier.shown.size();
+    main.Command2()->click();
+    QVERIFY(!main.engine().ringSilent());
+    QTest::qWait(RingNotification::SoundAgainMilliseconds + 200);
+    QCOMPARE(notifier.shown.size(), sent);
 }
 
 void TestDesktops::notificationHandsItsTokenToTheWindow()

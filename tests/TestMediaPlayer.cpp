@@ -1,7 +1,7 @@
 #include "controls/MediaPlayer.h"
 #include "core/FileNameBytes.h"
 #include "mock/RecordingPlayer.h"
-#include "sound/SoundMessage.h"
+#include "soundclient/SoundMessage.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>

@@ -23,7 +23,8 @@ namespace {
 // Only what the packaged GStreamer plugins decode.
 const QString SoundFilter =
     QStringLiteral("Sound Files (*.mp3)| *.mp3|All Sound Files| *.mp3;*.ogg;*.oga;*.opus;*.flac;*.wav");
-const QString NoOutputNotice = QStringLiteral("No sound output: the alarm cannot be heard");
+const QString NoOutputNotice = QStringLiteral("No sound output: ");
+const QString CannotBeHeard = QStringLiteral("the alarm cannot be heard");
 } // namespace
 
 AlarmEngine::AlarmEngine(AlarmControls controls) : m_c(std::move(controls))
@@ -234,18 +235,31 @@ void AlarmEngine::startSound()
 
 QString AlarmEngine::soundNotice() const
 {
-    return m_noOutput ? NoOutputNotice : m_fileNotice;
+    return m_noOutput ? NoOutputNotice + (m_outputProblem.isEmpty() ? CannotBeHeard : m_outputProblem) : m_fileNotice;
 }
 
 void AlarmEngine::setSoundNotice(const QString& fileNotice, bool noOutput)
 {
-    if (fileNotice == m_fileNotice && noOutput == m_noOutput)
+    // Why there is no output is the player's word at the moment it is found.
+    const QString problem = noOutput ? m_c.MediaPlayer1->outputProblem() : QString();
+    if (fileNotice == m_fileNotice && noOutput == m_noOutput && problem == m_outputProblem)
         return;
-    if (noOutput && !m_noOutput)
-        qCWarning(lcSound, "%s", qPrintable(NoOutputNotice));
     m_fileNotice = fileNotice;
     m_noOutput = noOutput;
+    m_outputProblem = problem;
+    if (noOutput)
+        qCWarning(lcSound, "%s", qPrintable(soundNotice()));
     emit soundNoticeChanged();
+}
+
+void AlarmEngine::setSilent(bool silent)
+{
+    if (silent == m_silent)
+        return;
+    m_silent = silent;
+    if (silent)
+        qCWarning(lcSound, "the ring has no sound of its own; it is made heard through the desktop");
+    emit ringSilentChanged(silent);
 }
 
 void AlarmEngine::onCannotPlay(const QString& path, const QString& reason)
@@ -258,9 +272,12 @@ void AlarmEngine::onCannotPlay(const QString& path, const QString& reason)
         return;
     if (!m_c.MediaPlayer1->outputProblem().isEmpty())
         setSoundNotice(m_fileNotice, true);
-    // Never silent: the built-in tone takes over, once; if even that fails there is no output.
-    if (m_playingTone || tone)
+    // Never silent: the built-in tone takes over, once; if even that fails, the desktop's own means.
+    if (m_playingTone || tone) {
+        setSoundNotice(m_fileNotice, true);
+        setSilent(true);
         return;
+    }
     m_playingTone = true;
     m_c.MediaPlayer1->setFileName(MediaPlayer::builtInTonePath());
 }
@@ -279,6 +296,7 @@ void AlarmEngine::onCannotPrepare(const QString& path, const QString& reason)
 void AlarmEngine::onOutputReturned()
 {
     setSoundNotice(m_fileNotice, false);
+    setSilent(false);
     // The tone stood in only for want of an output: the user's own sound again.
     if (m_sounding && m_playingTone) {
         m_playingTone = false;
@@ -344,6 +362,7 @@ void AlarmEngine::Command2_Click()
     // Off for good, unlike Sleep: the prepared file and what plays it are let go.
     m_c.MediaPlayer1->release();
     m_playingTone = false;
+    setSilent(false);
     setSoundNotice(QString(), false);
     m_c.HScroll1->setValue(-3000);
     AlarmDue = false;
@@ -380,6 +399,7 @@ void AlarmEngine::Timer6_Timer()
         m_sounding = false;
         m_c.MediaPlayer1->setFileName(QString());
         m_playingTone = false;
+        setSilent(false);
         m_c.HScroll1->setValue(-3000);
         AlarmDue = false;
         return;

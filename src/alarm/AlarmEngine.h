@@ -41,6 +41,9 @@ public:
     void sound_Click();    // the menu's Choose Alarm Sound
 
     bool isPlayingBuiltInTone() const { return m_playingTone; }
+    // The ring can make no sound of its own (no sound program, no output, even the tone failed):
+    // it must be made heard some other way until Sleep or OFF.
+    bool ringSilent() const { return m_silent; }
     // Armed exactly while "OFF" can be pressed: the button stays the truth, this names it.
     bool armed() const;
     QString alarmText() const;
@@ -65,6 +68,7 @@ signals:
     // The alarm time went by unrung (the machine slept or the clock jumped); empty once that is over.
     void missedChanged(const QString& alarmText);
     void soundNoticeChanged();
+    void ringSilentChanged(bool silent);
 
 private:
     void connectControls();
@@ -74,6 +78,7 @@ private:
     void onCannotPrepare(const QString& path, const QString& reason);
     void onOutputReturned();
     void setSoundNotice(const QString& fileNotice, bool noOutput);
+    void setSilent(bool silent);
     void setMissed(const QString& alarmText);
     void startAheadOfRing(const QTime& alarm, const QDateTime& now);
     void prepareSound();
@@ -91,6 +96,8 @@ private:
     QString m_ringPath;           // the file this ring plays: a sound chosen meanwhile waits for the next
     QString m_fileNotice;         // the armed file cannot be played, told since ON
     bool m_noOutput = false;
+    QString m_outputProblem; // why there is no output, as the player said when it was found
+    bool m_silent = false;
     QDateTime m_soundPreparedAt; // the clock when the sound was last prepared
     bool m_soundResting = false; // prepared, found fine, and let go until the ring draws near
 };

@@ -4,10 +4,12 @@
 #include "app/Form1.h"
 #include "platform/DesktopNotifier.h"
 
+#include <QApplication>
 #include <QPushButton>
+#include <QTimer>
 
 namespace {
-DesktopNotifier::Content ringContent(const QString& body, bool offersSleep)
+DesktopNotifier::Content ringContent(const QString& body, bool offersSleep, bool sound = false)
 {
     DesktopNotifier::Content content;
     content.appName = QStringLiteral("Kestrune");
@@ -24,23 +26,52 @@ DesktopNotifier::Content ringContent(const QString& body, bool offersSleep)
     content.hints.insert(QStringLiteral("resident"), true);
     content.hints.insert(QStringLiteral("category"), QStringLiteral("x-kestrune.alarm"));
     content.hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("org.kestrune.Kestrune"));
+    // The sound theme's alarm, played by the notification server itself (GNOME Shell does):
+    // asked for only when the ring has no sound of its own.
+    if (sound)
+        content.hints.insert(QStringLiteral("sound-name"), QStringLiteral("alarm-clock-elapsed"));
     return content;
 }
 } // namespace
 
 RingNotification::RingNotification(Form1& window, DesktopNotifier& notifier)
-    : QObject(&window), m_window(window), m_notifier(notifier)
+    : QObject(&window), m_window(window), m_notifier(notifier), m_soundAgain(new QTimer(this))
 {
+    m_soundAgain->setInterval(SoundAgainMilliseconds);
+    connect(m_soundAgain, &QTimer::timeout, this, &RingNotification::soundAgain);
+    connect(&window.engine(), &AlarmEngine::ringSilentChanged, this, [this](bool silent) {
+        if (!silent) {
+            m_soundAgain->stop();
+            return;
+        }
+        soundAgain();
+        m_soundAgain->start();
+    });
     connect(&window.engine(), &AlarmEngine::ringStarted, this, &RingNotification::ringStarted);
     connect(&window.engine(), &AlarmEngine::ringEnded, this, &RingNotification::ringEnded);
     connect(&notifier, &DesktopNotifier::actionInvoked, this, &RingNotification::actionInvoked);
 }
 
-void RingNotification::ringStarted(const QString& alarmText)
+QString RingNotification::ringBody() const
 {
-    QString body = QStringLiteral("Alarm ") + alarmText;
+    QString body = QStringLiteral("Alarm ") + m_alarmText;
     if (const QString notice = m_window.engine().soundNotice(); !notice.isEmpty())
         body += QLatin1Char('\n') + notice;
+    return body;
+}
+
+void RingNotification::soundAgain()
+{
+    // A ring without a sound of its own is still heard: the notification server plays the theme's
+    // alarm, and the display's bell rings where there is one (a desktop's audible bell, a bare X server).
+    m_notifier.show(ringContent(ringBody(), true, true));
+    QApplication::beep();
+}
+
+void RingNotification::ringStarted(const QString& alarmText)
+{
+    m_alarmText = alarmText;
+    const QString body = ringBody();
     m_notifier.show(ringContent(body, true));
     // The window has just come forward: a blind user hears "Sleep" and the alarm, and Space snoozes.
     m_window.alertAt(m_window.Command3(), body);
@@ -48,6 +79,7 @@ void RingNotification::ringStarted(const QString& alarmText)
 
 void RingNotification::ringEnded()
 {
+    m_soundAgain->stop();
     m_window.alertAt(m_window.Command3(), QString());
     const QDateTime until = m_window.engine().reRingAt();
     if (!m_window.engine().armed() || !until.isValid()) {

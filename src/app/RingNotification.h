@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 
+class QTimer;
 class DesktopNotifier;
 class Form1;
 
@@ -20,7 +22,15 @@ public:
     // Gone whatever the alarm's state: the program ends.
     void withdraw();
 
+    // While the ring has no sound of its own, it is made heard this often.
+    static constexpr int SoundAgainMilliseconds = 4000;
+
 private:
+    QString ringBody() const;
+    void soundAgain();
+
     Form1& m_window;
     DesktopNotifier& m_notifier;
+    QString m_alarmText;
+    QTimer* m_soundAgain;
 };

@@ -2,7 +2,7 @@
 
 #include "core/FileNameBytes.h"
 #include "platform/SystemSound.h"
-#include "sound/SoundProcess.h"
+#include "soundclient/SoundProcess.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -125,7 +125,7 @@ void MediaPlayer::startAt(const QString& path, const QDateTime& when)
             m_backend->startAt(QString(), 0);
         return;
     }
-    if (!path.isEmpty() && QFileInfo(path).isFile() && backend().outputProblem().isEmpty())
+    if (!path.isEmpty() && isRegularFile(path) && backend().outputProblem().isEmpty())
         m_backend->startAt(path, when.toMSecsSinceEpoch());
 }
 

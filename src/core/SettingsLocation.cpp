@@ -2,6 +2,7 @@
 
 #include "core/ExecutableFolder.h"
 #include "core/LogCategories.h"
+#include "core/PathTrust.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -19,11 +20,6 @@ bool isThere(const QString& path)
     return info.exists() || info.isSymLink();
 }
 
-bool ownedByUs(const QFileInfo& info)
-{
-    return info.ownerId() == uint(::geteuid());
-}
-
 // A folder the user can write, as the permission bits say: the check alone says yes to root for
 // everything.
 bool writableFolder(const QString& folder)
@@ -32,22 +28,13 @@ bool writableFolder(const QString& folder)
     return info.isDir() && info.isWritable() && info.permissions().testFlag(QFileDevice::WriteOwner);
 }
 
-// Others may add, rename or replace files in it: everyone, or a group that is not the user's own.
-bool writableByOthers(const QString& folder)
-{
-    struct stat status {};
-    if (::stat(QFile::encodeName(folder).constData(), &status) != 0)
-        return false;
-    return (status.st_mode & S_IWOTH) || ((status.st_mode & S_IWGRP) && status.st_gid != ::getegid());
-}
-
 // Put there by the system for every user: a plain file of root's in a folder only root writes.
 bool isSystemPreset(const QString& file)
 {
     struct stat status {};
     return ::lstat(QFile::encodeName(file).constData(), &status) == 0 && S_ISREG(status.st_mode) &&
            status.st_uid == 0 && QFileInfo(QFileInfo(file).absolutePath()).ownerId() == 0 &&
-           !writableByOthers(QFileInfo(file).absolutePath());
+           !PathTrust::writableByOthers(QFileInfo(file).absolutePath());
 }
 
 QString absoluteFromEnvironment(const char* name)
@@ -70,7 +57,8 @@ QString SettingsLocation::perUser()
         const QString home = absoluteFromEnvironment("HOME");
         const QFileInfo info(home);
         // The root folder is nobody's home, and a home of another user (sudo keeping HOME) is not ours.
-        if (home.isEmpty() || home == QStringLiteral("/") || !info.isDir() || !ownedByUs(info) || !writableFolder(home))
+        if (home.isEmpty() || home == QStringLiteral("/") || !info.isDir() || !PathTrust::ownedByUser(home) ||
+            !writableFolder(home))
             return QString();
         config = QDir(home).filePath(QStringLiteral(".config"));
     }
@@ -129,7 +117,7 @@ bool SettingsLocation::isSystemFolder(const QString& folder)
         if (path == tree || path.startsWith(tree + u'/'))
             return true;
     }
-    return info.exists() && (!ownedByUs(info) || writableByOthers(path));
+    return info.exists() && (!PathTrust::ownedByUser(path) || PathTrust::writableByOthers(path));
 }
 
 QString SettingsLocation::ownFile(const QString& path, QString* why)

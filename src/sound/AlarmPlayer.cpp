@@ -12,8 +12,27 @@
 AlarmPlayer::AlarmPlayer(std::unique_ptr<SoundPipeline> pipeline, std::unique_ptr<OutputVolumeGuard> guard)
     : m_pipeline(pipeline ? std::move(pipeline) : std::make_unique<GstSoundPipeline>()),
       m_guard(guard ? std::move(guard) : std::make_unique<OutputVolumeGuard>()), m_retry(new QTimer(this)),
-      m_release(new QTimer(this)), m_confirm(new QTimer(this))
+      m_release(new QTimer(this)), m_confirm(new QTimer(this)), m_flow(new QTimer(this))
 {
+    m_pipeline->setFlowing([this](quint64 generation) {
+        if (generation == m_generation && m_playing && onFlowing)
+            onFlowing();
+    });
+    m_flow->setInterval(FlowCheckMilliseconds);
+    connect(m_flow, &QTimer::timeout, this, [this] {
+        if (m_playing && m_alive)
+            m_pipeline->checkFlow(m_generation);
+    });
+    // Told from the sound server's thread; handed on from the owner's.
+    m_guard->setRaisedCallback([this](const std::string& saved) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, saved = QString::fromStdString(saved)] {
+                if (onOutputRaised)
+                    onOutputRaised(saved);
+            },
+            Qt::QueuedConnection);
+    });
     m_pipeline->setFailed(
         [this](quint64 generation, bool output, const QString& reason) { pipelineFailed(generation, output, reason); });
     m_pipeline->setReady([this](quint64 generation) { pipelineReady(generation); });
@@ -128,6 +147,7 @@ void AlarmPlayer::start(const QString& path, bool loop)
     }
     // After the sound is on its way: the output's level is no reason to start late.
     m_guard->engage();
+    m_flow->start();
 }
 
 void AlarmPlayer::stop()
@@ -136,6 +156,7 @@ void AlarmPlayer::stop()
     if (!m_playing)
         return;
     m_playing = false;
+    m_flow->stop();
     m_guard->release();
     m_release->start();
     // Paused and rewound (or the file chosen meanwhile prepared) once the caller's handler is over,
@@ -158,6 +179,7 @@ void AlarmPlayer::release()
     if (m_playing)
         m_guard->release();
     m_playing = false;
+    m_flow->stop();
     m_path.clear();
     m_next.clear();
     m_alive = false;
@@ -220,4 +242,9 @@ void AlarmPlayer::pipelineFailed(quint64 generation, bool output, const QString&
     } else {
         qCDebug(lcSound) << "not ringing; kept quiet:" << reason;
     }
+}
+
+void AlarmPlayer::adoptRaisedOutput(const QString& saved)
+{
+    m_guard->adopt(saved.toStdString());
 }

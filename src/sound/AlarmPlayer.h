@@ -31,6 +31,16 @@ public:
     void setGain(double linear) override;
     QString outputProblem() const override;
 
+    // Called while a started sound plays, each time it was found still moving on towards the output.
+    std::function<void()> onFlowing;
+    // The output's level was raised from these values (a text for adoptRaisedOutput), or put back
+    // (empty): what a later process would owe the user if this one died.
+    std::function<void(const QString& saved)> onOutputRaised;
+    // A process before this one raised the output's level and could not put it back: this one does.
+    void adoptRaisedOutput(const QString& saved);
+
+    // How often a playing sound is checked for moving on.
+    static constexpr int FlowCheckMilliseconds = 400;
     // While the sound server is away, look for it again this often.
     static constexpr int RetryMilliseconds = 2000;
     // A stopped sound stays prepared for the longest snooze; after that the pipeline goes.
@@ -54,6 +64,7 @@ private:
     QTimer* m_retry;
     QTimer* m_release;
     QTimer* m_confirm;
+    QTimer* m_flow;
     QString m_path;          // the file the pipeline holds, or should hold once rebuilt
     QString m_next;          // chosen while ringing: prepared once the ring is silenced
     Identity m_identity{};   // of m_path when the pipeline was built

@@ -23,7 +23,8 @@ struct GstSoundPipeline::Driver {
     std::unique_ptr<AlarmPipeline> pipe;
     PipelinePhases phases;
     quint64 generation = 0;
-    quint64 buffersAtSeek = 0; // what had passed when the last seek to the start was asked
+    quint64 buffersAtSeek = 0;  // what had passed when the last seek to the start was asked
+    quint64 buffersAtCheck = 0; // what had passed at the last check of the flow
     bool toldReady = false;
 
     // A wait for playAt's moment ends early when the ticket moves on.
@@ -133,6 +134,7 @@ struct GstSoundPipeline::Driver {
         teardown();
         generation = g;
         buffersAtSeek = 0;
+        buffersAtCheck = 0;
         toldReady = false;
         phases = PipelinePhases();
         phases.setWanted(play, loop);
@@ -236,4 +238,20 @@ void GstSoundPipeline::setGain(double linear)
     m_driver->gain = linear;
     if (m_driver->gainTarget)
         m_driver->gainTarget->setGain(linear);
+}
+
+void GstSoundPipeline::checkFlow(quint64 generation)
+{
+    m_driver->thread.post([d = m_driver, generation] {
+        if (!d->current(generation))
+            return;
+        const quint64 passed = d->pipe->buffersPassed();
+        if (passed == d->buffersAtCheck)
+            return;
+        d->buffersAtCheck = passed;
+        d->toOwner([generation](GstSoundPipeline* o) {
+            if (o->m_flowing)
+                o->m_flowing(generation);
+        });
+    });
 }

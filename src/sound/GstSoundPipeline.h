@@ -21,6 +21,7 @@ public:
     void pause(quint64 generation) override;
     void release(quint64 generation) override;
     void setGain(double linear) override;
+    void checkFlow(quint64 generation) override;
 
     struct Driver;
 

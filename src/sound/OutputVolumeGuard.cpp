@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <pulse/pulseaudio.h>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -24,7 +26,8 @@ struct OutputVolumeGuard::State {
     std::string sink;
     pa_cvolume savedVolume{};
     int savedMute = 0;
-    int pending = 0;                    // requests that put values back, not yet answered
+    int pending = 0; // requests that put values back, not yet answered
+    std::function<void(const std::string&)> raised;
     std::atomic<bool> pipeWire = false; // the server is PipeWire's PulseAudio server
 
     bool ready() const { return context && pa_context_get_state(context) == PA_CONTEXT_READY; }
@@ -48,6 +51,7 @@ struct OutputVolumeGuard::State {
                 pa_context_unref(context);
                 context = nullptr;
                 changed = false;
+                tell();
             }
         }
         if (!context) {
@@ -80,6 +84,8 @@ struct OutputVolumeGuard::State {
             pa_operation_unref(o);
         if (s->wanted && !s->changed)
             s->lookAtOutput();
+        else if (!s->wanted)
+            s->restore();
     }
 
     static void serverInfo(pa_context*, const pa_server_info* info, void* data)
@@ -138,6 +144,7 @@ struct OutputVolumeGuard::State {
         s->savedVolume = info->volume;
         s->savedMute = info->mute;
         s->changed = true;
+        s->tell();
         if (low) {
             pa_cvolume raised = info->volume;
             for (unsigned i = 0; i < raised.channels; ++i)
@@ -158,14 +165,30 @@ struct OutputVolumeGuard::State {
         pa_threaded_mainloop_signal(s->loop, 0);
     }
 
-    // With the lock held.
+    // With the lock held: what the user had, or nothing once it is back.
+    void tell() const
+    {
+        if (!raised)
+            return;
+        if (!changed) {
+            raised(std::string());
+            return;
+        }
+        std::ostringstream text;
+        text << savedMute << '\n';
+        for (unsigned i = 0; i < savedVolume.channels; ++i)
+            text << (i ? "," : "") << savedVolume.values[i];
+        text << '\n' << sink;
+        raised(text.str());
+    }
+
+    // With the lock held. A server not reached yet gets the values back once it is.
     void restore()
     {
-        if (!changed)
+        if (!changed || !ready())
             return;
         changed = false;
-        if (!ready())
-            return;
+        tell();
         if (pa_operation* o = pa_context_set_sink_volume_by_name(context, sink.c_str(), &savedVolume, restored, this)) {
             ++pending;
             pa_operation_unref(o);
@@ -245,5 +268,48 @@ void OutputVolumeGuard::release()
     pa_threaded_mainloop_lock(s.loop);
     s.wanted = false;
     s.restore();
+    pa_threaded_mainloop_unlock(s.loop);
+}
+
+void OutputVolumeGuard::setRaisedCallback(std::function<void(const std::string& saved)> raised)
+{
+    m_state->raised = std::move(raised);
+}
+
+void OutputVolumeGuard::adopt(const std::string& saved)
+{
+    std::istringstream text(saved);
+    int mute = 0;
+    std::string volumes;
+    std::string sink;
+    if (!(text >> mute) || (mute != 0 && mute != 1) || !text.ignore(1) || !std::getline(text, volumes) ||
+        !std::getline(text, sink) || sink.empty())
+        return;
+    pa_cvolume volume{};
+    std::istringstream values(volumes);
+    for (std::string value; std::getline(values, value, ',');) {
+        char* end = nullptr;
+        const unsigned long v = std::strtoul(value.c_str(), &end, 10);
+        if (value.empty() || *end || v > PA_VOLUME_MAX || volume.channels == PA_CHANNELS_MAX)
+            return;
+        volume.values[volume.channels++] = pa_volume_t(v);
+    }
+    if (!pa_cvolume_valid(&volume))
+        return;
+    State& s = *m_state;
+    s.connect();
+    if (!s.loop)
+        return;
+    pa_threaded_mainloop_lock(s.loop);
+    if (!s.changed) {
+        s.sink = sink;
+        s.savedVolume = volume;
+        s.savedMute = mute;
+        s.changed = true;
+        // Still owed by this process, until it is put back.
+        s.tell();
+        if (!s.wanted)
+            s.restore();
+    }
     pa_threaded_mainloop_unlock(s.loop);
 }

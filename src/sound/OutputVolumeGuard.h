@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QtGlobal>
+#include <functional>
 #include <memory>
+#include <string>
 
 // Makes sure an alarm is heard through an output the user left muted or very low: while engaged,
 // the output our alarm stream plays on is unmuted and at least at 40 %; releasing puts back exactly what the user
@@ -17,6 +19,13 @@ public:
     void connectAhead();
     void engage();
     void release();
+
+    // Told, from the server's thread, when the output was raised (what the user had, as a text for
+    // adopt()) and when it was put back (empty): another process can then put it back if this one dies.
+    void setRaisedCallback(std::function<void(const std::string& saved)> raised);
+    // What a process before this one raised and did not put back: put back on release, as if raised here.
+    // A text that is not one of setRaisedCallback's is ignored.
+    void adopt(const std::string& saved);
 
     // The level an alarm needs at least, as the server's volume (40 %, about -24 dB).
     static unsigned int floorVolume();

@@ -21,6 +21,10 @@ public:
     // server with its first sound, so there is an output to play on.
     using Ready = std::function<void(quint64 generation)>;
     void setReady(Ready ready) { m_ready = std::move(ready); }
+    // Called on the policy's thread, later, after checkFlow: the sound of this generation moved on
+    // towards the output since the last check.
+    using Flowing = std::function<void(quint64 generation)>;
+    void setFlowing(Flowing flowing) { m_flowing = std::move(flowing); }
 
     // Replaces any pipeline with one for this file, prepared at the sink, playing when asked.
     virtual void build(quint64 generation, const QByteArray& path, bool play, bool loop) = 0;
@@ -36,8 +40,12 @@ public:
     virtual void release(quint64 generation) = 0;
     // At once, from the policy's thread: the fade's every step.
     virtual void setGain(double linear) = 0;
+    // Asks whether sound still moves on; answered through Flowing only when it does, so a pipeline
+    // or a thread that is stuck answers nothing.
+    virtual void checkFlow(quint64 generation) { Q_UNUSED(generation); }
 
 protected:
     Failed m_failed;
     Ready m_ready;
+    Flowing m_flowing;
 };

@@ -16,7 +16,7 @@ from .audio import *  # noqa: F401,F403
 from .atspi import _pyatspi  # noqa: F401
 
 
-SOUND_FILES = ("kestrune-sound-host", "kestrune-sound.so")  # the sound process and the module it loads
+SOUND_FILES = ("kestrune-sound-host",)  # the sound process
 FIRST_RUN_TAIL = "1,-2147483640,12648447\r\n"  # snooze minutes and colours as a first run saves them
 
 
@@ -26,7 +26,7 @@ def settings_line(sound="", alarm="", tail=FIRST_RUN_TAIL):
 
 
 def copy_program(binary, folder):
-    """Copies the program and, where they were built beside it, its sound program and module; returns the copy's
+    """Copies the program and, where they were built beside it, its sound program; returns the copy's
     path."""
     exe = os.path.join(folder, "kestrune")
     shutil.copy2(binary, exe)

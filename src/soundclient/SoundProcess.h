@@ -2,7 +2,7 @@
 
 #include "platform/PlayerBackend.h"
 #include "platform/SystemSound.h"
-#include "sound/SoundMessage.h"
+#include "soundclient/SoundMessage.h"
 
 #include <QObject>
 #include <QProcess>
@@ -13,10 +13,13 @@ class QTimer;
 // the program's own, started at the first need and ended a few seconds after the alarm is switched
 // off: a clock that waits, or has been switched off, carries none of it, and a fault in a decoder
 // ends that process, not the clock. This is the program's side: the player and the desktop's alert.
+// A process that ends, says something that is no message, or does not show its sound moving on
+// while it plays is replaced, a few times; then the sound is reported failed.
 class SoundProcess : public QObject, public PlayerBackend, public SystemSound {
     Q_OBJECT
 public:
-    SoundProcess();
+    // Runs the sound program found beside this program or in its private folder, or the one given.
+    explicit SoundProcess(const QString& program = QString());
     ~SoundProcess() override;
 
     void prepare(const QString& path) override;
@@ -30,29 +33,38 @@ public:
     void prepare() override;
     void play(const QString& path) override;
 
-    // The sound program: beside this program (the build tree, a copied program) first, then in the
-    // program's private library folder. Empty when neither has it; tried tells where it was looked for.
-    static QString program(QStringList* tried = nullptr);
     static constexpr const char* ProgramName = "kestrune-sound-host";
 
     // After a release, how long the process is kept for a sound asked for again soon.
     static constexpr int EndMilliseconds = 3000;
+    // A start unanswered, or a playing sound not said to move on, for this long: the process is stuck.
+    static constexpr int WatchMilliseconds = 2000;
+    // A process that fails is started again this many times for one sound asked for; after that
+    // the sound is reported as failed, so the engine's fallbacks run.
+    static constexpr int MaxRestarts = 2;
 
 private:
     bool running();
-    void send(SoundMessage::Kind kind, const QString& path = {}, qint64 number = 0);
+    quint32 send(SoundMessage::Kind kind, const QString& path = {}, qint64 number = 0, const QString& text = {});
+    void sendStart();
     void readEvents();
     void handle(const SoundMessage& message);
     void ended(QProcess* process, const QString& why);
     void endProcess();
 
     QString m_program;
+    QString m_programProblem; // why there is no sound program to run; for good
     QProcess* m_process = nullptr;
     QByteArray m_buffer;
     QTimer* m_end;
+    QTimer* m_watch;    // runs while a start waits for its sound, or its sound for news of moving on
     QString m_problem;  // why no sound can be made: the sound program's own word, or why it cannot run
     QString m_prepared; // what the process was asked to hold ready
     QString m_playing;  // what it was asked to play, until stopped
+    QString m_raised;   // what the output's level was raised from and is owed to the user
+    quint32 m_lastId = 0;
+    quint32 m_prepareId = 0; // the request a preparing failure must name
+    quint32 m_startId = 0;   // the request a playing failure or news must name
     bool m_loop = true;
     double m_gain = 1.0;
     int m_restarts = 0; // since the owner last asked for a sound

@@ -5,7 +5,9 @@
 #include <functional>
 
 // One message between the program and its sound process, which talk over the process's standard
-// input and output. Framed by length so a message may arrive in pieces or several at once.
+// input and output; the one format both sides share. Framed by length so a message may arrive in
+// pieces or several at once. A request that is answered carries an id, and its answers name it, so
+// a late answer to an earlier request is told apart.
 struct SoundMessage {
     enum Kind : quint8 {
         // to the sound process
@@ -22,6 +24,15 @@ struct SoundMessage {
         PrepareFailed,
         OutputLost,
         OutputBack,
+        // to the sound process: a process before it raised the output's level from this (text),
+        // which is owed to the user
+        OutputWas,
+        // from it: the sound of Start `id` reached the output
+        Started,
+        // from it, about once a second while Start `id` plays: the sound still moves on
+        Flowing,
+        // from it: the output's level was raised from this (text), or put back (empty)
+        OutputRaised,
     };
 
     Kind kind = Stop;
@@ -29,6 +40,7 @@ struct SoundMessage {
     QString text;      // a failure's reason
     qint64 number = 0; // StartAt: the moment, ms since the epoch; Start: whether it loops
     double gain = 1.0;
+    quint32 id = 0; // the request, and the request an answer is about
 
     QByteArray frame() const;
 

@@ -1,4 +1,4 @@
-#include "sound/SoundMessage.h"
+#include "soundclient/SoundMessage.h"
 
 #include <QDataStream>
 #include <QIODevice>
@@ -13,7 +13,7 @@ QByteArray SoundMessage::frame() const
     QDataStream out(&body, QIODevice::WriteOnly);
     out.setVersion(StreamVersion);
     // A QString goes as UTF-16, so a name that is not valid UTF-8 on disk survives the trip.
-    out << quint8(kind) << path << text << number << gain;
+    out << quint8(kind) << id << path << text << number << gain;
     QByteArray framed;
     QDataStream head(&framed, QIODevice::WriteOnly);
     head.setVersion(StreamVersion);
@@ -41,8 +41,8 @@ SoundMessage::Taken SoundMessage::take(QByteArray& buffer, SoundMessage& message
     in.setVersion(StreamVersion);
     quint8 kind = 0;
     SoundMessage m;
-    in >> kind >> m.path >> m.text >> m.number >> m.gain;
-    if (in.status() != QDataStream::Ok || !in.atEnd() || kind < Prepare || kind > OutputBack)
+    in >> kind >> m.id >> m.path >> m.text >> m.number >> m.gain;
+    if (in.status() != QDataStream::Ok || !in.atEnd() || kind < Prepare || kind > OutputRaised)
         return Taken::Broken;
     m.kind = Kind(kind);
     message = m;

@@ -1,34 +1,42 @@
-#include "sound/SoundProcess.h"
+#include "soundclient/SoundProcess.h"
 
 #include "core/LogCategories.h"
+#include "core/ProgramFile.h"
+#include "platform/Capabilities.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QTimer>
 
 namespace {
-// A process that ends on its own is started again this many times for one sound asked for; after
-// that the sound is reported as failed, so the engine's fallbacks run.
-constexpr int MaxRestarts = 2;
 // On the way out, how long the sound process gets to put the output's level back.
 constexpr int FinishWaitMilliseconds = 2000;
 } // namespace
 
-SoundProcess::SoundProcess() : m_end(new QTimer(this))
+SoundProcess::SoundProcess(const QString& program)
+    : m_program(program), m_end(new QTimer(this)), m_watch(new QTimer(this))
 {
-    QStringList tried;
-    m_program = program(&tried);
     if (m_program.isEmpty()) {
-        m_problem =
-            QStringLiteral("the sound program is missing (looked for %1)").arg(tried.join(QStringLiteral(", ")));
-        qCWarning(lcSound).noquote() << m_problem;
+        QString why;
+        m_program = ProgramFile::find(QString::fromLatin1(ProgramName), &why);
+        if (m_program.isEmpty()) {
+            m_programProblem = QStringLiteral("no sound program can be used (%1)").arg(why);
+            qCWarning(lcSound).noquote() << m_programProblem;
+        }
     }
+    m_problem = m_programProblem;
     m_end->setSingleShot(true);
     m_end->setInterval(EndMilliseconds);
     connect(m_end, &QTimer::timeout, this, [this] {
         if (m_prepared.isEmpty() && m_playing.isEmpty())
             endProcess();
+    });
+    m_watch->setSingleShot(true);
+    m_watch->setInterval(WatchMilliseconds);
+    connect(m_watch, &QTimer::timeout, this, [this] {
+        if (!m_process)
+            return;
+        qCWarning(lcSound, "the sound process does not show its sound moving on; it is replaced");
+        // Ended as after a crash: finished() brings the replacement.
+        m_process->kill();
     });
 }
 
@@ -43,22 +51,6 @@ SoundProcess::~SoundProcess()
         m_process->kill();
 }
 
-QString SoundProcess::program(QStringList* tried)
-{
-    const QDir here(QCoreApplication::applicationDirPath());
-    const QString name = QString::fromLatin1(ProgramName);
-    const QStringList places{here.filePath(name),
-                             QDir::cleanPath(here.filePath(QStringLiteral("../" KESTRUNE_MODULE_SUBDIR "/") + name))};
-    for (const QString& place : places) {
-        const QFileInfo info(place);
-        if (info.isFile() && info.isExecutable())
-            return place;
-    }
-    if (tried)
-        *tried = places;
-    return QString();
-}
-
 bool SoundProcess::running()
 {
     if (m_process)
@@ -71,10 +63,12 @@ bool SoundProcess::running()
     m_process = new QProcess(this);
     // What the sound stack logs goes where this program's log goes.
     m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // It decodes the user's files: it runs with no privilege, whoever started the program.
+    m_process->setChildProcessModifier([] { Capabilities::keepOnly(Capabilities::None); });
     QProcess* process = m_process;
     connect(process, &QProcess::readyReadStandardOutput, this, &SoundProcess::readEvents);
     connect(process, &QProcess::finished, this, [this, process](int code, QProcess::ExitStatus status) {
-        ended(process, status == QProcess::CrashExit ? QStringLiteral("the sound process crashed")
+        ended(process, status == QProcess::CrashExit ? QStringLiteral("the sound process stopped or crashed")
                                                      : QStringLiteral("the sound process ended (status %1)").arg(code));
     });
     connect(process, &QProcess::errorOccurred, this, [this, process](QProcess::ProcessError error) {
@@ -83,21 +77,34 @@ bool SoundProcess::running()
                   QStringLiteral("the sound program %1 cannot be started: %2").arg(m_program, process->errorString()));
     });
     m_process->start(m_program, {});
-    // The volume must be in place before the first sample plays.
+    // What a process before it owes the user comes first; the volume must be in place before the
+    // first sample plays.
+    if (!m_raised.isEmpty())
+        send(SoundMessage::OutputWas, {}, 0, m_raised);
     send(SoundMessage::Gain);
     return m_process != nullptr;
 }
 
-void SoundProcess::send(SoundMessage::Kind kind, const QString& path, qint64 number)
+quint32 SoundProcess::send(SoundMessage::Kind kind, const QString& path, qint64 number, const QString& text)
 {
     if (!m_process)
-        return;
+        return 0;
     SoundMessage m;
     m.kind = kind;
+    m.id = ++m_lastId;
     m.path = path;
+    m.text = text;
     m.number = number;
     m.gain = m_gain;
     m_process->write(m.frame());
+    return m.id;
+}
+
+void SoundProcess::sendStart()
+{
+    m_startId = send(SoundMessage::Start, m_playing, m_loop);
+    if (m_startId != 0)
+        m_watch->start();
 }
 
 void SoundProcess::prepare(const QString& path)
@@ -106,7 +113,7 @@ void SoundProcess::prepare(const QString& path)
     m_prepared = path;
     m_restarts = 0;
     if (running())
-        send(SoundMessage::Prepare, path);
+        m_prepareId = send(SoundMessage::Prepare, path);
 }
 
 void SoundProcess::start(const QString& path, bool loop)
@@ -116,12 +123,14 @@ void SoundProcess::start(const QString& path, bool loop)
     m_loop = loop;
     m_restarts = 0;
     if (running())
-        send(SoundMessage::Start, path, loop);
+        sendStart();
 }
 
 void SoundProcess::stop()
 {
     m_playing.clear();
+    m_startId = 0;
+    m_watch->stop();
     send(SoundMessage::Stop);
 }
 
@@ -135,6 +144,9 @@ void SoundProcess::release()
 {
     m_prepared.clear();
     m_playing.clear();
+    m_startId = 0;
+    m_prepareId = 0;
+    m_watch->stop();
     send(SoundMessage::Release);
     if (m_process)
         m_end->start();
@@ -175,21 +187,34 @@ void SoundProcess::readEvents()
             handle(m);
             return m_process != nullptr;
         })) {
-        qCWarning(lcSound, "the sound process said something that is not a message; it is ended");
+        qCWarning(lcSound, "the sound process said something that is not a message; it is replaced");
         m_process->kill();
     }
 }
 
 void SoundProcess::handle(const SoundMessage& m)
 {
+    // An answer to a request since replaced or called off is about nothing now wanted.
+    const bool aboutStart = m.id != 0 && m.id == m_startId && !m_playing.isEmpty();
     switch (m.kind) {
+    case SoundMessage::Started:
+    case SoundMessage::Flowing:
+        if (aboutStart)
+            m_watch->start();
+        break;
     case SoundMessage::Failed:
+        if (!aboutStart) {
+            qCDebug(lcSound).noquote() << "a late failure of an earlier sound, dropped:" << m.text;
+            break;
+        }
+        // Answered: the engine's fallbacks take it from here.
+        m_watch->stop();
         if (onError)
-            onError(m.path, m.text);
+            onError(m_playing, m.text);
         break;
     case SoundMessage::PrepareFailed:
-        if (onPrepareError)
-            onPrepareError(m.path, m.text);
+        if (m.id == m_prepareId && m.id != 0 && onPrepareError)
+            onPrepareError(m_prepared, m.text);
         break;
     case SoundMessage::OutputLost:
         m_problem = m.text;
@@ -200,6 +225,9 @@ void SoundProcess::handle(const SoundMessage& m)
         m_problem.clear();
         if (onOutputBack)
             onOutputBack();
+        break;
+    case SoundMessage::OutputRaised:
+        m_raised = m.text;
         break;
     default:
         qCDebug(lcSound, "a message meant for the sound process came back");
@@ -213,17 +241,20 @@ void SoundProcess::ended(QProcess* process, const QString& why)
     if (process != m_process)
         return; // one asked to end
     m_process = nullptr;
+    m_watch->stop();
     qCWarning(lcSound).noquote() << why;
     // Whatever was wanted is asked of a new process, a few times: a ring must not fall silent
-    // because the sound stack failed once.
+    // because the sound stack failed once. The output's level it raised is put back by the next one.
     const bool wanted = !m_playing.isEmpty() || !m_prepared.isEmpty();
-    if (wanted && m_restarts < MaxRestarts) {
+    if ((wanted || !m_raised.isEmpty()) && m_restarts < MaxRestarts) {
         ++m_restarts;
         if (running()) {
             if (!m_prepared.isEmpty())
-                send(SoundMessage::Prepare, m_prepared);
+                m_prepareId = send(SoundMessage::Prepare, m_prepared);
             if (!m_playing.isEmpty())
-                send(SoundMessage::Start, m_playing, m_loop);
+                sendStart();
+            if (!wanted)
+                m_end->start();
             return;
         }
     }
@@ -242,6 +273,7 @@ void SoundProcess::endProcess()
     if (!m_process)
         return;
     QProcess* process = std::exchange(m_process, nullptr);
+    m_watch->stop();
     // It ends once it has read this: the player is let go, the output's level put back.
     process->closeWriteChannel();
     QTimer::singleShot(FinishWaitMilliseconds * 3, process, [process] { process->kill(); });

@@ -1,9 +1,9 @@
-#include "sound/SoundHost.h"
+#include "soundhost/SoundHost.h"
 
 #include "core/LogCategories.h"
-#include "platform/PlayerBackend.h"
-#include "platform/SystemSound.h"
-#include "sound/SoundModule.h"
+#include "platform/Capabilities.h"
+#include "sound/AlarmPlayer.h"
+#include "sound/CanberraSound.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
@@ -17,27 +17,38 @@ constexpr unsigned FinishSeconds = 5;
 } // namespace
 
 SoundHost::SoundHost()
-    : m_player(SoundModule::createPlayer()), m_alert(SoundModule::desktopSound()),
+    : m_player(std::make_unique<AlarmPlayer>()), m_alert(std::make_unique<CanberraSound>()),
       m_input(new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, this))
 {
     m_player->onError = [this](const QString& path, const QString& reason) {
-        send(SoundMessage::Failed, path, reason);
+        send(SoundMessage::Failed, m_startId, path, reason);
     };
     m_player->onPrepareError = [this](const QString& path, const QString& reason) {
-        send(SoundMessage::PrepareFailed, path, reason);
+        send(SoundMessage::PrepareFailed, m_prepareId, path, reason);
     };
-    m_player->onOutputLost = [this] { send(SoundMessage::OutputLost, {}, m_player->outputProblem()); };
-    m_player->onOutputBack = [this] { send(SoundMessage::OutputBack); };
+    m_player->onOutputLost = [this] { send(SoundMessage::OutputLost, 0, {}, m_player->outputProblem()); };
+    m_player->onOutputBack = [this] { send(SoundMessage::OutputBack, 0); };
+    m_player->onFlowing = [this] {
+        if (!m_started) {
+            m_started = true;
+            m_lastFlowing.start();
+            send(SoundMessage::Started, m_startId);
+        } else if (m_lastFlowing.elapsed() >= FlowingMilliseconds) {
+            m_lastFlowing.start();
+            send(SoundMessage::Flowing, m_startId);
+        }
+    };
+    m_player->onOutputRaised = [this](const QString& saved) { send(SoundMessage::OutputRaised, 0, {}, saved); };
     connect(m_input, &QSocketNotifier::activated, this, &SoundHost::readCommands);
-    // Known from the start when the module is missing: said before anything is asked.
-    if (!m_player->outputProblem().isEmpty())
-        send(SoundMessage::OutputLost, {}, m_player->outputProblem());
 }
 
 SoundHost::~SoundHost() = default;
 
 int SoundHost::run(int argc, char* argv[])
 {
+    // It decodes whatever file it is given: with no privilege at all, whoever started it. The
+    // program drops them before it starts this process; a process started otherwise drops them here.
+    Capabilities::keepOnly(Capabilities::None);
     // The program's end is this process's end: it closes the pipe, and that puts the output's level
     // back first. A signal meant for both (a terminal's, the session's) is left to the program.
     for (const int sig : {SIGPIPE, SIGINT, SIGTERM, SIGHUP})
@@ -72,30 +83,36 @@ void SoundHost::handle(const SoundMessage& m)
 {
     switch (m.kind) {
     case SoundMessage::Prepare:
+        m_prepareId = m.id;
         m_player->prepare(m.path);
         break;
     case SoundMessage::Start:
+        m_startId = m.id;
+        m_started = false;
         m_player->start(m.path, m.number != 0);
         break;
     case SoundMessage::Stop:
+        m_startId = 0;
         m_player->stop();
         break;
     case SoundMessage::StartAt:
         m_player->startAt(m.path, m.number);
         break;
     case SoundMessage::Release:
+        m_startId = 0;
         m_player->release();
         break;
     case SoundMessage::Gain:
         m_player->setGain(m.gain);
         break;
     case SoundMessage::AlertPrepare:
-        if (m_alert)
-            m_alert->prepare();
+        m_alert->prepare();
         break;
     case SoundMessage::AlertPlay:
-        if (m_alert)
-            m_alert->play(m.path);
+        m_alert->play(m.path);
+        break;
+    case SoundMessage::OutputWas:
+        m_player->adoptRaisedOutput(m.text);
         break;
     default:
         qCDebug(lcSound, "the sound process ignores a message meant for the program");
@@ -103,10 +120,11 @@ void SoundHost::handle(const SoundMessage& m)
     }
 }
 
-void SoundHost::send(SoundMessage::Kind kind, const QString& path, const QString& text)
+void SoundHost::send(SoundMessage::Kind kind, quint32 id, const QString& path, const QString& text)
 {
     SoundMessage m;
     m.kind = kind;
+    m.id = id;
     m.path = path;
     m.text = text;
     const QByteArray bytes = m.frame();

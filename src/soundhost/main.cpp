@@ -1,4 +1,4 @@
-#include "sound/SoundHost.h"
+#include "soundhost/SoundHost.h"
 
 int main(int argc, char* argv[])
 {

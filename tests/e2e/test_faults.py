@@ -94,6 +94,29 @@ def no_sound_server(results, binary, tone):
         app.stop()
 
 
+def planted_sound_program(results, binary, tone):
+    """A sound program beside the copy that others can write to (so anyone could have put it there) is never run, the
+    log says which file was refused and why, and the ring still comes. The folders' side of the rule is a logic test."""
+    app = Kestrune(binary, settings=settings_line(tone, far_alarm_text()))
+    try:
+        marker = os.path.join(app.folder, "planted-ran")
+        planted = os.path.join(app.folder, "kestrune-sound-host")
+        os.remove(planted)
+        with open(planted, "w") as f:
+            f.write(f"#!/bin/sh\ntouch '{marker}'\nexec cat >/dev/null\n")
+        os.chmod(planted, 0o777)
+        app.start()
+        alarm = arm_alarm(app, lead=6)
+        ring_seen(results, app, alarm, "planted sound program")
+        results.check("planted sound program: never run", not os.path.exists(marker), "no marker", "it ran")
+        said = [line for line in app.output().splitlines() if "no sound program can be used" in line]
+        results.check("planted sound program: refused, saying where and why",
+                      any(f"others can write to {planted}" in line for line in said), "a line naming the file and why",
+                      said)
+    finally:
+        app.stop()
+
+
 def sound_server_killed(results, binary, tone):
     """The sound server dies while the alarm plays into it: the program goes on."""
     with PrivateSoundServer() as server:
@@ -315,7 +338,8 @@ def main():
     folder = tempfile.mkdtemp(prefix="kestrune-faults-")
     try:
         tone = make_tone(os.path.join(folder, "tone.mp3"), 30)
-        results.cases((no_sound_server, binary, tone), (sound_server_killed, binary, tone),
+        results.cases((no_sound_server, binary, tone), (planted_sound_program, binary, tone),
+                      (sound_server_killed, binary, tone),
                       (file_deleted, binary, tone), (file_cut_short, binary, tone),
                       (read_only_settings, binary, tone),
                       (killed_while_saving, binary), (terminated_while_ringing, binary, tone))

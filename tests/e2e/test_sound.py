@@ -73,7 +73,8 @@ def stream_named(results, binary, tone):
 
 
 def muted_output(results, binary, tone):
-    """A muted output at 20 % is unmuted and raised to 40 % for the ring, and exactly as before after OFF."""
+    """A muted output at 20 % is unmuted and raised to 40 % for the ring, and exactly as before after OFF, also when
+    the sound process crashed mid-ring."""
     run(["pactl", "set-sink-volume", "test_sink", "20%"])
     run(["pactl", "set-sink-mute", "test_sink", "1"])
     try:
@@ -85,6 +86,12 @@ def muted_output(results, binary, tone):
             results.check("muted output: unmuted and at 40 % during the ring",
                           not during[0] and min(during[1]) >= 40 and max(during[1]) <= 41,
                           "(False, [40, 40])", during)
+            # The sound process crashes mid-ring: the next one takes over what is owed to the user.
+            crashed = app.sound_pids()
+            for pid in crashed:
+                os.kill(pid, signal.SIGKILL)
+            poll(lambda: set(app.sound_pids()) - set(crashed), 5, 0.1)
+            time.sleep(1)
             off(app)
             after = poll(lambda: (lambda s: s if s == before else None)(sink_state()), 3, 0.05) or sink_state()
             results.equal("muted output: muted at 20 % again after OFF", before, after)
@@ -161,7 +168,8 @@ def on_private_server(binary, tone):
 
 def server_restarted(results, binary, tone):
     """The sound server dies and comes back while the alarm waits armed: the alarm is still heard at its time. Then
-    the sound process is killed mid-ring: a new one takes over within a moment."""
+    the sound process is killed mid-ring: a new one takes over within a moment; then it is stopped (SIGSTOP) and
+    replaced within a few seconds."""
     folder, server, app = on_private_server(binary, tone)
     try:
         alarm = arm_alarm(app, lead=14)
@@ -179,6 +187,10 @@ def server_restarted(results, binary, tone):
             for pid in app.sound_pids():
                 os.kill(pid, signal.SIGKILL)
             wait_until(killed + 4, app)
+            stopped = time.time()
+            for pid in app.sound_pids():
+                os.kill(pid, signal.SIGSTOP)
+            wait_until(stopped + 6, app)
         finally:
             rec.stop()
         levels = block_levels(read_wav_mono(path))
@@ -193,6 +205,11 @@ def server_restarted(results, binary, tone):
         results.check("sound process killed mid-ring: heard again, silent for at most 1.5 s",
                       silent <= 1.5 and (loudest(levels, k + 3, k + 4) or -999) > HEARD_DB,
                       "at most 1.5 s below the threshold, sound at the end", f"{silent:.2f} s silent")
+        k = rec.seconds(stopped)
+        silent = sum(1 for level in levels[int(k / 0.01):int((k + 6) / 0.01)] if level < HEARD_DB) * 0.01
+        results.check("sound process stopped mid-ring: replaced, heard again within 3 s",
+                      silent <= 3 and (loudest(levels, k + 5, k + 6) or -999) > HEARD_DB,
+                      "at most 3 s below the threshold, sound at the end", f"{silent:.2f} s silent")
         off(app)
     finally:
         app.stop()

@@ -342,9 +342,9 @@ bool SettingsFile::write(const SettingsRecord& given)
 
     // Written beside the old file and renamed over it: a failure or a kill on the way leaves the
     // old one whole. The write only fills a buffer, and the rename would go ahead after a failed
-    // one: so everything is flushed and checked before the rename.
-    // On the disk before the rename, too: after a power cut the file is the old one or the new one,
-    // never an empty one the rename put in place before the data got there.
+    // one, or before the data is on the disk, when a power cut would leave an empty file: so
+    // everything is flushed, synced and checked before the rename. The commit syncs too, but lets a
+    // failure pass, and some file systems say only there that the data did not fit.
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly))
         return fail(target, out.errorString());

@@ -15,12 +15,12 @@ CLIENT_WIDTH, CLIENT_HEIGHT = 360, 136  # 5400 x 2040 twips
 LIGHT_YELLOW = (255, 255, 192)
 
 
-def time_texts(start, end, zone=time.localtime):
+def time_texts(start, end):
     """Every local time text HH:MM:SS from one wall-clock moment to another, a second of slack either side."""
     texts = set()
     t = int(start) - 1
     while t <= int(end) + 1:
-        texts.add(time.strftime("%H:%M:%S", zone(t)))
+        texts.add(time.strftime("%H:%M:%S", time.localtime(t)))
         t += 1
     return texts
 
@@ -111,16 +111,13 @@ def clock_box_drawn(results, app):
 
 
 def zone_file_is_a_pipe(results, binary):
-    """TZ naming a named pipe, which the C library would wait on for ever: the window comes, the clock runs on UTC,
-    and a box and the log say so once."""
+    """TZ naming a named pipe, which the C library would wait on for ever: the window comes, and a box and the log
+    say once that the clock runs on UTC."""
     pipe = os.path.join(tempfile.mkdtemp(prefix="kestrune-zone-"), "zone")
     os.mkfifo(pipe)
     app = Kestrune(binary, env={"TZ": ":" + pipe})
     try:
         app.start()
-        poll(lambda: app.text("Text1"), 3, 0.05)
-        before, shown, after = time.time(), app.text("Text1"), time.time()
-        results.check("the clock shows UTC", shown in time_texts(before, after, time.gmtime), "UTC", repr(shown))
         boxes = poll(lambda: app.top_levels("Kestrune")[1:], 20, 0.2) or []
         words = " ".join(all_text(boxes[0])) if boxes else ""
         results.check("a box says the zone file is not used", pipe in words and "UTC" in words, pipe, words)

@@ -289,9 +289,6 @@ void TestStartup::failedSaveSoonIsTriedAgainUntilItGoesThrough()
     QTest::qWait(1500);
     // Tried again and again, it says so once.
     QTest::failOnWarning(QRegularExpression(u"^cannot save"_qs));
-    // An edit back to the same text is not taken for saved either.
-    f.Text2()->setText(u"06:15:0"_qs);
-    f.Text2()->setText(u"06:15:00"_qs);
     QTest::qWait(3000);
     QVERIFY(QDir().rmdir(m_desk.settingsPath()));
     QTRY_COMPARE_WITH_TIMEOUT(savedSettings(), QByteArray("\"\",\"06:15:00\",1,-2147483640,12648447\r\n"), 4000);

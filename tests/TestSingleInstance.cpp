@@ -21,6 +21,7 @@ private slots:
     void socketLeftByACrashIsReplaced();
     void tooLongAFolderStillStarts();
     void onlyAFolderOfTheUsersAlone();
+    void fallbackFolderTakenBySomethingElse();
 };
 
 void TestSingleInstance::secondClaimKnocksAndTheFirstShows()
@@ -86,6 +87,12 @@ void TestSingleInstance::onlyAFolderOfTheUsersAlone()
     QVERIFY(QFileInfo::exists(ownCache + u"/kestrune.socket"_qs));
     QVERIFY(QDir(open.path()).isEmpty());
     QVERIFY(QDir::setCurrent(QDir::rootPath()));
+    // No place of the user's alone at all: the start goes on, and says why it may not be the only one.
+    qputenv("HOME", "/");
+    qunsetenv("XDG_RUNTIME_DIR");
+    SingleInstance unchecked(SingleInstance::privateFolder());
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^there is no folder .*not checking for another.*"_qs));
+    QVERIFY(unchecked.claim([] {}) && unchecked.notice().contains(u"only one copy"_qs));
     if (::geteuid() != 0)
         return; // giving a socket to another user needs root
     // Another user's socket in its place is neither replaced nor asked.
@@ -100,6 +107,39 @@ void TestSingleInstance::onlyAFolderOfTheUsersAlone()
     struct stat status {};
     QCOMPARE(::lstat(socket.constData(), &status), 0);
     QCOMPARE(status.st_uid, 65534u);
+}
+
+void TestSingleInstance::fallbackFolderTakenBySomethingElse()
+{
+    QTemporaryDir home;
+    QTemporaryDir elsewhere;
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qunsetenv("XDG_CACHE_HOME");
+    qunsetenv("XDG_RUNTIME_DIR");
+    const QString usual = home.filePath(u".cache/kestrune-runtime"_qs);
+    const QString other = home.filePath(u".kestrune-runtime"_qs);
+    const QByteArray name = QFile::encodeName(usual);
+    const auto put = [&](const QString& what) {
+        QDir(usual).removeRecursively();
+        QFile::remove(usual);
+        QDir(other).removeRecursively();
+        if (what == u"file")
+            return QFile(usual).open(QIODevice::WriteOnly);
+        if (what == u"link")
+            return QFile::link(elsewhere.path(), usual);
+        return QDir().mkpath(usual) && ::chmod(name.constData(), 0777) == 0 &&
+               (what == u"open" || ::chown(name.constData(), 65534, 65534) == 0);
+    };
+    // The user's own folder open to all is made private again; for anything else another place is used.
+    for (const QString& what : {u"open"_qs, u"file"_qs, u"link"_qs, u"others"_qs}) {
+        if (!put(what) && what == u"others" && ::geteuid() != 0)
+            continue; // giving a folder to another user needs root
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u".*kestrune-runtime (is not|was open).*"_qs));
+        const QString folder = SingleInstance::privateFolder();
+        QCOMPARE(folder, what == u"open" ? usual : other);
+        QCOMPARE(QFileInfo(folder).permissions() & 0x0077, 0);
+        QVERIFY(QDir(elsewhere.path()).isEmpty() && (what != u"others" || QDir(usual).isEmpty()));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSingleInstance)

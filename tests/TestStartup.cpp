@@ -36,6 +36,7 @@ private slots:
     void failedSaveAtExitIsShownInABox();
     void failedSaveWhenEndedFromOutsideShowsNoBox();
     void changesAreSavedSoonOnlyWhenTheLineDiffers();
+    void failedSaveSoonIsTriedAgainUntilItGoesThrough();
     void soundNameWithALineBreakIsRefused();
     void fileNotReadWholeIsToldOnceAtStart();
     void textsInAnotherEncodingKeepTheirBytes();
@@ -276,6 +277,21 @@ void TestStartup::changesAreSavedSoonOnlyWhenTheLineDiffers()
     QTRY_COMPARE_WITH_TIMEOUT(savedSettings(), QByteArray("\"/music/dawn.mp3\",\"06:00:00\",9,-2147483640,255\r\n"),
                               1500);
     QVERIFY(unchangedFor(1500));
+}
+
+void TestStartup::failedSaveSoonIsTriedAgainUntilItGoesThrough()
+{
+    Form1& f = Forms::form1();
+    // A folder in the file's place stands for a full disk: the save fails, as root too.
+    QVERIFY(QDir().mkdir(m_desk.settingsPath()));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^cannot save .*folder.*"_qs));
+    f.Text2()->setText(u"06:15:00"_qs);
+    QTest::qWait(1500);
+    // Tried again and again, it says so once.
+    QTest::failOnWarning(QRegularExpression(u"^cannot save"_qs));
+    QTest::qWait(3000);
+    QVERIFY(QDir().rmdir(m_desk.settingsPath()));
+    QTRY_COMPARE_WITH_TIMEOUT(savedSettings(), QByteArray("\"\",\"06:15:00\",1,-2147483640,12648447\r\n"), 4000);
 }
 
 void TestStartup::soundNameWithALineBreakIsRefused()

@@ -1,7 +1,7 @@
 #include "alarm/SoundFolder.h"
 
 #include "core/ExecutableFolder.h"
-#include "core/SettingsLocation.h"
+#include "core/SettingsFile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -9,7 +9,9 @@
 
 bool SoundFolder::settingsBesideProgram()
 {
-    const QString settings = SettingsLocation::savePath(SettingsLocation::readPath());
+    // Where a save would go. Nothing is read: a file beside the program that is not ours would be
+    // warned about again at every opening of the dialog.
+    const QString settings = SettingsFile().path();
     return !settings.isEmpty() && QDir(QFileInfo(settings).absolutePath()) == QDir(ExecutableFolder::path());
 }
 

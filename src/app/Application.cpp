@@ -20,6 +20,8 @@
 
 int Application::run(int argc, char* argv[])
 {
+    // Before anything reads the time zone, and while this is the only thread to see TZ change.
+    const QString zoneNotice = ClockZoneWatcher::useUtcUnlessUsable();
     // First, while this is the only thread: the others inherit what is left.
     WakeCapability::restrict();
     StartupWarmUp warmUp;
@@ -62,6 +64,16 @@ int Application::run(int argc, char* argv[])
         }
     });
     Forms::form1().show();
+    // What makes the alarm less to be trusted is told once, when the window is there to stand in
+    // front of.
+    QStringList notices{zoneNotice, instance.notice()};
+    notices.removeAll(QString());
+    if (!notices.isEmpty()) {
+        QTimer::singleShot(0, [notices] {
+            if (Forms::hasForm1())
+                MessageBox::warning(&Forms::form1(), QStringLiteral("Kestrune"), notices.join(QStringLiteral("\n\n")));
+        });
+    }
     // What start-up allocated and let go (font lists, the first layouts, the helper threads' arenas)
     // goes back to the system once the window is up, rather than being kept for the whole day.
     AfterFirstPaint::run(&app, [] { QTimer::singleShot(1000, [] { ::malloc_trim(0); }); });

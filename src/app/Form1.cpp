@@ -28,7 +28,11 @@
 
 namespace {
 const QString TrayTip = QStringLiteral("Right Click For Options");
-}
+// A change is saved this long after it is made; a save that failed is tried again after the longer
+// wait, for as long as it keeps failing.
+constexpr int SaveDelayMs = 1000;
+constexpr int SaveRetryMs = 3000;
+} // namespace
 
 Form1::Form1()
     : Form(FormTables::form1()), m_engine(std::make_unique<AlarmEngine>(alarmControls())),
@@ -56,7 +60,6 @@ Form1::Form1()
     // A crash or a lost display keeps what the user set: each change is saved soon after it is made.
     m_saveSoon = new QTimer(this);
     m_saveSoon->setSingleShot(true);
-    m_saveSoon->setInterval(1000);
     connect(m_saveSoon, &QTimer::timeout, this, &Form1::saveIfChanged);
     connect(Text2(), &QLineEdit::textChanged, this, &Form1::settingsChanged);
     // Connected after the engine's handlers, so these run once the sound dialog has closed.
@@ -190,16 +193,20 @@ QByteArray Form1::settingsLine() const
 void Form1::settingsChanged()
 {
     if (!m_saveSoon->isActive())
-        m_saveSoon->start();
+        m_saveSoon->start(SaveDelayMs);
 }
 
 void Form1::saveIfChanged()
 {
-    const QByteArray line = settingsLine();
-    if (line == m_savedLine)
+    if (settingsLine() == m_savedLine)
         return;
-    // A failure has said why on standard error; the save at the end tries again and tells the user.
-    m_settingsFile->write(currentSettings());
+    // A failure has said why on standard error. The change stays unsaved, and so different from
+    // what was saved last: it is tried again until it goes through, and the save at the end tells
+    // the user if it never does.
+    if (!m_settingsFile->write(currentSettings())) {
+        m_saveSoon->start(SaveRetryMs);
+        return;
+    }
     m_savedLine = settingsLine();
     m_savedSnooze = Forms::form3().HScroll1()->value();
 }

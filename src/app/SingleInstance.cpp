@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -45,6 +46,37 @@ QString absoluteFromEnvironment(const char* name)
     const QString value = qEnvironmentVariable(name);
     return QDir::isAbsolutePath(value) ? QDir::cleanPath(value) : QString();
 }
+
+// The folder made, or taken as it is, as a place of this user's alone. One of the user's own that
+// others could reach is closed again, and what another user may have left in it meanwhile goes.
+// False for another user's folder, a link (even to a folder of the user's) and anything not a folder.
+bool makePrivate(const QString& folder)
+{
+    const QByteArray name = QFile::encodeName(folder);
+    ::mkdir(name.constData(), 0700);
+    // Opened without following a link, so that the folder checked is the one changed.
+    const int fd = ::open(name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    struct stat status {};
+    const bool own = fd >= 0 && ::fstat(fd, &status) == 0 && status.st_uid == ::geteuid();
+    const bool closed = own && ((status.st_mode & 077) == 0 || ::fchmod(fd, 0700) == 0);
+    if (fd >= 0)
+        ::close(fd);
+    if (!closed) {
+        qCWarning(lcInstance, "%s is not a folder of this user's alone; trying another place", qPrintable(folder));
+        return false;
+    }
+    if ((status.st_mode & 077) == 0)
+        return true;
+    qCWarning(lcInstance, "%s was open to other users; it is private again", qPrintable(folder));
+    const QDir dir(folder);
+    for (const QString& entry : dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+        const QByteArray path = QFile::encodeName(dir.filePath(entry));
+        if (::lstat(path.constData(), &status) == 0 && status.st_uid != ::geteuid() &&
+            ::unlink(path.constData()) != 0 && ::rmdir(path.constData()) != 0)
+            return false;
+    }
+    return isPrivate(folder);
+}
 } // namespace
 
 QString SingleInstance::privateFolder()
@@ -55,20 +87,26 @@ QString SingleInstance::privateFolder()
     if (!runtime.isEmpty())
         qCWarning(lcInstance, "%s is not a folder of this user's alone; using one under the cache folder",
                   qPrintable(runtime));
+    QString home = absoluteFromEnvironment("HOME");
+    struct stat status {};
+    // sudo may keep another user's HOME: a folder there would be theirs to tamper with.
+    if (home == QStringLiteral("/") || ::stat(QFile::encodeName(home).constData(), &status) != 0 ||
+        status.st_uid != ::geteuid())
+        home.clear();
     QString cache = absoluteFromEnvironment("XDG_CACHE_HOME");
-    if (cache.isEmpty()) {
-        const QString home = absoluteFromEnvironment("HOME");
-        struct stat status {};
-        // sudo may keep another user's HOME: a folder there would be theirs to tamper with.
-        if (home.isEmpty() || home == QStringLiteral("/") ||
-            ::stat(QFile::encodeName(home).constData(), &status) != 0 || status.st_uid != ::geteuid())
-            return QString();
+    if (cache.isEmpty() && !home.isEmpty())
         cache = QDir(home).filePath(QStringLiteral(".cache"));
+    // Always tried in the same order, so that every start of the user's finds the same one.
+    QStringList places;
+    if (!cache.isEmpty() && QDir().mkpath(cache))
+        places << QDir(cache).filePath(QStringLiteral("kestrune-runtime"));
+    if (!home.isEmpty())
+        places << QDir(home).filePath(QStringLiteral(".kestrune-runtime"));
+    for (const QString& place : std::as_const(places)) {
+        if (makePrivate(place))
+            return place;
     }
-    const QString folder = QDir(cache).filePath(QStringLiteral("kestrune-runtime"));
-    QDir().mkpath(cache);
-    ::mkdir(QFile::encodeName(folder).constData(), 0700);
-    return isPrivate(folder) ? folder : QString();
+    return QString();
 }
 
 SingleInstance::SingleInstance(const QString& folder)
@@ -90,10 +128,15 @@ SingleInstance::~SingleInstance()
 
 bool SingleInstance::claim(std::function<void()> showWindow)
 {
-    if (m_lockPath.isEmpty()) {
-        qCWarning(lcInstance, "no folder of this user's alone for the lock; not checking for another running copy");
+    const auto unchecked = [this](const QString& why) {
+        qCWarning(lcInstance).noquote() << why + QStringLiteral("; not checking for another running copy");
+        m_notice = QStringLiteral("Kestrune cannot make sure that only one copy of it runs: %1. Started again, it "
+                                  "may run twice, with two alarms.")
+                       .arg(why);
         return true;
-    }
+    };
+    if (m_lockPath.isEmpty())
+        return unchecked(QStringLiteral("there is no folder of this user's alone to keep its lock in"));
     m_lock = std::make_unique<QLockFile>(m_lockPath);
     // Only a holder that is gone makes a lock stale, however long a run lasts.
     m_lock->setStaleLockTime(0);
@@ -101,8 +144,7 @@ bool SingleInstance::claim(std::function<void()> showWindow)
         if (m_lock->error() == QLockFile::LockFailedError)
             return false;
         // The folder cannot hold a lock: better two programs than none.
-        qCWarning(lcInstance, "cannot lock %s; not checking for another running copy", qPrintable(m_lockPath));
-        return true;
+        return unchecked(QStringLiteral("the lock %1 cannot be made").arg(m_lockPath));
     }
     m_showWindow = std::move(showWindow);
     sockaddr_un address;

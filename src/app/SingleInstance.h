@@ -18,8 +18,10 @@ public:
     explicit SingleInstance(const QString& folder);
 
     // A folder that only this user can write: the runtime folder when it is the user's own with no
-    // access for others (as Qt checks it), else one made for this under the user's cache folder.
-    // Never the working folder; empty when there is none.
+    // access for others (as Qt checks it), else one made for this under the user's cache folder, or
+    // when that name is taken by something else, in the home folder. A folder of the user's own
+    // that others could reach is made private again. Never the working folder, never one of another
+    // user; empty when there is none.
     static QString privateFolder();
     ~SingleInstance() override;
 
@@ -27,6 +29,9 @@ public:
     bool claim(std::function<void()> showWindow);
     // From a later start: asks the running one to show its window. True when it was reached.
     bool askRunningToShow(int timeoutMs = 2000);
+    // Set when claim() let this start run without being able to keep a second one out: why, for the
+    // user to read. Empty otherwise.
+    QString notice() const { return m_notice; }
 
 private:
     void accept();
@@ -37,4 +42,5 @@ private:
     int m_listening = -1;
     QSocketNotifier* m_notifier = nullptr;
     std::function<void()> m_showWindow;
+    QString m_notice;
 };

@@ -9,6 +9,23 @@
 #include <sys/stat.h>
 
 namespace {
+// Real zone files are a few kilobytes; the C library reads one whole.
+constexpr qint64 zoneFileLimit = 1 << 20;
+
+// Why the C library must not read this file; empty when it may. A file that is not there is the
+// C library's own case: it runs on UTC by itself, without waiting.
+QString unusable(const QString& file)
+{
+    struct stat status {};
+    if (file.isEmpty() || ::stat(QFile::encodeName(file).constData(), &status) != 0)
+        return QString();
+    if (!S_ISREG(status.st_mode))
+        return QStringLiteral("it is not a regular file");
+    if (status.st_size > zoneFileLimit)
+        return QStringLiteral("it is larger than a zone file can be");
+    return QString();
+}
+
 // What tells one version of the zone from another: where its links lead, and the file's identity.
 QByteArray identity(const QString& file)
 {
@@ -49,7 +66,23 @@ QString ClockZoneWatcher::zoneFile()
         return tz;
     const QString underZoneFolder =
         QDir(qEnvironmentVariable("TZDIR", QStringLiteral("/usr/share/zoneinfo"))).filePath(tz);
-    return QFileInfo(underZoneFolder).isFile() ? underZoneFolder : QString();
+    // Anything there is what the C library would open, a named pipe included.
+    return QFileInfo::exists(underZoneFolder) ? underZoneFolder : QString();
+}
+
+QString ClockZoneWatcher::useUtcUnlessUsable()
+{
+    const QString file = zoneFile();
+    const QString why = unusable(file);
+    if (why.isEmpty())
+        return QString();
+    // Set before anything is said: a log line may carry the local time.
+    qputenv("TZ", "UTC0");
+    ::tzset();
+    const QString told =
+        QStringLiteral("The time zone file %1 is not used: %2. The clock and the alarm run on UTC.").arg(file, why);
+    qCWarning(lcDesktop).noquote() << told;
+    return told;
 }
 
 void ClockZoneWatcher::reload()
@@ -89,7 +122,12 @@ void ClockZoneWatcher::check()
     if (now == m_seen)
         return;
     m_seen = now;
+    // Read afresh, a named pipe in the file's place would stop the program: the zone read last stays.
+    const QString why = unusable(m_file);
+    if (!why.isEmpty()) {
+        qCWarning(lcDesktop, "the time zone file %s is not read again: %s", qPrintable(m_file), qPrintable(why));
+        return;
+    }
     reload();
     qCDebug(lcDesktop, "the time zone in %s changed; local time follows it", qPrintable(m_file));
-    emit zoneChanged();
 }

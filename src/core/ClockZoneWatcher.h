@@ -19,9 +19,11 @@ public:
     static QString zoneFile();
     // Has the C library read the zone again, although TZ itself did not change.
     static void reload();
-
-signals:
-    void zoneChanged();
+    // First thing at start, before anything reads the zone: when the zone file in force is not a
+    // regular file of a zone file's size (a named pipe would hold the start for ever, a huge file
+    // would be read whole), TZ is set to UTC. What to tell the user then, said on the log channel
+    // too; empty when the zone is usable.
+    static QString useUtcUnlessUsable();
 
 private:
     void watch();

@@ -117,6 +117,16 @@ bool writeAll(QIODevice& device, const QByteArray& bytes)
     return true;
 }
 
+// The rename itself on the disk; where the folder cannot be synced, the rename stands all the same.
+void syncFolder(const QString& folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
 // A value the window never had is left empty, and reads back as not set.
 QByteArray number(std::optional<int> value)
 {
@@ -242,7 +252,11 @@ bool SettingsFile::fail(const QString& path, const QString& reason)
 {
     m_failedPath = path;
     m_failure = reason;
-    qCWarning(lcSettings).noquote() << QStringLiteral("cannot save %1: %2").arg(path, reason);
+    // A save tried again and again for the same reason says so once.
+    const QString told = QStringLiteral("cannot save %1: %2").arg(path, reason);
+    if (told != m_told)
+        qCWarning(lcSettings).noquote() << told;
+    m_told = told;
     return false;
 }
 
@@ -328,17 +342,24 @@ bool SettingsFile::write(const SettingsRecord& given)
 
     // Written beside the old file and renamed over it: a failure or a kill on the way leaves the
     // old one whole. The write only fills a buffer, and the rename would go ahead after a failed
-    // one: so everything is flushed and checked before the rename.
+    // one, or before the data is on the disk, when a power cut would leave an empty file: so
+    // everything is flushed, synced and checked before the rename. The commit syncs too, but lets a
+    // failure pass, and some file systems say only there that the data did not fit.
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly))
         return fail(target, out.errorString());
-    if (!writeAll(out, format(record)) || !out.flush() || out.error() != QFileDevice::NoError) {
-        const QString reason = out.errorString();
+    if (!writeAll(out, format(record)) || !out.flush() || out.error() != QFileDevice::NoError ||
+        ::fsync(out.handle()) != 0) {
+        const QString reason = out.error() != QFileDevice::NoError ? out.errorString() : errnoText(errno);
         out.cancelWriting();
         return fail(target, reason);
     }
     if (!out.commit())
         return fail(target, out.errorString());
+    syncFolder(folder);
+    if (!m_told.isEmpty())
+        qCInfo(lcSettings).noquote() << QStringLiteral("saved %1 after all").arg(target);
+    m_told.clear();
     m_readFrom = target;
     m_read = record;
     m_damaged = false;

@@ -16,8 +16,9 @@ public:
     // std::nullopt when there is no file, or nothing of it can be read (said on standard error).
     // A file of any other kind than a regular file is never opened, so that nothing can block here.
     std::optional<SettingsRecord> read();
-    // False when it could not be saved: said on standard error, failure() says why, and the old
-    // file stays whole.
+    // False when it could not be saved: said on standard error (once, while the same save keeps
+    // failing for the same reason), failure() says why, and the old file stays whole. True only once
+    // the new file is on the disk.
     bool write(const SettingsRecord& record);
 
     // Where the next save goes; empty when there is nowhere to save.
@@ -55,4 +56,6 @@ private:
     QString m_damage;
     QString m_failedPath;
     QString m_failure;
+    // The failure last said on standard error; empty once a save went through.
+    QString m_told;
 };

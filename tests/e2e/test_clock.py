@@ -4,11 +4,12 @@ every second, the status box and the menu bar. Read over AT-SPI, the way assisti
 import os
 import shutil
 import sys
+import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from kestrune import (Kestrune, Results, artifacts_folder, binary_from_args, extents, find_named, pixel,  # noqa
-                          poll, require_services, screenshot, window_geometry)
+from kestrune import (Kestrune, Results, all_text, artifacts_folder, binary_from_args, extents, find_named,  # noqa
+                          pixel, poll, require_services, screenshot, window_geometry)
 
 CLIENT_WIDTH, CLIENT_HEIGHT = 360, 136  # 5400 x 2040 twips
 LIGHT_YELLOW = (255, 255, 192)
@@ -109,6 +110,23 @@ def clock_box_drawn(results, app):
     results.equal("the clock box is drawn in light yellow", LIGHT_YELLOW, pixel(shot, x + 4, y + h // 2))
 
 
+def zone_file_is_a_pipe(results, binary):
+    """TZ naming a named pipe, which the C library would wait on for ever: the window comes, and a box and the log
+    say once that the clock runs on UTC."""
+    pipe = os.path.join(tempfile.mkdtemp(prefix="kestrune-zone-"), "zone")
+    os.mkfifo(pipe)
+    app = Kestrune(binary, env={"TZ": ":" + pipe})
+    try:
+        app.start()
+        boxes = poll(lambda: app.top_levels("Kestrune")[1:], 20, 0.2) or []
+        words = " ".join(all_text(boxes[0])) if boxes else ""
+        results.check("a box says the zone file is not used", pipe in words and "UTC" in words, pipe, words)
+        results.equal("the log says so once", 1, app.output().count("is not used"))
+    finally:
+        app.stop()
+        shutil.rmtree(os.path.dirname(pipe), ignore_errors=True)
+
+
 def main():
     binary = binary_from_args()
     require_services()
@@ -122,6 +140,7 @@ def main():
                 results.case(case, app)
     finally:
         app.stop()
+    results.case(zone_file_is_a_pipe, binary)
     results.finish()
 
 

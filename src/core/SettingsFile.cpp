@@ -150,7 +150,7 @@ std::optional<QByteArray> asUtf8(const QByteArray& content)
 
 QString SettingsFile::path() const
 {
-    return SettingsLocation::savePath(m_readFrom);
+    return SettingsLocation::savePath();
 }
 
 std::optional<SettingsRecord> SettingsFile::read()

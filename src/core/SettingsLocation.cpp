@@ -88,9 +88,8 @@ QString SettingsLocation::readPath()
     return userThere ? user : QString();
 }
 
-QString SettingsLocation::savePath(const QString& readFrom)
+QString SettingsLocation::savePath()
 {
-    Q_UNUSED(readFrom);
     const QString beside = besideProgram();
     const QString folder = ExecutableFolder::path();
     if (!isSystemFolder(folder)) {

@@ -19,8 +19,8 @@ public:
     // installed one reads the per-user file, or while there is none a file that the system put
     // beside it. Empty when there is none.
     static QString readPath();
-    // Where a save goes, given what readPath() gave. Empty when there is nowhere to save.
-    static QString savePath(const QString& readFrom);
+    // Where a save goes. Empty when there is nowhere to save.
+    static QString savePath();
 
     // Under /usr, /opt, /bin, /sbin and the like, not owned by the user running the program, or
     // writable by others (a shared temporary folder): never written, its files never taken as ours.

@@ -1,10 +1,13 @@
 #include "ui/Form.h"
 
 #include "controls/Timer.h"
+#include "core/Clock.h"
 #include "ui/FormBuilder.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QScreen>
 #include <QWindow>
@@ -12,6 +15,13 @@
 Form::Form(const WindowTable& table) : m_table(table)
 {
     FormBuilder::build(*this);
+    // An announcement is news once: a later visit to the control hears only the control.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget*) {
+        if (old && old == m_announced) {
+            m_announced = nullptr;
+            old->setAccessibleDescription(QString());
+        }
+    });
 }
 
 Timer* Form::timer(const char* name) const
@@ -64,15 +74,57 @@ void Form::minimise()
 
 void Form::alertAt(QWidget* control, const QString& reason)
 {
+    if (m_announced == control)
+        m_announced = nullptr;
     control->setAccessibleDescription(reason);
     if (reason.isEmpty())
         return;
+    m_keysFrom = Clock::instance().now();
     // Focus that is already there is not announced again: move it away and back.
     if (control->hasFocus())
         control->clearFocus();
     control->setFocus(Qt::OtherFocusReason);
     QAccessibleEvent alert(control, QAccessible::Alert);
     QAccessible::updateAccessibility(&alert);
+}
+
+void Form::announce(const QString& text)
+{
+    QWidget* at = focusWidget();
+    if (!at || !at->isEnabled())
+        return;
+    if (m_announced && m_announced != at)
+        m_announced->setAccessibleDescription(QString());
+    m_announced = at;
+    // A screen reader speaks a changed description only: the same news twice is made new.
+    if (at->accessibleDescription() == text)
+        at->setAccessibleDescription(QString());
+    at->setAccessibleDescription(text);
+}
+
+void Form::holdKeysAtFirst(const QList<QWidget*>& controls)
+{
+    for (QWidget* control : controls)
+        control->installEventFilter(this);
+}
+
+bool Form::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress || !m_keysFrom.isValid())
+        return QWidget::eventFilter(watched, event);
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key != Qt::Key_Space && key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_Select)
+        return QWidget::eventFilter(watched, event);
+    // A clock set back is no reason to hold the keys for longer.
+    const qint64 since = m_keysFrom.msecsTo(Clock::instance().now());
+    return since >= 0 && since < KeyHoldMs;
+}
+
+void Form::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        m_keysFrom = Clock::instance().now();
 }
 
 void Form::closeEvent(QCloseEvent* event)

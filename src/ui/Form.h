@@ -2,7 +2,9 @@
 
 #include "ui/WindowTable.h"
 
+#include <QDateTime>
 #include <QHash>
+#include <QPointer>
 #include <QWidget>
 
 class QAction;
@@ -53,6 +55,14 @@ public:
     // reader says its name), the reason as its description, and an alert where the accessibility
     // bridge carries one. An empty reason takes the description away again.
     void alertAt(QWidget* control, const QString& reason);
+    // Tells a screen reader what an action did: the text becomes the description of the control that
+    // holds the window's focus (a screen reader speaks it), until the focus leaves it.
+    void announce(const QString& text);
+    // These controls take Space and Enter only once the window has been in front, and the focus led
+    // by alertAt(), for about a second: a key typed for another program as the window comes forward
+    // must not press them. The mouse and actions from outside are not held back.
+    void holdKeysAtFirst(const QList<QWidget*>& controls);
+    static constexpr int KeyHoldMs = 1000;
 
     // The load handler runs once the window exists; the unload handler when it is destroyed.
     virtual void Form_Load() {}
@@ -65,6 +75,8 @@ signals:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     friend class FormBuilder;
@@ -78,4 +90,6 @@ private:
     QHash<QString, QMenu*> m_menus;
     QList<QWidget*> m_tabOrder;
     bool m_placed = false;
+    QPointer<QWidget> m_announced;
+    QDateTime m_keysFrom; // the window came in front, or the focus was led: keys count from here
 };

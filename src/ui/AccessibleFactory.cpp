@@ -113,6 +113,8 @@ QAccessibleInterface* create(const QString& className, QObject* object)
     }
     if (auto* box = qobject_cast<TextBox*>(object); box && box->isLink())
         return new LinkAccessible(box);
+    if (auto* w = qobject_cast<QWidget*>(object); w && w->property(Form::AnnouncerProperty).toBool())
+        return new QAccessibleWidget(w, QAccessible::Notification);
     // A window's client area, which holds its controls.
     if (className == QLatin1String("QWidget") && object->metaObject() == &QWidget::staticMetaObject)
         return new ContainerAccessible(static_cast<QWidget*>(object), QAccessible::Client);

@@ -5,7 +5,6 @@
 #include "ui/FormBuilder.h"
 
 #include <QAccessible>
-#include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -15,13 +14,6 @@
 Form::Form(const WindowTable& table) : m_table(table)
 {
     FormBuilder::build(*this);
-    // An announcement is news once: a later visit to the control hears only the control.
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget*) {
-        if (old && old == m_announced) {
-            m_announced = nullptr;
-            old->setAccessibleDescription(QString());
-        }
-    });
 }
 
 Timer* Form::timer(const char* name) const
@@ -74,8 +66,6 @@ void Form::minimise()
 
 void Form::alertAt(QWidget* control, const QString& reason)
 {
-    if (m_announced == control)
-        m_announced = nullptr;
     control->setAccessibleDescription(reason);
     if (reason.isEmpty())
         return;
@@ -90,16 +80,18 @@ void Form::alertAt(QWidget* control, const QString& reason)
 
 void Form::announce(const QString& text)
 {
-    QWidget* at = focusWidget();
-    if (!at || !at->isEnabled())
-        return;
-    if (m_announced && m_announced != at)
-        m_announced->setAccessibleDescription(QString());
-    m_announced = at;
-    // A screen reader speaks a changed description only: the same news twice is made new.
-    if (at->accessibleDescription() == text)
-        at->setAccessibleDescription(QString());
-    at->setAccessibleDescription(text);
+    // Orca 43 speaks neither a changed description nor a changed name of a Qt control (the bridge sends
+    // the change without the text), but it speaks a notification that comes into view.
+    if (!m_announcer) {
+        m_announcer = new QWidget(this);
+        m_announcer->setObjectName(QStringLiteral("announcer"));
+        m_announcer->setProperty(AnnouncerProperty, true);
+        m_announcer->setFixedSize(0, 0);
+    }
+    // Named while still in view, so that the change reaches a screen reader's copy of the name.
+    m_announcer->setAccessibleName(text);
+    m_announcer->hide();
+    m_announcer->show();
 }
 
 void Form::holdKeysAtFirst(const QList<QWidget*>& controls)

@@ -4,7 +4,6 @@
 
 #include <QDateTime>
 #include <QHash>
-#include <QPointer>
 #include <QWidget>
 
 class QAction;
@@ -55,9 +54,9 @@ public:
     // reader says its name), the reason as its description, and an alert where the accessibility
     // bridge carries one. An empty reason takes the description away again.
     void alertAt(QWidget* control, const QString& reason);
-    // Tells a screen reader what an action did: the text becomes the description of the control that
-    // holds the window's focus (a screen reader speaks it), until the focus leaves it.
+    // Tells a screen reader what an action did, as a notification in the window that comes into view.
     void announce(const QString& text);
+    static constexpr const char* AnnouncerProperty = "kestruneAnnouncer";
     // These controls take Space and Enter only once the window has been in front, and the focus led
     // by alertAt(), for about a second: a key typed for another program as the window comes forward
     // must not press them. The mouse and actions from outside are not held back.
@@ -90,6 +89,6 @@ private:
     QHash<QString, QMenu*> m_menus;
     QList<QWidget*> m_tabOrder;
     bool m_placed = false;
-    QPointer<QWidget> m_announced;
+    QWidget* m_announcer = nullptr;
     QDateTime m_keysFrom; // the window came in front, or the focus was led: keys count from here
 };

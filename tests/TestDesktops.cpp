@@ -355,6 +355,7 @@ void TestDesktops::ringNotificationFollowsTheAlarm()
     QCOMPARE(notifier.shown.last().actions.mid(2), QStringList({"off", "OFF"}));
     QCOMPARE(notifier.shown.last().hints.value(QStringLiteral("resident")).toBool(), true);
     QWidget* announcer = main.findChild<QWidget*>(QStringLiteral("announcer"));
+    QVERIFY(announcer);
     QCOMPARE(announcer->accessibleName(), QStringLiteral("Snoozed until 07:31:10"));
     QCOMPARE(QAccessible::queryAccessibleInterface(announcer)->role(), QAccessible::Notification);
 

@@ -39,6 +39,8 @@ TEST_PACKAGES=(
     python3-dbusmock
     # GNOME's window manager, and the sound server Debian's GNOME runs.
     mutter pipewire wireplumber pipewire-pulse
+    # What Qt loads on a GNOME desktop (recommended by Qt itself), and another program to type into.
+    qt6-gtk-platformtheme python3-gi gir1.2-gtk-3.0
     # libFuzzer's runtime is only recommended by clang, and recommendations are not installed.
     clang libclang-rt-14-dev
 )

@@ -367,8 +367,11 @@ void AlarmEngine::Command2_Click()
     m_c.HScroll1->setValue(-3000);
     AlarmDue = false;
     m_c.Timer3->setEnabled(true);
-    m_c.Command2->setEnabled(false);
     m_c.Command1->setEnabled(true);
+    // The keyboard's place goes to ON, not to whatever follows the buttons that are switched off.
+    if (m_c.Command2->hasFocus() || m_c.Command3->hasFocus())
+        m_c.Command1->setFocus(Qt::OtherFocusReason);
+    m_c.Command2->setEnabled(false);
     m_c.Text5->setText(QStringLiteral("Not Set"));
     // OFF ends the alarm for good: no fade left to make the next ring loud, no snooze to re-ring.
     m_c.Timer5->setEnabled(false);

@@ -17,6 +17,7 @@
 #include <QTimer>
 
 #include <malloc.h>
+#include <optional>
 
 int Application::run(int argc, char* argv[])
 {
@@ -25,7 +26,17 @@ int Application::run(int argc, char* argv[])
     // First, while this is the only thread: the others inherit what is left.
     WakeCapability::restrict();
     StartupWarmUp warmUp;
+    // Qt's theme for GNOME starts GTK, whose own accessibility bridge would list the program a second
+    // time, empty: Qt's bridge is the one with the windows. Only while the application is made, so
+    // that what the program starts later, a browser for a link, keeps its bridge.
+    const std::optional<QByteArray> noBridge =
+        qEnvironmentVariableIsSet("NO_AT_BRIDGE") ? std::optional(qgetenv("NO_AT_BRIDGE")) : std::nullopt;
+    qputenv("NO_AT_BRIDGE", "1");
     QApplication app(argc, argv);
+    if (noBridge)
+        qputenv("NO_AT_BRIDGE", *noBridge);
+    else
+        qunsetenv("NO_AT_BRIDGE");
     warmUp.connectSessionBus();
     // The helper threads use the application object: they end before it, however this returns.
     const auto joined = qScopeGuard([&warmUp] { warmUp.finish(); });

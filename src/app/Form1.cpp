@@ -16,6 +16,7 @@
 #include "platform/DesktopNotifier.h"
 #include "platform/Picture.h"
 #include "platform/PowerServices.h"
+#include "platform/WindowForeground.h"
 #include "tray/TrayIcon.h"
 #include "ui/FormTables.h"
 
@@ -45,6 +46,8 @@ Form1::Form1()
     connect(about(), &QAction::triggered, this, &Form1::about_Click);
     connect(Exit(), &QAction::triggered, this, &Form1::Exit_Click);
     connect(this, &Form::closeRequested, this, &Form1::Command6_Click);
+    // At the ring the focus jumps to Sleep, also while the user types in another program.
+    holdKeysAtFirst({Command2(), Command3()});
     // The tray tip carries a missed alarm too, for a user who looks only at the icon.
     connect(m_engine.get(), &AlarmEngine::missedChanged, this, [this](const QString& alarmText) {
         m_missedAlarm = alarmText;
@@ -276,6 +279,14 @@ void Form1::about_Click()
 }
 
 void Form1::showMainWindow()
+{
+    WindowForeground::bringForward(this, [window = QPointer<Form1>(this)] {
+        if (window)
+            window->showNow();
+    });
+}
+
+void Form1::showNow()
 {
     // A Wayland client can neither take itself out of a minimised state nor raise itself, and is not
     // even told that it is minimised (the compositor's next configure clears the state Qt keeps): a

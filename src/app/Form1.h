@@ -76,6 +76,7 @@ public:
     void settingsChanged();
 
 private:
+    void showNow();
     void applySettings(const SettingsRecord& record);
     SettingsRecord currentSettings() const;
     // What a save would write now, without making the Options window for it.

@@ -72,7 +72,11 @@ void RingNotification::ringStarted(const QString& alarmText)
 {
     m_alarmText = alarmText;
     const QString body = ringBody();
-    m_notifier.show(ringContent(body, true));
+    // A new notification each time, not the snooze's updated: one the user dismissed comes back, and
+    // a shell that shows only new ones in a banner does so.
+    DesktopNotifier::Content content = ringContent(body, true);
+    content.anew = true;
+    m_notifier.show(content);
     // The window has just come forward: a blind user hears "Sleep" and the alarm, and Space snoozes.
     m_window.alertAt(m_window.Command3(), body);
 }
@@ -84,9 +88,12 @@ void RingNotification::ringEnded()
     const QDateTime until = m_window.engine().reRingAt();
     if (!m_window.engine().armed() || !until.isValid()) {
         m_notifier.withdraw();
+        m_window.announce(m_window.Text5()->text());
         return;
     }
-    m_notifier.show(ringContent(QStringLiteral("Snoozed until ") + until.toString(QStringLiteral("HH:mm:ss")), false));
+    const QString snoozed = QStringLiteral("Snoozed until ") + until.toString(QStringLiteral("HH:mm:ss"));
+    m_notifier.show(ringContent(snoozed, false));
+    m_window.announce(snoozed);
 }
 
 void RingNotification::withdraw()

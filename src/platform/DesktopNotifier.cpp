@@ -37,6 +37,10 @@ void DesktopNotifier::show(const Content& content)
         return;
     }
     listen(bus);
+    if (content.anew && m_id != 0) {
+        closeId(m_id);
+        m_id = 0;
+    }
     QDBusMessage call = QDBusMessage::createMethodCall(Service, Path, Interface, QStringLiteral("Notify"));
     call << content.appName << m_id << content.icon << content.summary << content.body << content.actions
          << content.hints << content.expireTimeout;

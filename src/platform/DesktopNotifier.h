@@ -20,6 +20,7 @@ public:
         QStringList actions; // key, label, key, label...
         QVariantMap hints;
         qint32 expireTimeout = 0; // 0: stays until withdrawn
+        bool anew = false;        // the one on screen withdrawn and a new one posted, not updated in place
     };
 
     explicit DesktopNotifier(QObject* parent = nullptr);

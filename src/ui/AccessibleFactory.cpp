@@ -6,15 +6,52 @@
 #include <QAccessibleWidget>
 
 namespace {
-class FormAccessible : public QAccessibleWidget {
+// A control hidden in its window, such as the volume bar: nothing a screen reader should meet.
+bool hiddenControl(const QObject* object)
+{
+    const auto* w = qobject_cast<const QWidget*>(object);
+    return w && !w->isWindow() && !w->isVisibleTo(w->window());
+}
+
+// A window or a plain container: its children as a screen reader should walk them, without the
+// controls that are hidden in the window.
+class ContainerAccessible : public QAccessibleWidget {
 public:
-    FormAccessible(Form* form, QAccessible::Role role) : QAccessibleWidget(form, role) {}
+    ContainerAccessible(QWidget* w, QAccessible::Role role) : QAccessibleWidget(w, role) {}
+
+    int childCount() const override { return int(shownChildren().size()); }
+    QAccessibleInterface* child(int index) const override
+    {
+        const QList<QAccessibleInterface*> shown = shownChildren();
+        return index >= 0 && index < shown.size() ? shown.at(index) : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override
+    {
+        return int(shownChildren().indexOf(const_cast<QAccessibleInterface*>(child)));
+    }
+
+private:
+    QList<QAccessibleInterface*> shownChildren() const
+    {
+        QList<QAccessibleInterface*> shown;
+        for (int i = 0, n = QAccessibleWidget::childCount(); i < n; ++i) {
+            QAccessibleInterface* c = QAccessibleWidget::child(i);
+            if (c && !hiddenControl(c->object()))
+                shown << c;
+        }
+        return shown;
+    }
+};
+
+class FormAccessible : public ContainerAccessible {
+public:
+    FormAccessible(Form* form, QAccessible::Role role) : ContainerAccessible(form, role) {}
 
     QString text(QAccessible::Text t) const override
     {
         if (t == QAccessible::Name)
             return widget()->windowTitle();
-        return QAccessibleWidget::text(t);
+        return ContainerAccessible::text(t);
     }
 };
 
@@ -68,7 +105,6 @@ public:
 
 QAccessibleInterface* create(const QString& className, QObject* object)
 {
-    Q_UNUSED(className);
     if (auto* form = qobject_cast<Form*>(object)) {
         if (!form->isWindow())
             return nullptr;
@@ -77,7 +113,32 @@ QAccessibleInterface* create(const QString& className, QObject* object)
     }
     if (auto* box = qobject_cast<TextBox*>(object); box && box->isLink())
         return new LinkAccessible(box);
+    if (auto* w = qobject_cast<QWidget*>(object); w && w->property(Form::AnnouncerProperty).toBool())
+        return new QAccessibleWidget(w, QAccessible::Notification);
+    // A window's client area, which holds its controls.
+    if (className == QLatin1String("QWidget") && object->metaObject() == &QWidget::staticMetaObject)
+        return new ContainerAccessible(static_cast<QWidget*>(object), QAccessible::Client);
     return nullptr;
+}
+
+QAccessible::UpdateHandler previousHandler = nullptr;
+
+// The hidden volume bar moves a hundred times a second while the alarm fades in: told to a screen
+// reader, that queues everything after it. A hidden control tells nothing but its own coming and going.
+void filterUpdate(QAccessibleEvent* event)
+{
+    const QAccessible::Event type = event->type();
+    if (hiddenControl(event->object()) && type != QAccessible::ObjectShow && type != QAccessible::ObjectHide &&
+        type != QAccessible::ObjectDestroyed)
+        return;
+    if (previousHandler) {
+        previousHandler(event);
+        return;
+    }
+    // Qt hands an event to the platform's bridge itself only while no handler is installed.
+    QAccessible::installUpdateHandler(nullptr);
+    QAccessible::updateAccessibility(event);
+    QAccessible::installUpdateHandler(&filterUpdate);
 }
 } // namespace
 
@@ -88,4 +149,5 @@ void AccessibleFactory::install()
         return;
     installed = true;
     QAccessible::installFactory(&create);
+    previousHandler = QAccessible::installUpdateHandler(&filterUpdate);
 }

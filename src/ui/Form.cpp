@@ -1,10 +1,12 @@
 #include "ui/Form.h"
 
 #include "controls/Timer.h"
+#include "core/Clock.h"
 #include "ui/FormBuilder.h"
 
 #include <QAccessible>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QScreen>
 #include <QWindow>
@@ -67,12 +69,54 @@ void Form::alertAt(QWidget* control, const QString& reason)
     control->setAccessibleDescription(reason);
     if (reason.isEmpty())
         return;
+    m_keysFrom = Clock::instance().now();
     // Focus that is already there is not announced again: move it away and back.
     if (control->hasFocus())
         control->clearFocus();
     control->setFocus(Qt::OtherFocusReason);
     QAccessibleEvent alert(control, QAccessible::Alert);
     QAccessible::updateAccessibility(&alert);
+}
+
+void Form::announce(const QString& text)
+{
+    // Orca 43 speaks neither a changed description nor a changed name of a Qt control (the bridge sends
+    // the change without the text), but it speaks a notification that comes into view.
+    if (!m_announcer) {
+        m_announcer = new QWidget(this);
+        m_announcer->setObjectName(QStringLiteral("announcer"));
+        m_announcer->setProperty(AnnouncerProperty, true);
+        m_announcer->setFixedSize(0, 0);
+    }
+    // Named while still in view, so that the change reaches a screen reader's copy of the name.
+    m_announcer->setAccessibleName(text);
+    m_announcer->hide();
+    m_announcer->show();
+}
+
+void Form::holdKeysAtFirst(const QList<QWidget*>& controls)
+{
+    for (QWidget* control : controls)
+        control->installEventFilter(this);
+}
+
+bool Form::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress || !m_keysFrom.isValid())
+        return QWidget::eventFilter(watched, event);
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key != Qt::Key_Space && key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_Select)
+        return QWidget::eventFilter(watched, event);
+    // A clock set back is no reason to hold the keys for longer.
+    const qint64 since = m_keysFrom.msecsTo(Clock::instance().now());
+    return since >= 0 && since < KeyHoldMs;
+}
+
+void Form::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        m_keysFrom = Clock::instance().now();
 }
 
 void Form::closeEvent(QCloseEvent* event)

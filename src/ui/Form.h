@@ -2,6 +2,7 @@
 
 #include "ui/WindowTable.h"
 
+#include <QDateTime>
 #include <QHash>
 #include <QWidget>
 
@@ -53,6 +54,14 @@ public:
     // reader says its name), the reason as its description, and an alert where the accessibility
     // bridge carries one. An empty reason takes the description away again.
     void alertAt(QWidget* control, const QString& reason);
+    // Tells a screen reader what an action did, as a notification in the window that comes into view.
+    void announce(const QString& text);
+    static constexpr const char* AnnouncerProperty = "kestruneAnnouncer";
+    // These controls take Space and Enter only once the window has been in front, and the focus led
+    // by alertAt(), for about a second: a key typed for another program as the window comes forward
+    // must not press them. The mouse and actions from outside are not held back.
+    void holdKeysAtFirst(const QList<QWidget*>& controls);
+    static constexpr int KeyHoldMs = 1000;
 
     // The load handler runs once the window exists; the unload handler when it is destroyed.
     virtual void Form_Load() {}
@@ -65,6 +74,8 @@ signals:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     friend class FormBuilder;
@@ -78,4 +89,6 @@ private:
     QHash<QString, QMenu*> m_menus;
     QList<QWidget*> m_tabOrder;
     bool m_placed = false;
+    QWidget* m_announcer = nullptr;
+    QDateTime m_keysFrom; // the window came in front, or the focus was led: keys count from here
 };

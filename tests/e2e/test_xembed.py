@@ -3,8 +3,9 @@ server of its own (the accessibility bus a script first reads is the one it keep
 own). The icon opens the program's own menu, once; one ring brings the window on screen, and its notification's OFF,
 picked in dunst's own menu, silences and disarms. With the argument "gnome": GNOME's window manager (mutter) on X11
 without a tray, with dunst:
-"Tray" minimises the window, the ring brings it back with the keyboard focus on "Sleep" as a screen reader hears it,
-and the notification's Sleep turns it into the snooze in place."""
+"Tray" minimises the window, the user types into another program; the ring brings the window to the front with the
+keyboard focus on "Sleep" as a screen reader hears it, a Space typed then does not snooze, the notification's Sleep
+snoozes and the keyboard's OFF disarms, both said to the screen reader, which hears a few events over the fade."""
 
 import os
 import re
@@ -14,8 +15,8 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from kestrune.desktops import (Desktop, arm_by_accessibility, close_calls, do_action, dunst_context_menu,  # noqa
                                dunst_count, notify_calls, require_tools, ring_and_off_from_notification)
-from kestrune import (Results, artifacts_folder, binary_from_args, key, log, poll, run, wait_until,  # noqa
-                          screenshot)
+from kestrune import (Results, _pyatspi, artifacts_folder, binary_from_args, find_named, key, log, poll,  # noqa
+                      run, wait_until, screenshot)
 from test_tray import TRAYER, click_icon, map_state, showing, tray_icon, tray_menu, windows  # noqa: E402
 
 
@@ -61,23 +62,47 @@ def wm_state(window):
     return found.group(1) if found else None
 
 
+def active_window():
+    return run(["xdotool", "getactivewindow", "getwindowname"], check=False).strip()
+
+
+# A GTK program: it tells the window manager the time of each key typed into it, as a desktop's programs do.
+OTHER = """import gi; gi.require_version("Gtk", "3.0"); from gi.repository import Gtk
+w = Gtk.Window(title="another program"); w.add(Gtk.Entry()); w.move(5, 5); w.show_all(); Gtk.main()"""
+
+
 def gnome_x11_rings(results, binary):
     """mutter as the window manager on X11, no tray, dunst for the notifications."""
     with Desktop() as desktop:
-        with desktop.x11_with(desktop.start_mutter_x11, "Sleep", binary) as app:
+        program = desktop.x11_with(desktop.start_mutter_x11, "Sleep", binary)
+        program.extra_env["XDG_CURRENT_DESKTOP"] = "GNOME"  # Qt then loads its GNOME theme, which starts GTK
+        with program as app:
             window = app.main_window
             results.equal("gnome: the X11 class names the desktop entry's StartupWMClass",
                           'WM_CLASS(STRING) = "kestrune", "Kestrune"', run(["xprop", "-id", str(window),
                                                                              "WM_CLASS"]).strip())
             desktop.monitor("interface='org.freedesktop.Notifications'")
             desktop.listen_atspi(app.process.pid)
+            listed = [(a.name, a.childCount) for a in _pyatspi().Registry.getDesktop(0)
+                      if a.get_process_id() == app.process.pid]
+            results.equal("gnome: one application to a screen reader, with the window", [("Kestrune", 1)], listed)
+            results.equal("gnome: the hidden volume bar is not in its tree", None, find_named(app.application(),
+                                                                                            "Volume"))
             alarm = arm_by_accessibility(app)
             do_action(app.control("Command5"))  # Tray
             results.equal("gnome: without a tray, Tray minimises under mutter", "Iconic",
                           poll(lambda: wm_state(window) == "Iconic" and "Iconic", 5) or wm_state(window))
-            wait_until(alarm, app)
+            desktop.spawn("other", ["/usr/bin/python3", "-c", OTHER], env=dict(os.environ, NO_AT_BRIDGE="1"))
+            other = poll(lambda: run(["xdotool", "search", "--onlyvisible", "--name", "another program"]).split(), 20)
+            run(["xdotool", "mousemove", "--window", other[0], "20", "10", "click", "1", "sleep", "0.5", "key", "x"])
+            results.equal("gnome: another program has the focus before the ring", "another program", active_window())
+            wait_until(alarm - 1, app)
+            ring_events = len(desktop.atspi_events())
             results.equal("gnome: the ring brings the window back", "Normal",
                           poll(lambda: wm_state(window) == "Normal" and "Normal", 8) or wm_state(window))
+            poll(lambda: active_window() == "Kestrune", 8, 0.05)
+            key("space")  # meant for the other program, typed as the window comes forward
+            results.equal("gnome: the ring takes the focus from the other program", "Kestrune", active_window())
             text = time.strftime("%H:%M:%S", time.localtime(alarm))
             heard = poll(lambda: [e for e in desktop.atspi_events() if e[1] == "Sleep"
                                   and e[0] == "object:state-changed:focused" and e[3] == "1"], 8)
@@ -93,10 +118,20 @@ def gnome_x11_rings(results, binary):
             calls = poll(lambda: notify_calls(desktop.watched()), 10, 0.2) or [""]
             resident = re.search(r'string "resident"\s+variant\s+boolean true', calls[0])
             results.check("gnome: the notification is resident", bool(resident), "resident true", calls[0])
+            time.sleep(1.0)
+            results.equal("gnome: a Space typed as the window came forward does not snooze", [],
+                          [c for c in notify_calls(desktop.watched()) if "Snoozed until" in c])
+            fade = desktop.atspi_events()[ring_events:]
+            results.check("gnome: a screen reader hears a few events over the ring, none of the hidden volume bar",
+                          len(fade) < 60 and not [e for e in fade if e[1] == "Volume"], "fewer than 60", len(fade))
             dunst_context_menu()  # Sleep, picked in dunst's menu
             snoozed = poll(lambda: [c for c in notify_calls(desktop.watched()) if "Snoozed until" in c], 10, 0.2)
             results.check("gnome: Sleep from the notification turns it into the snooze", bool(snoozed),
                           "a Notify with 'Snoozed until'", notify_calls(desktop.watched()))
+            until = re.search(r"Snoozed until \d\d:\d\d:\d\d", snoozed[-1] if snoozed else "")
+            results.check("gnome: a screen reader hears when it rings again", until and poll(
+                lambda: [e for e in desktop.atspi_events() if e[1] == until.group(0) and e[2] == "notification"], 5), until,
+                desktop.atspi_events()[-5:])
             if snoozed:
                 results.check("gnome: the snooze offers OFF and no Sleep",
                               'string "OFF"' in snoozed[-1] and 'string "Sleep"' not in snoozed[-1], "OFF only",
@@ -108,8 +143,11 @@ def gnome_x11_rings(results, binary):
             results.equal("gnome: a notification closed by the user changes nothing (still armed)", "Alarm Set",
                           app.text("Text5"))
             results.equal("gnome: nor ends the snooze (Sleep still offered)", True, app.enabled("Command3"))
-            do_action(app.control("Command2"))
-            results.equal("gnome: OFF disarms", "Not Set", app.wait_text("Text5", "Not Set", 10))
+            key("shift+Tab", "space")  # from Sleep to OFF and press it, by keyboard as a blind user goes
+            results.equal("gnome: OFF by keyboard disarms", "Not Set", app.wait_text("Text5", "Not Set", 10))
+            results.check("gnome: a screen reader hears that it is off", poll(lambda: [
+                e for e in desktop.atspi_events() if e[1] == "Not Set" and e[2] == "notification"], 5), "Not Set",
+                desktop.atspi_events()[-5:])
 
 
 def main():

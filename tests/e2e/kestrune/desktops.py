@@ -173,8 +173,8 @@ class Desktop:
         return server
 
     def listen_atspi(self, pid):
-        """Records the AT-SPI focus and description events of one process, as a screen reader hears them, into
-        atspi-events.log (read with atspi_events())."""
+        """Records every AT-SPI event of one process, as a screen reader hears them, into atspi-events.log (read
+        with atspi_events())."""
         process = self.spawn("atspi-events", ["/usr/bin/python3", "-m", "kestrune.desktops", "atspi-events", str(pid)],
                              cwd=os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
         time.sleep(2.0)  # registered with the registry before anything is expected
@@ -450,8 +450,7 @@ def _record_atspi_events(pid):
             print(f"{event.type}\t{event.source.name}\t{event.source.getRoleName()}\t{data}", flush=True)
         except Exception:
             pass
-    pyatspi.Registry.registerEventListener(heard, "object:state-changed:focused",
-                                           "object:property-change:accessible-description")
+    pyatspi.Registry.registerEventListener(heard, "object", "window", "focus")
     pyatspi.Registry.start()
 
 

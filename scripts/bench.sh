@@ -83,7 +83,7 @@ new_kestrune() { # NAME ALARM_EPOCH [SOUND]
     local dir="$work/$1"
     mkdir -p "$dir"
     cp "$kestrune_bin" "$dir/kestrune"
-    cp "$(dirname "$kestrune_bin")"/{kestrune-sound-host,kestrune-sound.so} "$dir/"
+    cp "$(dirname "$kestrune_bin")"/kestrune-sound-host "$dir/"
     printf '"%s","%s",1,-2147483640,12648447\r\n' "${3:-$tone}" "$(date -d "@$2" +%H:%M:%S)" >"$dir/settings.txt"
     echo "$dir/kestrune"
 }

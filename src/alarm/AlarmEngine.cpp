@@ -410,7 +410,8 @@ void AlarmEngine::Timer6_Timer()
     SnoozeCount = 0;
     m_snoozeStart = QDateTime();
     m_c.showMainWindow();
-    // The sound the ring played, also after a restart that restored it from the settings.
+    // The sound chosen now: one picked during the ring was kept for this re-ring; after a restart, the
+    // one restored from the settings.
     startSound();
     m_c.Timer1->setEnabled(false);
     m_c.Timer5->setEnabled(true);

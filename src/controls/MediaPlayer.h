@@ -48,7 +48,7 @@ signals:
     void cannotPlay(const QString& path, const QString& reason);
     // The file last prepared cannot be played: found before it is wanted.
     void cannotPrepare(const QString& path, const QString& reason);
-    // No sound output can be reached; found before any ring.
+    // No sound output can be reached: told once when found, ringing or not.
     void outputLost();
     // The sound output was missing and can be reached again.
     void outputReturned();

@@ -33,7 +33,7 @@ public:
     std::function<void(const QString& path, const QString& reason)> onError;
     // The same for the file given to prepare(), found while getting it ready, before any ring.
     std::function<void(const QString& path, const QString& reason)> onPrepareError;
-    // No sound output can be reached (outputProblem() says why), found while nothing rings.
+    // No sound output can be reached (outputProblem() says why): told once when found, ringing or not.
     std::function<void()> onOutputLost;
     // The sound output was missing (outputProblem() said why) and is there again.
     std::function<void()> onOutputBack;

@@ -206,9 +206,9 @@ public:
         for (const auto& [call, id] : std::exchange(held, {}))
             m_bus.send(call.createReply(id));
     }
-    void send(const char* name, uint id, const QString& text)
+    void send(const char* name, uint id, const QVariant& value)
     {
-        m_bus.send(QDBusMessage::createSignal(Path, Interface, QString::fromLatin1(name)) << id << text);
+        m_bus.send(QDBusMessage::createSignal(Path, Interface, QString::fromLatin1(name)) << id << value);
     }
     // Everything the notifier's connection sent before this has arrived.
     static void sync()
@@ -278,6 +278,11 @@ void TestDesktops::notifierKeepsToItsOwnNotification()
     server.send("ActionInvoked", 3, u"sleep"_qs);
     QTRY_COMPARE(actions.size(), 1);
     QCOMPARE(actions[0], (QVariantList{u"sleep"_qs, u"ours"_qs}));
+    // Closed by the server before it reports the action that closed it: the action still counts.
+    server.send("NotificationClosed", 3, 2u);
+    server.send("ActionInvoked", 3, u"off"_qs);
+    QTRY_COMPARE(actions.size(), 2);
+    QCOMPARE(actions[1], (QVariantList{u"off"_qs, QString()}));
 }
 
 void TestDesktops::notifierWithoutServerChangesNothing()

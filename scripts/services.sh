@@ -23,6 +23,10 @@ _has_name() { # name: owned on the session bus now
 }
 
 services_start() {
+    # The tests' desktop is none of the user's: a desktop session's names would have Qt load its
+    # desktop's theme and dialogs (GNOME's are GTK's), reach its Wayland display or its session manager.
+    unset XDG_CURRENT_DESKTOP XDG_SESSION_DESKTOP XDG_SESSION_TYPE DESKTOP_SESSION GNOME_DESKTOP_SESSION_ID \
+        KDE_FULL_SESSION KDE_SESSION_VERSION WAYLAND_DISPLAY SESSION_MANAGER QT_QPA_PLATFORMTHEME QT_STYLE_OVERRIDE
     SERVICES_DIR=$(mktemp -d /tmp/kestrune-services.XXXXXX)
     chmod 700 "$SERVICES_DIR"
     export XDG_RUNTIME_DIR="$SERVICES_DIR/runtime"

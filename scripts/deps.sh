@@ -31,7 +31,7 @@ TEST_PACKAGES=(
     xvfb trayer xdotool x11-utils imagemagick
     sox libsox-fmt-mp3
     stress-ng
-    at-spi2-core python3-pyatspi dbus-x11
+    at-spi2-core python3-pyatspi dbus-daemon
     libfaketime
     # Other desktops: a StatusNotifierItem tray host, a notification server, a headless Wayland compositor.
     haskell-status-notifier-item-utils haskell-gtk-sni-tray-utils dunst weston dbus-bin

@@ -24,7 +24,7 @@ copy_sources() {
     [ "$2" = KEEP_TIMES ] || keep=(--touch)
     mkdir -p "$1"
     (cd "$root" && git ls-files -z --cached --others --exclude-standard |
-        while IFS= read -r -d '' f; do [ -e "$f" ] && printf '%s\0' "$f"; done |
+        while IFS= read -r -d '' f; do if [ -e "$f" ] || [ -L "$f" ]; then printf '%s\0' "$f"; fi; done |
         tar --null -T - -cf -) | tar -xf - "${keep[@]}" -C "$1"
 }
 

@@ -17,14 +17,18 @@ BUILD_PACKAGES=(
     libfontconfig-dev
     fonts-liberation
 )
-# Making the .deb (cpack with dpkg-shlibdeps, which finds programs with file) and checking it.
+# Making the Debian packages from debian/ (debhelper brings dpkg-dev) and checking them.
 PACKAGE_PACKAGES=(
-    dpkg-dev file
-    lintian appstream desktop-file-utils
+    debhelper
+    lintian appstream desktop-file-utils man-db
+    # Two builds of the package are compared; diffoscope shows where they differ, and the second
+    # build runs with its clock moved ahead.
+    diffoscope-minimal libfaketime
     # The package test packs up an installed Kestrune to put it back afterwards.
     dpkg-repack
-    # Runtime plugins the package depends on without a library link; qt6-wayland is recommended.
-    gstreamer1.0-plugins-base qt6-wayland
+    # Runtime plugins the package depends on without a library link; qt6-wayland is recommended;
+    # setcap gives the wake program its capability.
+    gstreamer1.0-plugins-base qt6-wayland libcap2-bin
 )
 TEST_PACKAGES=(
     pulseaudio pulseaudio-utils

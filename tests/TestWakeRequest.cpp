@@ -19,6 +19,8 @@ private slots:
         QTest::newRow("past") << QByteArray::number(qint64(Now) - 1) << false;
         QTest::newRow("empty") << QByteArray() << false;
         QTest::newRow("sign") << "+" + QByteArray::number(qint64(Now) + 60) << false;
+        // Read as a digit, ':' would make it a time 70 s ahead.
+        QTest::newRow("not a digit") << QByteArray::number(qint64(Now) / 10 + 6) + ":" << false;
         QTest::newRow("space") << QByteArray::number(qint64(Now) + 60) + " " << false;
         QTest::newRow("huge") << QByteArray(40, '9') << false;
         QTest::newRow("too long") << QByteArray(65, '1') << false;

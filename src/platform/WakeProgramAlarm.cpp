@@ -23,6 +23,9 @@ WakeProgramAlarm::WakeProgramAlarm(const QString& program, QObject* parent) : Wa
 WakeProgramAlarm::~WakeProgramAlarm()
 {
     clear();
+    // Its input closed, it ends at once: waited for rather than killed.
+    for (QProcess* process : findChildren<QProcess*>(Qt::FindDirectChildrenOnly))
+        process->waitForFinished(1000);
 }
 
 bool WakeProgramAlarm::start()

@@ -322,6 +322,8 @@ def woken_through_wake_program(results, app, click, alarm_text):
     """A Debian 12 install: the program holds no capability, its wake program holds the timer with its file's."""
     helper = poll(lambda: wake_program(app.process.pid), 10)
     woken_for(results, "as uid 65534 without capabilities, through the wake program", helper or 0, alarm_text)
+    if not helper:
+        return
     with open(f"/proc/{helper}/status") as f:
         status = dict(re.findall(r"^(\w+):\s*(\S+)$", f.read(), re.M))
     caps = capability_sets(app.process.pid)

@@ -258,7 +258,7 @@ def woken_as_root(results, desk, binary, settings, alarm_text):
                       poll(kestrune_locks, 5))
         frame = window_geometry(app.main_window)
         buttons = {}
-        for name in ("Command1", "Command2"):
+        for name in ("Command1", "Command2", "Command3", "Text2"):
             x, y, w, h = extents(app.control(name))
             buttons[name] = (x + w // 2 - frame["x"], y + h // 2 - frame["y"])
         app.click("Command2")
@@ -337,6 +337,18 @@ def woken_through_wake_program(results, app, click, alarm_text):
     click("Command1")
     helper = poll(lambda: wake_program(app.process.pid), 10)
     woken_for(results, "armed again, through a new wake program", helper or 0, alarm_text)
+    # A ring a few seconds ahead, answered with Sleep: the timer moves to the re-ring a minute later.
+    near = time.time() + 6
+    click("Text2")
+    key("ctrl+a")
+    type_text(time.strftime("%H:%M:%S", time.localtime(near)))
+    time.sleep(max(0.0, near - time.time()) + 2)
+    click("Command3")
+    pressed = time.time()
+    helper = poll(lambda: wake_program(app.process.pid), 5) or 0
+    results.check("Sleep moves the wake program's timer to the re-ring", poll(
+        lambda: [t for t in wake_timers(helper) if abs(t - pressed - 60) < 3], 5), f"one at {pressed + 60:.0f}",
+        wake_timers(helper))
     stop_process(app.process)
     results.check("at the end of the program the wake program ends too", poll(
         lambda: not os.path.exists(f"/proc/{helper}"), 5), "gone", helper)

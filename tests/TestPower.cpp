@@ -12,7 +12,14 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVirtualObject>
+#include "core/ClockZoneWatcher.h"
+
+#include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <cstdio>
+#include <ctime>
 
 // The wake timer, the suspend inhibitor and the sleep delay, as an armed alarm moves them; the
 // inhibit given back to the desktop's service.
@@ -31,6 +38,8 @@ private slots:
     void keptAwakeWhereItCannotWake();
     void sleepWaitsForTheWarning();
     void inhibitGivenBackToTheDesktop();
+    void heldFromTheWakeMomentUntilOff();
+    void wakeTimerFollowsTheZone();
 
 private:
     Form1& form() { return Forms::form1(); }
@@ -194,6 +203,58 @@ void TestPower::inhibitGivenBackToTheDesktop()
     QTest::qWait(100);
     inhibitor.release();
     QTRY_COMPARE(service.calls.value(1), u"UnInhibit /org/freedesktop/PowerManagement/Inhibit 7"_qs);
+}
+
+void TestPower::heldFromTheWakeMomentUntilOff()
+{
+    // Not woken until the wake program says so.
+    power().wake.wakes = false;
+    arm(QStringLiteral("07:30:00"));
+    QVERIFY(power().inhibitor.held);
+    power().wake.answer(true);
+    QCOMPARE(power().wake.at, at(5, 7, 29));
+    QVERIFY(!power().inhibitor.held);
+    QCOMPARE(tip(), QStringLiteral("Right Click For Options - Alarm 07:30:00, wakes this computer"));
+
+    // Woken at the wake moment: no idle suspend from then on, through the ring and the snooze.
+    m_desk.clock.set(at(5, 7, 29));
+    power().sleep.wake();
+    QVERIFY(power().inhibitor.held);
+    m_desk.clock.set(at(5, 7, 30));
+    engine().Timer3_Timer();
+    engine().Timer1_Timer();
+    QVERIFY(power().inhibitor.held);
+    SnoozeMinutes = 5;
+    engine().Command3_Click();
+    QCOMPARE(power().wake.at, at(5, 7, 34));
+    QVERIFY(power().inhibitor.held);
+    engine().Command2_Click();
+    QVERIFY(!power().inhibitor.held);
+    arm(QStringLiteral("07:30:00"));
+    QVERIFY(!power().inhibitor.held);
+}
+
+void TestPower::wakeTimerFollowsTheZone()
+{
+    const QByteArray tz = qgetenv("TZ");
+    const auto restore = qScopeGuard([tz] {
+        tz.isNull() ? qunsetenv("TZ") : qputenv("TZ", tz);
+        tzset();
+    });
+    QTemporaryDir dir;
+    const QString zone = dir.filePath(QStringLiteral("localtime"));
+    QVERIFY(QFile::copy(QStringLiteral("/usr/share/zoneinfo/Europe/London"), zone));
+    qputenv("TZ", ":" + zone.toLocal8Bit());
+    tzset();
+    ClockZoneWatcher watcher;
+    connect(&watcher, &ClockZoneWatcher::zoneChanged, &form().wakePolicy(), &WakePolicy::update);
+
+    arm(QStringLiteral("07:30:00"));
+    const qint64 london = power().wake.secs;
+    QVERIFY(QFile::copy(QStringLiteral("/usr/share/zoneinfo/Europe/Berlin"), zone + ".new"));
+    QVERIFY(std::rename(QFile::encodeName(zone + ".new").constData(), QFile::encodeName(zone).constData()) == 0);
+    // The same 07:29 on the clock, an hour earlier in real time.
+    QTRY_COMPARE_WITH_TIMEOUT(power().wake.secs, london - 3600, 5000);
 }
 
 QTEST_MAIN(TestPower)

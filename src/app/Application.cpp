@@ -1,5 +1,6 @@
 #include "app/Application.h"
 
+#include "alarm/WakePolicy.h"
 #include "app/Form1.h"
 #include "app/Forms.h"
 #include "app/SingleInstance.h"
@@ -71,6 +72,8 @@ int Application::run(int argc, char* argv[])
         }
     });
     Forms::form1().show();
+    // A new zone moves the next ring's real moment, and the wake timer with it.
+    QObject::connect(&zone, &ClockZoneWatcher::zoneChanged, &Forms::form1().wakePolicy(), &WakePolicy::update);
     // What makes the alarm less to be trusted is told once, when the window is there to stand in
     // front of.
     QStringList notices{zoneNotice, instance.notice()};

@@ -26,6 +26,7 @@ clang++ -std=c++20 -g -O1 -fPIC -fno-omit-frame-pointer \
     "$root/src/core/SettingsFile.cpp" \
     "$root/src/core/SettingsFieldReader.cpp" \
     "$root/src/core/SettingsLocation.cpp" \
+    "$root/src/core/PathTrust.cpp" \
     "$root/src/core/ExecutableFolder.cpp" \
     "$root/src/core/LogCategories.cpp" \
     $qt_libs -o "$out/FuzzSettingsFile"

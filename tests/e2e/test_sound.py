@@ -73,8 +73,8 @@ def stream_named(results, binary, tone):
 
 
 def muted_output(results, binary, tone):
-    """A muted output at 20 % is unmuted and raised to 40 % for the ring, and exactly as before after OFF, also when
-    the sound process crashed mid-ring."""
+    """A muted output at 20 % is unmuted and raised to 40 % for the ring, and exactly as before during the snooze and
+    after OFF, also when the sound process crashed mid-ring."""
     run(["pactl", "set-sink-volume", "test_sink", "20%"])
     run(["pactl", "set-sink-mute", "test_sink", "1"])
     try:
@@ -92,6 +92,10 @@ def muted_output(results, binary, tone):
                 os.kill(pid, signal.SIGKILL)
             poll(lambda: set(app.sound_pids()) - set(crashed), 5, 0.1)
             time.sleep(1)
+            # Sleep's silence gives the user's values back too, not only OFF.
+            app.click("Command3")
+            snoozed = poll(lambda: (lambda s: s if s == before else None)(sink_state()), 3, 0.05) or sink_state()
+            results.equal("muted output: muted at 20 % again during the snooze", before, snoozed)
             off(app)
             after = poll(lambda: (lambda s: s if s == before else None)(sink_state()), 3, 0.05) or sink_state()
             results.equal("muted output: muted at 20 % again after OFF", before, after)

@@ -65,8 +65,11 @@ path=$(runpath "$installed")
 # counted over all.
 installed_host=$(dirname "$installed")/../lib/$(gcc -print-multiarch)/kestrune/kestrune-sound-host
 [ -x "$installed_host" ] || fail "no sound program installed at $installed_host"
+installed_wake=$(dirname "$installed_host")/kestrune-wake
+[ -x "$installed_wake" ] || fail "no wake program installed at $installed_wake"
 checked=""
-for program in "$build/src/kestrune" "$installed" "$build/src/kestrune-sound-host" "$installed_host"; do
+for program in "$build/src/kestrune" "$installed" "$build/src/kestrune-sound-host" "$installed_host" \
+    "$build/src/kestrune-wake" "$installed_wake"; do
     name=${program#"$scratch"/root}
     symbols=$(readelf --dyn-syms -W "$program")
     grep -q ' __stack_chk_fail' <<<"$symbols" || fail "$name has no stack protector (__stack_chk_fail)"
@@ -75,6 +78,14 @@ for program in "$build/src/kestrune" "$installed" "$build/src/kestrune-sound-hos
     grep -qE '\(BIND_NOW\)|\(FLAGS\).*\bNOW\b|\(FLAGS_1\).*\bNOW\b' <<<"$dynamic" || fail "$name is not bound at start (BIND_NOW)"
     readelf -lW "$program" | grep -q GNU_RELRO || fail "$name has no read-only relocations (RELRO)"
     grep -qE '\(FLAGS_1\).*\bPIE\b' <<<"$dynamic" || fail "$name is not position-independent (PIE)"
+done
+
+# The wake program runs with a file capability, under which the loader is in secure mode: it links
+# nothing but the C and C++ runtimes.
+for wake in "$build/src/kestrune-wake" "$installed_wake"; do
+    others=$(readelf -d "$wake" | sed -nE 's/.*\(NEEDED\).*\[(.*)\]/\1/p' |
+        grep -vxE 'libstdc\+\+\.so\.6|libm\.so\.6|libgcc_s\.so\.1|libc\.so\.6' || true)
+    [ -z "$others" ] || fail "${wake#"$scratch"/root} links more than the C and C++ runtimes: $others"
 done
 
 [ -n "$checked" ] || fail "neither the program nor its sound program calls a checked libc function (_FORTIFY_SOURCE)"

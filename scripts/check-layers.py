@@ -5,7 +5,8 @@ The folders build on each other one way: core (no widgets) <- platform <- soundc
 ui <- alarm, tray, dialogs <- app. The behaviour folders do not know each other, except that the
 Options window sets the snooze length the alarm reads, so dialogs may use alarm. The sound stack
 (sound) and the sound program (soundhost) are another executable's: the program never includes them,
-and they share only the message format in soundclient.
+and they share only the message format in soundclient. The wake program (wake) is another
+executable too: it links no Qt and uses only the capability trim in platform.
 """
 import os
 import re
@@ -17,6 +18,7 @@ BELOW = {
     "sound": {"core", "platform"},
     "soundclient": {"core", "platform"},
     "soundhost": {"core", "platform", "sound", "soundclient"},
+    "wake": {"platform"},
     "controls": {"core", "platform", "soundclient"},
     "ui": {"core", "platform", "soundclient", "controls"},
     "alarm": {"core", "platform", "soundclient", "controls", "ui"},

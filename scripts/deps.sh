@@ -17,26 +17,32 @@ BUILD_PACKAGES=(
     libfontconfig-dev
     fonts-liberation
 )
-# Making the .deb (cpack with dpkg-shlibdeps, which finds programs with file) and checking it.
+# Making the Debian packages from debian/ (debhelper brings dpkg-dev) and checking them.
 PACKAGE_PACKAGES=(
-    dpkg-dev file
-    lintian appstream desktop-file-utils
+    debhelper
+    lintian appstream desktop-file-utils man-db
+    # Two builds of the package are compared; diffoscope shows where they differ, and the second
+    # build runs with its clock moved ahead.
+    diffoscope-minimal libfaketime
     # The package test packs up an installed Kestrune to put it back afterwards.
     dpkg-repack
-    # Runtime plugins the package depends on without a library link; qt6-wayland is recommended.
-    gstreamer1.0-plugins-base qt6-wayland
+    # Runtime plugins the package depends on without a library link; qt6-wayland is recommended;
+    # setcap gives the wake program its capability.
+    gstreamer1.0-plugins-base qt6-wayland libcap2-bin
 )
 TEST_PACKAGES=(
     pulseaudio pulseaudio-utils
     xvfb trayer xdotool x11-utils imagemagick
     sox libsox-fmt-mp3
     stress-ng
-    at-spi2-core python3-pyatspi dbus-x11
+    at-spi2-core python3-pyatspi dbus-daemon
     libfaketime
     # Other desktops: a StatusNotifierItem tray host, a notification server, a headless Wayland compositor.
     haskell-status-notifier-item-utils haskell-gtk-sni-tray-utils dunst weston dbus-bin
     # logind, the notification server and the desktop portal as stand-ins on private buses.
     python3-dbusmock
+    # setcap, to give a scratch copy of the wake program its capability.
+    libcap2-bin
     # GNOME's window manager, and the sound server Debian's GNOME runs.
     mutter pipewire wireplumber pipewire-pulse
     # What Qt loads on a GNOME desktop (recommended by Qt itself), and another program to type into.

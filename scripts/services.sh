@@ -5,6 +5,7 @@
 
 SERVICES_DIR=""
 SERVICE_PIDS=()
+SERVICES_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 _wait_for() { # tries command...
     local tries=$1
@@ -16,7 +17,16 @@ _wait_for() { # tries command...
     return 1
 }
 
+_has_name() { # name: owned on the session bus now
+    dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.NameHasOwner \
+        "string:$1" 2>/dev/null | grep -q 'boolean true'
+}
+
 services_start() {
+    # The tests' desktop is none of the user's: a desktop session's names would have Qt load its
+    # desktop's theme and dialogs (GNOME's are GTK's), reach its Wayland display or its session manager.
+    unset XDG_CURRENT_DESKTOP XDG_SESSION_DESKTOP XDG_SESSION_TYPE DESKTOP_SESSION GNOME_DESKTOP_SESSION_ID \
+        KDE_FULL_SESSION KDE_SESSION_VERSION WAYLAND_DISPLAY SESSION_MANAGER QT_QPA_PLATFORMTHEME QT_STYLE_OVERRIDE
     SERVICES_DIR=$(mktemp -d /tmp/kestrune-services.XXXXXX)
     chmod 700 "$SERVICES_DIR"
     export XDG_RUNTIME_DIR="$SERVICES_DIR/runtime"
@@ -33,11 +43,17 @@ services_start() {
     export DISPLAY=":$(head -n 1 "$SERVICES_DIR/display")"
     _wait_for 100 xdpyinfo || { echo "Xvfb did not start" >&2; return 1; }
 
-    # D-Bus session and the accessibility bus, before any client starts.
-    eval "$(dbus-launch --sh-syntax)"
-    SERVICE_PIDS+=("$DBUS_SESSION_BUS_PID")
+    # D-Bus session and the accessibility bus, before any client starts. The bus starts nothing on
+    # demand (tests/e2e/session-bus.conf): a desktop portal installed here would answer for the tests.
+    dbus-daemon --config-file="$SERVICES_ROOT/tests/e2e/session-bus.conf" --nofork --nopidfile --print-address=3 \
+        3>"$SERVICES_DIR/bus" >"$SERVICES_DIR/dbus.log" 2>&1 &
+    SERVICE_PIDS+=($!)
+    _wait_for 100 grep -q . "$SERVICES_DIR/bus" || { echo "dbus-daemon did not start" >&2; return 1; }
+    export DBUS_SESSION_BUS_ADDRESS
+    DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$SERVICES_DIR/bus")
     /usr/libexec/at-spi-bus-launcher --launch-immediately >"$SERVICES_DIR/atspi.log" 2>&1 &
     SERVICE_PIDS+=($!)
+    _wait_for 100 _has_name org.a11y.Bus || { echo "the accessibility bus did not start" >&2; return 1; }
 
     # Tray host.
     trayer --edge top --align right --widthtype request --height 32 --SetDockType true \

@@ -1,24 +1,85 @@
 #!/usr/bin/env bash
-# Builds the Debian package, checks it with lintian, appstreamcli and desktop-file-validate, installs
-# it on this machine with dpkg, starts the installed program as root and as an unprivileged user,
-# presses "Exit", checks that each run wrote its own per-user settings file and nothing under /usr,
-# then removes and purges the package and checks that none of its files is left.
+# Builds the Debian source and binary packages from debian/ twice, in two folders, at two clock times
+# a year apart, with two umasks, locales and time zones, and checks that both builds give the same
+# .deb files byte for byte (diffoscope shows what differs when not). Then checks them with lintian
+# (pedantic), appstreamcli, desktop-file-validate and man, installs the package on this machine with
+# dpkg, starts the installed program as root and as an unprivileged user, presses "Exit", checks that
+# each run wrote its own per-user settings file and nothing under /usr, then removes and purges the
+# package and checks that none of its files is left.
 # Needs root (it asks for sudo itself) and a display (scripts/services.sh).
-#   scripts/test-package.sh BUILD_FOLDER
+#   scripts/test-package.sh BUILD_FOLDER      (the packages are made in BUILD_FOLDER/package)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:?build folder}" && pwd)
 command -v xdotool >/dev/null && [ -n "${DISPLAY:-}" ] || { echo "package: no display, skipped"; exit 0; }
-# The package is made as the user who builds, so that the build folder stays theirs; only what
+version=$(dpkg-parsechangelog -l "$root/debian/changelog" -S Version)
+arch=$(dpkg --print-architecture)
+out="$build/package"
+first="$out/first/kestrune-$version"
+
+# The sources as the working copy has them: tracked and new files, no build folders. Without
+# KEEP_TIMES the files get the time of the copy.
+copy_sources() {
+    local keep=()
+    [ "$2" = KEEP_TIMES ] || keep=(--touch)
+    mkdir -p "$1"
+    (cd "$root" && git ls-files -z --cached --others --exclude-standard |
+        while IFS= read -r -d '' f; do if [ -e "$f" ] || [ -L "$f" ]; then printf '%s\0' "$f"; fi; done |
+        tar --null -T - -cf -) | tar -xf - "${keep[@]}" -C "$1"
+}
+
+# The packages are made as the user who builds, so that the build folder stays theirs; only what
 # follows needs root.
 if [ -z "${KESTRUNE_PACKAGE_MADE:-}" ]; then
-    (cd "$build" && cpack -G DEB >/dev/null)
+    rm -rf "$out"
+    copy_sources "$first" KEEP_TIMES
+    echo "package: building kestrune $version from debian/ (source and binary)"
+    if ! (cd "$first" && umask 022 && env LC_ALL=C.UTF-8 LANG=C.UTF-8 TZ=UTC \
+        dpkg-buildpackage -us -uc -J"$(nproc)" >"$out/first.log" 2>&1); then
+        tail -n 40 "$out/first.log"
+        echo "package: dpkg-buildpackage failed; the log is $out/first.log"
+        exit 1
+    fi
+    # The same sources again elsewhere: a longer path, fresh file times, another umask, locale and
+    # time zone, and the clock 398 days ahead.
+    again=$(mktemp -d /tmp/kestrune-rebuild.XXXXXX)
+    second="$again/some/other/folder/kestrune-$version"
+    copy_sources "$second" FRESH_TIMES
+    faketime=$(dpkg -L libfaketime 2>/dev/null | grep '/libfaketime\.so\.1$' || true)
+    [ -n "$faketime" ] || echo "package: no libfaketime, the second build runs at the real time"
+    echo "package: building it again in $again to compare"
+    if ! (cd "$second" && umask 002 && env -u LANGUAGE LC_ALL=C LANG=C TZ=Pacific/Kiritimati \
+        ${faketime:+LD_PRELOAD="$faketime" FAKETIME=+398d} \
+        dpkg-buildpackage -us -uc -b -J"$(nproc)" >"$again/second.log" 2>&1); then
+        tail -n 40 "$again/second.log"
+        echo "package: the second dpkg-buildpackage failed; the log is $again/second.log"
+        exit 1
+    fi
+    same=yes
+    for deb in "$out"/first/*.deb; do
+        name=$(basename "$deb")
+        if [ ! -f "$second/../$name" ]; then
+            echo "package: the second build made no $name"
+            same=no
+        elif ! cmp -s "$deb" "$second/../$name"; then
+            echo "package: $name differs between the two builds:"
+            if command -v diffoscope >/dev/null; then
+                diffoscope --text - "$deb" "$second/../$name" | head -n 200 || true
+            else
+                cmp "$deb" "$second/../$name" || true
+            fi
+            same=no
+        fi
+    done
+    [ "$same" = yes ] || { echo "package: not reproducible; the second build stays in $again"; exit 1; }
+    echo "package: two builds gave the same bytes: $(cd "$out/first" && echo *.deb)"
+    rm -rf "$again"
 fi
 if [ "$(id -u)" -ne 0 ]; then
     exec sudo --preserve-env=DISPLAY,XDG_RUNTIME_DIR,DBUS_SESSION_BUS_ADDRESS \
         env KESTRUNE_PACKAGE_MADE=1 "$0" "$build"
 fi
-deb=$(ls -t "$build"/kestrune_*.deb | head -n 1)
+deb="$out/first/kestrune_${version}_${arch}.deb"
 scratch=$(mktemp -d /tmp/kestrune-package.XXXXXX)
 chmod 0755 "$scratch"
 pid=""
@@ -56,37 +117,49 @@ if dpkg-query -W -f='${Status}' kestrune 2>/dev/null | grep -q 'install ok insta
     echo "package: the installed $(basename "$previous") is put back afterwards"
 fi
 
-# 1. Debian's checks. Run as an unprivileged user: lintian warns when run as root.
+# 1. Debian's checks, on the source package and on the binary packages at once. Run as an
+# unprivileged user: lintian warns when run as root.
 # No tag is suppressed today; a tag named here must say why it cannot be mended.
 suppressed=()
-cp "$deb" "$scratch/"
+mkdir "$scratch/lintian"
+cp "$out"/first/kestrune*_"$version"* "$scratch/lintian/"
 install -d -o nobody -g nogroup "$scratch/lintian-home"
 if ! setpriv --reuid=nobody --regid=nogroup --clear-groups env HOME="$scratch/lintian-home" \
-    lintian --fail-on error,warning --display-info ${suppressed:+--suppress-tags "$(IFS=,; echo "${suppressed[*]}")"} \
-    "$scratch/$(basename "$deb")" >"$scratch/lintian.log" 2>&1; then
+    lintian --pedantic --fail-on error,warning --display-info \
+    ${suppressed:+--suppress-tags "$(IFS=,; echo "${suppressed[*]}")"} \
+    "$scratch/lintian/kestrune_${version}_${arch}.changes" >"$scratch/lintian.log" 2>&1; then
     fail "lintian:"
     cat "$scratch/lintian.log"
 elif [ -s "$scratch/lintian.log" ]; then
     sed 's/^/package: lintian: /' "$scratch/lintian.log"
 fi
 dpkg -x "$deb" "$scratch/unpacked"
-appstreamcli validate --no-net "$scratch/unpacked/usr/share/metainfo/org.kestrune.Kestrune.metainfo.xml" \
+appstreamcli validate --no-net --pedantic "$scratch/unpacked/usr/share/metainfo/org.kestrune.Kestrune.metainfo.xml" \
     >"$scratch/appstream.log" 2>&1 || { fail "appstreamcli:"; cat "$scratch/appstream.log"; }
 desktop-file-validate "$scratch/unpacked/usr/share/applications/org.kestrune.Kestrune.desktop" \
     >"$scratch/desktop.log" 2>&1 || true
 [ ! -s "$scratch/desktop.log" ] || { fail "desktop-file-validate:"; cat "$scratch/desktop.log"; }
+LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l "$scratch/unpacked/usr/share/man/man1/kestrune.1.gz" \
+    2>"$scratch/man.log" >/dev/null || fail "man -l failed"
+[ ! -s "$scratch/man.log" ] || { fail "the manual page renders with warnings:"; cat "$scratch/man.log"; }
 depends=$(dpkg-deb -f "$deb" Depends)
 names=$(sed -E 's/ *\([^)]*\)//g; s/, */\n/g' <<<"$depends")
 for p in libc6 libstdc++6 libqt6widgets6 libcanberra0 gstreamer1.0-plugins-good gstreamer1.0-plugins-base \
-    libcanberra-pulse fonts-liberation; do
+    libcanberra-pulse fonts-liberation libcap2-bin; do
     grep -qxF "$p" <<<"$names" || fail "Depends lacks $p: $depends"
 done
-"$root/scripts/check-binary.sh" "$build" "$scratch/unpacked/usr/bin/kestrune" || bad=1
+# The Debian build's own tree, where dh_auto_build left it.
+"$root/scripts/check-binary.sh" "$first/obj-$(dpkg-architecture -qDEB_HOST_GNU_TYPE)" "$scratch/unpacked/usr/bin/kestrune" || bad=1
 
 # 2. Install it here.
 dpkg-deb -c "$deb" | awk '{ print substr($6, 2) }' | sed 's|/$||' | grep -v '^$' >"$scratch/contents"
 installed=yes
 dpkg -i "$deb" >"$scratch/dpkg.log" 2>&1 || { cat "$scratch/dpkg.log"; echo "package: dpkg -i failed"; exit 1; }
+# dpkg carries no file capability: the postinst gives the wake program the one it needs.
+wake=$(grep -E '/kestrune/kestrune-wake$' "$scratch/contents" || true)
+if [ -n "$wake" ]; then
+    getcap "/$wake" | grep -q 'cap_wake_alarm=ep' || fail "/$wake lacks cap_wake_alarm+ep: '$(getcap "/$wake")'"
+fi
 touch "$scratch/stamp"
 sleep 1
 

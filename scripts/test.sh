@@ -2,7 +2,7 @@
 # Installs what is missing, builds, starts the services the tests need, runs every test and stops
 # the services again. Exits non-zero on any failure.
 #   scripts/test.sh            everything: logic and end-to-end tests, binary checks, sanitizers, fuzzing,
-#                              the package installed and removed
+#                              the Debian package built twice and compared, installed and removed
 #   KESTRUNE_QUICK=1 scripts/test.sh    logic and end-to-end tests and the binary checks only
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -79,7 +79,8 @@ if [ -z "${KESTRUNE_QUICK:-}" ]; then
     if [ -x "$root/scripts/fuzz.sh" ]; then
         run_step fuzz-settings "$root/scripts/fuzz.sh" 60
     fi
-    # Installs the package on this machine (asking for sudo when not root), runs it and removes it.
+    # Builds the package from debian/ twice and compares the bytes (two optimised builds, a few minutes
+    # each), then installs it on this machine (asking for sudo when not root), runs it and removes it.
     run_step package "$root/scripts/test-package.sh" "$build"
 fi
 

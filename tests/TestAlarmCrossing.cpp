@@ -1,10 +1,16 @@
 #include "core/AlarmCrossing.h"
+#include "core/ClockZoneWatcher.h"
 
+#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimeZone>
 
+#include <cstdio>
+#include <ctime>
+
 // When an alarm time is due, over the stretch of local time between two clock readings, with the
-// daylight-saving changes of a real zone.
+// daylight-saving changes of a real zone; and the local time following a change of the zone.
 class TestAlarmCrossing : public QObject {
     Q_OBJECT
 
@@ -15,6 +21,7 @@ private slots:
     void crossing();
     void springGapRingsAtTheFirstSecondAfterIt();
     void autumnRepeatedHourIsNoNewCrossing();
+    void zoneFollowsARepointedLink();
 
 private:
     static QDateTime berlin(int month, int day, const QTime& time)
@@ -119,6 +126,25 @@ void TestAlarmCrossing::autumnRepeatedHourIsNoNewCrossing()
     // The clock going back is no stretch of its own: nothing between 02:00 and 02:59 is crossed.
     QCOMPARE(AlarmCrossing::check(QTime(2, 30, 0), lastSummer, firstWinter, 600), AlarmCrossing::Result::None);
     QCOMPARE(AlarmCrossing::check(QTime(2, 0, 0), lastSummer, firstWinter, 600), AlarmCrossing::Result::Due);
+}
+
+void TestAlarmCrossing::zoneFollowsARepointedLink()
+{
+    // The zone link pointed elsewhere as timedatectl does it: a new link renamed over the old one.
+    QTemporaryDir dir;
+    const QString link = dir.filePath(u"localtime"_qs);
+    QVERIFY(QFile::link(u"/usr/share/zoneinfo/UTC"_qs, link));
+    const std::optional<QByteArray> tz =
+        qEnvironmentVariableIsSet("TZ") ? std::optional<QByteArray>(qgetenv("TZ")) : std::nullopt;
+    qputenv("TZ", ":" + QFile::encodeName(link));
+    ClockZoneWatcher watcher;
+    QSignalSpy changed(&watcher, &ClockZoneWatcher::zoneChanged);
+    QVERIFY(QFile::link(u"/usr/share/zoneinfo/Asia/Kolkata"_qs, link + u".new"_qs));
+    QCOMPARE(std::rename(QFile::encodeName(link + u".new"_qs), QFile::encodeName(link)), 0);
+    QTRY_COMPARE(changed.size(), 1);
+    QCOMPARE(QDateTime::currentDateTime().offsetFromUtc(), 5 * 3600 + 1800);
+    tz ? qputenv("TZ", *tz) : qunsetenv("TZ");
+    ::tzset();
 }
 
 QTEST_GUILESS_MAIN(TestAlarmCrossing)

@@ -212,9 +212,9 @@ public:
         for (const auto& [call, id] : std::exchange(held, {}))
             m_bus.send(call.createReply(id));
     }
-    void send(const char* name, uint id, const QString& text)
+    void send(const char* name, uint id, const QVariant& value)
     {
-        m_bus.send(QDBusMessage::createSignal(Path, Interface, QString::fromLatin1(name)) << id << text);
+        m_bus.send(QDBusMessage::createSignal(Path, Interface, QString::fromLatin1(name)) << id << value);
     }
     // Everything the notifier's connection sent before this has arrived.
     static void sync()
@@ -292,6 +292,11 @@ void TestDesktops::notifierKeepsToItsOwnNotification()
     QCOMPARE(server.closed, (QList<uint>{1, 2, 3}));
     server.send("ActionInvoked", 4, u"off"_qs);
     QTRY_COMPARE(actions.size(), 2);
+    // Closed by the server before it reports the action that closed it: the action still counts.
+    server.send("NotificationClosed", 4, 2u);
+    server.send("ActionInvoked", 4, u"sleep"_qs);
+    QTRY_COMPARE(actions.size(), 3);
+    QCOMPARE(actions[2], (QVariantList{u"sleep"_qs, QString()}));
 }
 
 void TestDesktops::notifierWithoutServerChangesNothing()

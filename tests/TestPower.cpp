@@ -1,12 +1,28 @@
 #include "alarm/AlarmEngine.h"
 #include "alarm/SnoozeMinutes.h"
+#include "alarm/WakePolicy.h"
 #include "app/Form1.h"
 #include "app/Forms.h"
+#include "app/SleepWarning.h"
 #include "mock/DesktopDoubles.h"
+#include "platform/DesktopNotifier.h"
+#include "platform/DesktopSuspendInhibitor.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusVirtualObject>
+#include "core/ClockZoneWatcher.h"
+
+#include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QTest>
 
-// The wake timer, the suspend inhibitor and the sleep delay, as an armed alarm moves them.
+#include <cstdio>
+#include <ctime>
+
+// The wake timer, the suspend inhibitor and the sleep delay, as an armed alarm moves them; the
+// inhibit given back to the desktop's service.
 class TestPower : public QObject {
     Q_OBJECT
 
@@ -20,6 +36,10 @@ private slots:
     void cleanup() { m_desk.closeAllWindows(); }
     void wakeTimerFollowsTheAlarm();
     void keptAwakeWhereItCannotWake();
+    void sleepWaitsForTheWarning();
+    void inhibitGivenBackToTheDesktop();
+    void heldFromTheWakeMomentUntilOff();
+    void wakeTimerFollowsTheZone();
 
 private:
     Form1& form() { return Forms::form1(); }
@@ -102,6 +122,139 @@ void TestPower::keptAwakeWhereItCannotWake()
     Forms::unloadForm1();
     QVERIFY(!power().inhibitor.held);
     QVERIFY(!power().sleep.held);
+}
+
+void TestPower::sleepWaitsForTheWarning()
+{
+    // A policy of its own, whose warning the notification server takes only when the test says so.
+    struct HeldNotifier : DesktopNotifier {
+        void show(const Content& content) override { shown << content.body; }
+        QStringList shown;
+    } notifier;
+    FakeWakeAlarm wake;
+    wake.wakes = false;
+    FakeSuspendInhibitor inhibitor;
+    FakeSleepWatcher sleep;
+    const auto policy = std::make_unique<WakePolicy>(engine(), wake, inhibitor, sleep);
+    new SleepWarning(*policy, notifier);
+    arm(QStringLiteral("07:30:00"));
+    sleep.sleep();
+    QCOMPARE(notifier.shown.size(), 1);
+    QTest::qWait(100);
+    QVERIFY(sleep.held);
+    emit notifier.answered();
+    QVERIFY(!sleep.held);
+}
+
+namespace {
+// The desktop portal or the power manager on a second connection of this process: Inhibit answers
+// with a handle, and each call is written down as its member, path and first argument.
+class FakeInhibitService : public QDBusVirtualObject {
+public:
+    ~FakeInhibitService() override { QDBusConnection::disconnectFromBus(m_bus.name()); }
+    bool start()
+    {
+        return m_bus.isConnected() &&
+               m_bus.registerVirtualObject(u"/org/freedesktop"_qs, this, QDBusConnection::SubPath);
+    }
+    bool serve(const QString& service)
+    {
+        if (!m_service.isEmpty())
+            m_bus.unregisterService(m_service);
+        m_service = service;
+        return m_bus.registerService(service);
+    }
+    QString introspect(const QString&) const override { return {}; }
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override
+    {
+        calls << QStringList{message.member(), message.path(), message.arguments().value(0).toString()}.join(u' ');
+        QDBusMessage reply = message.createReply();
+        if (message.member() == u"Inhibit"_qs && m_service.contains(u"portal"_qs))
+            reply << QVariant::fromValue(QDBusObjectPath(u"/org/freedesktop/portal/desktop/request/1/k"_qs));
+        else if (message.member() == u"Inhibit"_qs)
+            reply << 7u;
+        connection.send(reply);
+        return true;
+    }
+    QStringList calls;
+
+private:
+    QDBusConnection m_bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"kestrune-test-power"_qs);
+    QString m_service;
+};
+} // namespace
+
+void TestPower::inhibitGivenBackToTheDesktop()
+{
+    FakeInhibitService service;
+    if (!service.start() || !service.serve(u"org.freedesktop.portal.Desktop"_qs))
+        QSKIP("needs a session bus (scripts/services.sh starts one) with no desktop portal on it");
+    DesktopSuspendInhibitor inhibitor;
+    inhibitor.hold(u"alarm"_qs);
+    QTRY_COMPARE(service.calls, QStringList{u"Inhibit /org/freedesktop/portal/desktop "_qs});
+    QTest::qWait(100); // its answer is in
+    inhibitor.release();
+    QTRY_COMPARE(service.calls.value(1), u"Close /org/freedesktop/portal/desktop/request/1/k "_qs);
+    // Without a portal, the power manager's cookie.
+    service.calls.clear();
+    QVERIFY(service.serve(u"org.freedesktop.PowerManagement"_qs));
+    inhibitor.hold(u"alarm"_qs);
+    QTRY_COMPARE(service.calls, QStringList{u"Inhibit /org/freedesktop/PowerManagement/Inhibit Kestrune"_qs});
+    QTest::qWait(100);
+    inhibitor.release();
+    QTRY_COMPARE(service.calls.value(1), u"UnInhibit /org/freedesktop/PowerManagement/Inhibit 7"_qs);
+}
+
+void TestPower::heldFromTheWakeMomentUntilOff()
+{
+    // Not woken until the wake program says so.
+    power().wake.wakes = false;
+    arm(QStringLiteral("07:30:00"));
+    QVERIFY(power().inhibitor.held);
+    power().wake.answer(true);
+    QCOMPARE(power().wake.at, at(5, 7, 29));
+    QVERIFY(!power().inhibitor.held);
+    QCOMPARE(tip(), QStringLiteral("Right Click For Options - Alarm 07:30:00, wakes this computer"));
+
+    // Woken at the wake moment: no idle suspend from then on, through the ring and the snooze.
+    m_desk.clock.set(at(5, 7, 29));
+    power().sleep.wake();
+    QVERIFY(power().inhibitor.held);
+    m_desk.clock.set(at(5, 7, 30));
+    engine().Timer3_Timer();
+    engine().Timer1_Timer();
+    QVERIFY(power().inhibitor.held);
+    SnoozeMinutes = 5;
+    engine().Command3_Click();
+    QCOMPARE(power().wake.at, at(5, 7, 34));
+    QVERIFY(power().inhibitor.held);
+    engine().Command2_Click();
+    QVERIFY(!power().inhibitor.held);
+    arm(QStringLiteral("07:30:00"));
+    QVERIFY(!power().inhibitor.held);
+}
+
+void TestPower::wakeTimerFollowsTheZone()
+{
+    const QByteArray tz = qgetenv("TZ");
+    const auto restore = qScopeGuard([tz] {
+        tz.isNull() ? qunsetenv("TZ") : qputenv("TZ", tz);
+        tzset();
+    });
+    QTemporaryDir dir;
+    const QString zone = dir.filePath(QStringLiteral("localtime"));
+    QVERIFY(QFile::copy(QStringLiteral("/usr/share/zoneinfo/Europe/London"), zone));
+    qputenv("TZ", ":" + zone.toLocal8Bit());
+    tzset();
+    ClockZoneWatcher watcher;
+    connect(&watcher, &ClockZoneWatcher::zoneChanged, &form().wakePolicy(), &WakePolicy::update);
+
+    arm(QStringLiteral("07:30:00"));
+    const qint64 london = power().wake.secs;
+    QVERIFY(QFile::copy(QStringLiteral("/usr/share/zoneinfo/Europe/Berlin"), zone + ".new"));
+    QVERIFY(std::rename(QFile::encodeName(zone + ".new").constData(), QFile::encodeName(zone).constData()) == 0);
+    // The same 07:29 on the clock, an hour earlier in real time.
+    QTRY_COMPARE_WITH_TIMEOUT(power().wake.secs, london - 3600, 5000);
 }
 
 QTEST_MAIN(TestPower)

@@ -74,9 +74,17 @@ void TestSingleInstance::onlyAFolderOfTheUsersAlone()
     qputenv("HOME", QFile::encodeName(home.path()));
     qunsetenv("XDG_CACHE_HOME");
     const QString ownCache = home.filePath(u".cache/kestrune-runtime"_qs);
+    // Another user's, closed to others, as sudo keeping XDG_RUNTIME_DIR gives root: a folder given to
+    // nobody; to a normal user, root's home.
+    QTemporaryDir theirs;
+    QVERIFY(
+        QFile::setPermissions(theirs.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+    const QByteArray others = ::geteuid() == 0 ? QFile::encodeName(theirs.path()) : QByteArray("/root");
+    if (::geteuid() == 0)
+        QCOMPARE(::chown(others.constData(), 65534, 65534), 0);
     // Unset, open to others, or another user's (root's to a normal user, the shared temporary
     // folder to root): a private one under the cache folder, never the working folder.
-    for (const QByteArray& runtime : {QByteArray(), QFile::encodeName(open.path()), QByteArray("/tmp")}) {
+    for (const QByteArray& runtime : {QByteArray(), QFile::encodeName(open.path()), QByteArray("/tmp"), others}) {
         qputenv("XDG_RUNTIME_DIR", runtime);
         QCOMPARE(SingleInstance::privateFolder(), ownCache);
     }

@@ -16,15 +16,21 @@ WakePolicy::WakePolicy(AlarmEngine& engine, WakeAlarm& wake, SuspendInhibitor& i
 {
     connect(&engine, &AlarmEngine::armedChanged, this, &WakePolicy::update);
     connect(&engine, &AlarmEngine::alarmTimeChanged, this, &WakePolicy::update);
-    connect(&engine, &AlarmEngine::ringStarted, this, &WakePolicy::update);
+    connect(&engine, &AlarmEngine::ringStarted, this, [this] {
+        m_answering = true;
+        update();
+    });
     // Sleep answers the ring with a snooze, OFF with nothing more to come.
     connect(&engine, &AlarmEngine::ringEnded, this, &WakePolicy::update);
     connect(&wake, &WakeAlarm::clockChanged, this, &WakePolicy::update);
+    connect(&wake, &WakeAlarm::canWakeChanged, this, &WakePolicy::update);
     connect(&sleep, &SleepWatcher::sleeping, this, &WakePolicy::sleeping);
     connect(&sleep, &SleepWatcher::resumed, this, &WakePolicy::resumed);
     m_warningDeadline.setSingleShot(true);
     m_warningDeadline.setInterval(WarningMilliseconds);
     connect(&m_warningDeadline, &QTimer::timeout, this, &WakePolicy::readyToSleep);
+    m_wakeMoment.setSingleShot(true);
+    connect(&m_wakeMoment, &QTimer::timeout, this, &WakePolicy::update);
 }
 
 bool WakePolicy::wakes() const
@@ -47,8 +53,11 @@ QDateTime WakePolicy::nextRing() const
 
 void WakePolicy::update()
 {
+    if (!m_engine.armed())
+        m_answering = false;
     const QDateTime ring = nextRing();
     if (!ring.isValid()) {
+        m_wakeMoment.stop();
         m_wakeAt = QDateTime();
         m_wake.clear();
         m_inhibitor.release();
@@ -59,12 +68,18 @@ void WakePolicy::update()
     // A minute early, so the machine, the sound server and the display are back for the second;
     // armed within that minute, at the second itself.
     const QDateTime now = Clock::instance().now();
-    m_wakeAt = ring.addSecs(-LeadSeconds) > now ? ring.addSecs(-LeadSeconds) : ring;
+    const QDateTime wakeMoment = ring.addSecs(-LeadSeconds);
+    m_wakeAt = wakeMoment > now ? wakeMoment : ring;
     m_wake.set(m_wakeAt);
-    if (m_wake.canWake())
+    // Woken for the ring, the computer may sleep until the wake moment; from then until OFF the user
+    // is to answer, and the desktop's idle suspend would put it back to sleep first.
+    if (m_wake.canWake() && !m_answering && wakeMoment > now) {
         m_inhibitor.release();
-    else
+        m_wakeMoment.start(int(qMin(now.msecsTo(wakeMoment), qint64(24) * 3600 * 1000)));
+    } else {
+        m_wakeMoment.stop();
         m_inhibitor.hold(Reason);
+    }
     if (!m_asleep)
         m_sleep.holdDelay(Reason);
     emit changed();
@@ -99,6 +114,7 @@ void WakePolicy::resumed()
 
 void WakePolicy::stop()
 {
+    m_wakeMoment.stop();
     m_wakeAt = QDateTime();
     m_wake.clear();
     m_inhibitor.release();

@@ -11,7 +11,9 @@ class WakeAlarm;
 
 // What an armed alarm asks of the computer's power: a wake timer a minute before the next ring (the
 // alarm second, or the snooze's re-ring), so the machine, the sound server and the display are back
-// in time; where it cannot be woken, no suspend of its own accord; and a word before any sleep.
+// in time; no suspend of its own accord where it cannot be woken, and where it can, from the wake
+// moment until OFF, so the idle timer does not put it back to sleep before the user answers; and a
+// word before any sleep.
 class WakePolicy : public QObject {
     Q_OBJECT
 public:
@@ -29,6 +31,9 @@ public:
     void readyToSleep();
     // At exit: the timer, the inhibitor and the delay go.
     void stop();
+    // Aims the timer and the inhibitor at the next ring as it stands now: also called when the time
+    // zone changed, which moves the ring's real moment.
+    void update();
 
 signals:
     // About to sleep with an armed alarm it cannot be woken for: warn, then call readyToSleep().
@@ -37,7 +42,6 @@ signals:
     void changed();
 
 private:
-    void update();
     void sleeping();
     void resumed();
     QDateTime nextRing() const;
@@ -47,6 +51,9 @@ private:
     SuspendInhibitor& m_inhibitor;
     SleepWatcher& m_sleep;
     QDateTime m_wakeAt;
-    bool m_asleep = false; // between the system's word that it sleeps and its word that it woke
+    bool m_asleep = false;    // between the system's word that it sleeps and its word that it woke
+    bool m_answering = false; // rung and not yet answered with OFF: ringing or snoozed
     QTimer m_warningDeadline;
+    // The wake moment, when suspend is held off again where the computer can be woken.
+    QTimer m_wakeMoment;
 };

@@ -1,5 +1,6 @@
 #include "app/Application.h"
 
+#include "alarm/WakePolicy.h"
 #include "app/Form1.h"
 #include "app/Forms.h"
 #include "app/SingleInstance.h"
@@ -27,18 +28,14 @@ int Application::run(int argc, char* argv[])
     const QString zoneNotice = ClockZoneWatcher::useUtcUnlessUsable();
     // First, while this is the only thread: the others inherit what is left.
     WakeCapability::restrict();
-    StartupWarmUp warmUp;
     // Qt's theme for GNOME starts GTK, whose own accessibility bridge would list the program a second
-    // time, empty: Qt's bridge is the one with the windows. Only while the application is made, so
-    // that what the program starts later, a browser for a link, keeps its bridge.
+    // time, empty: Qt's bridge is the one with the windows. Set while this is the only thread, and put
+    // back once start-up's threads are done, so that a browser started for a link keeps its bridge.
     const std::optional<QByteArray> noBridge =
         qEnvironmentVariableIsSet("NO_AT_BRIDGE") ? std::optional(qgetenv("NO_AT_BRIDGE")) : std::nullopt;
     qputenv("NO_AT_BRIDGE", "1");
+    StartupWarmUp warmUp;
     QApplication app(argc, argv);
-    if (noBridge)
-        qputenv("NO_AT_BRIDGE", *noBridge);
-    else
-        qunsetenv("NO_AT_BRIDGE");
     warmUp.connectSessionBus();
     // The helper threads use the application object: they end before it, however this returns.
     const auto joined = qScopeGuard([&warmUp] { warmUp.finish(); });
@@ -83,6 +80,8 @@ int Application::run(int argc, char* argv[])
         Forms::form1().show();
     if (atLogin)
         Forms::form1().startedAtLogin();
+    // A new zone moves the next ring's real moment, and the wake timer with it.
+    QObject::connect(&zone, &ClockZoneWatcher::zoneChanged, &Forms::form1().wakePolicy(), &WakePolicy::update);
     // What makes the alarm less to be trusted is told once, when the window is there to stand in
     // front of.
     QStringList notices{zoneNotice, instance.notice()};
@@ -95,6 +94,14 @@ int Application::run(int argc, char* argv[])
     }
     // What start-up allocated and let go (font lists, the first layouts, the helper threads' arenas)
     // goes back to the system once the window is up, rather than being kept for the whole day.
-    AfterFirstPaint::run(&app, [] { QTimer::singleShot(1000, [] { ::malloc_trim(0); }); });
+    AfterFirstPaint::run(&app, [noBridge] {
+        QTimer::singleShot(1000, [noBridge] {
+            ::malloc_trim(0);
+            if (noBridge)
+                qputenv("NO_AT_BRIDGE", *noBridge);
+            else
+                qunsetenv("NO_AT_BRIDGE");
+        });
+    });
     return QApplication::exec();
 }

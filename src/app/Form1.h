@@ -32,6 +32,7 @@ public:
     ~Form1() override;
 
     AlarmEngine& engine() { return *m_engine; }
+    WakePolicy& wakePolicy() { return *m_wakePolicy; }
 
     TextBox* Text1() const { return m_Text1; }
     TextBox* Text2() const { return m_Text2; }

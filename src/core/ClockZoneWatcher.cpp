@@ -130,4 +130,5 @@ void ClockZoneWatcher::check()
     }
     reload();
     qCDebug(lcDesktop, "the time zone in %s changed; local time follows it", qPrintable(m_file));
+    emit zoneChanged();
 }

@@ -25,6 +25,10 @@ public:
     // too; empty when the zone is usable.
     static QString useUtcUnlessUsable();
 
+signals:
+    // The local time follows another zone now: the next ring is another real moment.
+    void zoneChanged();
+
 private:
     void watch();
     void check();

@@ -1,8 +1,11 @@
 #include "platform/PowerServices.h"
 
+#include "core/LogCategories.h"
+#include "core/ProgramFile.h"
 #include "platform/DesktopSuspendInhibitor.h"
 #include "platform/LogindSleepWatcher.h"
 #include "platform/TimerfdWakeAlarm.h"
+#include "platform/WakeProgramAlarm.h"
 
 namespace {
 WakeAlarm* wakeDouble = nullptr;
@@ -12,7 +15,21 @@ SleepWatcher* sleepDouble = nullptr;
 
 WakeAlarm* PowerServices::wakeAlarm(QObject* owner)
 {
-    return wakeDouble ? wakeDouble : new TimerfdWakeAlarm(owner);
+    if (wakeDouble)
+        return wakeDouble;
+    // The program's own timer where it holds the capability (a systemd 254 session, root); else the
+    // wake program's, which the package gives it; else none, and the computer is kept awake.
+    auto* own = new TimerfdWakeAlarm(owner);
+    if (own->canWake())
+        return own;
+    QString why;
+    const QString program = ProgramFile::find(QStringLiteral("kestrune-wake"), &why);
+    if (program.isEmpty()) {
+        qCInfo(lcPower, "no wake program: %s", qPrintable(why));
+        return own;
+    }
+    delete own;
+    return new WakeProgramAlarm(program, owner);
 }
 
 SuspendInhibitor* PowerServices::suspendInhibitor(QObject* owner)

@@ -18,4 +18,6 @@ public:
 signals:
     // The wall clock was set: a moment set before may stand for another real time now.
     void clockChanged();
+    // canWake() turned out otherwise than it read: the answer to a set() may come later.
+    void canWakeChanged();
 };

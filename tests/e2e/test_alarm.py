@@ -7,6 +7,7 @@ alarm and the computer's power: the wake timer as root, as another user given CA
 a systemd 254 login gives it, and without the capability; logind's inhibitors and its PrepareForSleep through
 python3-dbusmock's logind on a private system bus, the notification server and the desktop portal as stand-ins."""
 
+import contextlib
 import os
 import re
 import shutil
@@ -19,7 +20,8 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from kestrune import (Kestrune, arm_alarm, ring_seen, wait_until, settings_line, Recorder, Results, all_text, binary_from_args,  # noqa: E402
                           block_levels, find_named, fit_line, key, log, loudest, make_tone, poll, press,
                           profile, read_wav_mono, require_services, rms_db, sound_onset, type_text,
-                          capability_sets, click_at, extents, far_alarm_text, run, wake_timers, window_geometry)
+                          capability_sets, child_pids, click_at, extents, stop_process, far_alarm_text, run, wake_timers,
+                          window_geometry)
 from kestrune.desktops import Desktop, dbus_call  # noqa: E402
 
 FADE_DEPTH_DB = 30.0      # -3000 hundredths of a decibel
@@ -303,13 +305,16 @@ def woken_as_root(results, desk, binary, settings, alarm_text):
         results.equal("only CAP_WAKE_ALARM stays permitted", WAKE_ALARM_ONLY, capability_sets(app.process.pid)["CapPrm"])
         results.equal("logind holds its sleep delay, no idle block", [("sleep", "delay")],
                       poll(kestrune_locks, 5))
-        x, y, w, h = extents(app.control("Command1"))
         frame = window_geometry(app.main_window)
+        buttons = {}
+        for name in ("Command1", "Command2", "Command3", "Text2"):
+            x, y, w, h = extents(app.control(name))
+            buttons[name] = (x + w // 2 - frame["x"], y + h // 2 - frame["y"])
         app.click("Command2")
         app.wait_text("Text5", "Not Set")
         results.check("after OFF: no wake timer and no inhibitor", poll(lambda: not wake_timers(app.process.pid)
                       and not kestrune_locks(), 5), "none", (wake_timers(app.process.pid), kestrune_locks()))
-        return x + w // 2 - frame["x"], y + h // 2 - frame["y"]
+        return buttons
 
 
 def kept_awake_without_capability(results, desk, binary, settings, alarm_text):
@@ -349,9 +354,49 @@ def kept_awake_without_capability(results, desk, binary, settings, alarm_text):
                                                                                    kestrune_locks()))
 
 
-def woken_as_another_user(results, binary, settings, on_button, alarm_text):
-    """setpriv as a systemd 254 login starts a session: CAP_WAKE_ALARM ambient. That user cannot reach root's buses,
-    so ON is clicked where the root run found it."""
+def wake_program(pid):
+    """The wake program the given process started, or None."""
+    for child in child_pids(pid):
+        with contextlib.suppress(OSError), open(f"/proc/{child}/comm") as f:
+            if f.read().strip() == "kestrune-wake":
+                return child
+    return None
+
+
+def woken_through_wake_program(results, app, click, alarm_text):
+    """A Debian 12 install: the program holds no capability, its wake program holds the timer with its file's."""
+    helper = poll(lambda: wake_program(app.process.pid), 10) or 0
+    woken_for(results, "as uid 65534 without capabilities, through the wake program", helper, alarm_text)
+    with open(f"/proc/{helper}/status") as f:
+        status = f.read()
+    results.check("the program holds no capability; the wake program CAP_WAKE_ALARM alone, no new privileges",
+                  capability_sets(app.process.pid)["CapPrm"] == "0" * 16 and f"CapPrm:\t{WAKE_ALARM_ONLY}" in status
+                  and "CapInh:\t" + "0" * 16 in status and "NoNewPrivs:\t1" in status, "so", status)
+    click("Command2")
+    results.check("after OFF the wake program and its timer are gone", poll(
+        lambda: not wake_program(app.process.pid), 5), "none", wake_program(app.process.pid))
+    click("Command1")
+    # A ring a few seconds ahead, answered with Sleep: the timer moves to the re-ring a minute later.
+    near = time.time() + 6
+    click("Text2")
+    key("ctrl+a")
+    type_text(time.strftime("%H:%M:%S", time.localtime(near)))
+    time.sleep(max(0.0, near - time.time()) + 2)
+    click("Command3")
+    pressed = time.time()
+    helper = poll(lambda: wake_program(app.process.pid), 5) or 0
+    results.check("Sleep moves the wake program's timer to the re-ring", poll(
+        lambda: [t for t in wake_timers(helper) if abs(t - pressed - 60) < 3], 5), f"one at {pressed + 60:.0f}",
+        wake_timers(helper))
+    stop_process(app.process)
+    results.check("at the end of the program the wake program ends too", poll(
+        lambda: not os.path.exists(f"/proc/{helper}"), 5), "gone", helper)
+
+
+def woken_as_another_user(results, binary, settings, buttons, alarm_text, through_wake_program=False):
+    """setpriv as a systemd 254 login starts a session: CAP_WAKE_ALARM ambient; or, through_wake_program, as Debian 12
+    starts one, with no capability, and the copy's wake program given the file capability. That user cannot reach
+    root's buses, so the buttons are clicked where the root run found them."""
     home = tempfile.mkdtemp(prefix="kestrune-nobody-")
     for folder in (".config/kestrune", "runtime"):
         os.makedirs(os.path.join(home, folder), mode=0o700)
@@ -359,11 +404,13 @@ def woken_as_another_user(results, binary, settings, on_button, alarm_text):
         f.write(settings)
     subprocess.run(["chown", "-R", "65534:65534", home], check=True)
     nowhere = "unix:path=/nonexistent"
+    ambient = [] if through_wake_program else ["--inh-caps=+wake_alarm", "--ambient-caps=+wake_alarm"]
     app = Kestrune(binary, env={"HOME": home, "XDG_RUNTIME_DIR": os.path.join(home, "runtime"),
                                 "DBUS_SESSION_BUS_ADDRESS": nowhere, "DBUS_SYSTEM_BUS_ADDRESS": nowhere},
-                   command_prefix=["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
-                                   "--inh-caps=+wake_alarm", "--ambient-caps=+wake_alarm"])
+                   command_prefix=["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"] + ambient)
     os.chmod(app.folder, 0o755)
+    if through_wake_program:
+        subprocess.run(["setcap", "cap_wake_alarm+ep", os.path.join(app.folder, "kestrune-wake")], check=True)
     try:
         app.start_process()
         # The tray icon's window bears the same name: the main window is the one taller than 100.
@@ -372,7 +419,12 @@ def woken_as_another_user(results, binary, settings, on_button, alarm_text):
             raise RuntimeError(f"no window as uid 65534:\n{app.output()}")
         frame = window_geometry(window[0])
         time.sleep(1)
-        click_at(frame["x"] + on_button[0], frame["y"] + on_button[1])
+
+        def click(name):
+            click_at(frame["x"] + buttons[name][0], frame["y"] + buttons[name][1])
+        click("Command1")
+        if through_wake_program:
+            return woken_through_wake_program(results, app, click, alarm_text)
         woken_for(results, "as uid 65534 with CAP_WAKE_ALARM ambient", app.process.pid, alarm_text)
         caps = capability_sets(app.process.pid)
         results.check("its ambient set is empty and only CAP_WAKE_ALARM stays permitted",
@@ -398,9 +450,10 @@ def power(results, binary):
         alarm_text = far_alarm_text()
         # Any sound path arms; nothing rings here.
         settings = settings_line(f"{desk.folder}/tone.mp3", alarm_text)
-        on_button = woken_as_root(results, desk, binary, settings, alarm_text)
+        buttons = woken_as_root(results, desk, binary, settings, alarm_text)
         kept_awake_without_capability(results, desk, binary, settings, alarm_text)
-        woken_as_another_user(results, binary, settings, on_button, alarm_text)
+        woken_as_another_user(results, binary, settings, buttons, alarm_text)
+        woken_as_another_user(results, binary, settings, buttons, alarm_text, through_wake_program=True)
 
 
 def main():

@@ -9,11 +9,22 @@
 class FakeWakeAlarm : public WakeAlarm {
 public:
     bool canWake() const override { return wakes; }
-    void set(const QDateTime& when) override { at = wakes ? when : QDateTime(); }
+    void set(const QDateTime& when) override
+    {
+        at = wakes ? when : QDateTime();
+        secs = at.isValid() ? at.toSecsSinceEpoch() : 0;
+    }
     void clear() override { at = QDateTime(); }
     void clockWasSet() { emit clockChanged(); }
+    // What a wake program says after the fact.
+    void answer(bool canWake)
+    {
+        wakes = canWake;
+        emit canWakeChanged();
+    }
     bool wakes = true;
-    QDateTime at; // invalid while clear
+    QDateTime at;    // invalid while clear
+    qint64 secs = 0; // the real moment, as the timer holds it
 };
 
 class FakeSuspendInhibitor : public SuspendInhibitor {

@@ -16,7 +16,7 @@ from .audio import *  # noqa: F401,F403
 from .atspi import _pyatspi  # noqa: F401
 
 
-SOUND_FILES = ("kestrune-sound-host",)  # the sound process
+PROGRAM_FILES = ("kestrune-sound-host", "kestrune-wake")  # the sound process and the wake program
 FIRST_RUN_TAIL = "1,-2147483640,12648447\r\n"  # snooze minutes and colours as a first run saves them
 
 
@@ -26,11 +26,11 @@ def settings_line(sound="", alarm="", tail=FIRST_RUN_TAIL):
 
 
 def copy_program(binary, folder):
-    """Copies the program and, where they were built beside it, its sound program; returns the copy's
-    path."""
+    """Copies the program and, where they were built beside it, its sound program and wake program; returns the
+    copy's path."""
     exe = os.path.join(folder, "kestrune")
     shutil.copy2(binary, exe)
-    for name in SOUND_FILES:
+    for name in PROGRAM_FILES:
         built = os.path.join(os.path.dirname(binary), name)
         if os.path.exists(built):
             shutil.copy2(built, os.path.join(folder, name))

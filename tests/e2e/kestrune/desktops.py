@@ -17,6 +17,9 @@ from .app import Kestrune, settings_line, wait_until
 from .audio import server_answers
 from .base import SKIP, log, poll, run, stop_process
 
+# The buses' setup: no service folders, so only what a test starts answers on them.
+BUS_CONFIG = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "session-bus.conf")
+
 
 def dbus_call(bus, service, path, interface, method, signature="", args=()):
     """A method call through dbus-python (Debian's python3-dbus, which python3-dbusmock brings) on the system or
@@ -67,18 +70,24 @@ class Desktop:
 
     # ------------------------------------------------------------------------------------------------ servers
 
-    def start_bus(self):
-        """A session bus of its own, then the accessibility bus on it (AT-SPI finds applications through it)."""
+    def start_dbus(self, name, config=BUS_CONFIG):
+        """A dbus-daemon with this setup; returns its address."""
         read_end, write_end = os.pipe()
-        bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--nopidfile", f"--print-address={write_end}"],
-                               pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        bus = subprocess.Popen(["dbus-daemon", f"--config-file={config}", "--nofork", "--nopidfile",
+                                f"--print-address={write_end}"], pass_fds=(write_end,), stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL)
         os.close(write_end)
         with os.fdopen(read_end) as announced:
             address = announced.readline().strip()
         if not address:
             bus.kill()
-            raise RuntimeError("dbus-daemon did not start")
-        self.processes.append(("dbus", bus))
+            raise RuntimeError(f"dbus-daemon ({name}) did not start")
+        self.processes.append((name, bus))
+        return address
+
+    def start_bus(self):
+        """A session bus of its own, then the accessibility bus on it (AT-SPI finds applications through it)."""
+        address = self.start_dbus("dbus")
         os.environ["DBUS_SESSION_BUS_ADDRESS"] = address
         os.environ["XDG_RUNTIME_DIR"] = self.runtime
         self.spawn("atspi", ["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
@@ -211,18 +220,11 @@ class Desktop:
     def start_logind(self):
         """logind cannot run without systemd as process 1: python3-dbusmock's logind on a private system bus."""
         config = os.path.join(self.folder, "system.conf")
-        with open("/usr/share/dbus-1/session.conf") as f:
+        with open(BUS_CONFIG) as f:
             text = re.sub(r"<type>session</type>", "<type>system</type>", f.read())
         with open(config, "w") as f:
             f.write(text)
-        read_end, write_end = os.pipe()
-        bus = subprocess.Popen(["dbus-daemon", f"--config-file={config}", "--nofork", "--nopidfile",
-                                f"--print-address={write_end}"], pass_fds=(write_end,), stdout=subprocess.DEVNULL,
-                               stderr=subprocess.DEVNULL)
-        os.close(write_end)
-        with os.fdopen(read_end) as announced:
-            os.environ["DBUS_SYSTEM_BUS_ADDRESS"] = announced.readline().strip()
-        self.processes.append(("system-bus", bus))
+        os.environ["DBUS_SYSTEM_BUS_ADDRESS"] = self.start_dbus("system-bus", config)
         self.spawn("logind", ["/usr/bin/python3", "-m", "dbusmock", "--system", "--template", "logind"])
         if not poll(lambda: self.has_name("org.freedesktop.login1", "--system"), 15):
             raise RuntimeError(f"the logind stand-in did not start:\n{self.log_of('logind')}")

@@ -1,0 +1,36 @@
+#include "wake/WakeRequest.h"
+
+#include <cstdint>
+
+WakeRequest WakeRequest::parse(std::string_view line, time_t now)
+{
+    WakeRequest request;
+    if (line.size() > LongestLine) {
+        request.m_refusal = "the line is too long";
+        return request;
+    }
+    if (line.empty()) {
+        request.m_refusal = "not a time: an empty line";
+        return request;
+    }
+    std::int64_t when = 0;
+    for (const char c : line) {
+        if (c < '0' || c > '9') {
+            request.m_refusal = "not a time: digits only, seconds since 1970";
+            return request;
+        }
+        // Anything past the two days is refused below; this only keeps the sum from overflowing.
+        if (when < std::int64_t(1) << 40)
+            when = when * 10 + (c - '0');
+    }
+    if (when <= now) {
+        request.m_refusal = "the time is not in the future";
+        return request;
+    }
+    if (when - now > FarthestSeconds) {
+        request.m_refusal = "the time is more than two days ahead";
+        return request;
+    }
+    request.m_when = time_t(when);
+    return request;
+}

@@ -64,6 +64,7 @@ private slots:
     void statusTellsTheTruthWhileArmed();
     void missedAlarmIsToldAndRingsTheNextDay();
     void snoozeCountsTheWallClock();
+    void unansweredRingSnoozesThriceThenEnds();
     void staleErrorAfterOffStartsNothing();
 
 private:
@@ -830,3 +831,65 @@ void TestAlarmEngine::staleErrorAfterOffStartsNothing()
 
 QTEST_MAIN(TestAlarmEngine)
 #include "TestAlarmEngine.moc"
+
+void TestAlarmEngine::unansweredRingSnoozesThriceThenEnds()
+{
+    const QDate day(2026, 1, 5);
+    m_desk.clock.set(QDateTime(day, QTime(7, 29, 59)));
+    arm(QStringLiteral("07:30:00"));
+    engine().Timer3_Timer();
+    ringAt(QTime(7, 30, 0));
+    QDateTime rang(day, QTime(7, 30, 0));
+    for (int snooze = 1; snooze <= AlarmEngine::UnansweredSnoozes; ++snooze) {
+        m_desk.clock.set(rang.addSecs(AlarmEngine::UnansweredSeconds - 1));
+        engine().Timer4_Timer();
+        QVERIFY(!form().Timer6()->Enabled());
+        m_desk.clock.set(rang.addSecs(AlarmEngine::UnansweredSeconds));
+        engine().Timer4_Timer();
+        QVERIFY2(form().Timer6()->Enabled(), qPrintable(QString::number(snooze)));
+        engine().Timer6_Timer();
+        QVERIFY(m_desk.player->playing.isEmpty());
+        // The snooze minutes later, a fresh fade.
+        rang = rang.addSecs(AlarmEngine::UnansweredSeconds + 60);
+        m_desk.clock.set(rang);
+        engine().Timer6_Timer();
+        QCOMPARE(m_desk.player->playing, m_soundFile);
+        QCOMPARE(form().HScroll1()->value(), -3000);
+        QVERIFY(form().Timer5()->Enabled());
+    }
+    m_desk.clock.set(rang.addSecs(AlarmEngine::UnansweredSeconds));
+    engine().Timer4_Timer();
+    QVERIFY(m_desk.player->playing.isEmpty());
+    QVERIFY(!form().Timer6()->Enabled());
+    QVERIFY(!form().Timer5()->Enabled());
+    QVERIFY(!form().Command3()->isEnabled());
+    QVERIFY(form().Command2()->isEnabled());
+    QCOMPARE(form().Text5()->text(), QStringLiteral("Missed"));
+    QCOMPARE(m_desk.tray.calls.last().data.shownTip(),
+             QStringLiteral("Right Click For Options - Alarm 07:30:00 rang unanswered"));
+    // Still set: the next day rings again, and Sleep there gives the ring its full count anew.
+    m_desk.clock.set(QDateTime(day.addDays(1), QTime(7, 29, 59)));
+    engine().Timer3_Timer();
+    ringAt(QTime(7, 30, 0));
+    QCOMPARE(m_desk.player->playing, m_soundFile);
+    QCOMPARE(form().Text5()->text(), QStringLiteral("Alarm Set"));
+    m_desk.clock.advance(AlarmEngine::UnansweredSeconds);
+    engine().Timer4_Timer();
+    QVERIFY(form().Timer6()->Enabled());
+    m_desk.clock.advance(60);
+    engine().Timer6_Timer();
+    QVERIFY(!form().Timer6()->Enabled());
+    engine().Command3_Click();
+    rang = m_desk.clock.now().addSecs(60);
+    m_desk.clock.set(rang);
+    engine().Timer6_Timer();
+    for (int snooze = 1; snooze <= AlarmEngine::UnansweredSnoozes; ++snooze) {
+        m_desk.clock.set(rang.addSecs(AlarmEngine::UnansweredSeconds));
+        engine().Timer4_Timer();
+        QVERIFY2(form().Timer6()->Enabled(), qPrintable(QString::number(snooze)));
+        rang = rang.addSecs(AlarmEngine::UnansweredSeconds + 60);
+        m_desk.clock.set(rang);
+        engine().Timer6_Timer();
+        QCOMPARE(m_desk.player->playing, m_soundFile);
+    }
+}

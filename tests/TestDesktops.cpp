@@ -6,6 +6,7 @@
 #include "dialogs/Form2.h"
 #include "dialogs/Form3.h"
 #include "mock/DesktopDoubles.h"
+#include "platform/AutostartEntry.h"
 #include "platform/DesktopNotifier.h"
 
 #include <QAccessible>
@@ -13,16 +14,19 @@
 #include <QDBusContext>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QPointer>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QStyle>
 #include <QSystemTrayIcon>
+#include <QTemporaryDir>
 #include <QTest>
 
 // The keyboard and assistive technology on the Options and About windows, the ring notification's
@@ -46,6 +50,7 @@ private slots:
     void ringNotificationFollowsTheAlarm();
     void silentRingIsMadeHeardByTheDesktop();
     void notificationHandsItsTokenToTheWindow();
+    void autostartEntryStartsThisProgramInTheTray();
     void aboutTextsWhole();
     void mainWindowMayMinimiseWithoutTray();
     void soundDialogFolder();
@@ -458,3 +463,31 @@ void TestDesktops::soundDialogFolder()
 
 QTEST_MAIN(TestDesktops)
 #include "TestDesktops.moc"
+
+void TestDesktops::autostartEntryStartsThisProgramInTheTray()
+{
+    QTemporaryDir config;
+    const QByteArray before = qgetenv("XDG_CONFIG_HOME");
+    const auto restore = qScopeGuard([&before] { qputenv("XDG_CONFIG_HOME", before); });
+    qputenv("XDG_CONFIG_HOME", "relative/is/ignored");
+    QCOMPARE(AutostartEntry::path(),
+             QDir::homePath() + QStringLiteral("/.config/autostart/org.kestrune.Kestrune.desktop"));
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    const QString path = config.filePath(QStringLiteral("autostart/org.kestrune.Kestrune.desktop"));
+    QCOMPARE(AutostartEntry::path(), path);
+    QVERIFY(!AutostartEntry::exists());
+    // Quoted for the desktop, whatever the program's folder is called.
+    QCOMPARE(AutostartEntry::write(QStringLiteral(R"(/opt/my "alarm" $HOME\50%/kestrune)")), QString());
+    QVERIFY(AutostartEntry::exists());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
+    QVERIFY(text.startsWith(QStringLiteral("[Desktop Entry]\nType=Application\n")));
+    QVERIFY2(text.contains(QStringLiteral(R"(
+Exec="/opt/my \\"alarm\\" \\$HOME\\\\50%%/kestrune" --tray
+)")),
+             qPrintable(text));
+    QCOMPARE(AutostartEntry::remove(), QString());
+    QVERIFY(!QFile::exists(path));
+    QCOMPARE(AutostartEntry::remove(), QString());
+}

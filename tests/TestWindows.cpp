@@ -118,7 +118,7 @@ void TestWindows::menusOfTheMainWindow()
     QStringList items;
     for (QAction* a : f.mnutray()->actions())
         items << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    QCOMPARE(items, QStringList({"Choose Alarm Sound", "Options", "-", "Exit"}));
+    QCOMPARE(items, QStringList({"Choose Alarm Sound", "Try Alarm Sound", "Start At Login", "Options", "-", "Exit"}));
     QVERIFY(f.about()->menu() == nullptr);
 }
 

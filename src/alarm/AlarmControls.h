@@ -25,11 +25,12 @@ struct AlarmControls {
     QScrollBar* HScroll1 = nullptr;  // volume
     MediaPlayer* MediaPlayer1 = nullptr;
     CommonDialog* CommonDialog1 = nullptr;
-    Timer* Timer1 = nullptr;  // ring check
-    Timer* Timer3 = nullptr;  // match
-    Timer* Timer4 = nullptr;  // clock
-    Timer* Timer5 = nullptr;  // fade
-    Timer* Timer6 = nullptr;  // snooze
-    QAction* sound = nullptr; // the menu's Choose Alarm Sound
+    Timer* Timer1 = nullptr;     // ring check
+    Timer* Timer3 = nullptr;     // match
+    Timer* Timer4 = nullptr;     // clock
+    Timer* Timer5 = nullptr;     // fade
+    Timer* Timer6 = nullptr;     // snooze
+    QAction* sound = nullptr;    // the menu's Choose Alarm Sound
+    QAction* trySound = nullptr; // the menu's Try Alarm Sound
     std::function<void()> showMainWindow;
 };

@@ -52,6 +52,8 @@ void AlarmEngine::connectControls()
     connect(f.Text2, &QLineEdit::textChanged, this, &AlarmEngine::Text2_Change);
     connect(f.Command4, &QPushButton::clicked, this, &AlarmEngine::Command4_Click);
     connect(f.sound, &QAction::triggered, this, &AlarmEngine::sound_Click);
+    f.trySound->setCheckable(true);
+    connect(f.trySound, &QAction::triggered, this, &AlarmEngine::trySound_Click);
     connect(f.MediaPlayer1, &MediaPlayer::cannotPlay, this, &AlarmEngine::onCannotPlay);
     connect(f.MediaPlayer1, &MediaPlayer::cannotPrepare, this, &AlarmEngine::onCannotPrepare);
     connect(f.MediaPlayer1, &MediaPlayer::outputLost, this, [this] {
@@ -94,6 +96,48 @@ void AlarmEngine::judgeNow()
 void AlarmEngine::Timer4_Timer()
 {
     m_c.Text1->setText(TimeText::now());
+    checkUnanswered();
+    if (trying() && m_tryingSince.secsTo(Clock::instance().now()) >= TrySeconds)
+        stopTry();
+}
+
+void AlarmEngine::checkUnanswered()
+{
+    // Nobody there: the output is not kept raised all day. The ring snoozes as Sleep would, a few
+    // times, then stops.
+    if (!m_sounding || !m_ringingSince.isValid() || m_ringingSince.secsTo(Clock::instance().now()) < UnansweredSeconds)
+        return;
+    if (m_unansweredSnoozes >= UnansweredSnoozes) {
+        endUnanswered();
+        return;
+    }
+    ++m_unansweredSnoozes;
+    snooze();
+}
+
+void AlarmEngine::endUnanswered()
+{
+    const QString text = m_c.Text2->text();
+    m_sounding = false;
+    m_ringingSince = QDateTime();
+    m_unansweredSnoozes = 0;
+    m_c.MediaPlayer1->setFileName(QString());
+    m_playingTone = false;
+    setSilent(false);
+    m_c.Timer5->setEnabled(false);
+    m_c.HScroll1->setValue(-3000);
+    if (m_c.Command3->hasFocus())
+        m_c.Command2->setFocus(Qt::OtherFocusReason);
+    m_c.Command3->setEnabled(false);
+    // Still set, for the same time tomorrow, as after an alarm missed while asleep.
+    AlarmDue = false;
+    m_previousMatchTick = Clock::instance().now();
+    m_c.Timer3->setEnabled(true);
+    m_c.Timer1->setEnabled(true);
+    setMissed(text, true);
+    emit ringEnded();
+    emit ringUnanswered(text);
+    prepareSound();
 }
 
 void AlarmEngine::Timer3_Timer()
@@ -117,7 +161,7 @@ void AlarmEngine::Timer3_Timer()
     if (result == AlarmCrossing::Result::Missed) {
         // Asleep or the clock jumped: a ring now would come long after the time. Say so and stay
         // armed for the same time tomorrow.
-        setMissed(m_c.Text2->text());
+        setMissed(m_c.Text2->text(), false);
         return;
     }
     setMissed(QString());
@@ -135,6 +179,7 @@ void AlarmEngine::startAheadOfRing(const QTime& alarm, const QDateTime& now)
     const QDateTime next = whole.addSecs(1);
     if (next.time() != alarm)
         return;
+    stopTry();
     m_startingAhead = true;
     m_c.MediaPlayer1->startAt(SoundPath, next);
 }
@@ -174,11 +219,13 @@ void AlarmEngine::callOffStartAhead()
     m_c.MediaPlayer1->startAt(QString(), QDateTime());
 }
 
-void AlarmEngine::setMissed(const QString& alarmText)
+void AlarmEngine::setMissed(const QString& alarmText, bool unanswered)
 {
-    if (alarmText == m_missed)
+    unanswered = unanswered && !alarmText.isEmpty();
+    if (alarmText == m_missed && unanswered == m_unanswered)
         return;
     m_missed = alarmText;
+    m_unanswered = unanswered;
     if (!m_missed.isEmpty())
         m_c.Text5->setText(QStringLiteral("Missed"));
     else if (armed())
@@ -212,8 +259,10 @@ void AlarmEngine::Timer1_Timer()
     if (!(AlarmDue && armed()))
         return;
     // The alarm sound first: everything else the ring does can wait a few milliseconds, the ear not.
+    stopTry();
     m_startingAhead = false;
     startSound();
+    m_unansweredSnoozes = 0;
     SnoozeCount = 0;
     SystemSound::instance().play(SoundPath);
     m_c.Command3->setEnabled(true);
@@ -226,6 +275,7 @@ void AlarmEngine::Timer1_Timer()
 void AlarmEngine::startSound()
 {
     m_sounding = true;
+    m_ringingSince = Clock::instance().now();
     m_playingTone = false;
     m_ringPath = SoundPath;
     m_c.MediaPlayer1->setFileName(m_ringPath);
@@ -265,9 +315,21 @@ void AlarmEngine::setSilent(bool silent)
 void AlarmEngine::onCannotPlay(const QString& path, const QString& reason)
 {
     qCWarning(lcSound, "cannot play %s: %s", qPrintable(path), qPrintable(reason));
+    const bool tone = path == MediaPlayer::builtInTonePath();
+    // A try falls back as the ring would, and says so; it makes no other way to be heard.
+    if (trying() && (path == m_tryPath || tone)) {
+        const bool noOutput = !m_c.MediaPlayer1->outputProblem().isEmpty();
+        if (noOutput || tone) {
+            setSoundNotice(m_fileNotice, noOutput || m_noOutput);
+            stopTry();
+            return;
+        }
+        setSoundNotice(toneNotice(path), m_noOutput);
+        m_c.MediaPlayer1->setFileName(MediaPlayer::builtInTonePath());
+        return;
+    }
     // A report that arrives after OFF, Sleep's silence or another sound is about nothing now
     // wanted: it must not start the tone. A sound chosen during the ring is not what rings.
-    const bool tone = path == MediaPlayer::builtInTonePath();
     if (!m_sounding || (path != m_ringPath && !tone))
         return;
     if (!m_c.MediaPlayer1->outputProblem().isEmpty())
@@ -289,8 +351,12 @@ void AlarmEngine::onCannotPrepare(const QString& path, const QString& reason)
         return;
     qCWarning(lcSound, "%s cannot be played (%s); the built-in tone will ring instead", qPrintable(path),
               qPrintable(reason));
-    setSoundNotice(QStringLiteral("%1 cannot be played; the built-in tone will ring").arg(QFileInfo(path).fileName()),
-                   m_noOutput);
+    setSoundNotice(toneNotice(path), m_noOutput);
+}
+
+QString AlarmEngine::toneNotice(const QString& path) const
+{
+    return QStringLiteral("%1 cannot be played; the built-in tone will ring").arg(QFileInfo(path).fileName());
 }
 
 void AlarmEngine::onOutputReturned()
@@ -328,6 +394,7 @@ void AlarmEngine::Timer5_Timer()
 
 void AlarmEngine::Command1_Click()
 {
+    stopTry();
     if (SoundPath.isEmpty()) {
         MessageBox::information(m_c.window, QStringLiteral("Kestrune"),
                                 QStringLiteral("Please Choose A Sound For The Alarm"));
@@ -356,8 +423,11 @@ void AlarmEngine::Command1_Click()
 
 void AlarmEngine::Command2_Click()
 {
+    stopTry();
     callOffStartAhead();
     m_sounding = false;
+    m_ringingSince = QDateTime();
+    m_unansweredSnoozes = 0;
     m_c.MediaPlayer1->setFileName(QString());
     // Off for good, unlike Sleep: the prepared file and what plays it are let go.
     m_c.MediaPlayer1->release();
@@ -384,6 +454,14 @@ void AlarmEngine::Command2_Click()
 
 void AlarmEngine::Command3_Click()
 {
+    // Someone is there: a ring that follows may again go unanswered for as long as the first.
+    m_unansweredSnoozes = 0;
+    snooze();
+}
+
+void AlarmEngine::snooze()
+{
+    m_ringingSince = QDateTime();
     // A second Sleep does not restart the countdown.
     if (!m_c.Timer6->Enabled())
         m_snoozeStart = Clock::instance().now();
@@ -430,6 +508,46 @@ void AlarmEngine::sound_Click()
     chooseSound();
 }
 
+void AlarmEngine::trySound_Click()
+{
+    if (trying()) {
+        stopTry();
+        return;
+    }
+    // The ring, and the silence of a snooze, are the alarm's own.
+    if (m_sounding || m_c.Timer6->Enabled()) {
+        m_c.trySound->setChecked(false);
+        return;
+    }
+    if (SoundPath.isEmpty()) {
+        m_c.trySound->setChecked(false);
+        MessageBox::information(m_c.window, QStringLiteral("Kestrune"),
+                                QStringLiteral("Please Choose A Sound For The Alarm"));
+        return;
+    }
+    // As the ring plays it, fade and all, but neither raising the output nor arming anything.
+    m_tryingSince = Clock::instance().now();
+    m_tryPath = SoundPath;
+    m_c.trySound->setChecked(true);
+    m_c.HScroll1->setValue(-3000);
+    m_c.MediaPlayer1->setVolume(-3000);
+    m_c.MediaPlayer1->setRaisesOutput(false);
+    m_c.MediaPlayer1->setFileName(m_tryPath);
+    m_c.Timer5->setEnabled(true);
+}
+
+void AlarmEngine::stopTry()
+{
+    if (!trying())
+        return;
+    m_tryingSince = QDateTime();
+    m_c.trySound->setChecked(false);
+    m_c.Timer5->setEnabled(false);
+    m_c.MediaPlayer1->setFileName(QString());
+    m_c.MediaPlayer1->setRaisesOutput(true);
+    m_c.HScroll1->setValue(-3000);
+}
+
 void AlarmEngine::chooseSound()
 {
     CommonDialog* dialog = m_c.CommonDialog1;
@@ -448,8 +566,8 @@ void AlarmEngine::chooseSound()
     }
     SoundPath = chosen;
     // Prepared for the next ring; a ring now goes on with its own sound.
-    if (armed()) {
-        setSoundNotice(QString(), m_noOutput);
+    // What was found about the sound chosen before, at arming or by a try, says nothing of this one.
+    setSoundNotice(QString(), m_noOutput);
+    if (armed())
         prepareSound();
-    }
 }

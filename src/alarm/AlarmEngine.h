@@ -25,6 +25,11 @@ public:
     static constexpr int SoundReadySeconds = 30;
     // The time given after preparing to find that the file or the output cannot play.
     static constexpr int SoundSettleSeconds = 10;
+    // A ring nobody answers snoozes by itself after this long, this many times, then falls silent.
+    static constexpr int UnansweredSeconds = 600;
+    static constexpr int UnansweredSnoozes = 3;
+    // A sound tried out plays at most this long.
+    static constexpr int TrySeconds = 30;
 
     void Timer4_Timer(); // clock
     void Timer3_Timer(); // match
@@ -39,6 +44,8 @@ public:
     void Command3_Click(); // Sleep
     void Command4_Click(); // Select Alarm Sound
     void sound_Click();    // the menu's Choose Alarm Sound
+    void trySound_Click(); // the menu's Try Alarm Sound: starts, or stops, the sound as the ring plays it
+    bool trying() const { return m_tryingSince.isValid(); }
 
     bool isPlayingBuiltInTone() const { return m_playingTone; }
     // The ring can make no sound of its own (no sound program, no output, even the tone failed):
@@ -53,6 +60,8 @@ public:
     void judgeNow();
     // The alarm time that went by unrung, while that is the news.
     const QString& missed() const { return m_missed; }
+    // The missed alarm rang, but nobody answered it.
+    bool missedUnanswered() const { return m_unanswered; }
     // What the user should know about the sound, for the tray tip and the ring's notification:
     // no sound output at all, or a chosen file that cannot be played. Empty when all is well.
     QString soundNotice() const;
@@ -63,8 +72,10 @@ signals:
     void alarmTimeChanged();
     // A ring or a re-ring has begun; the text is the alarm box's.
     void ringStarted(const QString& alarmText);
-    // The ringing was stopped by the user: OFF, or Sleep.
+    // The ringing stopped: OFF, Sleep, or a ring nobody answered snoozing or falling silent.
     void ringEnded();
+    // A ring nobody answered has fallen silent for good; the alarm stays set for the next day.
+    void ringUnanswered(const QString& alarmText);
     // The alarm time went by unrung (the machine slept or the clock jumped); empty once that is over.
     void missedChanged(const QString& alarmText);
     void soundNoticeChanged();
@@ -79,17 +90,25 @@ private:
     void onOutputReturned();
     void setSoundNotice(const QString& fileNotice, bool noOutput);
     void setSilent(bool silent);
-    void setMissed(const QString& alarmText);
+    void setMissed(const QString& alarmText, bool unanswered = false);
+    void snooze();
+    void checkUnanswered();
+    void endUnanswered();
     void startAheadOfRing(const QTime& alarm, const QDateTime& now);
     void prepareSound();
     void keepSoundReady(const QTime& alarm, const QDateTime& now);
     void callOffStartAhead();
     void showArmedStatus();
+    void stopTry();
+    QString toneNotice(const QString& path) const;
 
     const AlarmControls m_c;
     QDateTime m_previousMatchTick; // the clock at the previous match tick
     QDateTime m_snoozeStart;       // the clock when Sleep was pressed
     QString m_missed;              // the alarm time that went by unrung, while that is the news
+    bool m_unanswered = false;     // ... because nobody answered its ring
+    QDateTime m_ringingSince;      // the clock when the ring or re-ring now sounding began
+    int m_unansweredSnoozes = 0;   // snoozes taken by the ring itself since the user last acted
     bool m_sounding = false;       // the engine wants sound now: a ring, until OFF or Sleep's silence
     bool m_playingTone = false;
     bool m_startingAhead = false; // the sound was started ahead of a ring that has not come yet
@@ -98,6 +117,8 @@ private:
     bool m_noOutput = false;
     QString m_outputProblem; // why there is no output, as the player said when it was found
     bool m_silent = false;
+    QDateTime m_tryingSince; // the clock when a sound tried out began; invalid when none plays
+    QString m_tryPath;
     QDateTime m_soundPreparedAt; // the clock when the sound was last prepared
     bool m_soundResting = false; // prepared, found fine, and let go until the ring draws near
 };

@@ -9,12 +9,14 @@
 #include "core/ClockZoneWatcher.h"
 #include "core/LogCategories.h"
 #include "platform/AfterFirstPaint.h"
+#include "platform/AutostartEntry.h"
 #include "platform/SessionEndWatcher.h"
 #include "platform/WakeCapability.h"
 #include "ui/ProgramIcon.h"
 
 #include <QApplication>
 #include <QScopeGuard>
+#include <QSystemTrayIcon>
 #include <QTimer>
 
 #include <malloc.h>
@@ -71,7 +73,13 @@ int Application::run(int argc, char* argv[])
             Forms::unloadForm1();
         }
     });
-    Forms::form1().show();
+    // The one option, given by the login start; anything else on the command line is left alone.
+    const bool atLogin = QCoreApplication::arguments().mid(1).contains(QLatin1String(AutostartEntry::TrayOption));
+    // In the notification area when there is one; without, the window is the only way back to it.
+    if (!atLogin || !QSystemTrayIcon::isSystemTrayAvailable())
+        Forms::form1().show();
+    if (atLogin)
+        Forms::form1().startedAtLogin();
     // A new zone moves the next ring's real moment, and the wake timer with it.
     QObject::connect(&zone, &ClockZoneWatcher::zoneChanged, &Forms::form1().wakePolicy(), &WakePolicy::update);
     // What makes the alarm less to be trusted is told once, when the window is there to stand in

@@ -3,6 +3,7 @@
 #include "alarm/AlarmEngine.h"
 #include "alarm/WakePolicy.h"
 #include "app/Forms.h"
+#include "app/NotSetNotice.h"
 #include "app/RingNotification.h"
 #include "app/SleepWarning.h"
 #include "controls/MediaPlayer.h"
@@ -13,6 +14,7 @@
 #include "core/SettingsFile.h"
 #include "dialogs/Form2.h"
 #include "dialogs/Form3.h"
+#include "platform/AutostartEntry.h"
 #include "platform/DesktopNotifier.h"
 #include "platform/Picture.h"
 #include "platform/PowerServices.h"
@@ -21,6 +23,7 @@
 #include "ui/FormTables.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QPointer>
 #include <QPushButton>
@@ -45,6 +48,10 @@ Form1::Form1()
     connect(options(), &QAction::triggered, this, &Form1::options_Click);
     connect(about(), &QAction::triggered, this, &Form1::about_Click);
     connect(Exit(), &QAction::triggered, this, &Form1::Exit_Click);
+    // The entry is the truth: looked at again each time the menu opens.
+    login()->setCheckable(true);
+    connect(login(), &QAction::triggered, this, &Form1::login_Click);
+    connect(mnutray(), &QMenu::aboutToShow, this, [this] { login()->setChecked(AutostartEntry::exists()); });
     connect(this, &Form::closeRequested, this, &Form1::Command6_Click);
     // At the ring the focus jumps to Sleep, also while the user types in another program.
     holdKeysAtFirst({Command2(), Command3()});
@@ -55,6 +62,7 @@ Form1::Form1()
     });
     connect(m_engine.get(), &AlarmEngine::soundNoticeChanged, this, &Form1::updateTrayTip);
     m_ringNotification = new RingNotification(*this, *new DesktopNotifier(this));
+    m_notSetNotice = new NotSetNotice(*this, *new DesktopNotifier(this));
     m_wakePolicy = new WakePolicy(*m_engine, *PowerServices::wakeAlarm(this), *PowerServices::suspendInhibitor(this),
                                   *PowerServices::sleepWatcher(this));
     connect(m_wakePolicy, &WakePolicy::changed, this, &Form1::updateTrayTip);
@@ -92,6 +100,7 @@ AlarmControls Form1::alarmControls()
     c.Timer5 = m_Timer5;
     c.Timer6 = m_Timer6;
     c.sound = m_sound;
+    c.trySound = m_trySound;
     c.showMainWindow = [this] { showMainWindow(); };
     return c;
 }
@@ -108,6 +117,7 @@ void Form1::Form_Load()
     });
     SetTrayIcon(Picture::fromIcon(windowIcon()));
     SetTrayTip(TrayTip);
+    login()->setChecked(AutostartEntry::exists());
     if (!Command1()->isEnabled())
         Text5()->setText(QStringLiteral("Alarm Set"));
     if (!Command2()->isEnabled())
@@ -138,7 +148,9 @@ void Form1::updateTrayTip()
 {
     // While armed the tip says when, and whether the computer is woken for it or must stay awake.
     QString tip = TrayTip;
-    if (!m_missedAlarm.isEmpty())
+    if (!m_missedAlarm.isEmpty() && m_engine->missedUnanswered())
+        tip += QStringLiteral(" - Alarm ") + m_missedAlarm + QStringLiteral(" rang unanswered");
+    else if (!m_missedAlarm.isEmpty())
         tip += QStringLiteral(" - Missed ") + m_missedAlarm;
     else if (m_engine->armed() && AlarmCrossing::parse(Text2()->text()))
         tip += QStringLiteral(" - Alarm ") + Text2()->text() +
@@ -255,6 +267,23 @@ void Form1::Command6_Click()
 void Form1::Exit_Click()
 {
     Command6_Click();
+}
+
+void Form1::login_Click(bool checked)
+{
+    const QString failure =
+        checked ? AutostartEntry::write(QCoreApplication::applicationFilePath()) : AutostartEntry::remove();
+    login()->setChecked(AutostartEntry::exists());
+    if (failure.isEmpty())
+        return;
+    MessageBox::warning(
+        this, QStringLiteral("Kestrune"),
+        QStringLiteral("The start at login could not be changed in %1: %2.").arg(AutostartEntry::path(), failure));
+}
+
+void Form1::startedAtLogin()
+{
+    m_notSetNotice->show();
 }
 
 void Form1::Command7_Click()

@@ -18,6 +18,7 @@
 
 class AlarmEngine;
 class SettingsFile;
+class NotSetNotice;
 class RingNotification;
 class WakePolicy;
 struct SettingsRecord;
@@ -55,6 +56,8 @@ public:
     Timer* Timer6() const { return m_Timer6; }
     QMenu* mnutray() const { return m_mnutray; }
     QAction* sound() const { return m_sound; }
+    QAction* trySound() const { return m_trySound; }
+    QAction* login() const { return m_login; }
     QAction* options() const { return m_options; }
     QAction* about() const { return m_about; }
     QAction* Exit() const { return m_Exit; }
@@ -67,6 +70,9 @@ public:
     void options_Click();
     void about_Click();
     void Exit_Click();
+    void login_Click(bool checked); // Start At Login
+    // Started by the desktop at login: the alarm is offered for setting, never set by itself.
+    void startedAtLogin();
 
     // Shown, in front, and out of a minimised state.
     void showMainWindow();
@@ -111,6 +117,8 @@ private:
     Timer* const m_Timer6 = require<Timer>("Timer6");
     QMenu* const m_mnutray = requireMenu("mnutray");
     QAction* const m_sound = requireMenuItem("sound");
+    QAction* const m_trySound = requireMenuItem("trySound");
+    QAction* const m_login = requireMenuItem("login");
     QAction* const m_options = requireMenuItem("options");
     QAction* const m_about = requireMenuItem("about");
     QAction* const m_Exit = requireMenuItem("Exit");
@@ -122,6 +130,7 @@ private:
     QByteArray m_savedLine;
     std::optional<int> m_savedSnooze;
     RingNotification* m_ringNotification = nullptr;
+    NotSetNotice* m_notSetNotice = nullptr;
     WakePolicy* m_wakePolicy = nullptr;
     QString m_missedAlarm;
 };

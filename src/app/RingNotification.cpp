@@ -49,6 +49,7 @@ RingNotification::RingNotification(Form1& window, DesktopNotifier& notifier)
     });
     connect(&window.engine(), &AlarmEngine::ringStarted, this, &RingNotification::ringStarted);
     connect(&window.engine(), &AlarmEngine::ringEnded, this, &RingNotification::ringEnded);
+    connect(&window.engine(), &AlarmEngine::ringUnanswered, this, &RingNotification::ringUnanswered);
     connect(&notifier, &DesktopNotifier::actionInvoked, this, &RingNotification::actionInvoked);
 }
 
@@ -94,6 +95,19 @@ void RingNotification::ringEnded()
     const QString snoozed = QStringLiteral("Snoozed until ") + until.toString(QStringLiteral("HH:mm:ss"));
     m_notifier.show(ringContent(snoozed, false));
     m_window.announce(snoozed);
+}
+
+void RingNotification::ringUnanswered(const QString& alarmText)
+{
+    // News for whoever comes back, not an alarm: nothing to snooze or switch off.
+    const QString body = QStringLiteral("Alarm ") + alarmText + QStringLiteral(" rang unanswered");
+    DesktopNotifier::Content content = ringContent(body, false);
+    content.actions = QStringList{QStringLiteral("default"), QStringLiteral("Show")};
+    content.hints.insert(QStringLiteral("urgency"), QVariant::fromValue(uchar(1)));
+    content.hints.remove(QStringLiteral("resident"));
+    content.anew = true;
+    m_notifier.show(content);
+    m_window.announce(body);
 }
 
 void RingNotification::withdraw()

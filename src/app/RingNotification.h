@@ -9,9 +9,9 @@ class Form1;
 
 // The ring told to the desktop as a notification, for a hidden window, a locked screen or a desktop
 // without a tray: posted anew at every ring and re-ring, updated in place by Sleep ("Snoozed until
-// ..."), withdrawn by OFF. Its "Sleep" and "OFF" press the main window's buttons, and any click on it
-// brings the window forward. At the ring the window's keyboard focus goes to "Sleep"; what Sleep and
-// OFF did is said to a screen reader.
+// ..."), withdrawn by OFF, replaced by a word when nobody answered it. Its "Sleep" and "OFF" press the main window's
+// buttons, and any click on it brings the window forward. At the ring the window's keyboard focus goes to "Sleep"; what
+// Sleep and OFF did is said to a screen reader.
 class RingNotification : public QObject {
     Q_OBJECT
 public:
@@ -19,6 +19,7 @@ public:
 
     void ringStarted(const QString& alarmText);
     void ringEnded();
+    void ringUnanswered(const QString& alarmText);
     void actionInvoked(const QString& key, const QString& activationToken);
     // Gone whatever the alarm's state: the program ends.
     void withdraw();

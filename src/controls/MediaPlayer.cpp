@@ -149,6 +149,7 @@ void MediaPlayer::setFileName(const QString& path)
     }
     // Every sound plays again from its start when it ends, until it is stopped: a short file
     // must not leave the user with one quiet second and then silence.
+    m_backend->setRaisesOutput(m_raisesOutput);
     m_backend->start(path, true);
 }
 

@@ -24,6 +24,8 @@ public:
     void setFileName(const QString& path);
     int Volume() const { return m_volume; }
     void setVolume(int hundredthsOfDb);
+    // A ring raises the output's level while it plays; a sound tried out leaves it as it is.
+    void setRaisesOutput(bool raises) { m_raisesOutput = raises; }
     // Get ready to start this file quickly at a later ring.
     void prepare(const QString& path);
     // The ring is expected at this moment: start the file so that it is heard from then on. The
@@ -62,5 +64,6 @@ private:
     QString m_fileName;
     QString m_prepared;
     int m_volume = 0;
+    bool m_raisesOutput = true;
     quint64 m_serial = 0; // counts file names put, to tell a late error from a current one
 };

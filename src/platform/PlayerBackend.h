@@ -25,6 +25,9 @@ public:
     // Nothing is wanted any more (the alarm was switched off): let go of the file and all it holds.
     virtual void release() = 0;
     virtual void setGain(double linear) = 0;
+    // Whether the starts that follow raise the output's level for the ring, or leave it as the user
+    // has it (a sound tried out).
+    virtual void setRaisesOutput(bool raises) { Q_UNUSED(raises); }
     // Empty when sound can be made at all; otherwise why not.
     virtual QString outputProblem() const = 0;
 

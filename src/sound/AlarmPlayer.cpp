@@ -145,8 +145,10 @@ void AlarmPlayer::start(const QString& path, bool loop)
         m_path = path;
         build(true);
     }
-    // After the sound is on its way: the output's level is no reason to start late.
-    m_guard->engage();
+    // After the sound is on its way: the output's level is no reason to start late. A sound tried
+    // out is heard as the user set the output.
+    if (m_raises)
+        m_guard->engage();
     m_flow->start();
 }
 

@@ -29,6 +29,7 @@ public:
     void startAt(const QString& path, qint64 epochMilliseconds) override;
     void release() override;
     void setGain(double linear) override;
+    void setRaisesOutput(bool raises) override { m_raises = raises; }
     QString outputProblem() const override;
 
     // Called while a started sound plays, each time it was found still moving on towards the output.
@@ -74,6 +75,7 @@ private:
     bool m_startingAt = false; // started ahead of a ring that has not come yet
     qint64 m_startAtMilliseconds = 0;
     bool m_loop = true;
+    bool m_raises = true;
     quint64 m_generation = 0;
     int m_retriesAtRing = 0;
 };

@@ -38,7 +38,10 @@ struct SoundMessage {
     Kind kind = Stop;
     QString path;
     QString text;      // a failure's reason
-    qint64 number = 0; // StartAt: the moment, ms since the epoch; Start: whether it loops
+    qint64 number = 0; // StartAt: the moment, ms since the epoch; Start: the bits below
+    // Start's number: the sound loops; the output's level is left as the user has it (a try).
+    static constexpr qint64 Loops = 1;
+    static constexpr qint64 LeavesOutput = 2;
     double gain = 1.0;
     quint32 id = 0; // the request, and the request an answer is about
 

@@ -102,7 +102,8 @@ quint32 SoundProcess::send(SoundMessage::Kind kind, const QString& path, qint64 
 
 void SoundProcess::sendStart()
 {
-    m_startId = send(SoundMessage::Start, m_playing, m_loop);
+    const qint64 how = (m_loop ? SoundMessage::Loops : 0) | (m_raises ? 0 : SoundMessage::LeavesOutput);
+    m_startId = send(SoundMessage::Start, m_playing, how);
     if (m_startId != 0)
         m_watch->start();
 }

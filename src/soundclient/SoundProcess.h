@@ -28,6 +28,7 @@ public:
     void startAt(const QString& path, qint64 epochMilliseconds) override;
     void release() override;
     void setGain(double linear) override;
+    void setRaisesOutput(bool raises) override { m_raises = raises; }
     QString outputProblem() const override;
 
     void prepare() override;
@@ -66,6 +67,7 @@ private:
     quint32 m_prepareId = 0; // the request a preparing failure must name
     quint32 m_startId = 0;   // the request a playing failure or news must name
     bool m_loop = true;
+    bool m_raises = true;
     double m_gain = 1.0;
     int m_restarts = 0; // since the owner last asked for a sound
 };

@@ -89,7 +89,8 @@ void SoundHost::handle(const SoundMessage& m)
     case SoundMessage::Start:
         m_startId = m.id;
         m_started = false;
-        m_player->start(m.path, m.number != 0);
+        m_player->setRaisesOutput(!(m.number & SoundMessage::LeavesOutput));
+        m_player->start(m.path, m.number & SoundMessage::Loops);
         break;
     case SoundMessage::Stop:
         m_startId = 0;

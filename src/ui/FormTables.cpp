@@ -69,6 +69,8 @@ const WindowTable& FormTables::form1()
             {
                 {"mnutray", "Menu", nullptr},
                 {"sound", "Choose Alarm Sound", "mnutray"},
+                {"trySound", "Try Alarm Sound", "mnutray"},
+                {"login", "Start At Login", "mnutray"},
                 {"options", "Options", "mnutray"},
                 {"sep", "-", "mnutray", true},
                 {"Exit", "Exit", "mnutray"},

@@ -20,7 +20,8 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from kestrune import (Kestrune, arm_alarm, ring_seen, wait_until, settings_line, Recorder, Results, all_text, binary_from_args,  # noqa: E402
                           block_levels, find_named, fit_line, key, log, loudest, make_tone, poll, press,
                           profile, read_wav_mono, require_services, rms_db, sound_onset, type_text,
-                          capability_sets, child_pids, click_at, extents, stop_process, far_alarm_text, wake_timers, window_geometry)
+                          capability_sets, child_pids, click_at, extents, stop_process, far_alarm_text, run, wake_timers,
+                          window_geometry)
 from kestrune.desktops import Desktop, dbus_call  # noqa: E402
 
 FADE_DEPTH_DB = 30.0      # -3000 hundredths of a decibel
@@ -152,6 +153,53 @@ def ring_fade_off(results, app, tone, tone_level):
     after = loudest(levels, off_at + 0.2, off_at + 1.5)
     results.check("OFF silences within 0.2 s", after is not None and after < SILENT_DB, f"below {SILENT_DB} dBFS",
                   f"{after} dBFS (loudest 10 ms from 0.2 s to 1.5 s after OFF)")
+
+
+def from_menu(app, item):
+    """Opens the menu bar's Menu with the mouse and clicks one of its items."""
+    menu = find_named(find_named(app.window("Kestrune"), "", "menu bar"), "Menu", "menu item")
+    press(menu)
+    shown = poll(lambda: (lambda n: n if n is not None and extents(n)[2] > 0 else None)(find_named(menu, item)), 5)
+    if shown is None:
+        raise RuntimeError(f"the menu shows no {item}")
+    press(shown)
+
+
+def sink_muted():
+    return run(["pactl", "get-sink-mute", "test_sink"]).strip().endswith("yes")
+
+
+def try_sound(results, app, tone_level):
+    """Try Alarm Sound plays the ring's fade, leaves a muted output muted (a ring would unmute it) and arms nothing;
+    choosing it again silences it."""
+    path = os.path.join(app.folder, "try.wav")
+    run(["pactl", "set-sink-mute", "test_sink", "1"])
+    try:
+        with Recorder(path) as rec:
+            from_menu(app, "Try Alarm Sound")
+            started = time.time()
+            wait_until(started + 3, app)
+            results.equal("the try leaves the muted output muted", True, sink_muted())
+            run(["pactl", "set-sink-mute", "test_sink", "0"])
+            results.equal("the try arms nothing", ("Not Set", False), (app.text("Text5"), app.enabled("Command2")))
+            wait_until(started + 12, app)
+            from_menu(app, "Try Alarm Sound")
+            stopped = time.time()
+            wait_until(stopped + 2, app)
+    finally:
+        run(["pactl", "set-sink-mute", "test_sink", "0"])
+    levels = analyse(path)
+    start, end = rec.seconds(started), rec.seconds(stopped)
+    fit = fade_fit(results, "try", path, start, range(4, 11), end - 0.1)
+    if fit is not None:
+        slope, at_start, _, measured = fit
+        results.check("the try rises about 1 dB a second from about 30 dB below the file's level",
+                      0.8 <= slope <= 1.2 and abs(at_start - (tone_level - FADE_DEPTH_DB)) <= 4,
+                      f"0.8 to 1.2 dB/s from {tone_level - FADE_DEPTH_DB:.1f} +- 4 dBFS",
+                      f"{slope:.2f} dB/s from {at_start:.1f} dBFS, {measured}")
+    after = loudest(levels, end + 0.5, end + 1.5)
+    results.check("a second click silences the try", after is not None and after < SILENT_DB,
+                  f"below {SILENT_DB} dBFS", f"{after} dBFS")
 
 
 def snooze(results, app, tone_level):
@@ -420,6 +468,7 @@ def main():
         log(f"the generated tone plays at {tone_level:.1f} dBFS")
         results.case(message_without_sound, app)
         results.case(ring_fade_off, app, tone, tone_level)
+        results.case(try_sound, app, tone_level)
         results.case(snooze, app, tone_level)
     except Exception as error:
         results.check("the program starts", False, "a running program", error)

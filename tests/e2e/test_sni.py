@@ -65,7 +65,8 @@ def sni_desktop(results, binary):
             results.check("the item names a menu", path not in ("", "/NO_DBUSMENU"), "an object path", path)
             entries = menu_labels(item, path)
             results.equal("the exported menu holds the tray menu's items",
-                          [("standard", "Choose Alarm Sound"), ("standard", "Options"), ("separator", ""),
+                          [("standard", "Choose Alarm Sound"), ("standard", "Try Alarm Sound"), ("standard", "Start At Login"),
+                           ("standard", "Options"), ("separator", ""),
                            ("standard", "Exit")], [(kind, label) for kind, label, _ in entries])
 
             shot = screenshot(os.path.join(artifacts_folder() or desktop.folder, "sni-desktop.png"))

@@ -168,8 +168,9 @@ def menu_exit_ends_the_program(results, binary):
         click_icon(icon, 3)
         results.equal("a right click opens the tray menu", True, bool(poll(lambda: showing(menu), 5)))
         items = [menu.getChildAtIndex(i) for i in range(menu.childCount)]
-        results.equal("its items", [("menu item", "Choose Alarm Sound"), ("menu item", "Options"), ("separator", ""),
-                                    ("menu item", "Exit")], [(i.getRoleName(), i.name) for i in items])
+        results.equal("its items", [("menu item", "Choose Alarm Sound"), ("menu item", "Try Alarm Sound"),
+                                    ("menu item", "Start At Login"), ("menu item", "Options"),
+                                    ("separator", ""), ("menu item", "Exit")], [(i.getRoleName(), i.name) for i in items])
         popups = [w for w in windows() if w["top"] and w["id"] not in before and '"kestrune"' in w["classes"]
                   and map_state(w["id"]) == "IsViewable"]
         pointer = (icon["x"] + icon["w"] // 2, icon["y"] + icon["h"] // 2)

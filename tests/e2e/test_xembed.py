@@ -14,9 +14,10 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from kestrune.desktops import (Desktop, arm_by_accessibility, close_calls, do_action, dunst_context_menu,  # noqa
-                               dunst_count, notify_calls, require_tools, ring_and_off_from_notification)
-from kestrune import (Results, _pyatspi, artifacts_folder, binary_from_args, find_named, key, log, poll,  # noqa
-                      run, wait_until, screenshot)
+                               dunst_count, notify_calls, require_tools, ring_and_off_from_notification,
+                               shared_sound_env)
+from kestrune import (Kestrune, Results, _pyatspi, artifacts_folder, binary_from_args, far_alarm_text, find_named,  # noqa
+                      key, log, poll, run, settings_line, wait_until, screenshot)
 from test_tray import TRAYER, click_icon, map_state, showing, tray_icon, tray_menu, windows  # noqa: E402
 
 
@@ -38,6 +39,32 @@ def xembed_desktop_rings(results, binary):
             poll(lambda: not showing(menu), 5)
             ring_and_off_from_notification(results, desktop, app, screenshot, "xembed")
             exit_while_ringing(results, desktop, app)
+        login_start_offers_set(results, desktop, binary)
+
+
+def login_start_offers_set(results, desktop, binary):
+    """Started as the login entry starts it: in the tray, with the restored alarm not set and a notification saying
+    so; its Set arms the alarm as ON does."""
+    alarm_text = far_alarm_text()
+    app = Kestrune(binary, settings=settings_line(os.path.join(desktop.folder, "tone.mp3"), alarm_text),
+                   env=shared_sound_env(), args=["--tray", "--unknown-is-ignored"])
+    try:
+        app.start_process()
+        body = f"Alarm {alarm_text} is not set"
+        sent = poll(lambda: [c for c in notify_calls(desktop.watched()) if body in c], 30, 0.2) or [""]
+        results.check("login start: a notification says the alarm is not set and offers Set",
+                      'string "set"\n      string "Set"' in sent[0], body, sent[0])
+        results.equal("login start: the window stays in the tray", [], app.windows("^Kestrune$"))
+        poll(lambda: dunst_count() >= 1, 10, 0.2)
+        desktop.pick("Set")
+        dunst_context_menu()
+        time.sleep(1)
+        click_icon(poll(tray_icon, 10), 1)
+        app.main_window = poll(app._find_main_window, 10)
+        poll(app.application, 30, 0.3)
+        results.equal("login start: Set arms the alarm", "Alarm Set", app.wait_text("Text5", "Alarm Set"))
+    finally:
+        app.stop()
 
 
 def exit_while_ringing(results, desktop, app):

@@ -52,7 +52,7 @@ def child_pids(pid):
 class Kestrune:
     """One run of the program from its own temporary folder."""
 
-    def __init__(self, binary, settings=None, path_prefix=None, env=None, command_prefix=()):
+    def __init__(self, binary, settings=None, path_prefix=None, env=None, command_prefix=(), args=()):
         self.folder = tempfile.mkdtemp(prefix="kestrune-e2e-")
         self.exe = copy_program(binary, self.folder)
         self.settings_path = os.path.join(self.folder, "settings.txt")
@@ -62,6 +62,7 @@ class Kestrune:
         self.path_prefix = path_prefix
         self.extra_env = env or {}
         self.command_prefix = list(command_prefix)  # setpriv and the like, which exec the program in their place
+        self.args = list(args)
         self.process = None
         self.log_path = os.path.join(self.folder, "kestrune.log")
         self.main_window = None
@@ -92,7 +93,7 @@ class Kestrune:
             env["PATH"] = self.path_prefix + os.pathsep + env.get("PATH", "")
         env.update(self.extra_env)
         self._log = open(self.log_path, "wb")
-        self.process = subprocess.Popen([*self.command_prefix, self.exe], cwd=self.folder, env=env, stdout=self._log,
+        self.process = subprocess.Popen([*self.command_prefix, self.exe, *self.args], cwd=self.folder, env=env, stdout=self._log,
                                         stderr=subprocess.STDOUT)
 
     def _find_main_window(self):

@@ -20,7 +20,7 @@ measure="$root/bench/measure.py"
 
 say() { printf '· %s\n' "$*" >&2; }
 
-"$root/scripts/deps.sh" test
+"$root/scripts/deps.sh" bench
 say "building Kestrune and the baselines"
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The one list of Debian packages that Kestrune needs. Called by run.sh and test.sh.
-# Usage: deps.sh [build|package|test]  — installs what is missing, nothing else, asking for sudo when
+# Usage: deps.sh [build|package|test|bench]  — installs what is missing, nothing else, asking for sudo when
 # not run as root.
 set -euo pipefail
 
@@ -17,9 +17,10 @@ BUILD_PACKAGES=(
     libfontconfig-dev
     fonts-liberation
 )
-# Making the Debian packages from debian/ (debhelper brings dpkg-dev) and checking them.
+# Making the Debian packages from debian/ (debhelper brings dpkg-dev; dpkg-buildpackage also checks
+# for build-essential, which a minimal system lacks) and checking them.
 PACKAGE_PACKAGES=(
-    debhelper
+    build-essential debhelper
     lintian appstream desktop-file-utils man-db
     # Two builds of the package are compared; diffoscope shows where they differ, and the second
     # build runs with its clock moved ahead.
@@ -34,7 +35,6 @@ TEST_PACKAGES=(
     pulseaudio pulseaudio-utils
     xvfb trayer xdotool x11-utils imagemagick
     sox libsox-fmt-mp3
-    stress-ng
     at-spi2-core python3-pyatspi dbus-daemon
     libfaketime
     # Other desktops: a StatusNotifierItem tray host, a notification server, a headless Wayland compositor.
@@ -50,13 +50,21 @@ TEST_PACKAGES=(
     # libFuzzer's runtime is only recommended by clang, and recommendations are not installed.
     clang libclang-rt-14-dev
 )
+# Only the bench needs these: it keeps both cores busy for the onset under load.
+BENCH_PACKAGES=(
+    stress-ng
+)
+# The user units of the sound servers. The tests start their own servers privately; whichever one
+# the user's login starts must stay the one it starts.
+SOUND_UNITS='^(pulseaudio|pipewire|pipewire-pulse|wireplumber)\.(service|socket)$'
 
 want=("${BUILD_PACKAGES[@]}")
 case "${1:-build}" in
 build) ;;
 package) want+=("${PACKAGE_PACKAGES[@]}") ;;
 test) want+=("${PACKAGE_PACKAGES[@]}" "${TEST_PACKAGES[@]}") ;;
-*) echo "usage: deps.sh [build|package|test]" >&2; exit 2 ;;
+bench) want+=("${PACKAGE_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${BENCH_PACKAGES[@]}") ;;
+*) echo "usage: deps.sh [build|package|test|bench]" >&2; exit 2 ;;
 esac
 
 missing=()
@@ -71,5 +79,15 @@ echo "Installing: ${missing[*]}"
 SUDO=""
 [ "$(id -u)" -ne 0 ] && SUDO=sudo
 export DEBIAN_FRONTEND=noninteractive
+# Installing pulseaudio and pipewire-pulse enables both for every login, and they conflict: whatever
+# the install enables of them is taken back, so the login starts the same sound server as before.
+user_units() { find /etc/systemd/user -type l 2>/dev/null | sort; }
+units_before=$(user_units)
 $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+comm -13 <(printf '%s\n' "$units_before") <(user_units) | while IFS= read -r link; do
+    if [[ "$(basename "$link")" =~ $SOUND_UNITS ]]; then
+        $SUDO rm -f "$link"
+        echo "Not enabled for logins: $link (the tests start their own sound servers)"
+    fi
+done

@@ -11,7 +11,11 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:?build folder}" && pwd)
-command -v xdotool >/dev/null && [ -n "${DISPLAY:-}" ] || { echo "package: no display, skipped"; exit 0; }
+if ! command -v xdotool >/dev/null || [ -z "${DISPLAY:-}" ]; then
+    echo "package: no display, skipped"
+    [ -z "${KESTRUNE_SKIPS:-}" ] || echo "package: needs a display (scripts/services.sh) and xdotool" >>"$KESTRUNE_SKIPS"
+    exit 0
+fi
 version=$(dpkg-parsechangelog -l "$root/debian/changelog" -S Version)
 arch=$(dpkg --print-architecture)
 out="$build/package"
@@ -76,7 +80,7 @@ if [ -z "${KESTRUNE_PACKAGE_MADE:-}" ]; then
     rm -rf "$again"
 fi
 if [ "$(id -u)" -ne 0 ]; then
-    exec sudo --preserve-env=DISPLAY,XDG_RUNTIME_DIR,DBUS_SESSION_BUS_ADDRESS \
+    exec sudo --preserve-env=DISPLAY,XDG_RUNTIME_DIR,DBUS_SESSION_BUS_ADDRESS,KESTRUNE_SKIPS \
         env KESTRUNE_PACKAGE_MADE=1 "$0" "$build"
 fi
 deb="$out/first/kestrune_${version}_${arch}.deb"
@@ -123,8 +127,9 @@ fi
 suppressed=()
 mkdir "$scratch/lintian"
 cp "$out"/first/kestrune*_"$version"* "$scratch/lintian/"
-install -d -o nobody -g nogroup "$scratch/lintian-home"
-if ! setpriv --reuid=nobody --regid=nogroup --clear-groups env HOME="$scratch/lintian-home" \
+# lintian's own temporary folders go into the scratch folder too, not into /tmp.
+install -d -o nobody -g nogroup "$scratch/lintian-home" "$scratch/lintian-tmp"
+if ! setpriv --reuid=nobody --regid=nogroup --clear-groups env HOME="$scratch/lintian-home" TMPDIR="$scratch/lintian-tmp" \
     lintian --pedantic --fail-on error,warning --display-info \
     ${suppressed:+--suppress-tags "$(IFS=,; echo "${suppressed[*]}")"} \
     "$scratch/lintian/kestrune_${version}_${arch}.changes" >"$scratch/lintian.log" 2>&1; then
@@ -172,7 +177,11 @@ run_as() {
     chmod 0700 "$home"
     local -a as=() envs=(PATH=/usr/bin:/bin HOME="$home" LANG=C.UTF-8 DISPLAY="$DISPLAY")
     if [ "$who" = root ]; then
-        envs+=(XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-}" DBUS_SESSION_BUS_ADDRESS="${DBUS_SESSION_BUS_ADDRESS:-}")
+        # A runtime folder of root's own: the caller's, when sudo brought it, is not root's, and Qt would
+        # then make /tmp/runtime-root and leave it there. The sound server stays the caller's.
+        mkdir -m 0700 "$home/runtime"
+        envs+=(XDG_RUNTIME_DIR="$home/runtime" DBUS_SESSION_BUS_ADDRESS="${DBUS_SESSION_BUS_ADDRESS:-}")
+        [ -S "${XDG_RUNTIME_DIR:-}/pulse/native" ] && envs+=(PULSE_SERVER="unix:$XDG_RUNTIME_DIR/pulse/native")
     else
         as=(setpriv --reuid="$who" --regid="$(id -gn "$who")" --clear-groups)
         "${as[@]}" mkdir -m 0700 "$home/runtime"

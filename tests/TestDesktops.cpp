@@ -6,6 +6,7 @@
 #include "dialogs/Form2.h"
 #include "dialogs/Form3.h"
 #include "mock/DesktopDoubles.h"
+#include "mock/RecordedSkip.h"
 #include "platform/AutostartEntry.h"
 #include "platform/DesktopNotifier.h"
 
@@ -250,7 +251,7 @@ void TestDesktops::notifierKeepsToItsOwnNotification()
 {
     FakeNotificationServer server;
     if (!server.start())
-        QSKIP("needs a session bus (scripts/services.sh starts one) with no notification server on it");
+        KESTRUNE_SKIP("needs a session bus (scripts/services.sh starts one) with no notification server on it");
     DesktopNotifier notifier;
     QSignalSpy answered(&notifier, &DesktopNotifier::answered);
     QSignalSpy actions(&notifier, &DesktopNotifier::actionInvoked);

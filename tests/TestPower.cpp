@@ -8,11 +8,12 @@
 #include "platform/DesktopNotifier.h"
 #include "platform/DesktopSuspendInhibitor.h"
 
+#include "core/ClockZoneWatcher.h"
+#include "mock/RecordedSkip.h"
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVirtualObject>
-#include "core/ClockZoneWatcher.h"
 
 #include <QScopeGuard>
 #include <QTemporaryDir>
@@ -188,7 +189,7 @@ void TestPower::inhibitGivenBackToTheDesktop()
 {
     FakeInhibitService service;
     if (!service.start() || !service.serve(u"org.freedesktop.portal.Desktop"_qs))
-        QSKIP("needs a session bus (scripts/services.sh starts one) with no desktop portal on it");
+        KESTRUNE_SKIP("needs a session bus (scripts/services.sh starts one) with no desktop portal on it");
     DesktopSuspendInhibitor inhibitor;
     inhibitor.hold(u"alarm"_qs);
     QTRY_COMPARE(service.calls, QStringList{u"Inhibit /org/freedesktop/portal/desktop "_qs});

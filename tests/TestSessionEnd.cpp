@@ -1,3 +1,4 @@
+#include "mock/RecordedSkip.h"
 #include "platform/SessionEndWatcher.h"
 
 #include <QDir>
@@ -114,9 +115,9 @@ void TestSessionEnd::runSignalled(int signal, bool failingSave)
     // The program is built beside the tests; a copy in a folder of its own keeps its settings there.
     const QString built = QDir(QCoreApplication::applicationDirPath()).filePath(u"../src/kestrune"_qs);
     if (!QFile::exists(built))
-        QSKIP("the program itself is not built");
+        KESTRUNE_SKIP("the program itself is not built");
     if (!QFile::exists(u"/proc/self/status"_qs))
-        QSKIP("needs /proc to see when the program is ready");
+        KESTRUNE_SKIP("needs /proc to see when the program is ready");
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
     const QString program = QDir(folder.path()).filePath(u"kestrune"_qs);

@@ -437,10 +437,10 @@ def woken_as_another_user(results, binary, settings, buttons, alarm_text, throug
 
 def power(results, binary):
     if os.geteuid() != 0:
-        log("SKIP power: a wake timer as root and setpriv to another user need root")
+        results.skip("power", "a wake timer as root and setpriv to another user need root")
         return
     if subprocess.run(["/usr/bin/python3", "-c", "import dbusmock"], stderr=subprocess.DEVNULL).returncode != 0:
-        log("SKIP power: python3-dbusmock is missing (scripts/deps.sh test installs it)")
+        results.skip("power", "python3-dbusmock is missing (scripts/deps.sh test installs it)")
         return
     # The shared X server and session bus: this process's AT-SPI stays on the bus it first found. The stand-ins
     # live only as long as this scenario; the system bus is a private one.

@@ -11,8 +11,8 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from kestrune import (SKIP, Kestrune, Results, _pyatspi, artifacts_folder, binary_from_args, click_at, find_named, key,  # noqa
-                          log, poll, require_services, run, screenshot)
+from kestrune import (Kestrune, Results, _pyatspi, artifacts_folder, binary_from_args, click_at, find_named, key,  # noqa
+                          log, poll, require_services, run, screenshot, skip_all)
 
 TRAYER = ["trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height", "32",
           "--SetDockType", "true", "--transparent", "false", "--expand", "true"]
@@ -224,8 +224,7 @@ def main():
     require_services()
     for tool in ("Xvfb", "trayer", "xdotool", "xwininfo", "convert"):
         if not any(os.access(os.path.join(d, tool), os.X_OK) for d in os.environ.get("PATH", "").split(os.pathsep)):
-            log(f"SKIP: {tool} is not installed")
-            sys.exit(SKIP)
+            skip_all(f"{tool} is not installed")
     results = Results("tray")
     results.case(icon_shows_the_main_window_only, binary)
     results.case(menu_exit_ends_the_program, binary)

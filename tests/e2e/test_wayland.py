@@ -10,7 +10,7 @@ import sys
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from kestrune.desktops import (Desktop, require_tools, ring_and_off_from_notification, settings_with_sound,  # noqa: E402
                                shared_sound_env)
-from kestrune import SKIP, Kestrune, Results, accessible_name, binary_from_args, find_named, log  # noqa: E402
+from kestrune import Kestrune, Results, accessible_name, binary_from_args, find_named, log, skip_all  # noqa: E402
 
 
 class WaylandKestrune(Kestrune):
@@ -53,8 +53,7 @@ def main():
     if not os.path.exists("/usr/lib/x86_64-linux-gnu/qt6/plugins/platforms/libqwayland-generic.so") and \
             not any(os.path.exists(os.path.join(d, "platforms", "libqwayland-generic.so"))
                     for d in os.environ.get("QT_PLUGIN_PATH", "").split(os.pathsep) if d):
-        log("SKIP: Qt's Wayland platform (qt6-wayland) is not installed")
-        sys.exit(SKIP)
+        skip_all("Qt's Wayland platform (qt6-wayland) is not installed")
     results = Results("wayland")
     results.case(wayland_desktop, binary)
     results.finish()

@@ -59,23 +59,35 @@ def binary_from_args():
     return os.path.abspath(sys.argv[1])
 
 
+def record_skip(what, reason):
+    """Logs a skipped scenario and adds it to the run's list of skips (KESTRUNE_SKIPS), which the test
+    command prints in its summary: a skip is never counted as a pass unseen."""
+    log(f"SKIP {what}: {reason}")
+    listing = os.environ.get("KESTRUNE_SKIPS")
+    if listing:
+        with open(listing, "a", encoding="utf-8") as out:
+            out.write(f"{what}: {reason}\n")
+
+
+def skip_all(reason):
+    """Skips the whole script (exit 77, which ctest reports as skipped)."""
+    record_skip(os.path.splitext(os.path.basename(sys.argv[0]))[0], reason)
+    sys.exit(SKIP)
+
+
 def require_services(sound=False):
     """Skips (exit 77) when the X server, the accessibility bus or, if asked, the sound server is absent."""
     if not os.environ.get("DISPLAY"):
-        log("SKIP: no DISPLAY")
-        sys.exit(SKIP)
+        skip_all("no DISPLAY")
     if subprocess.run(["xdpyinfo"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode != 0:
-        log(f"SKIP: no X server answers on {os.environ['DISPLAY']}")
-        sys.exit(SKIP)
+        skip_all(f"no X server answers on {os.environ['DISPLAY']}")
     if not os.environ.get("DBUS_SESSION_BUS_ADDRESS"):
-        log("SKIP: no D-Bus session bus, so no accessibility bus")
-        sys.exit(SKIP)
+        skip_all("no D-Bus session bus, so no accessibility bus")
     if sound:
         done = subprocess.run(["pactl", "list", "short", "sinks"], stdout=subprocess.PIPE,
                               stderr=subprocess.DEVNULL, text=True)
         if done.returncode != 0 or "test_sink" not in done.stdout:
-            log("SKIP: no sound server with the null sink test_sink")
-            sys.exit(SKIP)
+            skip_all("no sound server with the null sink test_sink")
 
 
 def artifacts_folder():
@@ -105,6 +117,9 @@ class Results:
 
     def equal(self, what, expected, seen):
         return self.check(what, expected == seen, repr(expected), repr(seen))
+
+    def skip(self, what, reason):
+        record_skip(f"{self.name} {what}", reason)
 
     def case(self, function, *args):
         """Runs one scenario; an exception in it counts as one failure and the next scenario still runs."""

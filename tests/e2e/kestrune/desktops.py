@@ -15,7 +15,7 @@ import time
 
 from .app import Kestrune, settings_line, wait_until
 from .audio import server_answers
-from .base import SKIP, log, poll, run, stop_process
+from .base import log, poll, run, skip_all, stop_process
 
 # The buses' setup: no service folders, so only what a test starts answers on them.
 BUS_CONFIG = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "session-bus.conf")
@@ -37,8 +37,7 @@ def require_tools(*tools):
     """Skips the run, saying which, unless every one of these tools is on PATH."""
     for tool in tools:
         if shutil.which(tool) is None:
-            log(f"SKIP: {tool} is not installed")
-            sys.exit(SKIP)
+            skip_all(f"{tool} is not installed")
 
 
 class Desktop:

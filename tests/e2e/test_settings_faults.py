@@ -65,11 +65,6 @@ def full_disk(results, binary):
     mount = os.environ.get("KESTRUNE_FULL_MOUNT")
     mounted_here = mount is None
     if mounted_here:
-        probe = subprocess.run(["unshare", "--user", "--map-root-user", "--mount", "true"], stdout=subprocess.DEVNULL,
-                               stderr=subprocess.PIPE, text=True)
-        if probe.returncode != 0:
-            skip_all("a normal user mounts the small file system in a user namespace, and this machine refuses one "
-                     f"({probe.stderr.strip()}); run the tests as root to cover it")
         mount = tempfile.mkdtemp(prefix="kestrune-full-")
         subprocess.run(["mount", "-t", "tmpfs", "-o", f"size={full_disk_size(binary)}k,mode=0755", "tmpfs", mount],
                        check=True)
@@ -167,6 +162,11 @@ def main():
         # A normal user mounts the small file system in a user namespace of its own, and runs every
         # case in a second one that maps it back to itself, so the program and the desktop's
         # services see the same user as outside.
+        probe = subprocess.run(["unshare", "--user", "--map-root-user", "--mount", "true"], stdout=subprocess.DEVNULL,
+                               stderr=subprocess.PIPE, text=True)
+        if probe.returncode != 0:
+            skip_all("a normal user mounts the small file system in a user namespace, and this machine refuses one "
+                     f"({probe.stderr.strip()}); run the tests as root to cover it")
         mount = tempfile.mkdtemp(prefix="kestrune-full-")
         inner = ["unshare", "--user", f"--map-user={os.getuid()}", f"--map-group={os.getgid()}", sys.executable,
                  *sys.argv]

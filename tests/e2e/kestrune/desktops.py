@@ -167,7 +167,7 @@ class Desktop:
         env = dict(os.environ, XDG_RUNTIME_DIR=self.runtime)
         env.pop("PULSE_SERVER", None)
         self.spawn("pipewire", ["pipewire"], env=env)
-        self.spawn("wireplumber", ["wireplumber"], env=env)
+        wireplumber = self.spawn("wireplumber", ["wireplumber"], env=env)
         self.spawn("pipewire-pulse", ["pipewire-pulse"], env=env)
         server = "unix:" + os.path.join(self.runtime, "pulse", "native")
         if not server_answers(server):
@@ -175,7 +175,18 @@ class Desktop:
                                self.log_of("pipewire-pulse"))
         run(["pactl", "-s", server, "load-module", "module-null-sink", "sink_name=test_sink", "rate=44100",
              "channels=2"])
-        run(["pactl", "-s", server, "set-default-sink", "test_sink"])
+
+        def made_default():
+            run(["pactl", "-s", server, "set-default-sink", "test_sink"])
+            return "Default Sink: test_sink" in run(["pactl", "-s", server, "info"])
+
+        if not poll(made_default, 10, interval=0.3):
+            # WirePlumber, which keeps the default sink, ends at start where the machine has no logind's
+            # folders in /run (a chroot or a container): nothing here can stand in for it.
+            if wireplumber.poll() is not None:
+                lines = self.log_of("wireplumber").strip().splitlines()
+                skip_all(f"WirePlumber ended at its start: {lines[-2] if len(lines) > 1 else lines}")
+            raise RuntimeError("pipewire-pulse takes no default sink:\n" + self.log_of("wireplumber"))
         self.saved.setdefault("PULSE_SERVER", os.environ.get("PULSE_SERVER"))
         os.environ["PULSE_SERVER"] = server
         return server

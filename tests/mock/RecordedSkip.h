@@ -14,8 +14,9 @@ inline void add(const char* reason)
         return;
     QFile out(QFile::decodeName(listing));
     if (out.open(QIODevice::Append | QIODevice::Text))
-        out.write(QCoreApplication::applicationName().toUtf8() + ' ' + QTest::currentTestFunction() + ": " + reason +
-                  '\n');
+        out.write(QCoreApplication::applicationName().toUtf8() + ' ' + QTest::currentTestFunction() +
+                  (QTest::currentDataTag() ? QByteArray(" (") + QTest::currentDataTag() + ')' : QByteArray()) + ": " +
+                  reason + '\n');
 }
 } // namespace RecordedSkip
 

@@ -7,12 +7,13 @@
 #include "mock/DesktopDoubles.h"
 #include "platform/DesktopNotifier.h"
 #include "platform/DesktopSuspendInhibitor.h"
+#include "platform/WakeProgramAlarm.h"
 
+#include "core/ClockZoneWatcher.h"
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVirtualObject>
-#include "core/ClockZoneWatcher.h"
 
 #include <QScopeGuard>
 #include <QTemporaryDir>
@@ -40,6 +41,7 @@ private slots:
     void inhibitGivenBackToTheDesktop();
     void heldFromTheWakeMomentUntilOff();
     void wakeTimerFollowsTheZone();
+    void wakeProgramsAnswerToTheLastRequestCounts();
 
 private:
     Form1& form() { return Forms::form1(); }
@@ -255,6 +257,26 @@ void TestPower::wakeTimerFollowsTheZone()
     QVERIFY(std::rename(QFile::encodeName(zone + ".new").constData(), QFile::encodeName(zone).constData()) == 0);
     // The same 07:29 on the clock, an hour earlier in real time.
     QTRY_COMPARE_WITH_TIMEOUT(power().wake.secs, london - 3600, 5000);
+}
+
+void TestPower::wakeProgramsAnswerToTheLastRequestCounts()
+{
+    // A stand-in: the first request is set; the second refused, with a late "set" for the first after it.
+    QTemporaryDir dir;
+    QFile program(dir.filePath(QStringLiteral("wake")));
+    QVERIFY(program.open(QIODevice::WriteOnly));
+    program.write(
+        "#!/bin/sh\nread id when; echo \"$id set $when\"\n"
+        "read id when; echo \"$id refused the time is not in the future\"; echo \"$((id - 1)) set 1\"\ncat\n");
+    program.close();
+    QVERIFY(program.setPermissions(program.permissions() | QFileDevice::ExeOwner));
+    WakeProgramAlarm alarm(program.fileName());
+    alarm.set(QDateTime::currentDateTime().addSecs(600));
+    QTRY_VERIFY(alarm.canWake());
+    alarm.set(QDateTime::currentDateTime());
+    QTRY_VERIFY(!alarm.canWake());
+    QTest::qWait(300);
+    QVERIFY(!alarm.canWake());
 }
 
 QTEST_MAIN(TestPower)

@@ -10,6 +10,7 @@ python3-dbusmock's logind on a private system bus, the notification server and t
 import contextlib
 import os
 import re
+import select
 import shutil
 import subprocess
 import sys
@@ -363,22 +364,37 @@ def wake_program(pid):
     return None
 
 
-def wake_program_answers(program, uid, gid):
-    """The wake program's answer to one request a minute ahead, run as the given account."""
-    done = subprocess.run(["setpriv", f"--reuid={uid}", f"--regid={gid}", "--clear-groups", program],
-                          input=f"7 {int(time.time()) + 60}\n", capture_output=True, text=True, timeout=10)
-    return done.stdout.strip()
+def wake_program_talk(program, account, lines):
+    """Runs the wake program as the account and says each line: its answer and the seconds to each of its wake
+    timers after each line."""
+    process = subprocess.Popen(["setpriv", f"--reuid={account[0]}", f"--regid={account[1]}", "--clear-groups",
+                                program], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+    said = []
+    try:
+        for line in lines:
+            process.stdin.write(line + "\n")
+            process.stdin.flush()
+            answer = process.stdout.readline().strip() if select.select([process.stdout], [], [], 5)[0] else None
+            said.append((answer, [round(t - time.time()) for t in wake_timers(process.pid)]))
+    finally:
+        process.stdin.close()
+        process.wait(5)
+    return said
 
 
 def woken_through_wake_program(results, app, click, alarm_text, account):
     """A Debian 12 install: the program holds no capability, its wake program holds the timer with its file's."""
     program = os.path.join(app.folder, "kestrune-wake")
-    results.check("the wake program serves no system account: nobody and uid 999 are refused",
-                  all(wake_program_answers(program, user, user).startswith("7 refused cannot wake this computer: "
-                                                                          "the account is") for user in (65534, 999)),
-                  "7 refused ...", [wake_program_answers(program, user, user) for user in (65534, 999)])
-    results.check("and answers a regular user naming the request", wake_program_answers(program, *account)
-                  .startswith("7 set "), "7 set ...", wake_program_answers(program, *account))
+    ahead = int(time.time()) + 60
+    refused = [wake_program_talk(program, (user, user), [f"7 {ahead}"]) for user in (65534, 999)]
+    results.check("the wake program serves no system account: nobody and uid 999 are refused, with no timer",
+                  all(said[0][0].startswith("7 refused cannot wake this computer: the account is") and not said[0][1]
+                      for said in refused), "7 refused ...", refused)
+    said = wake_program_talk(program, account, [f"7 {ahead}", f"8 {int(time.time())}"])
+    results.check("a regular user's timer is set; a refused request names itself and leaves no timer ahead",
+                  said[0][0] == f"7 set {ahead}" and [t for t in said[0][1] if t > 50] and said[1][0] ==
+                  "8 refused the time is not in the future" and not [t for t in said[1][1] if t > 1],
+                  "7 set, a timer; 8 refused, none", said)
     helper = poll(lambda: wake_program(app.process.pid), 10) or 0
     woken_for(results, f"as uid {account[0]} without capabilities, through the wake program", helper, alarm_text)
     with open(f"/proc/{helper}/status") as f:

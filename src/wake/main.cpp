@@ -36,7 +36,6 @@ void say(const char* text)
     }
 }
 
-// when 0 disarms it.
 bool aim(int timer, time_t when)
 {
     itimerspec expiry{};
@@ -47,14 +46,7 @@ bool aim(int timer, time_t when)
 class WakeLoop {
 public:
     // whyNot: the caller is not served, and no timer is made.
-    explicit WakeLoop(const char* whyNot) : m_whyNot(whyNot)
-    {
-        if (m_whyNot)
-            return;
-        m_timer = timerfd_create(CLOCK_REALTIME_ALARM, TFD_CLOEXEC | TFD_NONBLOCK);
-        if (m_timer < 0)
-            m_whyNot = std::strerror(errno);
-    }
+    explicit WakeLoop(const char* whyNot) : m_whyNot(whyNot) { makeTimer(); }
 
     void line(std::string_view text)
     {
@@ -79,11 +71,15 @@ public:
         say(answer);
     }
 
+    // A timer of its own for each moment: an alarm timer only stopped would still show, and keep,
+    // the moment it was set for.
     void disarm()
     {
         m_when = 0;
-        if (m_timer >= 0)
-            aim(m_timer, 0);
+        if (m_timer < 0)
+            return;
+        close(m_timer);
+        makeTimer();
     }
 
     void timerReadable()
@@ -100,6 +96,15 @@ public:
     int timer() const { return m_timer; }
 
 private:
+    void makeTimer()
+    {
+        if (m_whyNot)
+            return;
+        m_timer = timerfd_create(CLOCK_REALTIME_ALARM, TFD_CLOEXEC | TFD_NONBLOCK);
+        if (m_timer < 0)
+            m_whyNot = std::strerror(errno);
+    }
+
     int m_timer = -1;
     const char* m_whyNot = nullptr;
     time_t m_when = 0;

@@ -57,7 +57,7 @@ private slots:
         QTest::newRow("its session on a seat")
             << 1000u << QByteArray("3:UID=1000;SEAT=seat0;REMOTE=0") << QByteArray("3") << true;
         QTest::newRow("its session remote")
-            << 1000u << QByteArray("3:UID=1000;REMOTE=1|4:UID=1000;SEAT=seat0") << QByteArray("3") << false;
+            << 1000u << QByteArray("3:UID=1000;SEAT=seat0;REMOTE=1|4:UID=1000;SEAT=seat0") << QByteArray("3") << false;
         QTest::newRow("outside, a seat of its")
             << 1000u << QByteArray("4:UID=1001;SEAT=seat0|5:UID=1000;SEAT=seat0") << QByteArray("4294967295") << true;
         QTest::newRow("no session of its") << 1000u << QByteArray("4:UID=1001;SEAT=seat0") << QByteArray() << false;

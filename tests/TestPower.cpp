@@ -16,11 +16,13 @@
 #include <QDBusVirtualObject>
 
 #include <QScopeGuard>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <cstdio>
 #include <ctime>
+#include <sys/stat.h>
 
 // The wake timer, the suspend inhibitor and the sleep delay, as an armed alarm moves them; the
 // inhibit given back to the desktop's service.
@@ -257,6 +259,12 @@ void TestPower::wakeTimerFollowsTheZone()
     QVERIFY(std::rename(QFile::encodeName(zone + ".new").constData(), QFile::encodeName(zone).constData()) == 0);
     // The same 07:29 on the clock, an hour earlier in real time.
     QTRY_COMPARE_WITH_TIMEOUT(power().wake.secs, london - 3600, 5000);
+    // Replaced by a named pipe, it is not read again, and the user is told.
+    QSignalSpy told(&watcher, &ClockZoneWatcher::unusable);
+    QVERIFY(QFile::remove(zone) && ::mkfifo(QFile::encodeName(zone).constData(), 0644) == 0);
+    QTRY_COMPARE_WITH_TIMEOUT(told.size(), 1, 5000);
+    QVERIFY(told.at(0).at(0).toString().contains(QStringLiteral("is not read again: it is not a regular file")));
+    QCOMPARE(power().wake.secs, london - 3600);
 }
 
 void TestPower::wakeProgramsAnswerToTheLastRequestCounts()

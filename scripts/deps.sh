@@ -41,8 +41,11 @@ TEST_PACKAGES=(
     haskell-status-notifier-item-utils haskell-gtk-sni-tray-utils dunst weston dbus-bin
     # logind, the notification server and the desktop portal as stand-ins on private buses.
     python3-dbusmock
-    # setcap, to give a scratch copy of the wake program its capability.
-    libcap2-bin
+    # setcap, to give a scratch copy of the wake program its capability; setfacl, for an access
+    # control list the trust rule must see.
+    libcap2-bin acl
+    # The two that start autostart entries, to check ours with: GIO's gio launch, systemd's generator.
+    libglib2.0-bin systemd
     # GNOME's window manager, and the sound server Debian's GNOME runs.
     mutter pipewire wireplumber pipewire-pulse
     # What Qt loads on a GNOME desktop (recommended by Qt itself), and another program to type into.

@@ -21,6 +21,7 @@
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QPointer>
+#include <QProcess>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScrollBar>
@@ -425,8 +426,9 @@ void TestDesktops::notificationHandsItsTokenToTheWindow()
     main.hide();
     ring.actionInvoked(QStringLiteral("default"), QStringLiteral("token-from-the-server"));
     QVERIFY(main.isVisible());
-    QCOMPARE(atShow, QByteArray("token-from-the-server"));
-    QVERIFY(!qEnvironmentVariableIsSet("XDG_ACTIVATION_TOKEN")); // not left for a browser started later
+    // Only a Wayland window takes it; elsewhere the environment, which other threads read, stays as it is.
+    QCOMPARE(atShow, QByteArray());
+    QVERIFY(!qEnvironmentVariableIsSet("XDG_ACTIVATION_TOKEN"));
     main.removeEventFilter(&watch);
 }
 
@@ -477,17 +479,42 @@ void TestDesktops::autostartEntryStartsThisProgramInTheTray()
     const QString path = config.filePath(QStringLiteral("autostart/org.kestrune.Kestrune.desktop"));
     QCOMPARE(AutostartEntry::path(), path);
     QVERIFY(!AutostartEntry::exists());
-    // Quoted for the desktop, whatever the program's folder is called.
-    QCOMPARE(AutostartEntry::write(QStringLiteral(R"(/opt/my "alarm" $HOME\50%/kestrune)")), QString());
-    QVERIFY(AutostartEntry::exists());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QString text = QString::fromUtf8(file.readAll());
-    QVERIFY(text.startsWith(QStringLiteral("[Desktop Entry]\nType=Application\n")));
-    QVERIFY2(text.contains(QStringLiteral(R"(
-Exec="/opt/my \\"alarm\\" \\$HOME\\\\50%%/kestrune" --tray
-)")),
-             qPrintable(text));
+    // Whatever the program's folder is called, the entry starts exactly this program with --tray for
+    // GIO and for systemd's autostart generator alike, or is not written at all.
+    const auto readAll = [](const QString& name) {
+        QFile file(name);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    QTemporaryDir programs;
+    const QString started = programs.filePath(QStringLiteral("started"));
+    for (const QByteArray& name :
+         {QByteArray("50%"), QByteArray("back\\slash"), QByteArray("$HOME"), QByteArray("\"q\""), QByteArray("`q`"),
+          QByteArray("\xff"), QByteArray("new\nline"), QByteArray("an \xc3\xa4 b;'&(x)")}) {
+        const QString program = programs.filePath(QString::fromUtf8(name) + QStringLiteral("/kestrune"));
+        const QString failure = AutostartEntry::write(QFile::encodeName(programs.path()) + '/' + name + "/kestrune");
+        QCOMPARE(failure.isEmpty(), name.startsWith("an"));
+        QCOMPARE(AutostartEntry::exists(), name.startsWith("an"));
+        if (!failure.isEmpty())
+            continue;
+        QVERIFY(QDir().mkpath(QFileInfo(program).path()));
+        QFile script(program);
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write("#!/bin/sh\nprintf '%s|%s' \"$0\" \"$*\" > '" + QFile::encodeName(started) + "'\n");
+        script.close();
+        QVERIFY(script.setPermissions(script.permissions() | QFileDevice::ExeOwner));
+        QCOMPARE(QProcess::execute(QStringLiteral("gio"), {QStringLiteral("launch"), path}), 0);
+        QTRY_COMPARE(readAll(started), (program + QStringLiteral("|--tray")).toUtf8());
+        QTemporaryDir units;
+        QProcess generator;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_DIRS"), units.path());
+        generator.setProcessEnvironment(environment);
+        generator.start(QStringLiteral("/usr/lib/systemd/user-generators/systemd-xdg-autostart-generator"),
+                        {units.path(), units.path(), units.path()});
+        QVERIFY(generator.waitForFinished());
+        const QByteArray unit = readAll(units.filePath(QStringLiteral("app-org.kestrune.Kestrune@autostart.service")));
+        QVERIFY2(unit.contains("\nExecStart=:\"" + program.toUtf8() + "\" --tray\n"), unit.constData());
+    }
     QCOMPARE(AutostartEntry::remove(), QString());
     QVERIFY(!QFile::exists(path));
     QCOMPARE(AutostartEntry::remove(), QString());

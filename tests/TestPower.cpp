@@ -7,6 +7,7 @@
 #include "mock/DesktopDoubles.h"
 #include "platform/DesktopNotifier.h"
 #include "platform/DesktopSuspendInhibitor.h"
+#include "platform/WakeProgramAlarm.h"
 
 #include "core/ClockZoneWatcher.h"
 #include "mock/RecordedSkip.h"
@@ -16,11 +17,13 @@
 #include <QDBusVirtualObject>
 
 #include <QScopeGuard>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <cstdio>
 #include <ctime>
+#include <sys/stat.h>
 
 // The wake timer, the suspend inhibitor and the sleep delay, as an armed alarm moves them; the
 // inhibit given back to the desktop's service.
@@ -41,6 +44,7 @@ private slots:
     void inhibitGivenBackToTheDesktop();
     void heldFromTheWakeMomentUntilOff();
     void wakeTimerFollowsTheZone();
+    void wakeProgramsAnswerToTheLastRequestCounts();
 
 private:
     Form1& form() { return Forms::form1(); }
@@ -256,6 +260,32 @@ void TestPower::wakeTimerFollowsTheZone()
     QVERIFY(std::rename(QFile::encodeName(zone + ".new").constData(), QFile::encodeName(zone).constData()) == 0);
     // The same 07:29 on the clock, an hour earlier in real time.
     QTRY_COMPARE_WITH_TIMEOUT(power().wake.secs, london - 3600, 5000);
+    // Replaced by a named pipe, it is not read again, and the user is told.
+    QSignalSpy told(&watcher, &ClockZoneWatcher::unusable);
+    QVERIFY(QFile::remove(zone) && ::mkfifo(QFile::encodeName(zone).constData(), 0644) == 0);
+    QTRY_COMPARE_WITH_TIMEOUT(told.size(), 1, 5000);
+    QVERIFY(told.at(0).at(0).toString().contains(QStringLiteral("is not read again: it is not a regular file")));
+    QCOMPARE(power().wake.secs, london - 3600);
+}
+
+void TestPower::wakeProgramsAnswerToTheLastRequestCounts()
+{
+    // A stand-in: the first request is set; the second refused, with a late "set" for the first after it.
+    QTemporaryDir dir;
+    QFile program(dir.filePath(QStringLiteral("wake")));
+    QVERIFY(program.open(QIODevice::WriteOnly));
+    program.write(
+        "#!/bin/sh\nread id when; echo \"$id set $when\"\n"
+        "read id when; echo \"$id refused the time is not in the future\"; echo \"$((id - 1)) set 1\"\ncat\n");
+    program.close();
+    QVERIFY(program.setPermissions(program.permissions() | QFileDevice::ExeOwner));
+    WakeProgramAlarm alarm(program.fileName());
+    alarm.set(QDateTime::currentDateTime().addSecs(600));
+    QTRY_VERIFY(alarm.canWake());
+    alarm.set(QDateTime::currentDateTime());
+    QTRY_VERIFY(!alarm.canWake());
+    QTest::qWait(300);
+    QVERIFY(!alarm.canWake());
 }
 
 QTEST_MAIN(TestPower)

@@ -96,6 +96,12 @@ void TestSingleInstance::onlyAFolderOfTheUsersAlone()
     QVERIFY(QFileInfo::exists(ownCache + u"/kestrune.socket"_qs));
     QVERIFY(QDir(open.path()).isEmpty());
     QVERIFY(QDir::setCurrent(QDir::rootPath()));
+    // Another user's HOME, as sudo keeps it: nothing is made in it.
+    qputenv("HOME", others);
+    qunsetenv("XDG_RUNTIME_DIR");
+    if (::geteuid() == 0)
+        QCOMPARE(SingleInstance::privateFolder(), QString());
+    QVERIFY(QDir(theirs.path()).isEmpty());
     // No place of the user's alone at all: the start goes on, and says why it may not be the only one.
     qputenv("HOME", "/");
     qunsetenv("XDG_RUNTIME_DIR");

@@ -1,13 +1,17 @@
 #include "core/ExecutableFolder.h"
+#include "core/PathTrust.h"
 #include "core/ProgramFile.h"
 #include "soundclient/SoundProcess.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <sys/stat.h>
+#include <unistd.h>
 
 // The program's side of the sound process, against a stand-in sound program that crashes, hangs,
 // says garbage, stops showing its sound move on, or answers late; and which sound program it trusts.
@@ -22,6 +26,9 @@ private slots:
     void lateFailureOfAnEarlierStartIsDropped();
     void raisedOutputIsHandedToTheNextProcess();
     void programInAFolderOthersCanWriteIsRefused();
+    void trustRule_data();
+    void trustRule();
+    void privateFolderAfterTheCopysOwnPlace();
 
 private:
     QStringList told() const;
@@ -128,6 +135,61 @@ void TestSoundProcess::programInAFolderOthersCanWriteIsRefused()
     QVERIFY(::chmod(QFile::encodeName(shared.path()).constData(), 0777) == 0);
     QCOMPARE(ProgramFile::find(QStringLiteral("kestrune-sound-host"), &why), QString());
     ExecutableFolder::setOverride(QString());
+}
+
+void TestSoundProcess::trustRule_data()
+{
+    // $1 is a folder of root's holding the file $2, in $3, a private folder; root runs the test.
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("refusal");
+    const QString file = u"folder/file"_qs;
+    QTest::addRow("as it is") << QString() << file << QString();
+    QTest::addRow("an ACL lets another user write") << u"setfacl -m u:nobody:rwx $2"_qs << file << u"others can"_qs;
+    QTest::addRow("an ACL whose mask forbids it") << u"setfacl -m u:nobody:rwx,m::rx $2"_qs << file << QString();
+    QTest::addRow("an ACL lets a group write the folder")
+        << u"setfacl -m g:audio:rwx $1"_qs << file << u"others can write to the folder"_qs;
+    QTest::addRow("group write, another's primary group")
+        << u"chgrp nogroup $2; chmod g+w $2"_qs << file << u"others can"_qs;
+    QTest::addRow("group write, a group with a member")
+        << u"chgrp audio $1; chmod g+w $1"_qs << file << u"others can write to the folder"_qs;
+    QTest::addRow("group write, root's own group") << u"chmod g+w $1 $2"_qs << file << QString();
+    QTest::addRow("another user's file") << u"chown nobody $2"_qs << file << u"belongs to another user"_qs;
+    QTest::addRow("in a sticky folder") << u"chmod 1777 $1"_qs << file << u"others can write to the folder"_qs;
+    QTest::addRow("another's, in a sticky folder") << u"chmod 1777 $1; chown nobody $2"_qs << file << u"others"_qs;
+    QTest::addRow("a link among the folders") << u"ln -s folder $3/link"_qs << u"link/file"_qs << QString();
+    QTest::addRow("another user's link among them")
+        << u"ln -s folder $3/link; chown -h nobody $3/link"_qs << u"link/file"_qs << u"is a link of another user"_qs;
+}
+
+void TestSoundProcess::trustRule()
+{
+    QFETCH(QString, change);
+    QFETCH(QString, path);
+    QFETCH(QString, refusal);
+    if (::geteuid() != 0)
+        QSKIP("giving files to other users and groups needs root");
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir(u"folder"_qs));
+    const QString file = dir.filePath(u"folder/file"_qs);
+    QVERIFY(QFile(file).open(QIODevice::WriteOnly));
+    QCOMPARE(::chmod(QFile::encodeName(file).constData(), 0755), 0);
+    QCOMPARE(QProcess::execute(u"sh"_qs, {u"-ec"_qs, change, u"sh"_qs, dir.filePath(u"folder"_qs), file, dir.path()}),
+             0);
+    const QString why = PathTrust::whyUntrusted(dir.filePath(path));
+    QVERIFY2(refusal.isEmpty() ? why.isEmpty() : why.contains(refusal), qPrintable(why));
+}
+
+void TestSoundProcess::privateFolderAfterTheCopysOwnPlace()
+{
+    // An installed program looks in its private folder when its own place has nothing it may use.
+    ExecutableFolder::setOverride(QStringLiteral(KESTRUNE_INSTALL_BINDIR));
+    const auto restore = qScopeGuard([] { ExecutableFolder::setOverride(QString()); });
+    if (ProgramFile::privateFolder().isEmpty())
+        QSKIP("the installation's program folder is not there");
+    QString why;
+    QCOMPARE(ProgramFile::find(u"kestrune-nothing"_qs, &why), QString());
+    QVERIFY2(why.contains(QDir(ProgramFile::privateFolder()).filePath(u"kestrune-nothing"_qs)), qPrintable(why));
 }
 
 QTEST_GUILESS_MAIN(TestSoundProcess)

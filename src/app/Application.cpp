@@ -10,6 +10,7 @@
 #include "core/LogCategories.h"
 #include "platform/AfterFirstPaint.h"
 #include "platform/AutostartEntry.h"
+#include "platform/ChildEnvironment.h"
 #include "platform/SessionEndWatcher.h"
 #include "platform/WakeCapability.h"
 #include "ui/ProgramIcon.h"
@@ -20,7 +21,6 @@
 #include <QTimer>
 
 #include <malloc.h>
-#include <optional>
 
 int Application::run(int argc, char* argv[])
 {
@@ -29,11 +29,9 @@ int Application::run(int argc, char* argv[])
     // First, while this is the only thread: the others inherit what is left.
     WakeCapability::restrict();
     // Qt's theme for GNOME starts GTK, whose own accessibility bridge would list the program a second
-    // time, empty: Qt's bridge is the one with the windows. Set while this is the only thread, and put
-    // back once start-up's threads are done, so that a browser started for a link keeps its bridge.
-    const std::optional<QByteArray> noBridge =
-        qEnvironmentVariableIsSet("NO_AT_BRIDGE") ? std::optional(qgetenv("NO_AT_BRIDGE")) : std::nullopt;
-    qputenv("NO_AT_BRIDGE", "1");
+    // time, empty: Qt's bridge is the one with the windows. Set while this is the only thread and
+    // kept, since GTK's threads may read it later; a browser started for a link gets the user's own.
+    ChildEnvironment::setForThisProcess("NO_AT_BRIDGE", "1");
     StartupWarmUp warmUp;
     QApplication app(argc, argv);
     warmUp.connectSessionBus();
@@ -84,24 +82,18 @@ int Application::run(int argc, char* argv[])
     QObject::connect(&zone, &ClockZoneWatcher::zoneChanged, &Forms::form1().wakePolicy(), &WakePolicy::update);
     // What makes the alarm less to be trusted is told once, when the window is there to stand in
     // front of.
+    const auto tell = [](const QStringList& notices) {
+        if (Forms::hasForm1())
+            MessageBox::warning(&Forms::form1(), QStringLiteral("Kestrune"), notices.join(QStringLiteral("\n\n")));
+    };
     QStringList notices{zoneNotice, instance.notice()};
     notices.removeAll(QString());
-    if (!notices.isEmpty()) {
-        QTimer::singleShot(0, [notices] {
-            if (Forms::hasForm1())
-                MessageBox::warning(&Forms::form1(), QStringLiteral("Kestrune"), notices.join(QStringLiteral("\n\n")));
-        });
-    }
+    if (!notices.isEmpty())
+        QTimer::singleShot(0, [tell, notices] { tell(notices); });
+    // A zone file that becomes unusable while the program runs is told the same way.
+    QObject::connect(&zone, &ClockZoneWatcher::unusable, [tell](const QString& notice) { tell({notice}); });
     // What start-up allocated and let go (font lists, the first layouts, the helper threads' arenas)
     // goes back to the system once the window is up, rather than being kept for the whole day.
-    AfterFirstPaint::run(&app, [noBridge] {
-        QTimer::singleShot(1000, [noBridge] {
-            ::malloc_trim(0);
-            if (noBridge)
-                qputenv("NO_AT_BRIDGE", *noBridge);
-            else
-                qunsetenv("NO_AT_BRIDGE");
-        });
-    });
+    AfterFirstPaint::run(&app, [] { QTimer::singleShot(1000, [] { ::malloc_trim(0); }); });
     return QApplication::exec();
 }

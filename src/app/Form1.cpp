@@ -272,13 +272,12 @@ void Form1::Exit_Click()
 void Form1::login_Click(bool checked)
 {
     const QString failure =
-        checked ? AutostartEntry::write(QCoreApplication::applicationFilePath()) : AutostartEntry::remove();
+        checked ? AutostartEntry::write(AutostartEntry::runningProgram()) : AutostartEntry::remove();
     login()->setChecked(AutostartEntry::exists());
     if (failure.isEmpty())
         return;
-    MessageBox::warning(
-        this, QStringLiteral("Kestrune"),
-        QStringLiteral("The start at login could not be changed in %1: %2.").arg(AutostartEntry::path(), failure));
+    MessageBox::warning(this, QStringLiteral("Kestrune"),
+                        QStringLiteral("The start at login could not be changed: %1.").arg(failure));
 }
 
 void Form1::startedAtLogin()

@@ -3,6 +3,7 @@
 #include "alarm/AlarmEngine.h"
 #include "app/Form1.h"
 #include "core/AlarmCrossing.h"
+#include "platform/ActivationToken.h"
 #include "platform/DesktopNotifier.h"
 
 NotSetNotice::NotSetNotice(Form1& window, DesktopNotifier& notifier)
@@ -41,8 +42,6 @@ void NotSetNotice::actionInvoked(const QString& key, const QString& activationTo
     }
     if (key != QLatin1String("default"))
         return;
-    if (!activationToken.isEmpty())
-        qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
+    const ActivationToken handed(activationToken);
     m_window.showMainWindow();
-    qunsetenv("XDG_ACTIVATION_TOKEN");
 }

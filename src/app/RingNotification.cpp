@@ -2,6 +2,7 @@
 
 #include "alarm/AlarmEngine.h"
 #include "app/Form1.h"
+#include "platform/ActivationToken.h"
 #include "platform/DesktopNotifier.h"
 
 #include <QApplication>
@@ -121,16 +122,11 @@ void RingNotification::actionInvoked(const QString& key, const QString& activati
     const bool off = key == QLatin1String("off");
     if (!sleep && !off && key != QLatin1String("default"))
         return;
-    // Qt's Wayland window takes the token from here when it asks to be activated; without it GNOME
-    // and KDE refuse to bring forward a window that has no focus. X11 has no use for it.
-    if (!activationToken.isEmpty())
-        qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
     // The same as the buttons, including what a disabled button refuses.
     if (sleep)
         m_window.Command3()->click();
     else if (off)
         m_window.Command2()->click();
+    const ActivationToken handed(activationToken);
     m_window.showMainWindow();
-    // Never handed on to a program started later, such as the browser of a link.
-    qunsetenv("XDG_ACTIVATION_TOKEN");
 }

@@ -14,7 +14,7 @@ constexpr qint64 zoneFileLimit = 1 << 20;
 
 // Why the C library must not read this file; empty when it may. A file that is not there is the
 // C library's own case: it runs on UTC by itself, without waiting.
-QString unusable(const QString& file)
+QString whyUnusable(const QString& file)
 {
     struct stat status {};
     if (file.isEmpty() || ::stat(QFile::encodeName(file).constData(), &status) != 0)
@@ -73,7 +73,7 @@ QString ClockZoneWatcher::zoneFile()
 QString ClockZoneWatcher::useUtcUnlessUsable()
 {
     const QString file = zoneFile();
-    const QString why = unusable(file);
+    const QString why = whyUnusable(file);
     if (why.isEmpty())
         return QString();
     // Set before anything is said: a log line may carry the local time.
@@ -88,7 +88,9 @@ QString ClockZoneWatcher::useUtcUnlessUsable()
 void ClockZoneWatcher::reload()
 {
     // The C library reads the file again only when TZ reads differently from its last look: TZ is
-    // named another way to the same file for one look, then put back.
+    // named another way to the same file for one look, then put back. TZ is there already, so its
+    // value is replaced where it stands: environ does not move under another thread's getenv, and
+    // the C library keeps the old text for whoever still reads it.
     const QByteArray tz = qgetenv("TZ");
     const QString file = zoneFile();
     if (!tz.isEmpty() && !file.isEmpty()) {
@@ -123,9 +125,13 @@ void ClockZoneWatcher::check()
         return;
     m_seen = now;
     // Read afresh, a named pipe in the file's place would stop the program: the zone read last stays.
-    const QString why = unusable(m_file);
+    const QString why = whyUnusable(m_file);
     if (!why.isEmpty()) {
-        qCWarning(lcDesktop, "the time zone file %s is not read again: %s", qPrintable(m_file), qPrintable(why));
+        const QString told = QStringLiteral("The time zone file %1 is not read again: %2. The clock and the alarm "
+                                            "keep the time zone they had.")
+                                 .arg(m_file, why);
+        qCWarning(lcDesktop).noquote() << told;
+        emit unusable(told);
         return;
     }
     reload();

@@ -28,6 +28,9 @@ public:
 signals:
     // The local time follows another zone now: the next ring is another real moment.
     void zoneChanged();
+    // The zone file was replaced by something that is not read (a named pipe, a device, a huge
+    // file): the zone read last stays. What to tell the user, as the start tells it.
+    void unusable(const QString& notice);
 
 private:
     void watch();

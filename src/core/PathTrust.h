@@ -2,20 +2,31 @@
 
 #include <QString>
 
+#include <sys/types.h>
+
 // Who besides the user running the program can change a file: the one rule for everything the
 // program reads, runs or loads as its own, its settings and its program files alike. Root and the
-// user are trusted; anyone else who owns a file, a link or a folder on the way, or may write to one,
-// could have put something else there.
+// user are trusted; anyone else who owns a file, a link or a folder on the way, or may write to one
+// (by its mode or by an access control list), could have put something else there.
 class PathTrust {
 public:
-    // Empty when only root and the user can change what path names: every link on the way and the
-    // file belong to one of them, no one else may write to the file or its folder, and every folder
-    // above belongs to one of them and is not writable by others unless sticky (whose other
-    // entries cannot replace ours). Otherwise why not. resolved gets the path with every link
-    // followed, which is what should then be used, so a link cannot be turned elsewhere later.
-    static QString whyUntrusted(const QString& path, QString* resolved = nullptr);
+    // A path that is not there (yet): a program file must be; a settings file is made by the save.
+    enum class Missing { Refused, Allowed };
 
-    // Others may add, rename or replace files in it: everyone, or a group that is not the user's own.
+    // Empty when only root and the user can change what path names. The path is walked name by
+    // name from the root folder, as the kernel walks it: every folder, every link (followed only
+    // when it is root's or the user's) and the file belong to one of them; no one else may write
+    // to the file or its folder; every other folder on the way is closed to others or sticky
+    // (whose other entries cannot replace ours). Otherwise why not. resolved gets the path with
+    // every link followed, which is what should then be used, so a link cannot be turned elsewhere
+    // later.
+    static QString whyUntrusted(const QString& path, QString* resolved = nullptr, Missing missing = Missing::Refused);
+
+    // Others may add, rename or replace files in it, or change it: everyone, another user, or a
+    // group that is not the user's alone.
     static bool writableByOthers(const QString& path);
     static bool ownedByUser(const QString& path);
+    // No account but the user (and root) is in the group: none listed as its member in /etc/group,
+    // none with it as the primary group in /etc/passwd. A group not found there is not private.
+    static bool privateGroup(gid_t group);
 };

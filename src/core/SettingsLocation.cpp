@@ -50,19 +50,24 @@ QString SettingsLocation::besideProgram()
     return QDir(ExecutableFolder::path()).filePath(fileName);
 }
 
+QString SettingsLocation::configHome()
+{
+    const QString config = absoluteFromEnvironment("XDG_CONFIG_HOME");
+    if (!config.isEmpty())
+        return config;
+    const QString home = absoluteFromEnvironment("HOME");
+    const QFileInfo info(home);
+    // The root folder is nobody's home, and a home of another user (sudo keeping HOME) is not ours.
+    if (home.isEmpty() || home == QStringLiteral("/") || !info.isDir() || !PathTrust::ownedByUser(home) ||
+        !writableFolder(home))
+        return QString();
+    return QDir(home).filePath(QStringLiteral(".config"));
+}
+
 QString SettingsLocation::perUser()
 {
-    QString config = absoluteFromEnvironment("XDG_CONFIG_HOME");
-    if (config.isEmpty()) {
-        const QString home = absoluteFromEnvironment("HOME");
-        const QFileInfo info(home);
-        // The root folder is nobody's home, and a home of another user (sudo keeping HOME) is not ours.
-        if (home.isEmpty() || home == QStringLiteral("/") || !info.isDir() || !PathTrust::ownedByUser(home) ||
-            !writableFolder(home))
-            return QString();
-        config = QDir(home).filePath(QStringLiteral(".config"));
-    }
-    return QDir(config).filePath(QStringLiteral("kestrune/") + fileName);
+    const QString config = configHome();
+    return config.isEmpty() ? QString() : QDir(config).filePath(QStringLiteral("kestrune/") + fileName);
 }
 
 QString SettingsLocation::readPath()
@@ -121,30 +126,9 @@ bool SettingsLocation::isSystemFolder(const QString& folder)
 
 QString SettingsLocation::ownFile(const QString& path, QString* why)
 {
-    // Link by link, so that no step is taken through a link another user could have pointed anywhere.
-    QString current = path;
-    for (int hop = 0; hop < 16; ++hop) {
-        struct stat status {};
-        // Not there (yet): the save makes it, as ours; any other fault is the reader's to tell.
-        if (::lstat(QFile::encodeName(current).constData(), &status) != 0)
-            return current;
-        const bool link = S_ISLNK(status.st_mode);
-        if (status.st_uid != ::geteuid()) {
-            if (why) {
-                *why = current == path ? (link ? QStringLiteral("it is a link of another user")
-                                               : QStringLiteral("it belongs to another user"))
-                                       : QStringLiteral("it links to %1, which belongs to another user").arg(current);
-            }
-            return QString();
-        }
-        if (!link)
-            return current;
-        const QString target = QFileInfo(current).symLinkTarget();
-        if (target.isEmpty())
-            return current;
-        current = target;
-    }
+    QString resolved;
+    const QString reason = PathTrust::whyUntrusted(path, &resolved, PathTrust::Missing::Allowed);
     if (why)
-        *why = QStringLiteral("it is a chain of too many links");
-    return QString();
+        *why = reason;
+    return reason.isEmpty() ? resolved : QString();
 }

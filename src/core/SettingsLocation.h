@@ -11,6 +11,9 @@ class SettingsLocation {
 public:
     // settings.txt in the program's folder.
     static QString besideProgram();
+    // The user's configuration folder, $XDG_CONFIG_HOME, else ~/.config; empty when there is no usable
+    // home folder (unset, the root folder, not writable, or another user's, as sudo keeping HOME gives).
+    static QString configHome();
     // $XDG_CONFIG_HOME/kestrune/settings.txt, else ~/.config/kestrune/settings.txt; empty when
     // there is no usable home folder, rather than a path made up from nothing such as /.config.
     static QString perUser();
@@ -25,8 +28,7 @@ public:
     // Under /usr, /opt, /bin, /sbin and the like, not owned by the user running the program, or
     // writable by others (a shared temporary folder): never written, its files never taken as ours.
     static bool isSystemFolder(const QString& folder);
-    // The file that path stands for: the path itself, or where its links lead, when every link and
-    // the file (if it is there yet) belong to the user running the program. Empty, with why set,
-    // when one of them is another user's.
+    // The file that path stands for: the path itself, or where its links lead, when PathTrust trusts
+    // it (a file not there yet is made by the save). Empty, with why set, when it does not.
     static QString ownFile(const QString& path, QString* why = nullptr);
 };

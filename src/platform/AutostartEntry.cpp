@@ -1,81 +1,111 @@
 #include "platform/AutostartEntry.h"
 
+#include "core/PathTrust.h"
+#include "core/SettingsLocation.h"
+
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringDecoder>
+
+#include <climits>
+#include <unistd.h>
 
 namespace {
-// One argument of Exec: quoted, with what the quotes do not protect escaped, then written as a
-// desktop entry string, which escapes backslashes again; a per cent sign would start a field code.
-QString execArgument(const QString& argument)
+// Each of these is taken otherwise by one of the two that read the entry: a per cent sign starts a
+// field code for GIO, and systemd 252's generator keeps %% as two (so GIO finds no program, and the
+// generator none either); a backslash, a double quote, ` and $ are dropped or refused by the
+// generator however they are escaped; a control character is no part of a line.
+bool startableByte(char c)
 {
-    QString quoted;
-    for (const QChar c : argument) {
-        if (c == u'"' || c == u'`' || c == u'$' || c == u'\\')
-            quoted += u'\\';
-        quoted += c;
-    }
-    QString value;
-    for (const QChar c : quoted) {
-        if (c == u'\\')
-            value += QStringLiteral("\\\\");
-        else if (c == u'\n')
-            value += QStringLiteral("\\n");
-        else if (c == u'\r')
-            value += QStringLiteral("\\r");
-        else if (c == u'\t')
-            value += QStringLiteral("\\t");
-        else if (c == u'%')
-            value += QStringLiteral("%%");
-        else
-            value += c;
-    }
-    return u'"' + value + u'"';
+    return uchar(c) >= 0x20 && c != 0x7f && c != '%' && c != '\\' && c != '"' && c != '`' && c != '$';
 }
 } // namespace
 
 QString AutostartEntry::path()
 {
-    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (config.isEmpty() || !QDir::isAbsolutePath(config))
-        config = QDir::homePath() + QStringLiteral("/.config");
-    return config + QStringLiteral("/autostart/org.kestrune.Kestrune.desktop");
+    const QString config = SettingsLocation::configHome();
+    return config.isEmpty() ? QString() : config + QStringLiteral("/autostart/org.kestrune.Kestrune.desktop");
 }
 
-QString AutostartEntry::text(const QString& program)
+QByteArray AutostartEntry::runningProgram()
 {
-    return QStringLiteral("[Desktop Entry]\n"
-                          "Type=Application\n"
-                          "Name=Kestrune\n"
-                          "Comment=Alarm clock, started in the notification area\n"
-                          "Exec=%1 %2\n"
-                          "Icon=kestrune\n"
-                          "Terminal=false\n"
-                          "X-GNOME-Autostart-enabled=true\n")
-        .arg(execArgument(program), QLatin1String(TrayOption));
+    char name[PATH_MAX];
+    const ssize_t size = ::readlink("/proc/self/exe", name, sizeof name);
+    if (size > 0 && size < ssize_t(sizeof name))
+        return QByteArray(name, size);
+    return QFile::encodeName(QCoreApplication::applicationFilePath());
+}
+
+QByteArray AutostartEntry::text(const QByteArray& program, QString* why)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString name = utf8.decode(program);
+    const auto refuse = [why](const QString& reason) {
+        if (why)
+            *why = reason;
+        return QByteArray();
+    };
+    if (utf8.hasError())
+        return refuse(
+            QStringLiteral("the program's path %1 is not UTF-8 text, which a desktop entry must be").arg(name));
+    for (const char c : program) {
+        if (!startableByte(c)) {
+            return refuse(QStringLiteral("the program's path %1 holds \"%2\", which the desktop cannot start at login")
+                              .arg(name, uchar(c) < 0x20 || c == 0x7f ? QStringLiteral("a control character")
+                                                                      : QString(QLatin1Char(c))));
+        }
+    }
+    if (!program.startsWith('/'))
+        return refuse(QStringLiteral("the program's path %1 is not absolute").arg(name));
+    return QByteArrayLiteral("[Desktop Entry]\n"
+                             "Type=Application\n"
+                             "Name=Kestrune\n"
+                             "Comment=Alarm clock, started in the notification area\n"
+                             "Exec=\"") +
+           program + QByteArrayLiteral("\" ") + TrayOption +
+           QByteArrayLiteral("\n"
+                             "Icon=kestrune\n"
+                             "Terminal=false\n"
+                             "X-GNOME-Autostart-enabled=true\n");
 }
 
 bool AutostartEntry::exists()
 {
-    return QFile::exists(path());
+    const QString file = path();
+    return !file.isEmpty() && QFileInfo::exists(file);
 }
 
-QString AutostartEntry::write(const QString& program)
+QString AutostartEntry::write(const QByteArray& program)
 {
+    QString why;
+    const QByteArray entry = text(program, &why);
+    if (entry.isEmpty())
+        return why;
     const QString file = path();
-    if (!QDir().mkpath(QFileInfo(file).absolutePath()))
-        return QStringLiteral("the folder %1 cannot be made").arg(QFileInfo(file).absolutePath());
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly) || out.write(text(program).toUtf8()) < 0 || !out.commit())
-        return out.errorString();
+    if (file.isEmpty())
+        return QStringLiteral("there is no configuration folder of yours to keep it in (HOME is not set, not "
+                              "writable or another user's)");
+    // The same rule as the settings: nothing is written into a place another user can change.
+    QString target;
+    if (const QString untrusted = PathTrust::whyUntrusted(file, &target, PathTrust::Missing::Allowed);
+        !untrusted.isEmpty())
+        return QStringLiteral("%1 is not written: %2").arg(file, untrusted);
+    const QString folder = QFileInfo(target).absolutePath();
+    if (!QDir().mkpath(folder))
+        return QStringLiteral("the folder %1 cannot be made").arg(folder);
+    QSaveFile out(target);
+    if (!out.open(QIODevice::WriteOnly) || out.write(entry) < 0 || !out.commit())
+        return QStringLiteral("%1 cannot be written: %2").arg(target, out.errorString());
     return QString();
 }
 
 QString AutostartEntry::remove()
 {
     QFile file(path());
-    if (!file.exists() || file.remove())
+    if (file.fileName().isEmpty() || !file.exists() || file.remove())
         return QString();
-    return file.errorString();
+    return QStringLiteral("%1 cannot be removed: %2").arg(file.fileName(), file.errorString());
 }

@@ -6,7 +6,8 @@
 #include <QProcessEnvironment>
 
 namespace {
-// The wake program's answers: "set <seconds>", "refused <why>", and "clock set" on its own.
+// The wake program's answers: "<request> set <seconds>", "<request> refused <why>", and "clock set"
+// on its own.
 const QByteArray SetAnswer = QByteArrayLiteral("set ");
 const QByteArray RefusedAnswer = QByteArrayLiteral("refused ");
 const QByteArray CannotWake = QByteArrayLiteral("refused cannot wake this computer");
@@ -62,7 +63,8 @@ void WakeProgramAlarm::set(const QDateTime& when)
 {
     if (!start())
         return;
-    m_process->write(QByteArray::number(when.toSecsSinceEpoch()) + '\n');
+    m_request = m_request % MaxRequest + 1;
+    m_process->write(QByteArray::number(m_request) + ' ' + QByteArray::number(when.toSecsSinceEpoch()) + '\n');
 }
 
 void WakeProgramAlarm::clear()
@@ -96,16 +98,27 @@ void WakeProgramAlarm::readAnswers()
 void WakeProgramAlarm::answered(const QByteArray& line)
 {
     m_answered = true;
-    if (line.startsWith(SetAnswer)) {
-        setCanWake(true);
-    } else if (line.startsWith(CannotWake)) {
-        // No capability (the package could not set it), or no alarm clock in the kernel.
-        giveUp(QString::fromLatin1(line.mid(RefusedAnswer.size())));
-    } else if (line.startsWith(RefusedAnswer)) {
-        qCInfo(lcPower, "the wake program refused a time: %s", line.mid(RefusedAnswer.size()).constData());
-        setCanWake(false);
-    } else if (line == ClockSet) {
+    if (line == ClockSet) {
         emit clockChanged();
+        return;
+    }
+    const qsizetype space = line.indexOf(' ');
+    bool numbered = false;
+    const quint32 request = line.left(space).toUInt(&numbered);
+    const QByteArray answer = line.mid(space + 1);
+    if (space <= 0 || !numbered)
+        return;
+    if (answer.startsWith(CannotWake)) {
+        // No capability (the package could not set it), no alarm clock in the kernel, or a user it
+        // does not serve: whatever was asked, it will not wake.
+        giveUp(QString::fromLatin1(answer.mid(RefusedAnswer.size())));
+    } else if (request != m_request) {
+        // The answer to an earlier moment: the last one asked is what counts.
+    } else if (answer.startsWith(SetAnswer)) {
+        setCanWake(true);
+    } else if (answer.startsWith(RefusedAnswer)) {
+        qCInfo(lcPower, "the wake program refused a time: %s", answer.mid(RefusedAnswer.size()).constData());
+        setCanWake(false);
     }
 }
 

@@ -1,7 +1,5 @@
 #include "wake/WakeRequest.h"
 
-#include <cstdint>
-
 WakeRequest WakeRequest::parse(std::string_view line, time_t now)
 {
     WakeRequest request;
@@ -9,6 +7,15 @@ WakeRequest WakeRequest::parse(std::string_view line, time_t now)
         request.m_refusal = "the line is too long";
         return request;
     }
+    const std::size_t space = line.find(' ');
+    if (space == 0 || space == std::string_view::npos || space > LongestId ||
+        line.substr(0, space).find_first_not_of("0123456789") != std::string_view::npos) {
+        request.m_refusal = "not a request: a number, a space and a time";
+        return request;
+    }
+    for (const char c : line.substr(0, space))
+        request.m_id = request.m_id * 10 + std::uint32_t(c - '0');
+    line.remove_prefix(space + 1);
     if (line.empty()) {
         request.m_refusal = "not a time: an empty line";
         return request;

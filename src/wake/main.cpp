@@ -1,8 +1,10 @@
 // kestrune-wake: holds the one wake timer for a program that may not hold CAP_WAKE_ALARM itself.
 // It runs with that file capability alone, so it links nothing but the C and C++ runtimes: it reads
-// times from its standard input, one a line, answers each on its output, and ends with its input.
+// numbered times from its standard input, one a line, answers each on its output naming its number,
+// and ends with its input. It serves only a regular user on a local seat.
 
 #include "platform/Capabilities.h"
+#include "wake/WakeCaller.h"
 #include "wake/WakeRequest.h"
 
 #include <linux/capability.h>
@@ -43,28 +45,41 @@ bool aim(int timer, time_t when)
 
 class WakeLoop {
 public:
-    WakeLoop()
-    {
-        m_timer = timerfd_create(CLOCK_REALTIME_ALARM, TFD_CLOEXEC | TFD_NONBLOCK);
-        m_timerError = errno;
-    }
+    // whyNot: the caller is not served, and no timer is made.
+    explicit WakeLoop(const char* whyNot) : m_whyNot(whyNot) { makeTimer(); }
 
     void line(std::string_view text)
     {
-        char answer[160];
+        char answer[200];
         const WakeRequest request = WakeRequest::parse(text, time(nullptr));
-        if (!request.accepted()) {
-            std::snprintf(answer, sizeof answer, "refused %s\n", request.refusal());
-        } else if (m_timer < 0) {
-            std::snprintf(answer, sizeof answer, "refused cannot wake this computer: %s\n",
-                          std::strerror(m_timerError));
+        const unsigned id = request.id();
+        if (m_whyNot) {
+            std::snprintf(answer, sizeof answer, "%u refused cannot wake this computer: %s\n", id, m_whyNot);
+        } else if (!request.accepted()) {
+            // The program asked for another moment: the one before is no longer its alarm.
+            disarm();
+            std::snprintf(answer, sizeof answer, "%u refused %s\n", id, request.refusal());
         } else if (!aim(m_timer, request.when())) {
-            std::snprintf(answer, sizeof answer, "refused cannot wake this computer: %s\n", std::strerror(errno));
+            const int error = errno;
+            disarm();
+            std::snprintf(answer, sizeof answer, "%u refused cannot wake this computer: %s\n", id,
+                          std::strerror(error));
         } else {
             m_when = request.when();
-            std::snprintf(answer, sizeof answer, "set %lld\n", static_cast<long long>(m_when));
+            std::snprintf(answer, sizeof answer, "%u set %lld\n", id, static_cast<long long>(m_when));
         }
         say(answer);
+    }
+
+    // A timer of its own for each moment: an alarm timer only stopped would still show, and keep,
+    // the moment it was set for.
+    void disarm()
+    {
+        m_when = 0;
+        if (m_timer < 0)
+            return;
+        close(m_timer);
+        makeTimer();
     }
 
     void timerReadable()
@@ -74,15 +89,24 @@ public:
             return;
         // The clock was set: the same wall-clock moment, which is another real time now.
         if (m_when != 0 && !aim(m_timer, m_when))
-            say("refused cannot wake this computer: the timer cannot be set again\n");
+            say("0 refused cannot wake this computer: the timer cannot be set again\n");
         say("clock set\n");
     }
 
     int timer() const { return m_timer; }
 
 private:
+    void makeTimer()
+    {
+        if (m_whyNot)
+            return;
+        m_timer = timerfd_create(CLOCK_REALTIME_ALARM, TFD_CLOEXEC | TFD_NONBLOCK);
+        if (m_timer < 0)
+            m_whyNot = std::strerror(errno);
+    }
+
     int m_timer = -1;
-    int m_timerError = 0;
+    const char* m_whyNot = nullptr;
     time_t m_when = 0;
 };
 } // namespace
@@ -93,7 +117,8 @@ int main()
     Capabilities::keepOnly(CAP_WAKE_ALARM);
     std::signal(SIGPIPE, SIG_IGN);
 
-    WakeLoop loop;
+    // The real user is whoever started it; the capability comes from the file, for anyone.
+    WakeLoop loop(WakeCaller::refusal(getuid(), WakeCaller::Places{}));
     std::string pending;
     bool tooLong = false;
     char chunk[256];
@@ -116,9 +141,10 @@ int main()
             return 0;
         for (ssize_t i = 0; i < got; ++i) {
             if (chunk[i] == '\n') {
-                if (tooLong)
-                    say("refused the line is too long\n");
-                else
+                if (tooLong) {
+                    loop.disarm();
+                    say("0 refused the line is too long\n");
+                } else
                     loop.line(pending);
                 pending.clear();
                 tooLong = false;

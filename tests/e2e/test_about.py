@@ -31,7 +31,8 @@ def install_stub(folder, log_path):
     os.makedirs(bin_folder)
     stub = os.path.join(bin_folder, "xdg-open")
     with open(stub, "w") as f:
-        f.write(f'#!/bin/sh\nprintf "%s\\n" "$*" >> "{log_path}"\n')
+        f.write(f'#!/bin/sh\nprintf "%s\\n" "$*" >> "{log_path}"\nprintf "%s\\n" "${{NO_AT_BRIDGE-unset}}" >> '
+                f'"{log_path}.env"\n')
     os.chmod(stub, 0o755)
     return bin_folder
 
@@ -54,6 +55,9 @@ def links(results, app, log_path):
         got = poll(lambda: len(handed_over(log_path)) >= len(expected) and handed_over(log_path), 15, 0.1)
         results.equal(f"after a click on {name} the URL handler has received", expected, got or
                       handed_over(log_path))
+    with open(log_path + ".env") as f:
+        results.equal("the URL handler gets the user's NO_AT_BRIDGE, not the program's own", [os.environ.get(
+            "NO_AT_BRIDGE", "unset")] * len(expected), f.read().split())
     results.equal("the web address line hands over the address it shows", WEB, app.text("Text3", "About"))
     results.equal("the mail line hands over a mail link to the address it shows", MAIL,
                   "mailto:" + app.text("Text6", "About"))

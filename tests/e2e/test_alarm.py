@@ -10,6 +10,7 @@ python3-dbusmock's logind on a private system bus, the notification server and t
 import contextlib
 import os
 import re
+import select
 import shutil
 import subprocess
 import sys
@@ -20,8 +21,8 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from kestrune import (Kestrune, arm_alarm, ring_seen, wait_until, settings_line, Recorder, Results, all_text, binary_from_args,  # noqa: E402
                           block_levels, find_named, fit_line, key, log, loudest, make_tone, poll, press,
                           profile, read_wav_mono, require_services, rms_db, sound_onset, type_text,
-                          capability_sets, child_pids, click_at, extents, stop_process, far_alarm_text, run, wake_timers,
-                          window_geometry)
+                          capability_sets, child_pids, click_at, extents, stop_process, far_alarm_text, regular_account,
+                          run, wake_timers, window_geometry)
 from kestrune.desktops import Desktop, dbus_call  # noqa: E402
 
 FADE_DEPTH_DB = 30.0      # -3000 hundredths of a decibel
@@ -363,10 +364,39 @@ def wake_program(pid):
     return None
 
 
-def woken_through_wake_program(results, app, click, alarm_text):
+def wake_program_talk(program, account, lines):
+    """Runs the wake program as the account and says each line: its answer and the seconds to each of its wake
+    timers after each line."""
+    process = subprocess.Popen(["setpriv", f"--reuid={account[0]}", f"--regid={account[1]}", "--clear-groups",
+                                program], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+    said = []
+    try:
+        for line in lines:
+            process.stdin.write(line + "\n")
+            process.stdin.flush()
+            answer = process.stdout.readline().strip() if select.select([process.stdout], [], [], 5)[0] else None
+            said.append((answer, [round(t - time.time()) for t in wake_timers(process.pid)]))
+    finally:
+        process.stdin.close()
+        process.wait(5)
+    return said
+
+
+def woken_through_wake_program(results, app, click, alarm_text, account):
     """A Debian 12 install: the program holds no capability, its wake program holds the timer with its file's."""
+    program = os.path.join(app.folder, "kestrune-wake")
+    ahead = int(time.time()) + 60
+    refused = [wake_program_talk(program, (user, user), [f"7 {ahead}"]) for user in (65534, 999)]
+    results.check("the wake program serves no system account: nobody and uid 999 are refused, with no timer",
+                  all(said[0][0].startswith("7 refused cannot wake this computer: the account is") and not said[0][1]
+                      for said in refused), "7 refused ...", refused)
+    said = wake_program_talk(program, account, [f"7 {ahead}", f"8 {int(time.time())}"])
+    results.check("a regular user's timer is set; a refused request names itself and leaves no timer ahead",
+                  said[0][0] == f"7 set {ahead}" and [t for t in said[0][1] if t > 50] and said[1][0] ==
+                  "8 refused the time is not in the future" and not [t for t in said[1][1] if t > 1],
+                  "7 set, a timer; 8 refused, none", said)
     helper = poll(lambda: wake_program(app.process.pid), 10) or 0
-    woken_for(results, "as uid 65534 without capabilities, through the wake program", helper, alarm_text)
+    woken_for(results, f"as uid {account[0]} without capabilities, through the wake program", helper, alarm_text)
     with open(f"/proc/{helper}/status") as f:
         status = f.read()
     results.check("the program holds no capability; the wake program CAP_WAKE_ALARM alone, no new privileges",
@@ -393,21 +423,23 @@ def woken_through_wake_program(results, app, click, alarm_text):
         lambda: not os.path.exists(f"/proc/{helper}"), 5), "gone", helper)
 
 
-def woken_as_another_user(results, binary, settings, buttons, alarm_text, through_wake_program=False):
+def woken_as_another_user(results, binary, settings, buttons, alarm_text, account=(65534, 65534),
+                          through_wake_program=False):
     """setpriv as a systemd 254 login starts a session: CAP_WAKE_ALARM ambient; or, through_wake_program, as Debian 12
-    starts one, with no capability, and the copy's wake program given the file capability. That user cannot reach
-    root's buses, so the buttons are clicked where the root run found them."""
+    starts one, with no capability, and the copy's wake program given the file capability (it serves only a regular
+    account). That user cannot reach root's buses, so the buttons are clicked where the root run found them."""
+    uid, gid = account
     home = tempfile.mkdtemp(prefix="kestrune-nobody-")
     for folder in (".config/kestrune", "runtime"):
         os.makedirs(os.path.join(home, folder), mode=0o700)
     with open(os.path.join(home, ".config/kestrune/settings.txt"), "wb") as f:
         f.write(settings)
-    subprocess.run(["chown", "-R", "65534:65534", home], check=True)
+    subprocess.run(["chown", "-R", f"{uid}:{gid}", home], check=True)
     nowhere = "unix:path=/nonexistent"
     ambient = [] if through_wake_program else ["--inh-caps=+wake_alarm", "--ambient-caps=+wake_alarm"]
     app = Kestrune(binary, env={"HOME": home, "XDG_RUNTIME_DIR": os.path.join(home, "runtime"),
                                 "DBUS_SESSION_BUS_ADDRESS": nowhere, "DBUS_SYSTEM_BUS_ADDRESS": nowhere},
-                   command_prefix=["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"] + ambient)
+                   command_prefix=["setpriv", f"--reuid={uid}", f"--regid={gid}", "--clear-groups"] + ambient)
     os.chmod(app.folder, 0o755)
     if through_wake_program:
         subprocess.run(["setcap", "cap_wake_alarm+ep", os.path.join(app.folder, "kestrune-wake")], check=True)
@@ -416,7 +448,7 @@ def woken_as_another_user(results, binary, settings, buttons, alarm_text, throug
         # The tray icon's window bears the same name: the main window is the one taller than 100.
         window = poll(lambda: [w for w in app.windows("^Kestrune$") if window_geometry(w)["height"] > 100], 60, 0.2)
         if not window:
-            raise RuntimeError(f"no window as uid 65534:\n{app.output()}")
+            raise RuntimeError(f"no window as uid {uid}:\n{app.output()}")
         frame = window_geometry(window[0])
         time.sleep(1)
 
@@ -424,7 +456,7 @@ def woken_as_another_user(results, binary, settings, buttons, alarm_text, throug
             click_at(frame["x"] + buttons[name][0], frame["y"] + buttons[name][1])
         click("Command1")
         if through_wake_program:
-            return woken_through_wake_program(results, app, click, alarm_text)
+            return woken_through_wake_program(results, app, click, alarm_text, account)
         woken_for(results, "as uid 65534 with CAP_WAKE_ALARM ambient", app.process.pid, alarm_text)
         caps = capability_sets(app.process.pid)
         results.check("its ambient set is empty and only CAP_WAKE_ALARM stays permitted",
@@ -453,7 +485,8 @@ def power(results, binary):
         buttons = woken_as_root(results, desk, binary, settings, alarm_text)
         kept_awake_without_capability(results, desk, binary, settings, alarm_text)
         woken_as_another_user(results, binary, settings, buttons, alarm_text)
-        woken_as_another_user(results, binary, settings, buttons, alarm_text, through_wake_program=True)
+        with regular_account() as account:
+            woken_as_another_user(results, binary, settings, buttons, alarm_text, account, through_wake_program=True)
 
 
 def main():

@@ -1,6 +1,8 @@
 """Running commands, waiting, the test binary and the results each script reports."""
 
+import contextlib
 import os
+import pwd
 import signal
 import subprocess
 import sys
@@ -50,6 +52,18 @@ def poll(what, timeout, interval=0.1):
         if time.monotonic() >= deadline:
             return None
         time.sleep(interval)
+
+
+@contextlib.contextmanager
+def regular_account():
+    """A regular user made for the test (uid in login.defs' range, no home), removed afterwards: (uid, gid)."""
+    name = f"kestrune-t{os.getpid()}"
+    run(["useradd", "--no-create-home", "--user-group", "--shell", "/usr/sbin/nologin", name])
+    try:
+        account = pwd.getpwnam(name)
+        yield account.pw_uid, account.pw_gid
+    finally:
+        run(["userdel", name], check=False)
 
 
 def binary_from_args():

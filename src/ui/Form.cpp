@@ -4,7 +4,6 @@
 #include "core/Clock.h"
 #include "ui/FormBuilder.h"
 
-#include <QAccessible>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -66,20 +65,18 @@ void Form::minimise()
 
 void Form::alertAt(QWidget* control, const QString& reason)
 {
-    control->setAccessibleDescription(reason);
-    if (reason.isEmpty())
-        return;
     m_keysFrom = Clock::instance().now();
     // Focus that is already there is not announced again: move it away and back.
     if (control->hasFocus())
         control->clearFocus();
     control->setFocus(Qt::OtherFocusReason);
-    QAccessibleEvent alert(control, QAccessible::Alert);
-    QAccessible::updateAccessibility(&alert);
+    announce(reason);
 }
 
 void Form::announce(const QString& text)
 {
+    if (text.isEmpty())
+        return;
     // Orca 43 speaks neither a changed description nor a changed name of a Qt control (the bridge sends
     // the change without the text), but it speaks a notification that comes into view.
     if (!m_announcer) {

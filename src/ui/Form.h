@@ -51,10 +51,11 @@ public:
     void minimise();
 
     // Leads assistive technology to a control the user needs now: the keyboard focus on it (a screen
-    // reader says its name), the reason as its description, and an alert where the accessibility
-    // bridge carries one. An empty reason takes the description away again.
+    // reader says its name) and the reason announced.
     void alertAt(QWidget* control, const QString& reason);
-    // Tells a screen reader what an action did, as a notification in the window that comes into view.
+    // Tells a screen reader what happened, as a notification in the window that comes into view: the
+    // one way every announcement goes, since Orca 43 says nothing when the focus lands again where it
+    // stood, and rejects a changed description.
     void announce(const QString& text);
     static constexpr const char* AnnouncerProperty = "kestruneAnnouncer";
     // These controls take Space and Enter only once the window has been in front, and the focus led

@@ -10,6 +10,7 @@
 #include "ui/Form.h"
 #include "ui/ProgramIcon.h"
 
+#include <QAction>
 #include <QFontInfo>
 #include <QFrame>
 #include <QGroupBox>
@@ -247,6 +248,19 @@ void FormBuilder::buildMenus(Form& form)
         action->setObjectName(name);
         form.m_menuItems.insert(name, action);
     }
+    // F10 opens the bar's first menu, as in GTK and KDE programs; Alt with a mnemonic opens its own.
+    auto* openMenu = new QAction(&form);
+    openMenu->setObjectName(QStringLiteral("openMenuBar"));
+    openMenu->setShortcut(Qt::Key_F10);
+    openMenu->setShortcutContext(Qt::WindowShortcut);
+    form.addAction(openMenu);
+    QObject::connect(openMenu, &QAction::triggered, form.m_menuBar, [bar = form.m_menuBar] {
+        QAction* first = bar->actions().value(0);
+        if (!first || !first->menu())
+            return;
+        bar->setActiveAction(first);
+        first->menu()->setActiveAction(first->menu()->actions().value(0));
+    });
 }
 
 void FormBuilder::buildTabOrder(Form& form)

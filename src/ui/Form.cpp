@@ -8,7 +8,10 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QScreen>
+#include <QTimer>
 #include <QWindow>
+
+#include <utility>
 
 Form::Form(const WindowTable& table) : m_table(table)
 {
@@ -70,7 +73,18 @@ void Form::alertAt(QWidget* control, const QString& reason)
     if (control->hasFocus())
         control->clearFocus();
     control->setFocus(Qt::OtherFocusReason);
-    announce(reason);
+    // Said once the window is in front: a screen reader cuts short what it is saying when a window
+    // comes forward. A window the desktop keeps behind is announced after a while all the same.
+    m_pendingAnnouncement = reason;
+    if (isActiveWindow())
+        announcePending();
+    else
+        QTimer::singleShot(AnnounceWaitMs, this, &Form::announcePending);
+}
+
+void Form::announcePending()
+{
+    announce(std::exchange(m_pendingAnnouncement, QString()));
 }
 
 void Form::announce(const QString& text)
@@ -112,8 +126,11 @@ bool Form::eventFilter(QObject* watched, QEvent* event)
 void Form::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
         m_keysFrom = Clock::instance().now();
+        // After the focus that comes with the activation has been told.
+        QTimer::singleShot(0, this, &Form::announcePending);
+    }
 }
 
 void Form::closeEvent(QCloseEvent* event)

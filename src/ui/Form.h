@@ -51,7 +51,7 @@ public:
     void minimise();
 
     // Leads assistive technology to a control the user needs now: the keyboard focus on it (a screen
-    // reader says its name) and the reason announced.
+    // reader says its name) and the reason announced once the window is in front.
     void alertAt(QWidget* control, const QString& reason);
     // Tells a screen reader what happened, as a notification in the window that comes into view: the
     // one way every announcement goes, since Orca 43 says nothing when the focus lands again where it
@@ -81,6 +81,8 @@ protected:
 private:
     friend class FormBuilder;
     [[noreturn]] void missing(const char* kind, const char* name) const;
+    void announcePending();
+    static constexpr int AnnounceWaitMs = 1000;
 
     const WindowTable& m_table;
     QWidget* m_client = nullptr;
@@ -91,5 +93,6 @@ private:
     QList<QWidget*> m_tabOrder;
     bool m_placed = false;
     QWidget* m_announcer = nullptr;
-    QDateTime m_keysFrom; // the window came in front, or the focus was led: keys count from here
+    QString m_pendingAnnouncement; // said by alertAt() once the window is in front
+    QDateTime m_keysFrom;          // the window came in front, or the focus was led: keys count from here
 };

@@ -4,9 +4,12 @@
 #include "core/Clock.h"
 #include "ui/FormBuilder.h"
 
+#include <QAction>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMenuBar>
 #include <QScreen>
 #include <QTimer>
 #include <QWindow>
@@ -113,14 +116,32 @@ void Form::holdKeysAtFirst(const QList<QWidget*>& controls)
 
 bool Form::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() != QEvent::KeyPress || !m_keysFrom.isValid())
+    if (event->type() != QEvent::KeyPress)
         return QWidget::eventFilter(watched, event);
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key != Qt::Key_Space && key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_Select)
         return QWidget::eventFilter(watched, event);
+    if (watched == m_menuBar)
+        return pickOnMenuBar();
+    if (!m_keysFrom.isValid())
+        return false;
     // A clock set back is no reason to hold the keys for longer.
     const qint64 since = m_keysFrom.msecsTo(Clock::instance().now());
     return since >= 0 && since < KeyHoldMs;
+}
+
+bool Form::pickOnMenuBar()
+{
+    // A command on the bar itself (About), reached with the arrow keys, is picked with Enter or Space
+    // as a menu there is opened: Qt leaves that to the style, and Fusion, GNOME's, does not do it.
+    QAction* current = m_menuBar->activeAction();
+    if (!current || current->menu())
+        return false;
+    // Out of the bar's keyboard mode first, which gives the focus back to where it was.
+    QKeyEvent leave(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QCoreApplication::sendEvent(m_menuBar, &leave);
+    current->trigger();
+    return true;
 }
 
 void Form::changeEvent(QEvent* event)

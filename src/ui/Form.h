@@ -82,6 +82,7 @@ private:
     friend class FormBuilder;
     [[noreturn]] void missing(const char* kind, const char* name) const;
     void announcePending();
+    bool pickOnMenuBar();
     static constexpr int AnnounceWaitMs = 1000;
 
     const WindowTable& m_table;

@@ -115,29 +115,17 @@ void TestWindows::windowsMatchTheirTables()
 void TestWindows::menusOfTheMainWindow()
 {
     Form1& f = Forms::form1();
-    // What each entry shows, and the key that picks it.
-    const auto shown = [](const QList<QAction*>& actions) {
-        QStringList entries;
-        for (QAction* a : actions)
-            entries << (a->isSeparator()
-                            ? QStringLiteral("-")
-                            : QString(a->text()).remove(u'&') + u' ' + QKeySequence::mnemonic(a->text()).toString());
-        return entries;
-    };
-    QCOMPARE(shown(f.menuBar()->actions()), QStringList({"Menu Alt+M", "About Alt+A"}));
-    QCOMPARE(shown(f.mnutray()->actions()), QStringList({"Choose Alarm Sound Alt+C", "Try Alarm Sound Alt+T",
-                                                         "Start At Login Alt+L", "Options Alt+O", "-", "Exit Alt+X"}));
+    QStringList bar;
+    for (QAction* a : f.menuBar()->actions())
+        bar << a->text();
+    // An & marks the key that picks the entry (with Alt on the bar); it is not shown.
+    QCOMPARE(bar, QStringList({"&Menu", "&About"}));
+    QStringList items;
+    for (QAction* a : f.mnutray()->actions())
+        items << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    QCOMPARE(items,
+             QStringList({"&Choose Alarm Sound", "&Try Alarm Sound", "Start At &Login", "&Options", "-", "E&xit"}));
     QVERIFY(f.about()->menu() == nullptr);
-    // F10 opens the first menu with its first item ready for the arrow keys.
-    f.show();
-    QVERIFY(QTest::qWaitForWindowActive(&f));
-    QTest::keyClick(&f, Qt::Key_F10);
-    QTRY_VERIFY(f.mnutray()->isVisible());
-    QCOMPARE(f.mnutray()->activeAction(), f.sound());
-    // The arrow keys go on along the bar, and Enter picks About there.
-    QTest::keyClick(f.mnutray(), Qt::Key_Right);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-    QVERIFY(Forms::hasForm2() && Forms::form2().isVisible());
 }
 
 void TestWindows::textBoxesReadWhole_data()
@@ -145,19 +133,13 @@ void TestWindows::textBoxesReadWhole_data()
     QTest::addColumn<int>("boundary");
     QTest::addColumn<int>("step"); // the piece before (-1), at (0) or after (1) the offset
     QTest::addColumn<int>("offset");
-    QTest::addColumn<QString>("piece");
-    QTest::addColumn<int>("start");
-    QTest::addColumn<int>("end");
+    QTest::addColumn<QString>("piece"); // its text, start and end
     const int word = QAccessible::WordBoundary;
-    QTest::addRow("word at the start") << word << 0 << 0 << "Not" << 0 << 3;
-    QTest::addRow("blank after the first word") << word << 1 << 0 << " " << 3 << 4;
-    QTest::addRow("word at the end") << word << 0 << 7 << "" << 7 << 7;
-    QTest::addRow("word before the end") << word << -1 << 7 << "Set" << 4 << 7;
-    QTest::addRow("nothing after the last word") << word << 1 << 5 << "" << 7 << 7;
-    QTest::addRow("sentence at the end") << int(QAccessible::SentenceBoundary) << 0 << 7 << "" << 7 << 7;
-    QTest::addRow("last character") << int(QAccessible::CharBoundary) << 0 << 6 << "t" << 6 << 7;
-    QTest::addRow("line at the caret") << int(QAccessible::LineBoundary) << 0 << 7 << "Not Set" << 0 << 7;
-    QTest::addRow("no line after it") << int(QAccessible::LineBoundary) << 1 << 0 << "" << -1 << -1;
+    QTest::addRow("word at the end") << word << 0 << 7 << "'' 7 7";
+    QTest::addRow("word before the end") << word << -1 << 7 << "'Set' 4 7";
+    QTest::addRow("nothing after the last word") << word << 1 << 5 << "'' 7 7";
+    QTest::addRow("last character") << int(QAccessible::CharBoundary) << 0 << 6 << "'t' 6 7";
+    QTest::addRow("line at the caret") << int(QAccessible::LineBoundary) << 0 << 7 << "'Not Set' 0 7";
 }
 
 void TestWindows::textBoxesReadWhole()
@@ -169,21 +151,14 @@ void TestWindows::textBoxesReadWhole()
     box->setText(QStringLiteral("Not Set"));
     QAccessibleTextInterface* text = QAccessible::queryAccessibleInterface(box)->textInterface();
     const auto type = QAccessible::TextBoundaryType(boundary);
-    QFETCH(QString, piece);
-    QFETCH(int, start);
-    QFETCH(int, end);
     int from = -3, to = -3;
     const QString found = step < 0   ? text->textBeforeOffset(offset, type, &from, &to)
                           : step > 0 ? text->textAfterOffset(offset, type, &from, &to)
                                      : text->textAtOffset(offset, type, &from, &to);
-    QCOMPARE(found, piece);
-    QCOMPARE(QPair(from, to), QPair(start, end));
-    // The whole line is one run of one style, wherever asked; a selection of all of it reads all of it.
+    QTEST(QStringLiteral("'%1' %2 %3").arg(found).arg(from).arg(to), "piece");
+    // The whole line is one run of one style, wherever asked.
     text->attributes(offset, &from, &to);
     QCOMPARE(QPair(from, to), QPair(0, 7));
-    box->selectAll();
-    text->selection(0, &from, &to);
-    QCOMPARE(text->text(from, to), QStringLiteral("Not Set"));
 }
 
 void TestWindows::trayCreatesTheOtherWindowsHidden()
@@ -392,8 +367,7 @@ void TestWindows::tabOrderAndFirstFocus()
     f.show();
     QVERIFY(QTest::qWaitForWindowActive(&f));
     QCOMPARE(QApplication::focusWidget(), f.Text1());
-    // No text cursor blinks in the clock, which the program writes, also after a new colour; the alarm
-    // box shows one.
+    // No text cursor blinks in the clock, also after a new colour; the alarm box shows one.
     f.Text1()->setBackColor(qint32(0x00c0ffc0));
     QCOMPARE(f.Text1()->style()->pixelMetric(QStyle::PM_TextCursorWidth, nullptr, f.Text1()), 0);
     QVERIFY(f.Text2()->style()->pixelMetric(QStyle::PM_TextCursorWidth, nullptr, f.Text2()) > 0);

@@ -99,6 +99,11 @@ def main():
         parts["h_scroll-" + kind] = h_scroll.crop(cell * 15, 0, 15, 15)
         vkind = kind.replace("left", "up").replace("right", "down")
         parts["v_scroll-" + vkind] = v_scroll.crop(0, cell * 15, 15, 15)
+    # The menu's check boxes ("Start At Login"): off and on, each plain, under the mouse and greyed.
+    checkboxes = stored["checkboxes.tga"]
+    for row, checked in enumerate(("unchecked", "checked")):
+        for col, state in enumerate(("", "-hover", "-off")):
+            parts["checkbox-" + checked + state] = checkboxes.crop(col * 17, row * 17, 17, 17)
     # The strip has room for one greyed arrow; its mirror images are the other three.
     left_off = h_scroll.crop(SCROLL_CELLS.index("left-off") * 15, 0, 15, 15)
     parts["h_scroll-right-off"] = left_off.mirrored()

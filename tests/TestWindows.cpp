@@ -8,10 +8,12 @@
 #include "dialogs/Form3.h"
 #include "mock/DesktopDoubles.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -31,6 +33,8 @@ private slots:
     void windowsMatchTheirTables_data();
     void windowsMatchTheirTables();
     void menusOfTheMainWindow();
+    void textBoxesReadWhole_data();
+    void textBoxesReadWhole();
     void trayCreatesTheOtherWindowsHidden();
     void optionsButtonAndMenuShowOptions();
     void optionsCloseBoxOnlyHides();
@@ -114,12 +118,47 @@ void TestWindows::menusOfTheMainWindow()
     QStringList bar;
     for (QAction* a : f.menuBar()->actions())
         bar << a->text();
-    QCOMPARE(bar, QStringList({"Menu", "About"}));
+    // An & marks the key that picks the entry (with Alt on the bar); it is not shown.
+    QCOMPARE(bar, QStringList({"&Menu", "&About"}));
     QStringList items;
     for (QAction* a : f.mnutray()->actions())
         items << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    QCOMPARE(items, QStringList({"Choose Alarm Sound", "Try Alarm Sound", "Start At Login", "Options", "-", "Exit"}));
+    QCOMPARE(items,
+             QStringList({"&Choose Alarm Sound", "&Try Alarm Sound", "Start At &Login", "&Options", "-", "E&xit"}));
     QVERIFY(f.about()->menu() == nullptr);
+}
+
+void TestWindows::textBoxesReadWhole_data()
+{
+    QTest::addColumn<int>("boundary");
+    QTest::addColumn<int>("step"); // the piece before (-1), at (0) or after (1) the offset
+    QTest::addColumn<int>("offset");
+    QTest::addColumn<QString>("piece"); // its text, start and end
+    const int word = QAccessible::WordBoundary;
+    QTest::addRow("word at the end") << word << 0 << 7 << "'' 7 7";
+    QTest::addRow("word before the end") << word << -1 << 7 << "'Set' 4 7";
+    QTest::addRow("nothing after the last word") << word << 1 << 5 << "'' 7 7";
+    QTest::addRow("last character") << int(QAccessible::CharBoundary) << 0 << 6 << "'t' 6 7";
+    QTest::addRow("line at the caret") << int(QAccessible::LineBoundary) << 0 << 7 << "'Not Set' 0 7";
+}
+
+void TestWindows::textBoxesReadWhole()
+{
+    QFETCH(int, boundary);
+    QFETCH(int, step);
+    QFETCH(int, offset);
+    TextBox* box = Forms::form1().Text5();
+    box->setText(QStringLiteral("Not Set"));
+    QAccessibleTextInterface* text = QAccessible::queryAccessibleInterface(box)->textInterface();
+    const auto type = QAccessible::TextBoundaryType(boundary);
+    int from = -3, to = -3;
+    const QString found = step < 0   ? text->textBeforeOffset(offset, type, &from, &to)
+                          : step > 0 ? text->textAfterOffset(offset, type, &from, &to)
+                                     : text->textAtOffset(offset, type, &from, &to);
+    QTEST(QStringLiteral("'%1' %2 %3").arg(found).arg(from).arg(to), "piece");
+    // The whole line is one run of one style, wherever asked.
+    text->attributes(offset, &from, &to);
+    QCOMPARE(QPair(from, to), QPair(0, 7));
 }
 
 void TestWindows::trayCreatesTheOtherWindowsHidden()
@@ -328,6 +367,10 @@ void TestWindows::tabOrderAndFirstFocus()
     f.show();
     QVERIFY(QTest::qWaitForWindowActive(&f));
     QCOMPARE(QApplication::focusWidget(), f.Text1());
+    // No text cursor blinks in the clock, also after a new colour; the alarm box shows one.
+    f.Text1()->setBackColor(qint32(0x00c0ffc0));
+    QCOMPARE(f.Text1()->style()->pixelMetric(QStyle::PM_TextCursorWidth, nullptr, f.Text1()), 0);
+    QVERIFY(f.Text2()->style()->pixelMetric(QStyle::PM_TextCursorWidth, nullptr, f.Text2()) > 0);
     // Disabled "OFF" and "Sleep" are skipped until they are enabled.
     f.Command1()->setFocus();
     QTest::keyClick(f.Command1(), Qt::Key_Tab);

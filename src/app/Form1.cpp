@@ -55,6 +55,8 @@ Form1::Form1()
     connect(this, &Form::closeRequested, this, &Form1::Command6_Click);
     // At the ring the focus jumps to Sleep, also while the user types in another program.
     holdKeysAtFirst({Command2(), Command3()});
+    // The clock writes its own box every second: no text cursor blinks there.
+    Text1()->setCaretShown(false);
     // The tray tip carries a missed alarm too, for a user who looks only at the icon.
     connect(m_engine.get(), &AlarmEngine::missedChanged, this, [this](const QString& alarmText) {
         m_missedAlarm = alarmText;

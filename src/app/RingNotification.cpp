@@ -79,14 +79,14 @@ void RingNotification::ringStarted(const QString& alarmText)
     DesktopNotifier::Content content = ringContent(body, true);
     content.anew = true;
     m_notifier.show(content);
-    // The window has just come forward: a blind user hears "Sleep" and the alarm, and Space snoozes.
+    // The window has just come forward: a blind user hears "Sleep" and the alarm, also at a re-ring
+    // that finds the focus where it was, and Space snoozes.
     m_window.alertAt(m_window.Command3(), body);
 }
 
 void RingNotification::ringEnded()
 {
     m_soundAgain->stop();
-    m_window.alertAt(m_window.Command3(), QString());
     const QDateTime until = m_window.engine().reRingAt();
     if (!m_window.engine().armed() || !until.isValid()) {
         m_notifier.withdraw();

@@ -3,9 +3,11 @@
 #include "core/ColorValue.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QProxyStyle>
 
 TextBox::TextBox(QWidget* parent)
     : QLineEdit(parent), m_foreColor(qint32(ColorValue::WindowText)), m_backColor(qint32(ColorValue::WindowBackground))
@@ -61,6 +63,27 @@ void TextBox::setLink(bool link)
     // An interface made before now still describes an editable box: let the next query make it anew.
     if (QAccessibleInterface* made = QAccessible::queryAccessibleInterface(this))
         QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
+}
+
+namespace {
+// The application's style with a text cursor of no width: nothing blinks.
+class NoCaretStyle : public QProxyStyle {
+public:
+    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override
+    {
+        return metric == PM_TextCursorWidth ? 0 : QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
+} // namespace
+
+void TextBox::setCaretShown(bool shown)
+{
+    static NoCaretStyle* const noCaret = [] {
+        auto* style = new NoCaretStyle;
+        style->setParent(qApp);
+        return style;
+    }();
+    setStyle(shown ? nullptr : noCaret);
 }
 
 void TextBox::keyPressEvent(QKeyEvent* event)

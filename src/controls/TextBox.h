@@ -18,6 +18,9 @@ public:
     // technology is told it is a link.
     bool isLink() const { return m_link; }
     void setLink(bool link);
+    // A box whose text the program writes (the clock, the About lines) blinks no text cursor; it
+    // still takes the keyboard focus and typing.
+    void setCaretShown(bool shown);
 
 signals:
     void clicked();

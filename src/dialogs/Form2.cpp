@@ -17,6 +17,8 @@ Form2::Form2() : Form(FormTables::form2())
     connect(Text6(), &TextBox::clicked, this, &Form2::Text6_Click);
     for (TextBox* link : {Text4(), Text3(), Text6()})
         link->setLink(true);
+    for (TextBox* box : findChildren<TextBox*>())
+        box->setCaretShown(false);
     fitTexts();
 }
 

@@ -4,12 +4,17 @@
 #include "core/Clock.h"
 #include "ui/FormBuilder.h"
 
-#include <QAccessible>
+#include <QAction>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMenuBar>
 #include <QScreen>
+#include <QTimer>
 #include <QWindow>
+
+#include <utility>
 
 Form::Form(const WindowTable& table) : m_table(table)
 {
@@ -66,20 +71,29 @@ void Form::minimise()
 
 void Form::alertAt(QWidget* control, const QString& reason)
 {
-    control->setAccessibleDescription(reason);
-    if (reason.isEmpty())
-        return;
     m_keysFrom = Clock::instance().now();
     // Focus that is already there is not announced again: move it away and back.
     if (control->hasFocus())
         control->clearFocus();
     control->setFocus(Qt::OtherFocusReason);
-    QAccessibleEvent alert(control, QAccessible::Alert);
-    QAccessible::updateAccessibility(&alert);
+    // Said once the window is in front: a screen reader cuts short what it is saying when a window
+    // comes forward. A window the desktop keeps behind is announced after a while all the same.
+    m_pendingAnnouncement = reason;
+    if (isActiveWindow())
+        announcePending();
+    else
+        QTimer::singleShot(AnnounceWaitMs, this, &Form::announcePending);
+}
+
+void Form::announcePending()
+{
+    announce(std::exchange(m_pendingAnnouncement, QString()));
 }
 
 void Form::announce(const QString& text)
 {
+    if (text.isEmpty())
+        return;
     // Orca 43 speaks neither a changed description nor a changed name of a Qt control (the bridge sends
     // the change without the text), but it speaks a notification that comes into view.
     if (!m_announcer) {
@@ -102,21 +116,42 @@ void Form::holdKeysAtFirst(const QList<QWidget*>& controls)
 
 bool Form::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() != QEvent::KeyPress || !m_keysFrom.isValid())
+    if (event->type() != QEvent::KeyPress)
         return QWidget::eventFilter(watched, event);
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key != Qt::Key_Space && key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_Select)
         return QWidget::eventFilter(watched, event);
+    if (watched == m_menuBar)
+        return pickOnMenuBar();
+    if (!m_keysFrom.isValid())
+        return false;
     // A clock set back is no reason to hold the keys for longer.
     const qint64 since = m_keysFrom.msecsTo(Clock::instance().now());
     return since >= 0 && since < KeyHoldMs;
 }
 
+bool Form::pickOnMenuBar()
+{
+    // A command on the bar itself (About), reached with the arrow keys, is picked with Enter or Space
+    // as a menu there is opened: Qt leaves that to the style, and Fusion, GNOME's, does not do it.
+    QAction* current = m_menuBar->activeAction();
+    if (!current || current->menu())
+        return false;
+    // Out of the bar's keyboard mode first, which gives the focus back to where it was.
+    QKeyEvent leave(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QCoreApplication::sendEvent(m_menuBar, &leave);
+    current->trigger();
+    return true;
+}
+
 void Form::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
         m_keysFrom = Clock::instance().now();
+        // After the focus that comes with the activation has been told.
+        QTimer::singleShot(0, this, &Form::announcePending);
+    }
 }
 
 void Form::closeEvent(QCloseEvent* event)

@@ -51,10 +51,11 @@ public:
     void minimise();
 
     // Leads assistive technology to a control the user needs now: the keyboard focus on it (a screen
-    // reader says its name), the reason as its description, and an alert where the accessibility
-    // bridge carries one. An empty reason takes the description away again.
+    // reader says its name) and the reason announced once the window is in front.
     void alertAt(QWidget* control, const QString& reason);
-    // Tells a screen reader what an action did, as a notification in the window that comes into view.
+    // Tells a screen reader what happened, as a notification in the window that comes into view: the
+    // one way every announcement goes, since Orca 43 says nothing when the focus lands again where it
+    // stood, and rejects a changed description.
     void announce(const QString& text);
     static constexpr const char* AnnouncerProperty = "kestruneAnnouncer";
     // These controls take Space and Enter only once the window has been in front, and the focus led
@@ -80,6 +81,9 @@ protected:
 private:
     friend class FormBuilder;
     [[noreturn]] void missing(const char* kind, const char* name) const;
+    void announcePending();
+    bool pickOnMenuBar();
+    static constexpr int AnnounceWaitMs = 1000;
 
     const WindowTable& m_table;
     QWidget* m_client = nullptr;
@@ -90,5 +94,6 @@ private:
     QList<QWidget*> m_tabOrder;
     bool m_placed = false;
     QWidget* m_announcer = nullptr;
-    QDateTime m_keysFrom; // the window came in front, or the focus was led: keys count from here
+    QString m_pendingAnnouncement; // said by alertAt() once the window is in front
+    QDateTime m_keysFrom;          // the window came in front, or the focus was led: keys count from here
 };

@@ -10,15 +10,19 @@
 #include "ui/Form.h"
 #include "ui/ProgramIcon.h"
 
+#include <QAction>
+#include <QCoreApplication>
 #include <QFontInfo>
 #include <QFrame>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -247,6 +251,25 @@ void FormBuilder::buildMenus(Form& form)
         action->setObjectName(name);
         form.m_menuItems.insert(name, action);
     }
+    form.m_menuBar->installEventFilter(&form); // Enter on a command of the bar itself
+    // F10 opens the bar's first menu, as in GTK and KDE programs: it does what Alt with that menu's
+    // mnemonic does (the bar takes the keyboard, the first item is ready), which no public call does.
+    auto* openMenu = new QAction(&form);
+    openMenu->setObjectName(QStringLiteral("openMenuBar"));
+    openMenu->setShortcut(Qt::Key_F10);
+    openMenu->setShortcutContext(Qt::WindowShortcut);
+    form.addAction(openMenu);
+    QObject::connect(openMenu, &QAction::triggered, &form, [&form] {
+        const QAction* first = form.m_menuBar->actions().value(0);
+        const QKeySequence mnemonic = first ? QKeySequence::mnemonic(first->text()) : QKeySequence();
+        if (mnemonic.isEmpty())
+            return;
+        // Sent after this shortcut is done; a key sent by the program is tried as a shortcut first.
+        QTimer::singleShot(0, &form, [&form, key = mnemonic[0]] {
+            QKeyEvent press(QEvent::KeyPress, key.key(), key.keyboardModifiers());
+            QCoreApplication::sendEvent(form.focusWidget() ? form.focusWidget() : &form, &press);
+        });
+    });
 }
 
 void FormBuilder::buildTabOrder(Form& form)

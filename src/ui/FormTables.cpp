@@ -67,14 +67,14 @@ const WindowTable& FormTables::form1()
             },
         .menus =
             {
-                {"mnutray", "Menu", nullptr},
-                {"sound", "Choose Alarm Sound", "mnutray"},
-                {"trySound", "Try Alarm Sound", "mnutray"},
-                {"login", "Start At Login", "mnutray"},
-                {"options", "Options", "mnutray"},
+                {"mnutray", "&Menu", nullptr},
+                {"sound", "&Choose Alarm Sound", "mnutray"},
+                {"trySound", "&Try Alarm Sound", "mnutray"},
+                {"login", "Start At &Login", "mnutray"},
+                {"options", "&Options", "mnutray"},
                 {"sep", "-", "mnutray", true},
-                {"Exit", "Exit", "mnutray"},
-                {"about", "About", nullptr},
+                {"Exit", "E&xit", "mnutray"},
+                {"about", "&About", nullptr},
             },
     };
     return table;

@@ -54,8 +54,8 @@ struct TimerRow {
 
 struct MenuRow {
     const char* name;
-    const char* caption;
-    const char* parent; // nullptr: on the menu bar itself
+    const char* caption; // an & marks the mnemonic: the key that picks the entry, underlined, not shown
+    const char* parent;  // nullptr: on the menu bar itself
     bool separator = false;
 };
 

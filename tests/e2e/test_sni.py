@@ -64,10 +64,10 @@ def sni_desktop(results, binary):
             path = path.group(1) if path else ""
             results.check("the item names a menu", path not in ("", "/NO_DBUSMENU"), "an object path", path)
             entries = menu_labels(item, path)
-            results.equal("the exported menu holds the tray menu's items",
-                          [("standard", "Choose Alarm Sound"), ("standard", "Try Alarm Sound"), ("standard", "Start At Login"),
-                           ("standard", "Options"), ("separator", ""),
-                           ("standard", "Exit")], [(kind, label) for kind, label, _ in entries])
+            results.equal("the exported menu holds the tray menu's items, with their mnemonics",
+                          [("standard", "_Choose Alarm Sound"), ("standard", "_Try Alarm Sound"),
+                           ("standard", "Start At _Login"), ("standard", "_Options"), ("separator", ""),
+                           ("standard", "E_xit")], [(kind, label) for kind, label, _ in entries])
 
             shot = screenshot(os.path.join(artifacts_folder() or desktop.folder, "sni-desktop.png"))
             log(f"screenshot {shot}")
@@ -94,7 +94,7 @@ def sni_desktop(results, binary):
 
             ring_and_off_from_notification(results, desktop, app, screenshot, "sni")
 
-            exit_id = [ident for kind, label, ident in entries if label == "Exit"]
+            exit_id = [ident for kind, label, ident in entries if label == "E_xit"]
             if not results.check("Exit has an id in the exported menu", bool(exit_id), "an id", entries):
                 return
             dbus(f"--dest={item}", path, "com.canonical.dbusmenu.Event", f"int32:{exit_id[0]}", "string:clicked",

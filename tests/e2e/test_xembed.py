@@ -2,10 +2,11 @@
 server of its own (the accessibility bus a script first reads is the one it keeps, so this desktop is a script of its
 own). The icon opens the program's own menu, once; one ring brings the window on screen, and its notification's OFF,
 picked in dunst's own menu, silences and disarms. With the argument "gnome": GNOME's window manager (mutter) on X11
-without a tray, with dunst:
+without a tray, with dunst: the menu opens from the keyboard (F10, Alt+M) and the boxes read whole over AT-SPI;
 "Tray" minimises the window, the user types into another program; the ring brings the window to the front with the
 keyboard focus on "Sleep" as a screen reader hears it, a Space typed then does not snooze, the notification's Sleep
-snoozes and the keyboard's OFF disarms, both said to the screen reader, which hears a few events over the fade."""
+snoozes, the re-ring after another program was clicked is announced again, and the keyboard's OFF disarms, each
+said to the screen reader, which hears a few events over the fade."""
 
 import os
 import re
@@ -115,6 +116,8 @@ def gnome_x11_rings(results, binary):
             results.equal("gnome: one application to a screen reader, with the window", [("Kestrune", 1)], listed)
             results.equal("gnome: the hidden volume bar is not in its tree", None, find_named(app.application(),
                                                                                             "Volume"))
+            boxes_read_whole(results, app)
+            keyboard_reaches_the_menu(results, app)
             alarm = arm_by_accessibility(app)
             do_action(app.control("Command5"))  # Tray
             results.equal("gnome: without a tray, Tray minimises under mutter", "Iconic",
@@ -135,9 +138,8 @@ def gnome_x11_rings(results, binary):
                                   and e[0] == "object:state-changed:focused" and e[3] == "1"], 8)
             results.check("gnome: a screen reader hears the focus move to Sleep at the ring", bool(heard),
                           "object:state-changed:focused on Sleep", desktop.atspi_events())
-            described = [e for e in desktop.atspi_events() if e[1] == "Sleep" and e[3] == f"Alarm {text}"]
-            results.check("gnome: and the alarm as Sleep's description", bool(described),
-                          f"accessible-description 'Alarm {text}'", desktop.atspi_events())
+            results.check("gnome: and the alarm, announced", bool(poll(lambda: announced(desktop, f"Alarm {text}"), 5)),
+                          f"a notification 'Alarm {text}'", desktop.atspi_events()[-8:])
             time.sleep(1.0)
             shot = screenshot(os.path.join(artifacts_folder() or desktop.folder, "gnome-x11-ring.png"))
             log(f"screenshot {shot}")
@@ -157,8 +159,7 @@ def gnome_x11_rings(results, binary):
                           "a Notify with 'Snoozed until'", notify_calls(desktop.watched()))
             until = re.search(r"Snoozed until \d\d:\d\d:\d\d", snoozed[-1] if snoozed else "")
             results.check("gnome: a screen reader hears when it rings again", until and poll(
-                lambda: [e for e in desktop.atspi_events() if e[1] == until.group(0) and e[2] == "notification"], 5), until,
-                desktop.atspi_events()[-5:])
+                lambda: announced(desktop, until.group(0)), 5), until, desktop.atspi_events()[-5:])
             if snoozed:
                 results.check("gnome: the snooze offers OFF and no Sleep",
                               'string "OFF"' in snoozed[-1] and 'string "Sleep"' not in snoozed[-1], "OFF only",
@@ -170,11 +171,53 @@ def gnome_x11_rings(results, binary):
             results.equal("gnome: a notification closed by the user changes nothing (still armed)", "Alarm Set",
                           app.text("Text5"))
             results.equal("gnome: nor ends the snooze (Sleep still offered)", True, app.enabled("Command3"))
+            # Another program is clicked during the snooze; the re-ring finds the focus on Sleep where it was.
+            run(["xdotool", "mousemove", "--window", other[0], "20", "10", "click", "1"])
+            heard_before = len(desktop.atspi_events())
+            results.check("gnome: the re-ring is announced too, though the focus stands on Sleep", poll(
+                lambda: announced(desktop, f"Alarm {text}", heard_before), 75, 0.5), f"a notification 'Alarm {text}'",
+                desktop.atspi_events()[heard_before:][-8:])
+            time.sleep(1.2)  # Space and Enter reach OFF a second after the window came in front
             key("shift+Tab", "space")  # from Sleep to OFF and press it, by keyboard as a blind user goes
             results.equal("gnome: OFF by keyboard disarms", "Not Set", app.wait_text("Text5", "Not Set", 10))
-            results.check("gnome: a screen reader hears that it is off", poll(lambda: [
-                e for e in desktop.atspi_events() if e[1] == "Not Set" and e[2] == "notification"], 5), "Not Set",
-                desktop.atspi_events()[-5:])
+            results.check("gnome: a screen reader hears that it is off", poll(lambda: announced(desktop, "Not Set"), 5),
+                          "Not Set", desktop.atspi_events()[-5:])
+
+
+def announced(desktop, text, since=0):
+    """The events of a notification-role element saying `text`, as a screen reader hears an announcement."""
+    return [e for e in desktop.atspi_events()[since:] if e[1] == text and e[2] == "notification"]
+
+
+def keyboard_reaches_the_menu(results, app):
+    """Alt with the menu's mnemonic opens it; F10 opens it too, and the arrow keys and Enter reach About on the bar."""
+    menu = tray_menu(app)
+    # Once more if need be: now and then the window manager drops the first synthesised Alt key.
+    opened = any(key("alt+m") or poll(lambda: showing(menu), 3) for _ in range(2))
+    results.equal("gnome: Alt+M opens the menu", True, opened)
+    key("Escape", "Escape")
+    poll(lambda: not showing(menu), 5)
+    key("F10")
+    results.equal("gnome: F10 opens the menu", True, bool(poll(lambda: showing(menu), 5)))
+    key("Right", "Return")  # from Menu to About on the bar, picked
+    results.check("gnome: the arrow keys and Enter reach About", poll(lambda: app.top_levels("About"), 10),
+                  "an About window", [c.name for c in app.top_levels()])
+    key("Escape")
+
+
+def boxes_read_whole(results, app):
+    """Tab selects all of the alarm box, which reads whole: one run of one style (runs of no length made Orca drop the
+    last character), and its last word is answered (the question once froze the program)."""
+    text = far_alarm_text()
+    app.control("Text2").queryEditableText().setTextContents(text)
+    app.control("Text1").queryComponent().grabFocus()
+    key("Tab")  # from the clock into the alarm box, which selects it all
+    box = app.control("Text2").queryText()
+    poll(lambda: box.getNSelections() == 1, 5)
+    start, end = box.getSelection(0) if box.getNSelections() else (0, 0)
+    results.equal("gnome: the alarm box reads whole: selected, in one run, and its last word",
+                  (text, (0, 8), ("", 8, 8)), (box.getText(start, end), tuple(box.getAttributes(box.caretOffset)[1:]),
+                                               tuple(box.getTextAtOffset(8, _pyatspi().TEXT_BOUNDARY_WORD_START))))
 
 
 def main():

@@ -459,7 +459,8 @@ def _record_atspi_events(pid):
             if event.source.get_process_id() != pid:
                 return
             data = event.source.description if "description" in event.type else event.detail1
-            print(f"{event.type}\t{event.source.name}\t{event.source.getRoleName()}\t{data}", flush=True)
+            name = event.source.name.replace("\n", " ")  # one event a line
+            print(f"{event.type}\t{name}\t{event.source.getRoleName()}\t{data}", flush=True)
         except Exception:
             pass
     pyatspi.Registry.registerEventListener(heard, "object", "window", "focus")

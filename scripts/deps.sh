@@ -48,9 +48,6 @@ TEST_PACKAGES=(
     libglib2.0-bin systemd
     # GNOME's window manager, and the sound server Debian's GNOME runs.
     mutter pipewire wireplumber pipewire-pulse
-    # The screen reader the accessibility checks follow, to hear by hand what a blind user hears
-    # (orca --debug-file FILE, under mutter on X11).
-    orca speech-dispatcher espeak-ng
     # What Qt loads on a GNOME desktop (recommended by Qt itself), and another program to type into.
     qt6-gtk-platformtheme python3-gi gir1.2-gtk-3.0
     # libFuzzer's runtime is only recommended by clang, and recommendations are not installed.

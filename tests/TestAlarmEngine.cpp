@@ -648,7 +648,7 @@ void TestAlarmEngine::soundChosenWhileRingingIsForTheNextRing()
     engine().Command4_Click();
     QCOMPARE(m_desk.player->playing, m_soundFile);
     // The ringing file failing now is still the ring's failure: the tone, never silence.
-    m_desk.player->current->onError(m_soundFile, QStringLiteral("cut short"));
+    m_desk.player->current->onError(m_soundFile, QStringLiteral("cut short"), PlayerBackend::Fault::File);
     QTRY_COMPARE(m_desk.player->playing, MediaPlayer::builtInTonePath());
     SnoozeMinutes = 0;
     engine().Command3_Click();
@@ -807,9 +807,9 @@ void TestAlarmEngine::staleErrorAfterOffStartsNothing()
     engine().Command2_Click();
     m_desk.player->events.clear();
     // A decoder's "cannot play" for the ring's file arrives after OFF.
-    emit form().MediaPlayer1()->cannotPlay(m_soundFile, QStringLiteral("late"));
+    emit form().MediaPlayer1()->cannotPlay(m_soundFile, QStringLiteral("late"), PlayerBackend::Fault::File);
     if (m_desk.player->current && m_desk.player->current->onError)
-        m_desk.player->current->onError(m_soundFile, QStringLiteral("late"));
+        m_desk.player->current->onError(m_soundFile, QStringLiteral("late"), PlayerBackend::Fault::File);
     QTest::qWait(20);
     QVERIFY(m_desk.player->playing.isEmpty());
     QVERIFY(m_desk.player->events.filter(QStringLiteral("start")).isEmpty());
@@ -822,10 +822,10 @@ void TestAlarmEngine::staleErrorAfterOffStartsNothing()
     ringAt(QTime(8, 0, 0));
     engine().Command3_Click();
     engine().Timer6_Timer();
-    emit form().MediaPlayer1()->cannotPlay(m_soundFile, QStringLiteral("late"));
+    emit form().MediaPlayer1()->cannotPlay(m_soundFile, QStringLiteral("late"), PlayerBackend::Fault::File);
     QVERIFY(m_desk.player->playing.isEmpty());
     engine().SoundPath = m_desk.dir.filePath(QStringLiteral("other.mp3"));
-    emit form().MediaPlayer1()->cannotPlay(m_soundFile, QStringLiteral("late"));
+    emit form().MediaPlayer1()->cannotPlay(m_soundFile, QStringLiteral("late"), PlayerBackend::Fault::File);
     QVERIFY(m_desk.player->playing.isEmpty());
 }
 

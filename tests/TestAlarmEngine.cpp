@@ -65,6 +65,7 @@ private slots:
     void missedAlarmIsToldAndRingsTheNextDay();
     void snoozeCountsTheWallClock();
     void unansweredRingSnoozesThriceThenEnds();
+    void triedSoundEndsByItselfAfterThirtySeconds();
     void staleErrorAfterOffStartsNothing();
 
 private:
@@ -72,6 +73,7 @@ private:
     AlarmEngine& engine() { return form().engine(); }
     void arm(const QString& alarm, const QString& sound = QStringLiteral("/sounds/wake.mp3"));
     void ringAt(const QTime& time);
+    void ringFor(int ticks);
 
     DesktopDoubles m_desk;
     QString m_soundFile;
@@ -832,6 +834,12 @@ void TestAlarmEngine::staleErrorAfterOffStartsNothing()
 QTEST_MAIN(TestAlarmEngine)
 #include "TestAlarmEngine.moc"
 
+void TestAlarmEngine::ringFor(int ticks)
+{
+    for (int i = 0; i < ticks; ++i)
+        engine().Timer4_Timer();
+}
+
 void TestAlarmEngine::unansweredRingSnoozesThriceThenEnds()
 {
     const QDate day(2026, 1, 5);
@@ -839,26 +847,25 @@ void TestAlarmEngine::unansweredRingSnoozesThriceThenEnds()
     arm(QStringLiteral("07:30:00"));
     engine().Timer3_Timer();
     ringAt(QTime(7, 30, 0));
-    QDateTime rang(day, QTime(7, 30, 0));
+    // Counted in time that passed ringing: a clock set back an hour, or on, changes nothing.
+    m_desk.clock.advance(-3600);
+    ringFor(AlarmEngine::UnansweredSeconds / 2);
+    m_desk.clock.advance(7200);
     for (int snooze = 1; snooze <= AlarmEngine::UnansweredSnoozes; ++snooze) {
-        m_desk.clock.set(rang.addSecs(AlarmEngine::UnansweredSeconds - 1));
-        engine().Timer4_Timer();
+        ringFor(AlarmEngine::UnansweredSeconds - 1 - (snooze == 1 ? AlarmEngine::UnansweredSeconds / 2 : 0));
         QVERIFY(!form().Timer6()->Enabled());
-        m_desk.clock.set(rang.addSecs(AlarmEngine::UnansweredSeconds));
-        engine().Timer4_Timer();
+        ringFor(1);
         QVERIFY2(form().Timer6()->Enabled(), qPrintable(QString::number(snooze)));
         engine().Timer6_Timer();
         QVERIFY(m_desk.player->playing.isEmpty());
         // The snooze minutes later, a fresh fade.
-        rang = rang.addSecs(AlarmEngine::UnansweredSeconds + 60);
-        m_desk.clock.set(rang);
+        m_desk.clock.advance(60);
         engine().Timer6_Timer();
         QCOMPARE(m_desk.player->playing, m_soundFile);
         QCOMPARE(form().HScroll1()->value(), -3000);
         QVERIFY(form().Timer5()->Enabled());
     }
-    m_desk.clock.set(rang.addSecs(AlarmEngine::UnansweredSeconds));
-    engine().Timer4_Timer();
+    ringFor(AlarmEngine::UnansweredSeconds);
     QVERIFY(m_desk.player->playing.isEmpty());
     QVERIFY(!form().Timer6()->Enabled());
     QVERIFY(!form().Timer5()->Enabled());
@@ -873,23 +880,37 @@ void TestAlarmEngine::unansweredRingSnoozesThriceThenEnds()
     ringAt(QTime(7, 30, 0));
     QCOMPARE(m_desk.player->playing, m_soundFile);
     QCOMPARE(form().Text5()->text(), QStringLiteral("Alarm Set"));
-    m_desk.clock.advance(AlarmEngine::UnansweredSeconds);
-    engine().Timer4_Timer();
+    ringFor(AlarmEngine::UnansweredSeconds);
     QVERIFY(form().Timer6()->Enabled());
     m_desk.clock.advance(60);
     engine().Timer6_Timer();
     QVERIFY(!form().Timer6()->Enabled());
     engine().Command3_Click();
-    rang = m_desk.clock.now().addSecs(60);
-    m_desk.clock.set(rang);
+    m_desk.clock.advance(60);
     engine().Timer6_Timer();
     for (int snooze = 1; snooze <= AlarmEngine::UnansweredSnoozes; ++snooze) {
-        m_desk.clock.set(rang.addSecs(AlarmEngine::UnansweredSeconds));
-        engine().Timer4_Timer();
+        ringFor(AlarmEngine::UnansweredSeconds);
         QVERIFY2(form().Timer6()->Enabled(), qPrintable(QString::number(snooze)));
-        rang = rang.addSecs(AlarmEngine::UnansweredSeconds + 60);
-        m_desk.clock.set(rang);
+        m_desk.clock.advance(60);
         engine().Timer6_Timer();
         QCOMPARE(m_desk.player->playing, m_soundFile);
     }
+}
+
+void TestAlarmEngine::triedSoundEndsByItselfAfterThirtySeconds()
+{
+    engine().SoundPath = m_soundFile;
+    form().trySound()->trigger();
+    QCOMPARE(m_desk.player->playing, m_soundFile);
+    QVERIFY(form().trySound()->isChecked());
+    // Thirty ticks, whatever the clock says meanwhile.
+    m_desk.clock.advance(-3600);
+    ringFor(AlarmEngine::TrySeconds - 1);
+    QVERIFY(engine().trying());
+    QCOMPARE(m_desk.player->playing, m_soundFile);
+    ringFor(1);
+    QVERIFY(!engine().trying());
+    QVERIFY(!form().trySound()->isChecked());
+    QVERIFY(m_desk.player->playing.isEmpty());
+    QVERIFY(!form().Timer5()->Enabled());
 }

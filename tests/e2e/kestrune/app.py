@@ -257,8 +257,8 @@ class environment:
 
 
 # A sound program that fails as it is told, in front of the real one, which it runs beside itself. Each process
-# started takes the next of MODES (the last repeats): "file" dies at any message naming the chosen sound, "start"
-# at a start, "exit" ends at once, "real" only passes the messages on.
+# started takes the next of MODES (the last repeats): "file" dies when asked to prepare or start the chosen sound,
+# "start" when asked to start any, "exit" ends at once, "real" only passes the messages on.
 FAILING_SOUND_HOST = r'''#!/usr/bin/python3
 import os, signal, struct, subprocess, sys
 here = os.path.dirname(os.path.abspath(__file__))
@@ -281,7 +281,7 @@ while True:
         frame, buffer = buffer[:size], buffer[size:]
         kind, (length,) = frame[4], struct.unpack(">I", frame[9:13])
         path = "" if length == 0xFFFFFFFF else frame[13:13 + length].decode("utf-16-be", "replace")
-        if (mode == "start" and kind in (2, 4) and path) or (mode == "file" and path == CHOSEN):
+        if kind in (1, 2, 4) and ((mode == "start" and kind != 1 and path) or (mode == "file" and path == CHOSEN)):
             child.kill()
             os.kill(os.getpid(), signal.SIGKILL)
         child.stdin.write(frame)

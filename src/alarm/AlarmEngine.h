@@ -6,10 +6,11 @@
 #include <QObject>
 #include <QString>
 
+class RingSound;
+
 // The main window's alarm: the clock, the match with the alarm time, the ring, arming, the fade-in,
 // the snooze and the choice of the sound. Its state lives in the window's controls and in the
-// three variables below. What the ring plays, and whether it is heard, is the sound's own room.
-class RingSound;
+// three variables below. What the ring plays, and whether it is heard, is RingSound's.
 
 class AlarmEngine : public QObject {
     Q_OBJECT
@@ -45,7 +46,6 @@ public:
     void trySound_Click(); // the menu's Try Alarm Sound: starts, or stops, the sound as the ring plays it
     bool trying() const;
 
-    const RingSound& sound() const { return *m_sound; }
     bool isPlayingBuiltInTone() const;
     // The ring can make no sound of its own (no sound program, no output, even the tone failed):
     // it must be made heard some other way until Sleep or OFF.

@@ -180,13 +180,15 @@ void SoundProcess::readEvents(QProcess* process)
 {
     QByteArray& buffer = m_buffers[process];
     buffer += process->readAllStandardOutput();
-    // A handler may end the process; what it said after that is not read.
+    // A handler may end the process; what it said after that is still read, and weighed as an ended one's.
     if (!SoundMessage::takeAll(buffer, [this, process](const SoundMessage& m) {
             handle(process, m);
-            return process == m_process || m.kind == SoundMessage::OutputRaised;
+            return true;
         })) {
-        buffer.clear();
         qCWarning(lcSound, "the sound process said something that is not a message; it is replaced");
+        // Nothing after the broken bytes can be trusted, neither now nor when it has ended.
+        buffer.clear();
+        process->closeReadChannel(QProcess::StandardOutput);
         process->kill();
     }
 }

@@ -71,7 +71,7 @@ void TestSoundProcess::ladderStepsDownAndEveryRingStartsAtTheTop_data()
     QTest::addColumn<QString>("notice");
     const QStringList fileThenTone{"file", "|", "tone"};
     QTest::addRow("dies on the file") << "crash-file" << fileThenTone << false << "wake.mp3 stopped the sound process";
-    QTest::addRow("dies always") << "crash" << fileThenTone << true
+    QTest::addRow("dies always") << "crash" << fileThenTone + QStringList{"|", "tone", "|", "tone"} << true
                                  << "No alarm sound: the sound process stopped or crashed";
     QTest::addRow("says something that is no message")
         << "garbage,good" << fileThenTone << false << "wake.mp3 stopped the sound process";
@@ -100,13 +100,16 @@ void TestSoundProcess::ladderStepsDownAndEveryRingStartsAtTheTop()
         QElapsedTimer clock;
         clock.start();
         sound.ring(file);
-        QTRY_COMPARE_WITH_TIMEOUT(starts(from), asked, 5000);
+        // The first ring's every step; a later one starts at the top again.
+        const QStringList expected = ring == 1 ? asked : asked.mid(0, 1);
+        const auto seen = [&] { return ring == 1 ? starts(from) : starts(from).mid(0, 1); };
+        QTRY_COMPARE_WITH_TIMEOUT(seen(), expected, 5000);
         QTRY_COMPARE_WITH_TIMEOUT(sound.silent(), silent, 3000);
         // Within the watch and a moment to start the next process: the ring is heard again in time.
         QVERIFY2(clock.elapsed() < SoundProcess::WatchMilliseconds + 1500,
                  qPrintable(QString::number(clock.elapsed())));
         QTest::qWait(SoundProcess::WatchMilliseconds + 300);
-        QCOMPARE(starts(from), asked);
+        QCOMPARE(seen(), expected);
         QCOMPARE(sound.notice().left(notice.size()), notice);
         // Sleep, then the re-ring: from the chosen file again, in a process that has not given up.
         sound.silence();

@@ -194,6 +194,11 @@ void RingSound::onCannotPlay(const QString& path, const QString& reason, PlayerB
         play(Rung::Tone);
         return;
     }
+    // A process killed from outside, or a sound server that restarted, is not the tone's fault.
+    if (fault == Fault::Process && m_toneRetries.take()) {
+        play(Rung::Tone);
+        return;
+    }
     setNotices(m_fileNotice,
                NoAlarmSound + (fault == Fault::Process
                                    ? reason

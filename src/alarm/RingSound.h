@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/MinuteBudget.h"
 #include "platform/PlayerBackend.h"
 
 #include <QDateTime>
@@ -23,6 +24,8 @@ public:
     static constexpr int ReadySeconds = 30;
     // The time given after preparing to find that the file or the output cannot play.
     static constexpr int SettleSeconds = 10;
+    // A tone whose sound process failed is tried again in a new one at most this often a minute.
+    static constexpr int ToneRetriesPerMinute = 2;
 
     // ON: the chosen sound made ready, and what cannot play told now, not at the ring.
     void arm(const QString& path);
@@ -88,4 +91,5 @@ private:
     QString m_fileNotice; // what the chosen file does instead, told since ON
     QString m_failure;    // why nothing of our own can be heard: no output, or a failing sound process
     bool m_silent = false;
+    MinuteBudget m_toneRetries{ToneRetriesPerMinute};
 };

@@ -23,7 +23,6 @@ SoundProcess::SoundProcess(const QString& program)
         }
     }
     m_problem = m_programProblem;
-    m_since.start();
     m_end->setSingleShot(true);
     m_end->setInterval(EndMilliseconds);
     connect(m_end, &QTimer::timeout, this, [this] {
@@ -241,16 +240,6 @@ void SoundProcess::handle(QProcess* from, const SoundMessage& m)
     }
 }
 
-bool SoundProcess::mayReplace()
-{
-    const qint64 now = m_since.elapsed();
-    m_replacedAt.removeIf([now](qint64 at) { return now - at >= 60000; });
-    if (m_replacedAt.size() >= MaxReplacementsPerMinute)
-        return false;
-    m_replacedAt << now;
-    return true;
-}
-
 void SoundProcess::ended(QProcess* process, const QString& why)
 {
     // Its last words count: a level it put back as it ended is owed to nobody any more.
@@ -279,7 +268,7 @@ void SoundProcess::ended(QProcess* process, const QString& why)
     const bool wanted = !m_prepared.isEmpty();
     if (!wanted && m_raised.isEmpty())
         return;
-    if (mayReplace() && running()) {
+    if (m_replacements.take() && running()) {
         if (wanted)
             m_prepareId = send(SoundMessage::Prepare, m_prepared);
         else

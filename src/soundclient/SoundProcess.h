@@ -4,7 +4,8 @@
 #include "platform/SystemSound.h"
 #include "soundclient/SoundMessage.h"
 
-#include <QElapsedTimer>
+#include "core/MinuteBudget.h"
+
 #include <QHash>
 #include <QObject>
 #include <QProcess>
@@ -52,7 +53,6 @@ private:
     bool running();
     quint32 send(SoundMessage::Kind kind, const QString& path = {}, qint64 number = 0, const QString& text = {});
     void sendStart();
-    bool mayReplace();
     void readEvents(QProcess* process);
     void handle(QProcess* from, const SoundMessage& message);
     void ended(QProcess* process, const QString& why);
@@ -74,6 +74,5 @@ private:
     bool m_loop = true;
     bool m_raises = true;
     double m_gain = 1.0;
-    QElapsedTimer m_since;      // time that really passed, for the replacements' budget
-    QList<qint64> m_replacedAt; // when the replacements of the last minute were started
+    MinuteBudget m_replacements{MaxReplacementsPerMinute};
 };

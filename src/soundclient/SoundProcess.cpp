@@ -177,8 +177,8 @@ void SoundProcess::play(const QString& path)
 
 void SoundProcess::readEvents(QProcess* process)
 {
-    QByteArray& buffer = m_buffers[process];
-    buffer += process->readAllStandardOutput();
+    // Taken out while its messages are handled, which may start another process.
+    QByteArray buffer = m_buffers.take(process) + process->readAllStandardOutput();
     // A handler may end the process; what it said after that is still read, and weighed as an ended one's.
     if (!SoundMessage::takeAll(buffer, [this, process](const SoundMessage& m) {
             handle(process, m);
@@ -186,10 +186,12 @@ void SoundProcess::readEvents(QProcess* process)
         })) {
         qCWarning(lcSound, "the sound process said something that is not a message; it is replaced");
         // Nothing after the broken bytes can be trusted, neither now nor when it has ended.
-        buffer.clear();
         process->closeReadChannel(QProcess::StandardOutput);
         process->kill();
+        return;
     }
+    if (!buffer.isEmpty())
+        m_buffers.insert(process, buffer);
 }
 
 void SoundProcess::handle(QProcess* from, const SoundMessage& m)

@@ -65,6 +65,7 @@ private slots:
     void missedAlarmIsToldAndRingsTheNextDay();
     void snoozeCountsTheWallClock();
     void unansweredRingSnoozesThriceThenEnds();
+    void triedSoundEndsByItselfAfterThirtySeconds();
     void staleErrorAfterOffStartsNothing();
 
 private:
@@ -72,6 +73,7 @@ private:
     AlarmEngine& engine() { return form().engine(); }
     void arm(const QString& alarm, const QString& sound = QStringLiteral("/sounds/wake.mp3"));
     void ringAt(const QTime& time);
+    void ringFor(int ticks);
 
     DesktopDoubles m_desk;
     QString m_soundFile;
@@ -648,7 +650,7 @@ void TestAlarmEngine::soundChosenWhileRingingIsForTheNextRing()
     engine().Command4_Click();
     QCOMPARE(m_desk.player->playing, m_soundFile);
     // The ringing file failing now is still the ring's failure: the tone, never silence.
-    m_desk.player->current->onError(m_soundFile, QStringLiteral("cut short"));
+    m_desk.player->current->onError(m_soundFile, QStringLiteral("cut short"), PlayerBackend::Fault::File);
     QTRY_COMPARE(m_desk.player->playing, MediaPlayer::builtInTonePath());
     SnoozeMinutes = 0;
     engine().Command3_Click();
@@ -807,9 +809,9 @@ void TestAlarmEngine::staleErrorAfterOffStartsNothing()
     engine().Command2_Click();
     m_desk.player->events.clear();
     // A decoder's "cannot play" for the ring's file arrives after OFF.
-    emit form().MediaPlayer1()->cannotPlay(m_soundFile, QStringLiteral("late"));
+    emit form().MediaPlayer1()->cannotPlay(m_soundFile, QStringLiteral("late"), PlayerBackend::Fault::File);
     if (m_desk.player->current && m_desk.player->current->onError)
-        m_desk.player->current->onError(m_soundFile, QStringLiteral("late"));
+        m_desk.player->current->onError(m_soundFile, QStringLiteral("late"), PlayerBackend::Fault::File);
     QTest::qWait(20);
     QVERIFY(m_desk.player->playing.isEmpty());
     QVERIFY(m_desk.player->events.filter(QStringLiteral("start")).isEmpty());
@@ -822,15 +824,21 @@ void TestAlarmEngine::staleErrorAfterOffStartsNothing()
     ringAt(QTime(8, 0, 0));
     engine().Command3_Click();
     engine().Timer6_Timer();
-    emit form().MediaPlayer1()->cannotPlay(m_soundFile, QStringLiteral("late"));
+    emit form().MediaPlayer1()->cannotPlay(m_soundFile, QStringLiteral("late"), PlayerBackend::Fault::File);
     QVERIFY(m_desk.player->playing.isEmpty());
     engine().SoundPath = m_desk.dir.filePath(QStringLiteral("other.mp3"));
-    emit form().MediaPlayer1()->cannotPlay(m_soundFile, QStringLiteral("late"));
+    emit form().MediaPlayer1()->cannotPlay(m_soundFile, QStringLiteral("late"), PlayerBackend::Fault::File);
     QVERIFY(m_desk.player->playing.isEmpty());
 }
 
 QTEST_MAIN(TestAlarmEngine)
 #include "TestAlarmEngine.moc"
+
+void TestAlarmEngine::ringFor(int ticks)
+{
+    for (int i = 0; i < ticks; ++i)
+        engine().Timer4_Timer();
+}
 
 void TestAlarmEngine::unansweredRingSnoozesThriceThenEnds()
 {
@@ -839,26 +847,25 @@ void TestAlarmEngine::unansweredRingSnoozesThriceThenEnds()
     arm(QStringLiteral("07:30:00"));
     engine().Timer3_Timer();
     ringAt(QTime(7, 30, 0));
-    QDateTime rang(day, QTime(7, 30, 0));
+    // Counted in time that passed ringing: a clock set back an hour, or on, changes nothing.
+    m_desk.clock.advance(-3600);
+    ringFor(AlarmEngine::UnansweredSeconds / 2);
+    m_desk.clock.advance(7200);
     for (int snooze = 1; snooze <= AlarmEngine::UnansweredSnoozes; ++snooze) {
-        m_desk.clock.set(rang.addSecs(AlarmEngine::UnansweredSeconds - 1));
-        engine().Timer4_Timer();
+        ringFor(AlarmEngine::UnansweredSeconds - 1 - (snooze == 1 ? AlarmEngine::UnansweredSeconds / 2 : 0));
         QVERIFY(!form().Timer6()->Enabled());
-        m_desk.clock.set(rang.addSecs(AlarmEngine::UnansweredSeconds));
-        engine().Timer4_Timer();
+        ringFor(1);
         QVERIFY2(form().Timer6()->Enabled(), qPrintable(QString::number(snooze)));
         engine().Timer6_Timer();
         QVERIFY(m_desk.player->playing.isEmpty());
         // The snooze minutes later, a fresh fade.
-        rang = rang.addSecs(AlarmEngine::UnansweredSeconds + 60);
-        m_desk.clock.set(rang);
+        m_desk.clock.advance(60);
         engine().Timer6_Timer();
         QCOMPARE(m_desk.player->playing, m_soundFile);
         QCOMPARE(form().HScroll1()->value(), -3000);
         QVERIFY(form().Timer5()->Enabled());
     }
-    m_desk.clock.set(rang.addSecs(AlarmEngine::UnansweredSeconds));
-    engine().Timer4_Timer();
+    ringFor(AlarmEngine::UnansweredSeconds);
     QVERIFY(m_desk.player->playing.isEmpty());
     QVERIFY(!form().Timer6()->Enabled());
     QVERIFY(!form().Timer5()->Enabled());
@@ -873,23 +880,37 @@ void TestAlarmEngine::unansweredRingSnoozesThriceThenEnds()
     ringAt(QTime(7, 30, 0));
     QCOMPARE(m_desk.player->playing, m_soundFile);
     QCOMPARE(form().Text5()->text(), QStringLiteral("Alarm Set"));
-    m_desk.clock.advance(AlarmEngine::UnansweredSeconds);
-    engine().Timer4_Timer();
+    ringFor(AlarmEngine::UnansweredSeconds);
     QVERIFY(form().Timer6()->Enabled());
     m_desk.clock.advance(60);
     engine().Timer6_Timer();
     QVERIFY(!form().Timer6()->Enabled());
     engine().Command3_Click();
-    rang = m_desk.clock.now().addSecs(60);
-    m_desk.clock.set(rang);
+    m_desk.clock.advance(60);
     engine().Timer6_Timer();
     for (int snooze = 1; snooze <= AlarmEngine::UnansweredSnoozes; ++snooze) {
-        m_desk.clock.set(rang.addSecs(AlarmEngine::UnansweredSeconds));
-        engine().Timer4_Timer();
+        ringFor(AlarmEngine::UnansweredSeconds);
         QVERIFY2(form().Timer6()->Enabled(), qPrintable(QString::number(snooze)));
-        rang = rang.addSecs(AlarmEngine::UnansweredSeconds + 60);
-        m_desk.clock.set(rang);
+        m_desk.clock.advance(60);
         engine().Timer6_Timer();
         QCOMPARE(m_desk.player->playing, m_soundFile);
     }
+}
+
+void TestAlarmEngine::triedSoundEndsByItselfAfterThirtySeconds()
+{
+    engine().SoundPath = m_soundFile;
+    form().trySound()->trigger();
+    QCOMPARE(m_desk.player->playing, m_soundFile);
+    QVERIFY(form().trySound()->isChecked());
+    // Thirty ticks, whatever the clock says meanwhile.
+    m_desk.clock.advance(-3600);
+    ringFor(AlarmEngine::TrySeconds - 1);
+    QVERIFY(engine().trying());
+    QCOMPARE(m_desk.player->playing, m_soundFile);
+    ringFor(1);
+    QVERIFY(!engine().trying());
+    QVERIFY(!form().trySound()->isChecked());
+    QVERIFY(m_desk.player->playing.isEmpty());
+    QVERIFY(!form().Timer5()->Enabled());
 }

@@ -53,8 +53,12 @@ struct Rig {
     QStringList errors;
     Rig()
     {
-        player.onError = [this](const QString& path, const QString&) { errors << "ring " + path; };
-        player.onPrepareError = [this](const QString& path, const QString&) { errors << "prepare " + path; };
+        player.onError = [this](const QString& path, const QString&, PlayerBackend::Fault) {
+            errors << "ring " + path;
+        };
+        player.onPrepareError = [this](const QString& path, const QString&, PlayerBackend::Fault) {
+            errors << "prepare " + path;
+        };
     }
 };
 } // namespace
@@ -109,7 +113,7 @@ void TestAlarmPlayer::failureOfTheCurrentGenerationOnlyIsReported()
     auto* pipe = new RecordingPipeline(&calls);
     AlarmPlayer player{std::unique_ptr<SoundPipeline>(pipe)};
     QStringList errors;
-    player.onError = [&](const QString& path, const QString&) { errors << path; };
+    player.onError = [&](const QString& path, const QString&, PlayerBackend::Fault) { errors << path; };
 
     player.setGain(0.25);
     QCOMPARE(pipe->gain, 0.25);
@@ -136,7 +140,7 @@ void TestAlarmPlayer::lostOutputIsRebuiltTwiceAtTheRingThenRetried()
     auto* pipe = new RecordingPipeline(&calls);
     AlarmPlayer player{std::unique_ptr<SoundPipeline>(pipe)};
     QStringList errors;
-    player.onError = [&](const QString& path, const QString&) { errors << path; };
+    player.onError = [&](const QString& path, const QString&, PlayerBackend::Fault) { errors << path; };
     player.start(QStringLiteral("/a.mp3"), true);
     pipe->fail(1, true);
     pipe->fail(2, true);

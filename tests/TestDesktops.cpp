@@ -20,6 +20,7 @@
 #include <QFile>
 #include <QFontInfo>
 #include <QFontMetricsF>
+#include <QLabel>
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
@@ -405,9 +406,18 @@ void TestDesktops::silentRingIsMadeHeardByTheDesktop()
     QCOMPARE(again.hints.value(QStringLiteral("sound-name")).toString(), QStringLiteral("alarm-clock-elapsed"));
     QCOMPARE(again.body, QStringLiteral("Alarm 07:30:00\nNo sound output: no sound program can be used"));
     QCOMPARE(again.actions.mid(2), QStringList({"sleep", "Sleep", "off", "OFF"}));
+    // A banner even for the program that has the focus, which GNOME Shell gives no resident notification.
+    QVERIFY(again.anew && !again.hints.contains(QStringLiteral("resident")));
+    // The window says so in a line of its own, and the status box keeps its text.
+    const auto* line = main.findChild<QLabel*>(QStringLiteral("noSoundLine"));
+    QVERIFY(line && line->isVisibleTo(&main));
+    QCOMPARE(line->accessibleName(), QStringLiteral("No sound output: no sound program can be used. The desktop's "
+                                                    "alarm sound and bell ring instead."));
+    QCOMPARE(main.Text5()->text(), QStringLiteral("Alarm Set"));
     const qsizetype sent = notifier.shown.size();
     main.Command2()->click();
     QVERIFY(!main.engine().ringSilent());
+    QVERIFY(!line->isVisibleTo(&main));
     QTest::qWait(RingNotification::SoundAgainMilliseconds + 200);
     QCOMPARE(notifier.shown.size(), sent);
 }

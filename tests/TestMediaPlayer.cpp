@@ -108,7 +108,7 @@ void TestMediaPlayer::errorForTheWantedFileIsReported()
     QSignalSpy spy(&player, &MediaPlayer::cannotPlay);
     const QString a = writeFile("a.mp3");
     player.setFileName(a);
-    m_log->current->onError(a, QStringLiteral("not audio"));
+    m_log->current->onError(a, QStringLiteral("not audio"), PlayerBackend::Fault::File);
     QCOMPARE(spy.size(), 1);
     QCOMPARE(spy.at(0).at(0).toString(), a);
 }
@@ -120,7 +120,7 @@ void TestMediaPlayer::lateErrorAfterStopIsDropped()
     const QString a = writeFile("a.mp3");
     player.setFileName(a);
     player.setFileName(QString()); // OFF
-    m_log->current->onError(a, QStringLiteral("not audio"));
+    m_log->current->onError(a, QStringLiteral("not audio"), PlayerBackend::Fault::File);
     QTest::qWait(20);
     QCOMPARE(spy.size(), 0);
 }
@@ -133,9 +133,9 @@ void TestMediaPlayer::lateErrorForAReplacedFileIsDropped()
     const QString b = writeFile("b.mp3");
     player.setFileName(a);
     player.setFileName(b);
-    m_log->current->onError(a, QStringLiteral("not audio"));
+    m_log->current->onError(a, QStringLiteral("not audio"), PlayerBackend::Fault::File);
     QCOMPARE(spy.size(), 0);
-    m_log->current->onError(b, QStringLiteral("not audio"));
+    m_log->current->onError(b, QStringLiteral("not audio"), PlayerBackend::Fault::File);
     QCOMPARE(spy.size(), 1);
 }
 

@@ -1,3 +1,5 @@
+#include "alarm/RingSound.h"
+#include "controls/MediaPlayer.h"
 #include "core/ExecutableFolder.h"
 #include "core/PathTrust.h"
 #include "core/ProgramFile.h"
@@ -13,18 +15,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-// The program's side of the sound process, against a stand-in sound program that crashes, hangs,
-// says garbage, stops showing its sound move on, or answers late; and which sound program it trusts.
+// The program's side of the sound process, and the ring's ladder of sounds above it, against a
+// stand-in sound program that crashes, hangs, says garbage, stops showing its sound move on, answers
+// slowly or late, or ends at once; and which sound program it trusts.
 class TestSoundProcess : public QObject {
     Q_OBJECT
 
 private slots:
     void init();
-    void replacedWhenItFailsWhilePlaying_data();
-    void replacedWhenItFailsWhilePlaying();
-    void failsTheSoundAfterTwoReplacements();
+    void ladderStepsDownAndEveryRingStartsAtTheTop_data();
+    void ladderStepsDownAndEveryRingStartsAtTheTop();
     void lateFailureOfAnEarlierStartIsDropped();
     void raisedOutputIsHandedToTheNextProcess();
+    void levelPutBackByAnEndingProcessIsNotOwed();
     void programInAFolderOthersCanWriteIsRefused();
     void trustRule_data();
     void trustRule();
@@ -32,6 +35,7 @@ private slots:
 
 private:
     QStringList told() const;
+    QStringList starts(int fromLine) const;
     QTemporaryDir m_dir;
     QString m_log;
 };
@@ -50,45 +54,77 @@ QStringList TestSoundProcess::told() const
                                           : QStringList();
 }
 
-void TestSoundProcess::replacedWhenItFailsWhilePlaying_data()
+QStringList TestSoundProcess::starts(int fromLine) const
+{
+    // Each start a process was given, as the sound it asked for; "|" where a new process began, after the first.
+    QStringList sounds;
+    for (const QString& line : told().mid(fromLine)) {
+        if (line == QLatin1String("process"))
+            sounds << QStringLiteral("|");
+        else if (line.startsWith(QStringLiteral("%1 ").arg(int(SoundMessage::Start))))
+            sounds << (line.endsWith(QLatin1String("alarm-tone.mp3")) ? QStringLiteral("tone")
+                                                                      : QStringLiteral("file"));
+    }
+    while (!sounds.isEmpty() && sounds.first() == u"|")
+        sounds.removeFirst();
+    return sounds;
+}
+
+void TestSoundProcess::ladderStepsDownAndEveryRingStartsAtTheTop_data()
 {
     QTest::addColumn<QString>("modes");
-    QTest::addRow("crashes") << "crash,good";
-    QTest::addRow("says something that is no message") << "garbage,good";
-    QTest::addRow("never answers") << "hang,good";
-    QTest::addRow("stops showing its sound move on") << "stuck,good";
+    QTest::addColumn<QStringList>("asked"); // the starts of each ring
+    QTest::addColumn<bool>("silent");       // the ring is left to the desktop
+    QTest::addColumn<QString>("notice");
+    const QStringList fileThenTone{"file", "|", "tone"};
+    QTest::addRow("dies on the file") << "crash-file" << fileThenTone << false << "wake.mp3 stopped the sound process";
+    QTest::addRow("dies always") << "crash" << fileThenTone + QStringList{"|", "tone", "|", "tone"} << true
+                                 << "No alarm sound: the sound process stopped or crashed";
+    QTest::addRow("says something that is no message")
+        << "garbage,good" << fileThenTone << false << "wake.mp3 stopped the sound process";
+    QTest::addRow("stalls") << "stuck,good" << fileThenTone << false << "wake.mp3 stopped the sound process";
+    QTest::addRow("never answers") << "hang,good" << QStringList{"tone"} << false
+                                   << "wake.mp3 stopped the sound process";
+    QTest::addRow("is slow") << "slow" << QStringList{"file"} << false << "";
+    QTest::addRow("no usable sound program")
+        << "exit" << QStringList{} << true << "No alarm sound: the sound process ended (status 0)";
 }
 
-void TestSoundProcess::replacedWhenItFailsWhilePlaying()
+void TestSoundProcess::ladderStepsDownAndEveryRingStartsAtTheTop()
 {
     QFETCH(QString, modes);
+    QFETCH(QStringList, asked);
+    QFETCH(bool, silent);
+    QFETCH(QString, notice);
     qputenv("FAKE_SOUND_HOST", modes.toUtf8());
-    SoundProcess sound(QStringLiteral(FAKE_SOUND_HOST));
-    QStringList errors;
-    sound.onError = [&](const QString&, const QString& reason) { errors << reason; };
-    QElapsedTimer clock;
-    clock.start();
-    sound.start(QStringLiteral("/alarm.mp3"), true);
-    const QString start = QStringLiteral("%1 ").arg(int(SoundMessage::Start));
-    QTRY_VERIFY_WITH_TIMEOUT(told().count(QStringLiteral("process")) == 2 && told().last().startsWith(start), 5000);
-    // Replaced within the watch and a moment to start the next one: the ring is heard again in time.
-    QVERIFY2(clock.elapsed() < SoundProcess::WatchMilliseconds + 1500, qPrintable(QString::number(clock.elapsed())));
-    QCOMPARE(told().count(QStringLiteral("process")), 2);
-    QTest::qWait(SoundProcess::WatchMilliseconds + 500);
-    QCOMPARE(told().count(QStringLiteral("process")), 2);
-    QCOMPARE(errors, QStringList());
-}
-
-void TestSoundProcess::failsTheSoundAfterTwoReplacements()
-{
-    qputenv("FAKE_SOUND_HOST", "crash");
-    SoundProcess sound(QStringLiteral(FAKE_SOUND_HOST));
-    QStringList errors;
-    sound.onError = [&](const QString& path, const QString&) { errors << path; };
-    sound.start(QStringLiteral("/alarm.mp3"), true);
-    QTRY_COMPARE(errors, QStringList{QStringLiteral("/alarm.mp3")});
-    QCOMPARE(told().count(QStringLiteral("process")), 1 + SoundProcess::MaxRestarts);
-    QVERIFY(!sound.outputProblem().isEmpty());
+    MediaPlayer::setBackendFactory([] { return std::make_unique<SoundProcess>(QStringLiteral(FAKE_SOUND_HOST)); });
+    const QString file = m_dir.filePath(QStringLiteral("wake.mp3"));
+    QFile(file).open(QIODevice::WriteOnly);
+    MediaPlayer player;
+    RingSound sound(player);
+    for (int ring = 1; ring <= 2; ++ring) {
+        const int from = told().size();
+        QElapsedTimer clock;
+        clock.start();
+        sound.ring(file);
+        // The first ring's every step; a later one starts at the top again.
+        const QStringList expected = ring == 1 ? asked : asked.mid(0, 1);
+        const auto seen = [&] { return ring == 1 ? starts(from) : starts(from).mid(0, 1); };
+        QTRY_COMPARE_WITH_TIMEOUT(seen(), expected, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(sound.silent(), silent, 3000);
+        // Within the watch and a moment to start the next process: the ring is heard again in time.
+        QVERIFY2(clock.elapsed() < SoundProcess::WatchMilliseconds + 1500,
+                 qPrintable(QString::number(clock.elapsed())));
+        QTest::qWait(SoundProcess::WatchMilliseconds + 300);
+        QCOMPARE(seen(), expected);
+        QCOMPARE(sound.notice().left(notice.size()), notice);
+        // Sleep, then the re-ring: from the chosen file again, in a process that has not given up.
+        sound.silence();
+        QVERIFY(!sound.silent());
+        if (modes.contains(u','))
+            break; // later processes work: the next ring plays the file
+    }
+    MediaPlayer::setBackendFactory({});
 }
 
 void TestSoundProcess::lateFailureOfAnEarlierStartIsDropped()
@@ -96,12 +132,12 @@ void TestSoundProcess::lateFailureOfAnEarlierStartIsDropped()
     qputenv("FAKE_SOUND_HOST", "late");
     SoundProcess sound(QStringLiteral(FAKE_SOUND_HOST));
     int errors = 0;
-    sound.onError = [&](const QString&, const QString&) { ++errors; };
+    sound.onError = [&](const QString&, const QString&, PlayerBackend::Fault) { ++errors; };
     // OFF, then ON and a new ring of the same file: the first ring's failure is not this one's.
     sound.start(QStringLiteral("/alarm.mp3"), true);
     sound.release();
     sound.start(QStringLiteral("/alarm.mp3"), true);
-    QTRY_VERIFY(told().count(QStringLiteral("%1 ").arg(int(SoundMessage::Start))) == 2);
+    QTRY_VERIFY(told().count(QStringLiteral("%1 /alarm.mp3").arg(int(SoundMessage::Start))) == 2);
     QTest::qWait(300);
     QCOMPARE(errors, 0);
 }
@@ -112,6 +148,22 @@ void TestSoundProcess::raisedOutputIsHandedToTheNextProcess()
     SoundProcess sound(QStringLiteral(FAKE_SOUND_HOST));
     sound.start(QStringLiteral("/alarm.mp3"), true);
     QTRY_VERIFY(told().contains(QStringLiteral("%1 muted at 20 %").arg(int(SoundMessage::OutputWas))));
+}
+
+void TestSoundProcess::levelPutBackByAnEndingProcessIsNotOwed()
+{
+    // A process ending after OFF puts the level back and says so as its last words: the next
+    // arming's process is not told to put back a level that is no longer owed.
+    qputenv("FAKE_SOUND_HOST", "raises");
+    SoundProcess sound(QStringLiteral(FAKE_SOUND_HOST));
+    sound.start(QStringLiteral("/alarm.mp3"), true);
+    QTRY_VERIFY(told().count(QStringLiteral("%1 /alarm.mp3").arg(int(SoundMessage::Start))) == 1);
+    sound.release();
+    QTest::qWait(SoundProcess::EndMilliseconds + 500);
+    sound.start(QStringLiteral("/alarm.mp3"), true);
+    QTRY_COMPARE(told().count(QStringLiteral("process")), 2);
+    QTRY_COMPARE(told().count(QStringLiteral("%1 /alarm.mp3").arg(int(SoundMessage::Start))), 2);
+    QVERIFY(!told().contains(QStringLiteral("%1 muted at 20 %").arg(int(SoundMessage::OutputWas))));
 }
 
 void TestSoundProcess::programInAFolderOthersCanWriteIsRefused()

@@ -1,4 +1,5 @@
 #include "alarm/AlarmEngine.h"
+#include "alarm/RingSound.h"
 #include "alarm/SoundFolder.h"
 
 #include "alarm/SnoozeLength.h"
@@ -15,7 +16,6 @@
 #include "platform/SystemSound.h"
 
 #include <QAction>
-#include <QFileInfo>
 #include <QPushButton>
 #include <QScrollBar>
 
@@ -23,13 +23,15 @@ namespace {
 // Only what the packaged GStreamer plugins decode.
 const QString SoundFilter =
     QStringLiteral("Sound Files (*.mp3)| *.mp3|All Sound Files| *.mp3;*.ogg;*.oga;*.opus;*.flac;*.wav");
-const QString NoOutputNotice = QStringLiteral("No sound output: ");
-const QString CannotBeHeard = QStringLiteral("the alarm cannot be heard");
 } // namespace
 
-AlarmEngine::AlarmEngine(AlarmControls controls) : m_c(std::move(controls))
+AlarmEngine::AlarmEngine(AlarmControls controls)
+    : m_c(std::move(controls)), m_sound(new RingSound(*m_c.MediaPlayer1, this))
 {
     connectControls();
+    connect(m_sound, &RingSound::noticeChanged, this, &AlarmEngine::soundNoticeChanged);
+    connect(m_sound, &RingSound::silentChanged, this, &AlarmEngine::ringSilentChanged);
+    connect(m_sound, &RingSound::tryEnded, this, &AlarmEngine::stopTry);
 }
 
 void AlarmEngine::connectControls()
@@ -54,14 +56,26 @@ void AlarmEngine::connectControls()
     connect(f.sound, &QAction::triggered, this, &AlarmEngine::sound_Click);
     f.trySound->setCheckable(true);
     connect(f.trySound, &QAction::triggered, this, &AlarmEngine::trySound_Click);
-    connect(f.MediaPlayer1, &MediaPlayer::cannotPlay, this, &AlarmEngine::onCannotPlay);
-    connect(f.MediaPlayer1, &MediaPlayer::cannotPrepare, this, &AlarmEngine::onCannotPrepare);
-    connect(f.MediaPlayer1, &MediaPlayer::outputLost, this, [this] {
-        // Told while the alarm is set, not first at the ring.
-        if (armed())
-            setSoundNotice(m_fileNotice, true);
-    });
-    connect(f.MediaPlayer1, &MediaPlayer::outputReturned, this, &AlarmEngine::onOutputReturned);
+}
+
+bool AlarmEngine::trying() const
+{
+    return m_sound->trying();
+}
+
+bool AlarmEngine::isPlayingBuiltInTone() const
+{
+    return m_sound->playingBuiltInTone();
+}
+
+bool AlarmEngine::ringSilent() const
+{
+    return m_sound->silent();
+}
+
+QString AlarmEngine::soundNotice() const
+{
+    return m_sound->notice();
 }
 
 bool AlarmEngine::armed() const
@@ -89,23 +103,23 @@ void AlarmEngine::judgeNow()
         Timer1_Timer();
     // The sound server may have restarted while the computer slept; a prepared sound that died with
     // it is built again.
-    if (armed() && !m_sounding)
-        prepareSound();
+    m_sound->refresh();
 }
 
 void AlarmEngine::Timer4_Timer()
 {
     m_c.Text1->setText(TimeText::now());
     checkUnanswered();
-    if (trying() && m_tryingSince.secsTo(Clock::instance().now()) >= TrySeconds)
+    if (trying() && ++m_tryTicks >= TrySeconds)
         stopTry();
 }
 
 void AlarmEngine::checkUnanswered()
 {
     // Nobody there: the output is not kept raised all day. The ring snoozes as Sleep would, a few
-    // times, then stops.
-    if (!m_sounding || !m_ringingSince.isValid() || m_ringingSince.secsTo(Clock::instance().now()) < UnansweredSeconds)
+    // times, then stops. Counted in ticks of time that passed ringing: a clock set back does not
+    // stretch it, and after a suspend it goes on where it was, so a ring is heard before it snoozes.
+    if (m_ringingTicks < 0 || ++m_ringingTicks < UnansweredSeconds)
         return;
     if (m_unansweredSnoozes >= UnansweredSnoozes) {
         endUnanswered();
@@ -118,12 +132,9 @@ void AlarmEngine::checkUnanswered()
 void AlarmEngine::endUnanswered()
 {
     const QString text = m_c.Text2->text();
-    m_sounding = false;
-    m_ringingSince = QDateTime();
+    m_ringingTicks = -1;
     m_unansweredSnoozes = 0;
-    m_c.MediaPlayer1->setFileName(QString());
-    m_playingTone = false;
-    setSilent(false);
+    m_sound->silence();
     m_c.Timer5->setEnabled(false);
     m_c.HScroll1->setValue(-3000);
     if (m_c.Command3->hasFocus())
@@ -137,7 +148,7 @@ void AlarmEngine::endUnanswered()
     setMissed(text, true);
     emit ringEnded();
     emit ringUnanswered(text);
-    prepareSound();
+    m_sound->refresh();
 }
 
 void AlarmEngine::Timer3_Timer()
@@ -151,10 +162,8 @@ void AlarmEngine::Timer3_Timer()
         return;
     const AlarmCrossing::Result result = AlarmCrossing::check(*alarm, previous, now, CatchUpSeconds);
     // An armed ring still to come: its sound kept ready, and started ahead of the second.
-    if (result == AlarmCrossing::Result::None && armed() && !AlarmDue && m_c.Timer1->Enabled()) {
-        keepSoundReady(*alarm, now);
-        startAheadOfRing(*alarm, now);
-    }
+    if (result == AlarmCrossing::Result::None && armed() && !AlarmDue && m_c.Timer1->Enabled())
+        m_sound->approach(*alarm, now);
     // A match seen while disarmed is not kept for a later arming.
     if (result == AlarmCrossing::Result::None || !armed())
         return;
@@ -167,56 +176,6 @@ void AlarmEngine::Timer3_Timer()
     setMissed(QString());
     AlarmDue = true;
     m_c.Timer3->setEnabled(false);
-}
-
-void AlarmEngine::startAheadOfRing(const QTime& alarm, const QDateTime& now)
-{
-    // The sound takes its time through the output: started a moment ahead of the alarm second, it
-    // is heard at that second. The ring that follows confirms it; anything else calls it off.
-    if (m_startingAhead)
-        return;
-    const QDateTime whole = now.addMSecs(-now.time().msec());
-    const QDateTime next = whole.addSecs(1);
-    if (next.time() != alarm)
-        return;
-    stopTry();
-    m_startingAhead = true;
-    m_c.MediaPlayer1->startAt(SoundPath, next);
-}
-
-void AlarmEngine::prepareSound()
-{
-    m_c.MediaPlayer1->prepare(SoundPath);
-    m_soundPreparedAt = Clock::instance().now();
-    m_soundResting = false;
-}
-
-void AlarmEngine::keepSoundReady(const QTime& alarm, const QDateTime& now)
-{
-    // An alarm set for the night weighs no more than a clock that waits: what plays the sound rests
-    // until the ring draws near, then is prepared again, well ahead of the start before the second.
-    if (m_sounding)
-        return;
-    if (now.secsTo(AlarmCrossing::next(alarm, now)) <= SoundReadySeconds) {
-        if (m_soundResting)
-            prepareSound();
-        return;
-    }
-    // Not before what cannot play has had time to be found, nor while no output is there: that is
-    // looked for again while the sound stays prepared.
-    if (!m_soundResting && m_soundPreparedAt.isValid() && m_soundPreparedAt.secsTo(now) >= SoundSettleSeconds &&
-        m_c.MediaPlayer1->outputProblem().isEmpty()) {
-        m_soundResting = true;
-        m_c.MediaPlayer1->rest();
-    }
-}
-
-void AlarmEngine::callOffStartAhead()
-{
-    if (!m_startingAhead)
-        return;
-    m_startingAhead = false;
-    m_c.MediaPlayer1->startAt(QString(), QDateTime());
 }
 
 void AlarmEngine::setMissed(const QString& alarmText, bool unanswered)
@@ -242,7 +201,7 @@ void AlarmEngine::showArmedStatus()
 
 void AlarmEngine::Text2_Change()
 {
-    callOffStartAhead();
+    m_sound->callOffStartAhead();
     if (!armed())
         return;
     emit alarmTimeChanged();
@@ -260,7 +219,6 @@ void AlarmEngine::Timer1_Timer()
         return;
     // The alarm sound first: everything else the ring does can wait a few milliseconds, the ear not.
     stopTry();
-    m_startingAhead = false;
     startSound();
     m_unansweredSnoozes = 0;
     SnoozeCount = 0;
@@ -274,100 +232,8 @@ void AlarmEngine::Timer1_Timer()
 
 void AlarmEngine::startSound()
 {
-    m_sounding = true;
-    m_ringingSince = Clock::instance().now();
-    m_playingTone = false;
-    m_ringPath = SoundPath;
-    m_c.MediaPlayer1->setFileName(m_ringPath);
-    // Known before the ring is announced, so the announcement can say it.
-    setSoundNotice(m_fileNotice, !m_c.MediaPlayer1->outputProblem().isEmpty());
-}
-
-QString AlarmEngine::soundNotice() const
-{
-    return m_noOutput ? NoOutputNotice + (m_outputProblem.isEmpty() ? CannotBeHeard : m_outputProblem) : m_fileNotice;
-}
-
-void AlarmEngine::setSoundNotice(const QString& fileNotice, bool noOutput)
-{
-    // Why there is no output is the player's word at the moment it is found.
-    const QString problem = noOutput ? m_c.MediaPlayer1->outputProblem() : QString();
-    if (fileNotice == m_fileNotice && noOutput == m_noOutput && problem == m_outputProblem)
-        return;
-    m_fileNotice = fileNotice;
-    m_noOutput = noOutput;
-    m_outputProblem = problem;
-    if (noOutput)
-        qCWarning(lcSound, "%s", qPrintable(soundNotice()));
-    emit soundNoticeChanged();
-}
-
-void AlarmEngine::setSilent(bool silent)
-{
-    if (silent == m_silent)
-        return;
-    m_silent = silent;
-    if (silent)
-        qCWarning(lcSound, "the ring has no sound of its own; it is made heard through the desktop");
-    emit ringSilentChanged(silent);
-}
-
-void AlarmEngine::onCannotPlay(const QString& path, const QString& reason)
-{
-    qCWarning(lcSound, "cannot play %s: %s", qPrintable(path), qPrintable(reason));
-    const bool tone = path == MediaPlayer::builtInTonePath();
-    // A try falls back as the ring would, and says so; it makes no other way to be heard.
-    if (trying() && (path == m_tryPath || tone)) {
-        const bool noOutput = !m_c.MediaPlayer1->outputProblem().isEmpty();
-        if (noOutput || tone) {
-            setSoundNotice(m_fileNotice, noOutput || m_noOutput);
-            stopTry();
-            return;
-        }
-        setSoundNotice(toneNotice(path), m_noOutput);
-        m_c.MediaPlayer1->setFileName(MediaPlayer::builtInTonePath());
-        return;
-    }
-    // A report that arrives after OFF, Sleep's silence or another sound is about nothing now
-    // wanted: it must not start the tone. A sound chosen during the ring is not what rings.
-    if (!m_sounding || (path != m_ringPath && !tone))
-        return;
-    if (!m_c.MediaPlayer1->outputProblem().isEmpty())
-        setSoundNotice(m_fileNotice, true);
-    // Never silent: the built-in tone takes over, once; if even that fails, the desktop's own means.
-    if (m_playingTone || tone) {
-        setSoundNotice(m_fileNotice, true);
-        setSilent(true);
-        return;
-    }
-    m_playingTone = true;
-    m_c.MediaPlayer1->setFileName(MediaPlayer::builtInTonePath());
-}
-
-void AlarmEngine::onCannotPrepare(const QString& path, const QString& reason)
-{
-    // Told when the alarm is set, not in the morning; the alarm stays set and the tone will ring.
-    if (!armed() || path != SoundPath)
-        return;
-    qCWarning(lcSound, "%s cannot be played (%s); the built-in tone will ring instead", qPrintable(path),
-              qPrintable(reason));
-    setSoundNotice(toneNotice(path), m_noOutput);
-}
-
-QString AlarmEngine::toneNotice(const QString& path) const
-{
-    return QStringLiteral("%1 cannot be played; the built-in tone will ring").arg(QFileInfo(path).fileName());
-}
-
-void AlarmEngine::onOutputReturned()
-{
-    setSoundNotice(m_fileNotice, false);
-    setSilent(false);
-    // The tone stood in only for want of an output: the user's own sound again.
-    if (m_sounding && m_playingTone) {
-        m_playingTone = false;
-        m_c.MediaPlayer1->setFileName(m_ringPath);
-    }
+    m_ringingTicks = 0;
+    m_sound->ring(SoundPath);
 }
 
 void AlarmEngine::HScroll1_Change()
@@ -413,27 +279,17 @@ void AlarmEngine::Command1_Click()
     m_c.Command1->setEnabled(false);
     m_c.Command2->setEnabled(true);
     m_c.Text5->setText(QStringLiteral("Alarm Set"));
-    // Bring the sound system up now, so the ring only has to start the file; what cannot make a
-    // sound at all (no sound module, no server reached) is said now, not at the ring.
-    setSoundNotice(QString(), m_noOutput);
-    prepareSound();
-    setSoundNotice(m_fileNotice, !m_c.MediaPlayer1->outputProblem().isEmpty());
+    // Bring the sound system up now, so the ring only has to start the file.
+    m_sound->arm(SoundPath);
     emit armedChanged(true);
 }
 
 void AlarmEngine::Command2_Click()
 {
     stopTry();
-    callOffStartAhead();
-    m_sounding = false;
-    m_ringingSince = QDateTime();
+    m_ringingTicks = -1;
     m_unansweredSnoozes = 0;
-    m_c.MediaPlayer1->setFileName(QString());
-    // Off for good, unlike Sleep: the prepared file and what plays it are let go.
-    m_c.MediaPlayer1->release();
-    m_playingTone = false;
-    setSilent(false);
-    setSoundNotice(QString(), false);
+    m_sound->disarm();
     m_c.HScroll1->setValue(-3000);
     AlarmDue = false;
     m_c.Timer3->setEnabled(true);
@@ -461,7 +317,7 @@ void AlarmEngine::Command3_Click()
 
 void AlarmEngine::snooze()
 {
-    m_ringingSince = QDateTime();
+    m_ringingTicks = -1;
     // A second Sleep does not restart the countdown.
     if (!m_c.Timer6->Enabled())
         m_snoozeStart = Clock::instance().now();
@@ -477,10 +333,7 @@ void AlarmEngine::Timer6_Timer()
     SnoozeCount = qint16(qBound(qint64(SnoozeCount) + 1, slept, qint64(32767)));
     const qint16 length = SnoozeLength::seconds(SnoozeMinutes);
     if (SnoozeCount < length) {
-        m_sounding = false;
-        m_c.MediaPlayer1->setFileName(QString());
-        m_playingTone = false;
-        setSilent(false);
+        m_sound->silence();
         m_c.HScroll1->setValue(-3000);
         AlarmDue = false;
         return;
@@ -515,7 +368,7 @@ void AlarmEngine::trySound_Click()
         return;
     }
     // The ring, and the silence of a snooze, are the alarm's own.
-    if (m_sounding || m_c.Timer6->Enabled()) {
+    if (m_sound->ringing() || m_c.Timer6->Enabled()) {
         m_c.trySound->setChecked(false);
         return;
     }
@@ -526,25 +379,23 @@ void AlarmEngine::trySound_Click()
         return;
     }
     // As the ring plays it, fade and all, but neither raising the output nor arming anything.
-    m_tryingSince = Clock::instance().now();
-    m_tryPath = SoundPath;
+    m_tryTicks = 0;
     m_c.trySound->setChecked(true);
     m_c.HScroll1->setValue(-3000);
     m_c.MediaPlayer1->setVolume(-3000);
-    m_c.MediaPlayer1->setRaisesOutput(false);
-    m_c.MediaPlayer1->setFileName(m_tryPath);
     m_c.Timer5->setEnabled(true);
+    m_sound->tryOut(SoundPath);
 }
 
 void AlarmEngine::stopTry()
 {
-    if (!trying())
+    // Also when the sound ended the try by itself: the menu and the fade follow.
+    if (!trying() && !m_c.trySound->isChecked())
         return;
-    m_tryingSince = QDateTime();
+    if (trying())
+        m_sound->silence();
     m_c.trySound->setChecked(false);
     m_c.Timer5->setEnabled(false);
-    m_c.MediaPlayer1->setFileName(QString());
-    m_c.MediaPlayer1->setRaisesOutput(true);
     m_c.HScroll1->setValue(-3000);
 }
 
@@ -566,8 +417,5 @@ void AlarmEngine::chooseSound()
     }
     SoundPath = chosen;
     // Prepared for the next ring; a ring now goes on with its own sound.
-    // What was found about the sound chosen before, at arming or by a try, says nothing of this one.
-    setSoundNotice(QString(), m_noOutput);
-    if (armed())
-        prepareSound();
+    m_sound->choose(SoundPath);
 }

@@ -25,6 +25,8 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QLabel>
+#include <QLayout>
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
@@ -63,6 +65,15 @@ Form1::Form1()
         updateTrayTip();
     });
     connect(m_engine.get(), &AlarmEngine::soundNoticeChanged, this, &Form1::updateTrayTip);
+    // A line of its own below the controls, so the status box keeps its texts; a screen reader finds it by its name.
+    m_noSoundLine = new QLabel(this);
+    m_noSoundLine->setObjectName(QStringLiteral("noSoundLine"));
+    m_noSoundLine->setWordWrap(true);
+    m_noSoundLine->setContentsMargins(6, 4, 6, 4);
+    m_noSoundLine->hide();
+    layout()->addWidget(m_noSoundLine);
+    connect(m_engine.get(), &AlarmEngine::soundNoticeChanged, this, &Form1::updateNoSoundLine);
+    connect(m_engine.get(), &AlarmEngine::ringSilentChanged, this, &Form1::updateNoSoundLine);
     m_ringNotification = new RingNotification(*this, *new DesktopNotifier(this));
     m_notSetNotice = new NotSetNotice(*this, *new DesktopNotifier(this));
     m_wakePolicy = new WakePolicy(*m_engine, *PowerServices::wakeAlarm(this), *PowerServices::suspendInhibitor(this),
@@ -162,6 +173,18 @@ void Form1::updateTrayTip()
     if (!m_engine->soundNotice().isEmpty())
         tip = m_engine->soundNotice() + QStringLiteral(" - ") + tip;
     SetTrayTip(tip);
+}
+
+void Form1::updateNoSoundLine()
+{
+    const QString notice = m_engine->soundNotice();
+    const QString line = m_engine->ringSilent()
+                             ? (notice.isEmpty() ? QStringLiteral("No alarm sound") : notice) +
+                                   QStringLiteral(". The desktop's alarm sound and bell ring instead.")
+                             : QString();
+    m_noSoundLine->setText(line);
+    m_noSoundLine->setAccessibleName(line);
+    m_noSoundLine->setVisible(!line.isEmpty());
 }
 
 void Form1::applySettings(const SettingsRecord& record)

@@ -25,6 +25,8 @@ struct SettingsRecord;
 
 // The main window: the clock, the alarm box, the buttons and the menu. Start-up and shutdown live
 // here; the alarm itself is the engine's.
+class QLabel;
+
 class Form1 : public Form {
     Q_OBJECT
 public:
@@ -93,6 +95,7 @@ private:
 
     AlarmControls alarmControls();
     void updateTrayTip();
+    void updateNoSoundLine();
 
     // Looked up once, when the window is built; see Form::require.
     TextBox* const m_Text1 = require<TextBox>("Text1");
@@ -133,4 +136,5 @@ private:
     NotSetNotice* m_notSetNotice = nullptr;
     WakePolicy* m_wakePolicy = nullptr;
     QString m_missedAlarm;
+    QLabel* m_noSoundLine = nullptr; // shown while the ring has no sound of its own, and why
 };

@@ -66,7 +66,12 @@ void RingNotification::soundAgain()
 {
     // A ring without a sound of its own is still heard: the notification server plays the theme's
     // alarm, and the display's bell rings where there is one (a desktop's audible bell, a bare X server).
-    m_notifier.show(ringContent(ringBody(), true, true));
+    // Posted anew and not resident: GNOME Shell shows no banner, and so plays no sound, for a
+    // resident notification of the program that has the focus, which the ring gave Kestrune.
+    DesktopNotifier::Content content = ringContent(ringBody(), true, true);
+    content.hints.remove(QStringLiteral("resident"));
+    content.anew = true;
+    m_notifier.show(content);
     QApplication::beep();
 }
 

@@ -60,10 +60,12 @@ PlayerBackend& MediaPlayer::backend()
         }
         // The volume must be in place before the first sample plays.
         m_backend->setGain(gainFor(m_volume));
-        m_backend->onError = [this](const QString& path, const QString& reason) { fail(path, m_serial, reason); };
-        m_backend->onPrepareError = [this](const QString& path, const QString& reason) {
+        m_backend->onError = [this](const QString& path, const QString& reason, PlayerBackend::Fault fault) {
+            fail(path, m_serial, reason, fault);
+        };
+        m_backend->onPrepareError = [this](const QString& path, const QString& reason, PlayerBackend::Fault fault) {
             if (path == m_prepared)
-                emit cannotPrepare(path, reason);
+                emit cannotPrepare(path, reason, fault);
         };
         m_backend->onOutputLost = [this] { emit outputLost(); };
         m_backend->onOutputBack = [this] { emit outputReturned(); };
@@ -94,7 +96,7 @@ void MediaPlayer::prepare(const QString& path)
     backend().prepare(builtInTonePath());
     QTimer::singleShot(0, this, [this, path] {
         if (path == m_prepared)
-            emit cannotPrepare(path, NotARegularFile);
+            emit cannotPrepare(path, NotARegularFile, PlayerBackend::Fault::File);
     });
 }
 
@@ -139,12 +141,16 @@ void MediaPlayer::setFileName(const QString& path)
         return;
     }
     QString problem = backend().outputProblem();
-    if (problem.isEmpty() && !isRegularFile(path))
+    PlayerBackend::Fault fault = PlayerBackend::Fault::Output;
+    if (problem.isEmpty() && !isRegularFile(path)) {
         problem = NotARegularFile;
+        fault = PlayerBackend::Fault::File;
+    }
     if (!problem.isEmpty()) {
         m_backend->stop();
         // Reported from the event loop, as a decoder's error would be.
-        QTimer::singleShot(0, this, [this, path, serial = m_serial, problem] { fail(path, serial, problem); });
+        QTimer::singleShot(0, this,
+                           [this, path, serial = m_serial, problem, fault] { fail(path, serial, problem, fault); });
         return;
     }
     // Every sound plays again from its start when it ends, until it is stopped: a short file
@@ -153,12 +159,12 @@ void MediaPlayer::setFileName(const QString& path)
     m_backend->start(path, true);
 }
 
-void MediaPlayer::fail(const QString& path, quint64 serial, const QString& reason)
+void MediaPlayer::fail(const QString& path, quint64 serial, const QString& reason, PlayerBackend::Fault fault)
 {
     // Only the file that is still wanted, put since the failing start, matters: a report for a
     // file stopped or replaced since then is stale.
     if (path == m_fileName && serial == m_serial && !path.isEmpty())
-        emit cannotPlay(path, reason);
+        emit cannotPlay(path, reason, fault);
 }
 
 QString MediaPlayer::builtInTonePath()

@@ -46,10 +46,10 @@ public:
     static void setBackendFactory(BackendFactory factory);
 
 signals:
-    // The file just put cannot be played: missing, not audio, or no output device.
-    void cannotPlay(const QString& path, const QString& reason);
+    // The file just put cannot be played: missing, not audio, its process failed, or no output device.
+    void cannotPlay(const QString& path, const QString& reason, PlayerBackend::Fault fault);
     // The file last prepared cannot be played: found before it is wanted.
-    void cannotPrepare(const QString& path, const QString& reason);
+    void cannotPrepare(const QString& path, const QString& reason, PlayerBackend::Fault fault);
     // No sound output can be reached: told once when found, ringing or not.
     void outputLost();
     // The sound output was missing and can be reached again.
@@ -57,7 +57,7 @@ signals:
 
 private:
     PlayerBackend& backend();
-    void fail(const QString& path, quint64 serial, const QString& reason);
+    void fail(const QString& path, quint64 serial, const QString& reason, PlayerBackend::Fault fault);
 
     std::unique_ptr<PlayerBackend> m_backend;
     SystemSound* m_desktop = nullptr; // the backend, when it also plays the desktop's alert

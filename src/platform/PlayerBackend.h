@@ -31,11 +31,15 @@ public:
     // Empty when sound can be made at all; otherwise why not.
     virtual QString outputProblem() const = 0;
 
+    // Why a sound cannot be played: the file itself, the process that plays it, or no output to play
+    // into. The user is told the true one, and what plays instead depends on it.
+    enum class Fault { File, Process, Output };
+
     // Set by the owner: called on the owner's thread, perhaps later, when the file given to start()
     // cannot be played. The path says which start it belongs to, so a late report can be told apart.
-    std::function<void(const QString& path, const QString& reason)> onError;
+    std::function<void(const QString& path, const QString& reason, Fault fault)> onError;
     // The same for the file given to prepare(), found while getting it ready, before any ring.
-    std::function<void(const QString& path, const QString& reason)> onPrepareError;
+    std::function<void(const QString& path, const QString& reason, Fault fault)> onPrepareError;
     // No sound output can be reached (outputProblem() says why): told once when found, ringing or not.
     std::function<void()> onOutputLost;
     // The sound output was missing (outputProblem() said why) and is there again.

@@ -238,9 +238,9 @@ void AlarmPlayer::pipelineFailed(quint64 generation, bool output, const QString&
     }
     if (m_playing) {
         if (onError)
-            onError(m_path, reason);
+            onError(m_path, reason, output ? Fault::Output : Fault::File);
     } else if (!output && onPrepareError) {
-        onPrepareError(m_path, reason);
+        onPrepareError(m_path, reason, Fault::File);
     } else {
         qCDebug(lcSound) << "not ringing; kept quiet:" << reason;
     }

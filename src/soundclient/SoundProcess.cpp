@@ -57,7 +57,6 @@ bool SoundProcess::running()
         return true;
     if (m_program.isEmpty())
         return false;
-    m_buffer.clear();
     // A new process knows nothing yet: what the last one found is its own to find again.
     m_problem.clear();
     m_process = new QProcess(this);
@@ -66,7 +65,7 @@ bool SoundProcess::running()
     // It decodes the user's files: it runs with no privilege, whoever started the program.
     m_process->setChildProcessModifier([] { Capabilities::keepOnly(Capabilities::None); });
     QProcess* process = m_process;
-    connect(process, &QProcess::readyReadStandardOutput, this, &SoundProcess::readEvents);
+    connect(process, &QProcess::readyReadStandardOutput, this, [this, process] { readEvents(process); });
     connect(process, &QProcess::finished, this, [this, process](int code, QProcess::ExitStatus status) {
         ended(process, status == QProcess::CrashExit ? QStringLiteral("the sound process stopped or crashed")
                                                      : QStringLiteral("the sound process ended (status %1)").arg(code));
@@ -112,7 +111,6 @@ void SoundProcess::prepare(const QString& path)
 {
     m_end->stop();
     m_prepared = path;
-    m_restarts = 0;
     if (running())
         m_prepareId = send(SoundMessage::Prepare, path);
 }
@@ -122,7 +120,6 @@ void SoundProcess::start(const QString& path, bool loop)
     m_end->stop();
     m_playing = path;
     m_loop = loop;
-    m_restarts = 0;
     if (running())
         sendStart();
 }
@@ -178,23 +175,31 @@ void SoundProcess::play(const QString& path)
         send(SoundMessage::AlertPlay, path);
 }
 
-void SoundProcess::readEvents()
+void SoundProcess::readEvents(QProcess* process)
 {
-    if (!m_process)
-        return;
-    m_buffer += m_process->readAllStandardOutput();
-    // A handler may end the process; what it said after that is not read.
-    if (!SoundMessage::takeAll(m_buffer, [this](const SoundMessage& m) {
-            handle(m);
-            return m_process != nullptr;
+    // Taken out while its messages are handled, which may start another process.
+    QByteArray buffer = m_buffers.take(process) + process->readAllStandardOutput();
+    // A handler may end the process; what it said after that is still read, and weighed as an ended one's.
+    if (!SoundMessage::takeAll(buffer, [this, process](const SoundMessage& m) {
+            handle(process, m);
+            return true;
         })) {
         qCWarning(lcSound, "the sound process said something that is not a message; it is replaced");
-        m_process->kill();
+        // Nothing after the broken bytes can be trusted, neither now nor when it has ended.
+        process->closeReadChannel(QProcess::StandardOutput);
+        process->kill();
+        return;
     }
+    if (!buffer.isEmpty())
+        m_buffers.insert(process, buffer);
 }
 
-void SoundProcess::handle(const SoundMessage& m)
+void SoundProcess::handle(QProcess* from, const SoundMessage& m)
 {
+    // A process being replaced or ended still says whether it put the output's level back; nothing
+    // else it says is about a sound now wanted.
+    if (from != m_process && m.kind != SoundMessage::OutputRaised)
+        return;
     // An answer to a request since replaced or called off is about nothing now wanted.
     const bool aboutStart = m.id != 0 && m.id == m_startId && !m_playing.isEmpty();
     switch (m.kind) {
@@ -208,14 +213,14 @@ void SoundProcess::handle(const SoundMessage& m)
             qCDebug(lcSound).noquote() << "a late failure of an earlier sound, dropped:" << m.text;
             break;
         }
-        // Answered: the engine's fallbacks take it from here.
+        // Answered: the owner's fallbacks take it from here.
         m_watch->stop();
         if (onError)
-            onError(m_playing, m.text);
+            onError(m_playing, m.text, m_problem.isEmpty() ? Fault::File : Fault::Output);
         break;
     case SoundMessage::PrepareFailed:
         if (m.id == m_prepareId && m.id != 0 && onPrepareError)
-            onPrepareError(m_prepared, m.text);
+            onPrepareError(m_prepared, m.text, m_problem.isEmpty() ? Fault::File : Fault::Output);
         break;
     case SoundMessage::OutputLost:
         m_problem = m.text;
@@ -228,6 +233,7 @@ void SoundProcess::handle(const SoundMessage& m)
             onOutputBack();
         break;
     case SoundMessage::OutputRaised:
+        // Also from a process that ends: once it put the level back, no later process owes it.
         m_raised = m.text;
         break;
     default:
@@ -238,35 +244,46 @@ void SoundProcess::handle(const SoundMessage& m)
 
 void SoundProcess::ended(QProcess* process, const QString& why)
 {
+    // Its last words count: a level it put back as it ended is owed to nobody any more.
+    readEvents(process);
+    m_buffers.remove(process);
     process->deleteLater();
     if (process != m_process)
         return; // one asked to end
     m_process = nullptr;
     m_watch->stop();
     qCWarning(lcSound).noquote() << why;
-    // Whatever was wanted is asked of a new process, a few times: a ring must not fall silent
-    // because the sound stack failed once. The output's level it raised is put back by the next one.
-    const bool wanted = !m_playing.isEmpty() || !m_prepared.isEmpty();
-    if ((wanted || !m_raised.isEmpty()) && m_restarts < MaxRestarts) {
-        ++m_restarts;
-        if (running()) {
-            if (!m_prepared.isEmpty())
-                m_prepareId = send(SoundMessage::Prepare, m_prepared);
-            if (!m_playing.isEmpty())
-                sendStart();
-            if (!wanted)
-                m_end->start();
+    // What it played may be what ended it: never handed to the next process by itself. The owner
+    // decides what plays instead, and its request starts a new process.
+    if (!m_playing.isEmpty()) {
+        const QString failed = std::exchange(m_playing, QString());
+        m_startId = 0;
+        if (m_prepared == failed)
+            m_prepared.clear();
+        if (onError)
+            onError(failed, why, Fault::Process);
+        if (m_process)
             return;
-        }
+    }
+    // A sound only held ready, or a level owed to the user: a new process takes it over, a few
+    // times a minute, so a decoder that dies at once does not spin.
+    const bool wanted = !m_prepared.isEmpty();
+    if (!wanted && m_raised.isEmpty())
+        return;
+    if (m_replacements.take() && running()) {
+        if (wanted)
+            m_prepareId = send(SoundMessage::Prepare, m_prepared);
+        else
+            m_end->start();
+        return;
     }
     if (!wanted)
         return;
-    // It keeps failing: no sound can be made until the next arming tries a new one.
-    m_problem = why;
-    if (onOutputLost)
-        onOutputLost();
-    if (!m_playing.isEmpty() && onError)
-        onError(m_playing, why);
+    qCWarning(lcSound, "the sound process keeps failing; it is started again at the next request");
+    const QString failed = std::exchange(m_prepared, QString());
+    m_prepareId = 0;
+    if (onPrepareError)
+        onPrepareError(failed, why, Fault::Process);
 }
 
 void SoundProcess::endProcess()

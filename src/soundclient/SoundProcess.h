@@ -4,6 +4,9 @@
 #include "platform/SystemSound.h"
 #include "soundclient/SoundMessage.h"
 
+#include "core/MinuteBudget.h"
+
+#include <QHash>
 #include <QObject>
 #include <QProcess>
 
@@ -14,7 +17,9 @@ class QTimer;
 // off: a clock that waits, or has been switched off, carries none of it, and a fault in a decoder
 // ends that process, not the clock. This is the program's side: the player and the desktop's alert.
 // A process that ends, says something that is no message, or does not show its sound moving on
-// while it plays is replaced, a few times; then the sound is reported failed.
+// while it plays is given up: the sound it played is reported failed and not handed to the next one,
+// which the owner's next request starts afresh. One that only held a sound ready, or owed the user
+// the output's level, is replaced by itself a few times a minute.
 class SoundProcess : public QObject, public PlayerBackend, public SystemSound {
     Q_OBJECT
 public:
@@ -40,23 +45,23 @@ public:
     static constexpr int EndMilliseconds = 3000;
     // A start unanswered, or a playing sound not said to move on, for this long: the process is stuck.
     static constexpr int WatchMilliseconds = 2000;
-    // A process that fails is started again this many times for one sound asked for; after that
-    // the sound is reported as failed, so the engine's fallbacks run.
-    static constexpr int MaxRestarts = 2;
+    // A process that fails is replaced by itself at most this often in a minute; a request of the
+    // owner's always gets a new one.
+    static constexpr int MaxReplacementsPerMinute = 3;
 
 private:
     bool running();
     quint32 send(SoundMessage::Kind kind, const QString& path = {}, qint64 number = 0, const QString& text = {});
     void sendStart();
-    void readEvents();
-    void handle(const SoundMessage& message);
+    void readEvents(QProcess* process);
+    void handle(QProcess* from, const SoundMessage& message);
     void ended(QProcess* process, const QString& why);
     void endProcess();
 
     QString m_program;
     QString m_programProblem; // why there is no sound program to run; for good
     QProcess* m_process = nullptr;
-    QByteArray m_buffer;
+    QHash<QProcess*, QByteArray> m_buffers; // what each process said that is not a whole message yet
     QTimer* m_end;
     QTimer* m_watch;    // runs while a start waits for its sound, or its sound for news of moving on
     QString m_problem;  // why no sound can be made: the sound program's own word, or why it cannot run
@@ -69,5 +74,5 @@ private:
     bool m_loop = true;
     bool m_raises = true;
     double m_gain = 1.0;
-    int m_restarts = 0; // since the owner last asked for a sound
+    MinuteBudget m_replacements{MaxReplacementsPerMinute};
 };

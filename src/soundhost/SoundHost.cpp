@@ -20,10 +20,10 @@ SoundHost::SoundHost()
     : m_player(std::make_unique<AlarmPlayer>()), m_alert(std::make_unique<CanberraSound>()),
       m_input(new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, this))
 {
-    m_player->onError = [this](const QString& path, const QString& reason) {
+    m_player->onError = [this](const QString& path, const QString& reason, PlayerBackend::Fault) {
         send(SoundMessage::Failed, m_startId, path, reason);
     };
-    m_player->onPrepareError = [this](const QString& path, const QString& reason) {
+    m_player->onPrepareError = [this](const QString& path, const QString& reason, PlayerBackend::Fault) {
         send(SoundMessage::PrepareFailed, m_prepareId, path, reason);
     };
     m_player->onOutputLost = [this] { send(SoundMessage::OutputLost, 0, {}, m_player->outputProblem()); };

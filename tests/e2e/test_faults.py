@@ -1,5 +1,5 @@
 """The real binary when things go wrong around it: no sound server at all, the sound server killed in the middle of a
-ring, the chosen sound file deleted before the ring, a settings file marked read-only, SIGKILL in the middle of the
+ring, a sound program that keeps failing, the chosen sound file deleted before the ring, a settings file marked read-only, SIGKILL in the middle of the
 save at shutdown, and SIGTERM while the alarm rings. Whatever happens the program must not crash or hang, must still
 ring as best it can, must say on standard error what it could not do, and must never leave settings.txt half
 written."""
@@ -17,7 +17,8 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from kestrune import (Kestrune, exit_text, ring_seen, PrivateSoundServer, settings_line, Recorder, Results, all_text, arm_alarm, band_levels,  # noqa: E402
                           binary_from_args, block_levels, find_named, press,
                           environment, far_alarm_text, log, loudest, make_tone, poll, profile, read_bytes, read_wav_mono,
-                          require_services, sound_onset, system_tray_available, wait_until)
+                          require_services, sound_onset, system_tray_available, wait_until, plant_failing_sound_host)
+from kestrune.desktops import Desktop, notification_sounds  # noqa: E402
 
 SILENT_DB = -70.0    # a null sink gives digital silence; anything below this is no alarm
 HEARD_DB = -60.0     # the quietest start of a fade is about -40 dBFS
@@ -136,6 +137,54 @@ def sound_server_killed(results, binary, tone):
             still_responsive(results, app, "server killed")
         finally:
             app.stop()
+
+
+# Rows of the sound program's faults: what each sound process started does in turn (see FAILING_SOUND_HOST).
+LADDER_ROWS = (
+    ("dies on the chosen file", ["file"]),
+    ("three deaths then Sleep", ["start", "start", "start", "real"]),
+    ("no usable sound program", ["exit"]),
+)
+
+
+def never_silent(results, binary, tone):
+    """Whatever the sound program does, the ring is heard within 3 s, Sleep silences it, and the re-ring a minute
+    later is heard again within 3 s: through the built-in tone in a new process, or the desktop's alarm sound, which
+    a notification server that behaves as GNOME Shell's plays only for a notification it shows as a banner."""
+    with Desktop() as desk:
+        desk.start_mock("notify", "org.freedesktop.Notifications", ["-t", "notification_daemon"])
+        notification_sounds(desk)
+        for label, modes in LADDER_ROWS:
+            app = Kestrune(binary, settings=settings_line(tone, far_alarm_text()))
+            try:
+                plant_failing_sound_host(app, modes, tone)
+                path = os.path.join(app.folder, "ladder.wav")
+                app.start()
+                with Recorder(path) as rec:
+                    alarm = arm_alarm(app, lead=8)
+                    ring_seen(results, app, alarm, label)
+                    wait_until(alarm + 4, app)
+                    app.click("Command3")
+                    slept = time.time()
+                    wait_until(slept + 65, app)
+                    app.click("Command2")
+                levels = block_levels(read_wav_mono(path))
+                at, sleep = rec.seconds(alarm), rec.seconds(slept)
+                log(f"{label}: loudest per 0.5 s from the alarm: {profile(levels, at - 1, at + 5)} ... "
+                    f"from the re-ring: {profile(levels, sleep + 59, sleep + 65)}")
+                heard = loudest(levels, at, at + 3)
+                results.check(f"{label}: heard within 3 s of the alarm second", heard is not None and heard > HEARD_DB,
+                              f"above {HEARD_DB} dBFS", f"{heard} dBFS")
+                quiet = loudest(levels, sleep + 6, sleep + 55)
+                results.check(f"{label}: Sleep silences it", quiet is not None and quiet < SILENT_DB,
+                              f"below {SILENT_DB} dBFS", f"{quiet} dBFS")
+                again = loudest(levels, sleep + 60, sleep + 64)
+                results.check(f"{label}: heard again at the re-ring", again is not None and again > HEARD_DB,
+                              f"above {HEARD_DB} dBFS within 3 s of it", f"{again} dBFS")
+            finally:
+                app.stop()
+        # The desktop's alarm sound (6 s) the stand-in started last plays to its end before the next scenario records.
+        time.sleep(6.5)
 
 
 def with_own_copy(binary, tone):
@@ -339,7 +388,7 @@ def main():
     try:
         tone = make_tone(os.path.join(folder, "tone.mp3"), 30)
         results.cases((no_sound_server, binary, tone), (planted_sound_program, binary, tone),
-                      (sound_server_killed, binary, tone),
+                      (sound_server_killed, binary, tone), (never_silent, binary, tone),
                       (file_deleted, binary, tone), (file_cut_short, binary, tone),
                       (read_only_settings, binary, tone),
                       (killed_while_saving, binary), (terminated_while_ringing, binary, tone))

@@ -1,11 +1,15 @@
 // A stand-in for the sound program, to try the program's side of the pipe against one that
 // misbehaves. Each process started takes the next behaviour from FAKE_SOUND_HOST ("crash,good":
 // the first crashes, the later ones work) and appends what it is told to FAKE_SOUND_HOST_LOG.
+// crash: dies at a start; crash-file: dies at any file but the built-in tone; hang: never answers;
+// stuck: stops showing its sound move on; slow: answers a start late; exit: ends at once;
+// raises: says it raised the output's level, and that it put it back when asked to end.
 #include "soundclient/SoundMessage.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QSocketNotifier>
+#include <QThread>
 #include <QTimer>
 #include <cstdlib>
 #include <unistd.h>
@@ -20,6 +24,8 @@ int main(int argc, char* argv[])
     const QString mode = modes.value(earlier, modes.last());
     if (!log.open(QIODevice::Append) || log.write("process\n") < 0 || !log.flush())
         return 2;
+    if (mode == u"exit")
+        return 0;
     if (mode == u"hang")
         for (;;)
             ::pause();
@@ -40,12 +46,18 @@ int main(int argc, char* argv[])
     QObject::connect(&input, &QSocketNotifier::activated, [&] {
         char chunk[4096];
         const ssize_t got = ::read(STDIN_FILENO, chunk, sizeof chunk);
-        if (got <= 0)
+        if (got <= 0) {
+            // Asked to end: what it raised is put back, and it says so.
+            if (mode == u"raises")
+                send(SoundMessage::OutputRaised, 0);
             std::exit(0);
+        }
         buffer.append(chunk, got);
         SoundMessage::takeAll(buffer, [&](const SoundMessage& m) {
-            log.write(QStringLiteral("%1 %2\n").arg(int(m.kind)).arg(m.text).toUtf8());
+            log.write(QStringLiteral("%1 %2\n").arg(int(m.kind)).arg(m.path.isEmpty() ? m.text : m.path).toUtf8());
             log.flush();
+            if (mode == u"crash-file" && !m.path.isEmpty() && !m.path.endsWith(u"alarm-tone.mp3"))
+                std::abort();
             if (m.kind == SoundMessage::Stop || m.kind == SoundMessage::Release)
                 flowing.stop();
             if (m.kind != SoundMessage::Start)
@@ -54,6 +66,8 @@ int main(int argc, char* argv[])
                 std::abort();
             if (mode == u"garbage")
                 return ::write(STDOUT_FILENO, "not a message at all", 20) < 0;
+            if (mode == u"raises")
+                send(SoundMessage::OutputRaised, 0, QStringLiteral("muted at 20 %"));
             if (mode == u"raise") {
                 send(SoundMessage::OutputRaised, 0, QStringLiteral("muted at 20 %"));
                 std::abort();
@@ -63,6 +77,8 @@ int main(int argc, char* argv[])
                 send(SoundMessage::Failed, first, QStringLiteral("a late failure"));
             first = first ? first : m.id;
             playing = m.id;
+            if (mode == u"slow")
+                QThread::msleep(1500);
             send(SoundMessage::Started, m.id);
             if (mode != u"stuck")
                 flowing.start(500);

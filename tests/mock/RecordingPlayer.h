@@ -30,7 +30,7 @@ public:
     {
         m_log->events << QStringLiteral("prepare ") + path;
         if (m_log->unplayable.contains(path) && onPrepareError)
-            onPrepareError(path, QStringLiteral("not audio"));
+            onPrepareError(path, QStringLiteral("not audio"), Fault::File);
     }
     void start(const QString& path, bool loop) override
     {
@@ -39,7 +39,7 @@ public:
             m_log->events << QStringLiteral("loop");
         m_log->playing = path;
         if (m_log->unplayable.contains(path) && onError)
-            onError(path, QStringLiteral("not audio"));
+            onError(path, QStringLiteral("not audio"), Fault::File);
     }
     void stop() override
     {

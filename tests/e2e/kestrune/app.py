@@ -256,6 +256,48 @@ class environment:
         return False
 
 
+# A sound program that fails as it is told, in front of the real one, which it runs beside itself. Each process
+# started takes the next of MODES (the last repeats): "file" dies when asked to prepare or start the chosen sound,
+# "start" when asked to start any, "exit" ends at once, "real" only passes the messages on.
+FAILING_SOUND_HOST = r'''#!/usr/bin/python3
+import os, signal, struct, subprocess, sys
+here = os.path.dirname(os.path.abspath(__file__))
+with open(os.path.join(here, "sound-host-starts"), "a") as f:
+    f.write("x")
+    started = f.tell()
+mode = MODES[min(started, len(MODES)) - 1]
+if mode == "exit":
+    sys.exit(0)
+child = subprocess.Popen([os.path.join(here, "real-sound-host")], stdin=subprocess.PIPE)
+buffer = b""
+while True:
+    data = os.read(0, 65536)
+    if not data:
+        child.stdin.close()
+        sys.exit(child.wait())
+    buffer += data
+    while len(buffer) >= 4 and len(buffer) >= 4 + struct.unpack(">I", buffer[:4])[0]:
+        size = 4 + struct.unpack(">I", buffer[:4])[0]
+        frame, buffer = buffer[:size], buffer[size:]
+        kind, (length,) = frame[4], struct.unpack(">I", frame[9:13])
+        path = "" if length == 0xFFFFFFFF else frame[13:13 + length].decode("utf-16-be", "replace")
+        if kind in (1, 2, 4) and ((mode == "start" and kind != 1 and path) or (mode == "file" and path == CHOSEN)):
+            child.kill()
+            os.kill(os.getpid(), signal.SIGKILL)
+        child.stdin.write(frame)
+        child.stdin.flush()
+'''
+
+
+def plant_failing_sound_host(app, modes, chosen):
+    """Puts FAILING_SOUND_HOST in the place of the copy's sound program, the real one beside it."""
+    host = os.path.join(app.folder, "kestrune-sound-host")
+    os.replace(host, os.path.join(app.folder, "real-sound-host"))
+    with open(host, "w") as f:
+        f.write(FAILING_SOUND_HOST.replace("MODES", repr(list(modes))).replace("CHOSEN", repr(chosen)))
+    os.chmod(host, 0o755)
+
+
 def far_alarm_text():
     """An alarm time half a day away, so that nothing can ring while a test runs."""
     return time.strftime("%H:%M:%S", time.localtime(time.time() + 12 * 3600))

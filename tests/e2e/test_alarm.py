@@ -231,8 +231,10 @@ def snooze(results, app, tone_level):
     if back is None:
         results.check("the alarm comes back after the snooze", False, "a sound about 60 s after Sleep", "none")
         return
-    results.check("the alarm comes back one minute after Sleep", SNOOZE_SECONDS - 1 <= back - sleep_at <=
-                  SNOOZE_SECONDS + 2, f"{SNOOZE_SECONDS - 1} to {SNOOZE_SECONDS + 2} s", f"{back - sleep_at:.2f} s")
+    # The snooze ends on a whole second of the clock, and the press is stamped when xdotool sends it: on a
+    # loaded machine the two differ by a little more than the second itself.
+    results.check("the alarm comes back one minute after Sleep", SNOOZE_SECONDS - 1.5 <= back - sleep_at <=
+                  SNOOZE_SECONDS + 2, f"{SNOOZE_SECONDS - 1.5} to {SNOOZE_SECONDS + 2} s", f"{back - sleep_at:.2f} s")
     fit = fade_fit(results, "after the snooze", path, back, [0.25 + i for i in range(8)], rec.seconds(off) - 0.1)
     if fit is None:
         return

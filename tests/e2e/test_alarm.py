@@ -439,7 +439,8 @@ def woken_as_another_user(results, binary, settings, buttons, alarm_text, accoun
     subprocess.run(["chown", "-R", f"{uid}:{gid}", home], check=True)
     nowhere = "unix:path=/nonexistent"
     ambient = [] if through_wake_program else ["--inh-caps=+wake_alarm", "--ambient-caps=+wake_alarm"]
-    app = Kestrune(binary, env={"HOME": home, "XDG_RUNTIME_DIR": os.path.join(home, "runtime"),
+    app = Kestrune(binary, env={"HOME": home, "XDG_CONFIG_HOME": os.path.join(home, ".config"),
+                                "XDG_RUNTIME_DIR": os.path.join(home, "runtime"),
                                 "DBUS_SESSION_BUS_ADDRESS": nowhere, "DBUS_SYSTEM_BUS_ADDRESS": nowhere},
                    command_prefix=["setpriv", f"--reuid={uid}", f"--regid={gid}", "--clear-groups"] + ambient)
     os.chmod(app.folder, 0o755)

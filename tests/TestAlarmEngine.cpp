@@ -1,6 +1,7 @@
 #include "alarm/AlarmEngine.h"
 #include "alarm/SnoozeLength.h"
 #include "alarm/SnoozeMinutes.h"
+#include "alarm/UnansweredRing.h"
 #include "app/Form1.h"
 #include "app/Forms.h"
 #include "controls/MessageBox.h"
@@ -65,6 +66,7 @@ private slots:
     void missedAlarmIsToldAndRingsTheNextDay();
     void snoozeCountsTheWallClock();
     void unansweredRingSnoozesThriceThenEnds();
+    void unansweredRingCountsRingingTime();
     void triedSoundEndsByItselfAfterThirtySeconds();
     void staleErrorAfterOffStartsNothing();
 
@@ -326,7 +328,7 @@ void TestAlarmEngine::fadeNearTopRunsOneStep()
 
 void TestAlarmEngine::onNeedsASound()
 {
-    engine().Command1_Click();
+    form().Command1()->click();
     QCOMPARE(m_desk.boxes.size(), 1);
     QCOMPARE(m_desk.boxes[0].text, QStringLiteral("Please Choose A Sound For The Alarm"));
     QCOMPARE(m_desk.boxes[0].caption, QStringLiteral("Kestrune"));
@@ -337,7 +339,7 @@ void TestAlarmEngine::onNeedsASound()
 
     engine().SoundPath = QStringLiteral("anything at all");
     form().Text2()->setText(QStringLiteral("07:30:00"));
-    engine().Command1_Click();
+    form().Command1()->click();
     QCOMPARE(m_desk.boxes.size(), 1);
     QCOMPARE(form().Text5()->text(), QStringLiteral("Alarm Set"));
     QVERIFY(!form().Command1()->isEnabled());
@@ -689,7 +691,7 @@ void TestAlarmEngine::onArmsOnlyTimesThatCanRing()
     QFETCH(QString, armedWith);
     engine().SoundPath = m_soundFile;
     form().Text2()->setText(typed);
-    engine().Command1_Click();
+    form().Command1()->click();
     if (armedWith.isEmpty()) {
         QCOMPARE(m_desk.boxes.size(), 1);
         QCOMPARE(m_desk.boxes[0].text, QStringLiteral("Please Enter The Alarm Time As HH:MM:SS"));
@@ -842,6 +844,8 @@ void TestAlarmEngine::ringFor(int ticks)
 
 void TestAlarmEngine::unansweredRingSnoozesThriceThenEnds()
 {
+    // What the user meets: ten minutes of ringing, a snooze, three times over, then silence.
+    constexpr int TenMinutes = 10 * 60;
     const QDate day(2026, 1, 5);
     m_desk.clock.set(QDateTime(day, QTime(7, 29, 59)));
     arm(QStringLiteral("07:30:00"));
@@ -849,10 +853,10 @@ void TestAlarmEngine::unansweredRingSnoozesThriceThenEnds()
     ringAt(QTime(7, 30, 0));
     // Counted in time that passed ringing: a clock set back an hour, or on, changes nothing.
     m_desk.clock.advance(-3600);
-    ringFor(AlarmEngine::UnansweredSeconds / 2);
+    ringFor(TenMinutes / 2);
     m_desk.clock.advance(7200);
-    for (int snooze = 1; snooze <= AlarmEngine::UnansweredSnoozes; ++snooze) {
-        ringFor(AlarmEngine::UnansweredSeconds - 1 - (snooze == 1 ? AlarmEngine::UnansweredSeconds / 2 : 0));
+    for (int snooze = 1; snooze <= 3; ++snooze) {
+        ringFor(TenMinutes - 1 - (snooze == 1 ? TenMinutes / 2 : 0));
         QVERIFY(!form().Timer6()->Enabled());
         ringFor(1);
         QVERIFY2(form().Timer6()->Enabled(), qPrintable(QString::number(snooze)));
@@ -865,7 +869,7 @@ void TestAlarmEngine::unansweredRingSnoozesThriceThenEnds()
         QCOMPARE(form().HScroll1()->value(), -3000);
         QVERIFY(form().Timer5()->Enabled());
     }
-    ringFor(AlarmEngine::UnansweredSeconds);
+    ringFor(TenMinutes);
     QVERIFY(m_desk.player->playing.isEmpty());
     QVERIFY(!form().Timer6()->Enabled());
     QVERIFY(!form().Timer5()->Enabled());
@@ -880,7 +884,7 @@ void TestAlarmEngine::unansweredRingSnoozesThriceThenEnds()
     ringAt(QTime(7, 30, 0));
     QCOMPARE(m_desk.player->playing, m_soundFile);
     QCOMPARE(form().Text5()->text(), QStringLiteral("Alarm Set"));
-    ringFor(AlarmEngine::UnansweredSeconds);
+    ringFor(TenMinutes);
     QVERIFY(form().Timer6()->Enabled());
     m_desk.clock.advance(60);
     engine().Timer6_Timer();
@@ -888,12 +892,39 @@ void TestAlarmEngine::unansweredRingSnoozesThriceThenEnds()
     engine().Command3_Click();
     m_desk.clock.advance(60);
     engine().Timer6_Timer();
-    for (int snooze = 1; snooze <= AlarmEngine::UnansweredSnoozes; ++snooze) {
-        ringFor(AlarmEngine::UnansweredSeconds);
+    for (int snooze = 1; snooze <= 3; ++snooze) {
+        ringFor(TenMinutes);
         QVERIFY2(form().Timer6()->Enabled(), qPrintable(QString::number(snooze)));
         m_desk.clock.advance(60);
         engine().Timer6_Timer();
         QCOMPARE(m_desk.player->playing, m_soundFile);
+    }
+}
+
+void TestAlarmEngine::unansweredRingCountsRingingTime()
+{
+    // Ten minutes of ringing, then a snooze, three times; ten minutes more, then silence. The quiet of
+    // a snooze counts for nothing, and someone who answers gives the next ring all three again.
+    using Step = UnansweredRing::Step;
+    UnansweredRing ring;
+    const auto ringFor = [&ring](int seconds) {
+        for (int s = 1; s < seconds; ++s) {
+            if (ring.tick() != Step::Ring)
+                return Step::Ring;
+        }
+        return ring.tick();
+    };
+    QCOMPARE(ring.tick(), Step::Ring);
+    for (const Step expected : {Step::Snooze, Step::Snooze, Step::Snooze, Step::FallSilent, Step::Snooze}) {
+        ring.ringing();
+        QCOMPARE(ringFor(10 * 60), expected);
+        for (int s = 0; s < 3600; ++s)
+            QCOMPARE(ring.tick(), Step::Ring);
+    }
+    ring.answered();
+    for (const Step expected : {Step::Snooze, Step::Snooze, Step::Snooze, Step::FallSilent}) {
+        ring.ringing();
+        QCOMPARE(ringFor(10 * 60), expected);
     }
 }
 
@@ -905,7 +936,7 @@ void TestAlarmEngine::triedSoundEndsByItselfAfterThirtySeconds()
     QVERIFY(form().trySound()->isChecked());
     // Thirty ticks, whatever the clock says meanwhile.
     m_desk.clock.advance(-3600);
-    ringFor(AlarmEngine::TrySeconds - 1);
+    ringFor(30 - 1);
     QVERIFY(engine().trying());
     QCOMPARE(m_desk.player->playing, m_soundFile);
     ringFor(1);

@@ -252,7 +252,7 @@ void TestPower::wakeTimerFollowsTheZone()
     qputenv("TZ", ":" + zone.toLocal8Bit());
     tzset();
     ClockZoneWatcher watcher;
-    connect(&watcher, &ClockZoneWatcher::zoneChanged, &form().wakePolicy(), &WakePolicy::update);
+    form().wakePolicy().follow(watcher);
 
     arm(QStringLiteral("07:30:00"));
     const qint64 london = power().wake.secs;

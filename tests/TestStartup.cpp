@@ -1,5 +1,6 @@
 #include "alarm/AlarmEngine.h"
 #include "alarm/SnoozeMinutes.h"
+#include "app/Application.h"
 #include "app/Form1.h"
 #include "app/Forms.h"
 #include "controls/CommonDialog.h"
@@ -9,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -40,6 +42,8 @@ private slots:
     void soundNameWithALineBreakIsRefused();
     void fileNotReadWholeIsToldOnceAtStart();
     void textsInAnotherEncodingKeepTheirBytes();
+    void loginStartWithoutTrayShowsTheWindow_data();
+    void loginStartWithoutTrayShowsTheWindow();
 
 private:
     void writeSettings(const QByteArray& line);
@@ -83,6 +87,22 @@ void TestStartup::restart()
 {
     cleanup();
     Forms::form1();
+}
+
+void TestStartup::loginStartWithoutTrayShowsTheWindow_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addRow("plain start") << QStringList{QStringLiteral("kestrune")};
+    QTest::addRow("login start") << QStringList{QStringLiteral("kestrune"), QStringLiteral("--tray")};
+}
+
+void TestStartup::loginStartWithoutTrayShowsTheWindow()
+{
+    // Offscreen there is no notification area: a start at login must not leave nothing on screen.
+    QFETCH(QStringList, arguments);
+    QVERIFY(!QSystemTrayIcon::isSystemTrayAvailable());
+    Application::showAtStart(arguments);
+    QVERIFY(Forms::form1().isVisible());
 }
 
 void TestStartup::firstStartUsesTheWindowsValues()

@@ -1,6 +1,7 @@
 #include "alarm/AlarmEngine.h"
 #include "alarm/RingSound.h"
 #include "alarm/SoundFolder.h"
+#include "alarm/SoundTrial.h"
 
 #include "alarm/SnoozeLength.h"
 #include "alarm/SnoozeMinutes.h"
@@ -26,12 +27,12 @@ const QString SoundFilter =
 } // namespace
 
 AlarmEngine::AlarmEngine(AlarmControls controls)
-    : m_c(std::move(controls)), m_sound(new RingSound(*m_c.MediaPlayer1, this))
+    : m_c(std::move(controls)), m_sound(new RingSound(*m_c.MediaPlayer1, this)),
+      m_trial(new SoundTrial(m_c, *m_sound, this))
 {
     connectControls();
     connect(m_sound, &RingSound::noticeChanged, this, &AlarmEngine::soundNoticeChanged);
     connect(m_sound, &RingSound::silentChanged, this, &AlarmEngine::ringSilentChanged);
-    connect(m_sound, &RingSound::tryEnded, this, &AlarmEngine::stopTry);
 }
 
 void AlarmEngine::connectControls()
@@ -48,19 +49,15 @@ void AlarmEngine::connectControls()
     f.Timer1->setAlignedToSecond(2);
     connect(f.HScroll1, &QScrollBar::valueChanged, this, &AlarmEngine::HScroll1_Change);
     connect(f.HScroll1, &QScrollBar::sliderMoved, this, &AlarmEngine::HScroll1_Scroll);
-    connect(f.Command1, &QPushButton::clicked, this, &AlarmEngine::Command1_Click);
-    connect(f.Command2, &QPushButton::clicked, this, &AlarmEngine::Command2_Click);
-    connect(f.Command3, &QPushButton::clicked, this, &AlarmEngine::Command3_Click);
     connect(f.Text2, &QLineEdit::textChanged, this, &AlarmEngine::Text2_Change);
     connect(f.Command4, &QPushButton::clicked, this, &AlarmEngine::Command4_Click);
     connect(f.sound, &QAction::triggered, this, &AlarmEngine::sound_Click);
-    f.trySound->setCheckable(true);
     connect(f.trySound, &QAction::triggered, this, &AlarmEngine::trySound_Click);
 }
 
 bool AlarmEngine::trying() const
 {
-    return m_sound->trying();
+    return m_trial->running();
 }
 
 bool AlarmEngine::isPlayingBuiltInTone() const
@@ -110,30 +107,27 @@ void AlarmEngine::Timer4_Timer()
 {
     m_c.Text1->setText(TimeText::now());
     checkUnanswered();
-    if (trying() && ++m_tryTicks >= TrySeconds)
-        stopTry();
+    m_trial->tick();
 }
 
 void AlarmEngine::checkUnanswered()
 {
-    // Nobody there: the output is not kept raised all day. The ring snoozes as Sleep would, a few
-    // times, then stops. Counted in ticks of time that passed ringing: a clock set back does not
-    // stretch it, and after a suspend it goes on where it was, so a ring is heard before it snoozes.
-    if (m_ringingTicks < 0 || ++m_ringingTicks < UnansweredSeconds)
+    // Nobody there: the output is not kept raised all day.
+    switch (m_nobodyThere.tick()) {
+    case UnansweredRing::Step::Ring:
         return;
-    if (m_unansweredSnoozes >= UnansweredSnoozes) {
+    case UnansweredRing::Step::Snooze:
+        snooze();
+        return;
+    case UnansweredRing::Step::FallSilent:
         endUnanswered();
         return;
     }
-    ++m_unansweredSnoozes;
-    snooze();
 }
 
 void AlarmEngine::endUnanswered()
 {
     const QString text = m_c.Text2->text();
-    m_ringingTicks = -1;
-    m_unansweredSnoozes = 0;
     m_sound->silence();
     m_c.Timer5->setEnabled(false);
     m_c.HScroll1->setValue(-3000);
@@ -218,9 +212,9 @@ void AlarmEngine::Timer1_Timer()
     if (!(AlarmDue && armed()))
         return;
     // The alarm sound first: everything else the ring does can wait a few milliseconds, the ear not.
-    stopTry();
+    m_trial->stop();
     startSound();
-    m_unansweredSnoozes = 0;
+    m_nobodyThere.answered();
     SnoozeCount = 0;
     SystemSound::instance().play(SoundPath);
     m_c.Command3->setEnabled(true);
@@ -232,7 +226,7 @@ void AlarmEngine::Timer1_Timer()
 
 void AlarmEngine::startSound()
 {
-    m_ringingTicks = 0;
+    m_nobodyThere.ringing();
     m_sound->ring(SoundPath);
 }
 
@@ -258,21 +252,15 @@ void AlarmEngine::Timer5_Timer()
     m_c.MediaPlayer1->setVolume(bar->value());
 }
 
-void AlarmEngine::Command1_Click()
+QString AlarmEngine::Command1_Click()
 {
-    stopTry();
-    if (SoundPath.isEmpty()) {
-        MessageBox::information(m_c.window, QStringLiteral("Kestrune"),
-                                QStringLiteral("Please Choose A Sound For The Alarm"));
-        return;
-    }
+    m_trial->stop();
+    if (SoundPath.isEmpty())
+        return QStringLiteral("Please Choose A Sound For The Alarm");
     // Only a time that can ring is armed; blanks around it are the keyboard's, not the user's intent.
     const QString text = m_c.Text2->text().trimmed();
-    if (!AlarmCrossing::parse(text)) {
-        MessageBox::information(m_c.window, QStringLiteral("Kestrune"),
-                                QStringLiteral("Please Enter The Alarm Time As HH:MM:SS"));
-        return;
-    }
+    if (!AlarmCrossing::parse(text))
+        return QStringLiteral("Please Enter The Alarm Time As HH:MM:SS");
     if (text != m_c.Text2->text())
         m_c.Text2->setText(text);
     m_c.Timer1->setEnabled(true);
@@ -282,13 +270,14 @@ void AlarmEngine::Command1_Click()
     // Bring the sound system up now, so the ring only has to start the file.
     m_sound->arm(SoundPath);
     emit armedChanged(true);
+    return QString();
 }
 
 void AlarmEngine::Command2_Click()
 {
-    stopTry();
-    m_ringingTicks = -1;
-    m_unansweredSnoozes = 0;
+    m_trial->stop();
+    m_nobodyThere.silenced();
+    m_nobodyThere.answered();
     m_sound->disarm();
     m_c.HScroll1->setValue(-3000);
     AlarmDue = false;
@@ -310,14 +299,13 @@ void AlarmEngine::Command2_Click()
 
 void AlarmEngine::Command3_Click()
 {
-    // Someone is there: a ring that follows may again go unanswered for as long as the first.
-    m_unansweredSnoozes = 0;
+    m_nobodyThere.answered();
     snooze();
 }
 
 void AlarmEngine::snooze()
 {
-    m_ringingTicks = -1;
+    m_nobodyThere.silenced();
     // A second Sleep does not restart the countdown.
     if (!m_c.Timer6->Enabled())
         m_snoozeStart = Clock::instance().now();
@@ -363,40 +351,7 @@ void AlarmEngine::sound_Click()
 
 void AlarmEngine::trySound_Click()
 {
-    if (trying()) {
-        stopTry();
-        return;
-    }
-    // The ring, and the silence of a snooze, are the alarm's own.
-    if (m_sound->ringing() || m_c.Timer6->Enabled()) {
-        m_c.trySound->setChecked(false);
-        return;
-    }
-    if (SoundPath.isEmpty()) {
-        m_c.trySound->setChecked(false);
-        MessageBox::information(m_c.window, QStringLiteral("Kestrune"),
-                                QStringLiteral("Please Choose A Sound For The Alarm"));
-        return;
-    }
-    // As the ring plays it, fade and all, but neither raising the output nor arming anything.
-    m_tryTicks = 0;
-    m_c.trySound->setChecked(true);
-    m_c.HScroll1->setValue(-3000);
-    m_c.MediaPlayer1->setVolume(-3000);
-    m_c.Timer5->setEnabled(true);
-    m_sound->tryOut(SoundPath);
-}
-
-void AlarmEngine::stopTry()
-{
-    // Also when the sound ended the try by itself: the menu and the fade follow.
-    if (!trying() && !m_c.trySound->isChecked())
-        return;
-    if (trying())
-        m_sound->silence();
-    m_c.trySound->setChecked(false);
-    m_c.Timer5->setEnabled(false);
-    m_c.HScroll1->setValue(-3000);
+    m_trial->toggle(SoundPath, m_sound->ringing() || m_c.Timer6->Enabled());
 }
 
 void AlarmEngine::chooseSound()

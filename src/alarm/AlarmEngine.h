@@ -1,16 +1,20 @@
 #pragma once
 
 #include "alarm/AlarmControls.h"
+#include "alarm/UnansweredRing.h"
 
 #include <QDateTime>
 #include <QObject>
 #include <QString>
 
 class RingSound;
+class SoundTrial;
 
 // The main window's alarm: the clock, the match with the alarm time, the ring, arming, the fade-in,
-// the snooze and the choice of the sound. Its state lives in the window's controls and in the
-// three variables below. What the ring plays, and whether it is heard, is RingSound's.
+// the snooze, the missed alarm and the choice of the sound. Its state lives in the window's controls
+// (the armed state is "OFF" enabled), in the three public variables below and in the private members
+// at the end. What the ring plays, and whether it is heard, is RingSound's; the count of a ring nobody
+// answers, UnansweredRing's; the ways in, AlarmCommands'.
 
 class AlarmEngine : public QObject {
     Q_OBJECT
@@ -23,12 +27,6 @@ public:
 
     // How far back a late match tick still looks for the alarm second.
     static constexpr int CatchUpSeconds = 600;
-    // A ring nobody answers snoozes by itself after this many seconds of ringing (clock ticks, so a
-    // clock set back or forward changes nothing), this many times, then falls silent.
-    static constexpr int UnansweredSeconds = 600;
-    static constexpr int UnansweredSnoozes = 3;
-    // A sound tried out plays at most this many seconds (clock ticks).
-    static constexpr int TrySeconds = 30;
 
     void Timer4_Timer(); // clock
     void Timer3_Timer(); // match
@@ -38,9 +36,10 @@ public:
     void Text2_Change(); // the alarm box
     void HScroll1_Change();
     void HScroll1_Scroll();
-    void Command1_Click(); // ON
-    void Command2_Click(); // OFF
-    void Command3_Click(); // Sleep
+    // ON, OFF and Sleep, reached through AlarmCommands. ON says what it refused; empty when armed.
+    QString Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
     void Command4_Click(); // Select Alarm Sound
     void sound_Click();    // the menu's Choose Alarm Sound
     void trySound_Click(); // the menu's Try Alarm Sound: starts, or stops, the sound as the ring plays it
@@ -89,15 +88,13 @@ private:
     void checkUnanswered();
     void endUnanswered();
     void showArmedStatus();
-    void stopTry();
 
     const AlarmControls m_c;
     RingSound* m_sound;
+    SoundTrial* m_trial;
     QDateTime m_previousMatchTick; // the clock at the previous match tick
     QDateTime m_snoozeStart;       // the clock when Sleep was pressed
     QString m_missed;              // the alarm time that went by unrung, while that is the news
     bool m_unanswered = false;     // ... because nobody answered its ring
-    int m_ringingTicks = -1;       // clock ticks the ring now sounding has rung; -1 when none counts
-    int m_unansweredSnoozes = 0;   // snoozes taken by the ring itself since the user last acted
-    int m_tryTicks = 0;            // clock ticks the sound tried out has played
+    UnansweredRing m_nobodyThere;  // the count of a ring nobody answers
 };

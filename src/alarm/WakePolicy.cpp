@@ -3,6 +3,7 @@
 #include "alarm/AlarmEngine.h"
 #include "core/AlarmCrossing.h"
 #include "core/Clock.h"
+#include "core/ClockZoneWatcher.h"
 #include "platform/SleepWatcher.h"
 #include "platform/SuspendInhibitor.h"
 #include "platform/WakeAlarm.h"
@@ -31,6 +32,11 @@ WakePolicy::WakePolicy(AlarmEngine& engine, WakeAlarm& wake, SuspendInhibitor& i
     connect(&m_warningDeadline, &QTimer::timeout, this, &WakePolicy::readyToSleep);
     m_wakeMoment.setSingleShot(true);
     connect(&m_wakeMoment, &QTimer::timeout, this, &WakePolicy::update);
+}
+
+void WakePolicy::follow(const ClockZoneWatcher& zone)
+{
+    connect(&zone, &ClockZoneWatcher::zoneChanged, this, &WakePolicy::update);
 }
 
 bool WakePolicy::wakes() const

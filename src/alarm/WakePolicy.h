@@ -5,6 +5,7 @@
 #include <QTimer>
 
 class AlarmEngine;
+class ClockZoneWatcher;
 class SleepWatcher;
 class SuspendInhibitor;
 class WakeAlarm;
@@ -34,6 +35,8 @@ public:
     // Aims the timer and the inhibitor at the next ring as it stands now: also called when the time
     // zone changed, which moves the ring's real moment.
     void update();
+    // A new time zone moves the next ring's real moment, and the wake timer with it.
+    void follow(const ClockZoneWatcher& zone);
 
 signals:
     // About to sleep with an armed alarm it cannot be woken for: warn, then call readyToSleep().

@@ -1,5 +1,6 @@
 #include "app/Application.h"
 
+#include "alarm/AlarmCommands.h"
 #include "alarm/WakePolicy.h"
 #include "app/Form1.h"
 #include "app/Forms.h"
@@ -10,9 +11,9 @@
 #include "core/LogCategories.h"
 #include "platform/AfterFirstPaint.h"
 #include "platform/AutostartEntry.h"
+#include "platform/Capabilities.h"
 #include "platform/ChildEnvironment.h"
 #include "platform/SessionEndWatcher.h"
-#include "platform/WakeCapability.h"
 #include "ui/ProgramIcon.h"
 
 #include <QApplication>
@@ -22,12 +23,29 @@
 
 #include <malloc.h>
 
+#include <cerrno>
+#include <cstring>
+
+void Application::showAtStart(const QStringList& arguments)
+{
+    // The one option, given by the login start; anything else on the command line is left alone.
+    const bool atLogin = arguments.mid(1).contains(QLatin1String(AutostartEntry::TrayOption));
+    // In the notification area when there is one; without, the window is the only way back to it.
+    if (!atLogin || !QSystemTrayIcon::isSystemTrayAvailable())
+        Forms::form1().show();
+    if (atLogin)
+        Forms::form1().startedAtLogin();
+}
+
 int Application::run(int argc, char* argv[])
 {
     // Before anything reads the time zone, and while this is the only thread to see TZ change.
     const QString zoneNotice = ClockZoneWatcher::useUtcUnlessUsable();
     // First, while this is the only thread: the others inherit what is left.
-    WakeCapability::restrict();
+    const char* failed = nullptr;
+    Capabilities::trimProgram(failed);
+    if (failed)
+        qCInfo(lcPower, "cannot %s: %s", failed, strerror(errno));
     // Qt's theme for GNOME starts GTK, whose own accessibility bridge would list the program a second
     // time, empty: Qt's bridge is the one with the windows. Set while this is the only thread and
     // kept, since GTK's threads may read it later; a browser started for a link gets the user's own.
@@ -50,7 +68,7 @@ int Application::run(int argc, char* argv[])
     SingleInstance instance(SingleInstance::privateFolder());
     const bool first = instance.claim([] {
         if (Forms::hasForm1())
-            Forms::form1().showMainWindow();
+            Forms::form1().commands().showWindow();
     });
     if (!first) {
         if (!instance.askRunningToShow())
@@ -71,15 +89,8 @@ int Application::run(int argc, char* argv[])
             Forms::unloadForm1();
         }
     });
-    // The one option, given by the login start; anything else on the command line is left alone.
-    const bool atLogin = QCoreApplication::arguments().mid(1).contains(QLatin1String(AutostartEntry::TrayOption));
-    // In the notification area when there is one; without, the window is the only way back to it.
-    if (!atLogin || !QSystemTrayIcon::isSystemTrayAvailable())
-        Forms::form1().show();
-    if (atLogin)
-        Forms::form1().startedAtLogin();
-    // A new zone moves the next ring's real moment, and the wake timer with it.
-    QObject::connect(&zone, &ClockZoneWatcher::zoneChanged, &Forms::form1().wakePolicy(), &WakePolicy::update);
+    showAtStart(QCoreApplication::arguments());
+    Forms::form1().wakePolicy().follow(zone);
     // What makes the alarm less to be trusted is told once, when the window is there to stand in
     // front of.
     const auto tell = [](const QStringList& notices) {
@@ -92,8 +103,9 @@ int Application::run(int argc, char* argv[])
         QTimer::singleShot(0, [tell, notices] { tell(notices); });
     // A zone file that becomes unusable while the program runs is told the same way.
     QObject::connect(&zone, &ClockZoneWatcher::unusable, [tell](const QString& notice) { tell({notice}); });
-    // What start-up allocated and let go (font lists, the first layouts, the helper threads' arenas)
-    // goes back to the system once the window is up, rather than being kept for the whole day.
+    // What start-up allocated and let go (font lists, the first layouts, what the warm-up threads
+    // left in their arenas once their one task ran; they are joined only at the end) goes back to the
+    // system once the window is up, rather than being kept for the whole day.
     AfterFirstPaint::run(&app, [] { QTimer::singleShot(1000, [] { ::malloc_trim(0); }); });
     return QApplication::exec();
 }

@@ -1,5 +1,6 @@
 #include "app/Form1.h"
 
+#include "alarm/AlarmCommands.h"
 #include "alarm/AlarmEngine.h"
 #include "alarm/WakePolicy.h"
 #include "app/Forms.h"
@@ -74,8 +75,9 @@ Form1::Form1()
     layout()->addWidget(m_noSoundLine);
     connect(m_engine.get(), &AlarmEngine::soundNoticeChanged, this, &Form1::updateNoSoundLine);
     connect(m_engine.get(), &AlarmEngine::ringSilentChanged, this, &Form1::updateNoSoundLine);
-    m_ringNotification = new RingNotification(*this, *new DesktopNotifier(this));
-    m_notSetNotice = new NotSetNotice(*this, *new DesktopNotifier(this));
+    m_commands = new AlarmCommands(*m_engine, alarmControls(), this);
+    m_ringNotification = new RingNotification(*m_commands, *this, *new DesktopNotifier(this));
+    m_notSetNotice = new NotSetNotice(*m_commands, this, *new DesktopNotifier(this));
     m_wakePolicy = new WakePolicy(*m_engine, *PowerServices::wakeAlarm(this), *PowerServices::suspendInhibitor(this),
                                   *PowerServices::sleepWatcher(this));
     connect(m_wakePolicy, &WakePolicy::changed, this, &Form1::updateTrayTip);
@@ -124,9 +126,9 @@ void Form1::Form_Load()
         applySettings(*record);
     Skin1()->ApplySkin(this);
     MediaPlayer1()->setVolume(HScroll1()->value());
-    AddToTray(this, mnutray(), [window = QPointer<Form1>(this)] {
-        if (window)
-            window->showMainWindow();
+    AddToTray(this, mnutray(), [commands = QPointer<AlarmCommands>(m_commands)] {
+        if (commands)
+            commands->showWindow();
     });
     SetTrayIcon(Picture::fromIcon(windowIcon()));
     SetTrayTip(TrayTip);

@@ -16,6 +16,7 @@
 #include <memory>
 #include <optional>
 
+class AlarmCommands;
 class AlarmEngine;
 class SettingsFile;
 class NotSetNotice;
@@ -34,6 +35,8 @@ public:
     ~Form1() override;
 
     AlarmEngine& engine() { return *m_engine; }
+    // What ON, OFF, Sleep and a click on the tray icon do, for every way in.
+    AlarmCommands& commands() { return *m_commands; }
     WakePolicy& wakePolicy() { return *m_wakePolicy; }
 
     TextBox* Text1() const { return m_Text1; }
@@ -132,6 +135,7 @@ private:
     QTimer* m_saveSoon = nullptr;
     QByteArray m_savedLine;
     std::optional<int> m_savedSnooze;
+    AlarmCommands* m_commands = nullptr;
     RingNotification* m_ringNotification = nullptr;
     NotSetNotice* m_notSetNotice = nullptr;
     WakePolicy* m_wakePolicy = nullptr;

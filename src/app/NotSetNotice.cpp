@@ -1,16 +1,15 @@
 #include "app/NotSetNotice.h"
 
+#include "alarm/AlarmCommands.h"
 #include "alarm/AlarmEngine.h"
-#include "app/Form1.h"
 #include "core/AlarmCrossing.h"
-#include "platform/ActivationToken.h"
 #include "platform/DesktopNotifier.h"
 
-NotSetNotice::NotSetNotice(Form1& window, DesktopNotifier& notifier)
-    : QObject(&window), m_window(window), m_notifier(notifier)
+NotSetNotice::NotSetNotice(AlarmCommands& commands, QObject* parent, DesktopNotifier& notifier)
+    : QObject(parent), m_commands(commands), m_notifier(notifier)
 {
     connect(&notifier, &DesktopNotifier::actionInvoked, this, &NotSetNotice::actionInvoked);
-    connect(&window.engine(), &AlarmEngine::armedChanged, this, [this](bool armed) {
+    connect(&commands, &AlarmCommands::armedChanged, this, [this](bool armed) {
         if (armed)
             m_notifier.withdraw();
     });
@@ -18,8 +17,8 @@ NotSetNotice::NotSetNotice(Form1& window, DesktopNotifier& notifier)
 
 void NotSetNotice::show()
 {
-    const QString alarm = m_window.Text2()->text();
-    if (m_window.engine().armed() || !AlarmCrossing::parse(alarm))
+    const QString alarm = m_commands.engine().alarmText();
+    if (m_commands.engine().armed() || !AlarmCrossing::parse(alarm))
         return;
     DesktopNotifier::Content content;
     content.appName = QStringLiteral("Kestrune");
@@ -34,14 +33,16 @@ void NotSetNotice::show()
 void NotSetNotice::actionInvoked(const QString& key, const QString& activationToken)
 {
     if (key == QLatin1String("set")) {
-        m_window.Command1()->click();
-        // What ON refused is said in a box; the window comes with it, to put things right.
-        if (!m_window.engine().armed())
-            m_window.showMainWindow();
+        // What ON refused is said in a box; the window comes with it, to put things right. Already
+        // set by other means, there is nothing to say.
+        const QString refused = m_commands.arm();
+        if (!m_commands.engine().armed()) {
+            m_commands.tell(refused);
+            m_commands.showWindow(activationToken);
+        }
         return;
     }
     if (key != QLatin1String("default"))
         return;
-    const ActivationToken handed(activationToken);
-    m_window.showMainWindow();
+    m_commands.showWindow(activationToken);
 }

@@ -1,12 +1,11 @@
 #include "app/RingNotification.h"
 
+#include "alarm/AlarmCommands.h"
 #include "alarm/AlarmEngine.h"
-#include "app/Form1.h"
-#include "platform/ActivationToken.h"
 #include "platform/DesktopNotifier.h"
+#include "ui/Form.h"
 
 #include <QApplication>
-#include <QPushButton>
 #include <QTimer>
 
 namespace {
@@ -35,12 +34,13 @@ DesktopNotifier::Content ringContent(const QString& body, bool offersSleep, bool
 }
 } // namespace
 
-RingNotification::RingNotification(Form1& window, DesktopNotifier& notifier)
-    : QObject(&window), m_window(window), m_notifier(notifier), m_soundAgain(new QTimer(this))
+RingNotification::RingNotification(AlarmCommands& commands, Form& window, DesktopNotifier& notifier)
+    : QObject(&window), m_commands(commands), m_window(window), m_notifier(notifier), m_soundAgain(new QTimer(this))
 {
+    AlarmEngine& engine = commands.engine();
     m_soundAgain->setInterval(SoundAgainMilliseconds);
     connect(m_soundAgain, &QTimer::timeout, this, &RingNotification::soundAgain);
-    connect(&window.engine(), &AlarmEngine::ringSilentChanged, this, [this](bool silent) {
+    connect(&engine, &AlarmEngine::ringSilentChanged, this, [this](bool silent) {
         if (!silent) {
             m_soundAgain->stop();
             return;
@@ -48,16 +48,16 @@ RingNotification::RingNotification(Form1& window, DesktopNotifier& notifier)
         soundAgain();
         m_soundAgain->start();
     });
-    connect(&window.engine(), &AlarmEngine::ringStarted, this, &RingNotification::ringStarted);
-    connect(&window.engine(), &AlarmEngine::ringEnded, this, &RingNotification::ringEnded);
-    connect(&window.engine(), &AlarmEngine::ringUnanswered, this, &RingNotification::ringUnanswered);
+    connect(&engine, &AlarmEngine::ringStarted, this, &RingNotification::ringStarted);
+    connect(&engine, &AlarmEngine::ringEnded, this, &RingNotification::ringEnded);
+    connect(&engine, &AlarmEngine::ringUnanswered, this, &RingNotification::ringUnanswered);
     connect(&notifier, &DesktopNotifier::actionInvoked, this, &RingNotification::actionInvoked);
 }
 
 QString RingNotification::ringBody() const
 {
     QString body = QStringLiteral("Alarm ") + m_alarmText;
-    if (const QString notice = m_window.engine().soundNotice(); !notice.isEmpty())
+    if (const QString notice = m_commands.engine().soundNotice(); !notice.isEmpty())
         body += QLatin1Char('\n') + notice;
     return body;
 }
@@ -86,16 +86,16 @@ void RingNotification::ringStarted(const QString& alarmText)
     m_notifier.show(content);
     // The window has just come forward: a blind user hears "Sleep" and the alarm, also at a re-ring
     // that finds the focus where it was, and Space snoozes.
-    m_window.alertAt(m_window.Command3(), body);
+    m_window.alertAt(m_commands.sleepButton(), body);
 }
 
 void RingNotification::ringEnded()
 {
     m_soundAgain->stop();
-    const QDateTime until = m_window.engine().reRingAt();
-    if (!m_window.engine().armed() || !until.isValid()) {
+    const QDateTime until = m_commands.engine().reRingAt();
+    if (!m_commands.engine().armed() || !until.isValid()) {
         m_notifier.withdraw();
-        m_window.announce(m_window.Text5()->text());
+        m_window.announce(m_commands.status());
         return;
     }
     const QString snoozed = QStringLiteral("Snoozed until ") + until.toString(QStringLiteral("HH:mm:ss"));
@@ -127,11 +127,11 @@ void RingNotification::actionInvoked(const QString& key, const QString& activati
     const bool off = key == QLatin1String("off");
     if (!sleep && !off && key != QLatin1String("default"))
         return;
-    // The same as the buttons, including what a disabled button refuses.
+    // The same as the buttons, including what a disabled button refuses: a stale notification's
+    // action does nothing, and needs no word.
     if (sleep)
-        m_window.Command3()->click();
+        m_commands.sleep();
     else if (off)
-        m_window.Command2()->click();
-    const ActivationToken handed(activationToken);
-    m_window.showMainWindow();
+        m_commands.off();
+    m_commands.showWindow(activationToken);
 }

@@ -4,18 +4,19 @@
 #include <QString>
 
 class QTimer;
+class AlarmCommands;
 class DesktopNotifier;
-class Form1;
+class Form;
 
 // The ring told to the desktop as a notification, for a hidden window, a locked screen or a desktop
 // without a tray: posted anew at every ring and re-ring, updated in place by Sleep ("Snoozed until
-// ..."), withdrawn by OFF, replaced by a word when nobody answered it. Its "Sleep" and "OFF" press the main window's
-// buttons, and any click on it brings the window forward. At the ring the window's keyboard focus goes to "Sleep"; what
-// Sleep and OFF did is said to a screen reader.
+// ..."), withdrawn by OFF, replaced by a word when nobody answered it. Its "Sleep" and "OFF" are the alarm's
+// commands, as the window's buttons are, and any click on it brings the window forward. At the ring the window's
+// keyboard focus goes to "Sleep"; what Sleep and OFF did is said to a screen reader.
 class RingNotification : public QObject {
     Q_OBJECT
 public:
-    RingNotification(Form1& window, DesktopNotifier& notifier);
+    RingNotification(AlarmCommands& commands, Form& window, DesktopNotifier& notifier);
 
     void ringStarted(const QString& alarmText);
     void ringEnded();
@@ -31,7 +32,8 @@ private:
     QString ringBody() const;
     void soundAgain();
 
-    Form1& m_window;
+    AlarmCommands& m_commands;
+    Form& m_window;
     DesktopNotifier& m_notifier;
     QString m_alarmText;
     QTimer* m_soundAgain;

@@ -1,9 +1,7 @@
 #include "platform/WakeProgramAlarm.h"
 
 #include "core/LogCategories.h"
-
-#include <QProcess>
-#include <QProcessEnvironment>
+#include "platform/HelperProcess.h"
 
 namespace {
 // The wake program's answers: "<request> set <seconds>", "<request> refused <why>", and "clock set"
@@ -37,24 +35,14 @@ bool WakeProgramAlarm::start()
         return false;
     m_buffer.clear();
     m_answered = false;
-    auto* process = new QProcess(this);
+    // It runs with a capability of its own.
+    auto* process = new HelperProcess(HelperProcess::Privilege::OwnCapability, this);
     m_process = process;
-    // It runs with a capability: it gets nothing of this program's environment, and no
-    // no-new-privileges either, which would keep its file capability from it.
-    QProcessEnvironment environment;
-    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
-    process->setProcessEnvironment(environment);
-    process->setWorkingDirectory(QStringLiteral("/"));
-    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     connect(process, &QProcess::readyReadStandardOutput, this, &WakeProgramAlarm::readAnswers);
-    connect(process, &QProcess::finished, this, [this, process](int code, QProcess::ExitStatus status) {
-        ended(process, status == QProcess::CrashExit ? QStringLiteral("it stopped or crashed")
-                                                     : QStringLiteral("it ended (status %1)").arg(code));
-    });
-    connect(process, &QProcess::errorOccurred, this, [this, process](QProcess::ProcessError error) {
-        if (error == QProcess::FailedToStart)
-            ended(process, QStringLiteral("it cannot be started: %1").arg(process->errorString()));
-    });
+    connect(process, &HelperProcess::ended, this,
+            [this, process](const QString& why) { ended(process, QStringLiteral("it ") + why); });
+    connect(process, &HelperProcess::notStarted, this,
+            [this, process](const QString& why) { ended(process, QStringLiteral("it cannot be started: ") + why); });
     process->start(m_program, {});
     return m_process != nullptr;
 }

@@ -2,7 +2,7 @@
 
 #include "core/LogCategories.h"
 #include "core/ProgramFile.h"
-#include "platform/Capabilities.h"
+#include "platform/HelperProcess.h"
 
 #include <QTimer>
 
@@ -59,21 +59,14 @@ bool SoundProcess::running()
         return false;
     // A new process knows nothing yet: what the last one found is its own to find again.
     m_problem.clear();
-    m_process = new QProcess(this);
-    // What the sound stack logs goes where this program's log goes.
-    m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     // It decodes the user's files: it runs with no privilege, whoever started the program.
-    m_process->setChildProcessModifier([] { Capabilities::keepOnly(Capabilities::None); });
-    QProcess* process = m_process;
+    auto* process = new HelperProcess(HelperProcess::Privilege::None, this);
+    m_process = process;
     connect(process, &QProcess::readyReadStandardOutput, this, [this, process] { readEvents(process); });
-    connect(process, &QProcess::finished, this, [this, process](int code, QProcess::ExitStatus status) {
-        ended(process, status == QProcess::CrashExit ? QStringLiteral("the sound process stopped or crashed")
-                                                     : QStringLiteral("the sound process ended (status %1)").arg(code));
-    });
-    connect(process, &QProcess::errorOccurred, this, [this, process](QProcess::ProcessError error) {
-        if (error == QProcess::FailedToStart)
-            ended(process,
-                  QStringLiteral("the sound program %1 cannot be started: %2").arg(m_program, process->errorString()));
+    connect(process, &HelperProcess::ended, this,
+            [this, process](const QString& why) { ended(process, QStringLiteral("the sound process ") + why); });
+    connect(process, &HelperProcess::notStarted, this, [this, process](const QString& why) {
+        ended(process, QStringLiteral("the sound program %1 cannot be started: %2").arg(m_program, why));
     });
     m_process->start(m_program, {});
     // What a process before it owes the user comes first; the volume must be in place before the

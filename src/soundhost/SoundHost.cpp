@@ -48,7 +48,7 @@ int SoundHost::run(int argc, char* argv[])
 {
     // It decodes whatever file it is given: with no privilege at all, whoever started it. The
     // program drops them before it starts this process; a process started otherwise drops them here.
-    Capabilities::keepOnly(Capabilities::None);
+    Capabilities::trimHelper(Capabilities::None);
     // The program's end is this process's end: it closes the pipe, and that puts the output's level
     // back first. A signal meant for both (a terminal's, the session's) is left to the program.
     for (const int sig : {SIGPIPE, SIGINT, SIGTERM, SIGHUP})

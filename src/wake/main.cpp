@@ -114,7 +114,7 @@ private:
 int main()
 {
     // The one capability this program is for; no other, and nothing it could pass on.
-    Capabilities::keepOnly(CAP_WAKE_ALARM);
+    Capabilities::trimHelper(CAP_WAKE_ALARM);
     std::signal(SIGPIPE, SIG_IGN);
 
     // The real user is whoever started it; the capability comes from the file, for anyone.

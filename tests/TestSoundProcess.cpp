@@ -3,6 +3,7 @@
 #include "core/ExecutableFolder.h"
 #include "core/PathTrust.h"
 #include "core/ProgramFile.h"
+#include "mock/RecordedSkip.h"
 #include "soundclient/SoundProcess.h"
 
 #include <QDir>
@@ -220,7 +221,7 @@ void TestSoundProcess::trustRule()
     QFETCH(QString, path);
     QFETCH(QString, refusal);
     if (::geteuid() != 0)
-        QSKIP("giving files to other users and groups needs root");
+        KESTRUNE_SKIP("giving files to other users and groups needs root");
     QTemporaryDir dir;
     QVERIFY(QDir(dir.path()).mkdir(u"folder"_qs));
     const QString file = dir.filePath(u"folder/file"_qs);
@@ -238,7 +239,7 @@ void TestSoundProcess::privateFolderAfterTheCopysOwnPlace()
     ExecutableFolder::setOverride(QStringLiteral(KESTRUNE_INSTALL_BINDIR));
     const auto restore = qScopeGuard([] { ExecutableFolder::setOverride(QString()); });
     if (ProgramFile::privateFolder().isEmpty())
-        QSKIP("the installation's program folder is not there");
+        KESTRUNE_SKIP("the installation's program folder is not there");
     QString why;
     QCOMPARE(ProgramFile::find(u"kestrune-nothing"_qs, &why), QString());
     QVERIFY2(why.contains(QDir(ProgramFile::privateFolder()).filePath(u"kestrune-nothing"_qs)), qPrintable(why));

@@ -1,7 +1,9 @@
+#include "alarm/AlarmCommands.h"
 #include "alarm/AlarmEngine.h"
 #include "alarm/SoundFolder.h"
 #include "app/Form1.h"
 #include "app/Forms.h"
+#include "app/NotSetNotice.h"
 #include "app/RingNotification.h"
 #include "dialogs/Form2.h"
 #include "dialogs/Form3.h"
@@ -48,6 +50,7 @@ private slots:
     void windowsAndLinksAnnounced();
     void aboutBoxesShowTheirStart();
     void notificationActionsPressTheButtons();
+    void commandsRefuseAsTheirButtonsWould();
     void notifierKeepsToItsOwnNotification();
     void notifierWithoutServerChangesNothing();
     void ringNotificationFollowsTheAlarm();
@@ -197,6 +200,34 @@ void TestDesktops::notificationActionsPressTheButtons()
     main.hide();
     ring.actionInvoked(QStringLiteral("default"), QString());
     QVERIFY(main.isVisible());
+}
+
+void TestDesktops::commandsRefuseAsTheirButtonsWould()
+{
+    Form1& main = Forms::form1();
+    AlarmCommands& commands = main.commands();
+    DesktopNotifier notifier;
+    NotSetNotice notice(commands, &main, notifier);
+    QCOMPARE(commands.off(), QStringLiteral("The alarm is not set"));
+    QCOMPARE(commands.sleep(), QStringLiteral("The alarm is not ringing"));
+    // The not-set notice's Set is ON: what it refuses is said in a box, with the window.
+    main.hide();
+    notice.actionInvoked(QStringLiteral("set"), QString());
+    QCOMPARE(m_desk.boxes.size(), 1);
+    QCOMPARE(m_desk.boxes[0].caption, QStringLiteral("Kestrune"));
+    QCOMPARE(m_desk.boxes[0].text, QStringLiteral("Please Choose A Sound For The Alarm"));
+    QVERIFY(main.isVisible());
+    main.engine().SoundPath = QStringLiteral("/sounds/wake.mp3");
+    QCOMPARE(commands.arm(QStringLiteral("7:30")), QStringLiteral("Please Enter The Alarm Time As HH:MM:SS"));
+    QVERIFY(!commands.tell(QString()));
+    QCOMPARE(m_desk.boxes.size(), 1);
+    main.Text2()->setText(QStringLiteral("07:30:00"));
+    notice.actionInvoked(QStringLiteral("set"), QString());
+    QCOMPARE(commands.status(), QStringLiteral("Alarm Set"));
+    QCOMPARE(m_desk.boxes.size(), 1);
+    QCOMPARE(commands.arm(), QStringLiteral("The alarm is already set"));
+    QCOMPARE(commands.off(), QString());
+    QCOMPARE(commands.status(), QStringLiteral("Not Set"));
 }
 
 namespace {

@@ -14,9 +14,10 @@ public:
     NotSetNotice(AlarmCommands& commands, QObject* parent, DesktopNotifier& notifier);
 
     void show();
+    // The notification's Show or Set, as the desktop reports it.
+    void actionInvoked(const QString& key, const QString& activationToken);
 
 private:
-    void actionInvoked(const QString& key, const QString& activationToken);
 
     AlarmCommands& m_commands;
     DesktopNotifier& m_notifier;

@@ -20,7 +20,7 @@ QString AlarmCommands::arm(const QString& time)
 {
     // A button that cannot be pressed refuses: only one of ON and OFF is ever offered.
     if (!m_c.Command1->isEnabled())
-        return QStringLiteral("The alarm is already set");
+        return tr("The alarm is already set");
     if (!time.isNull())
         m_c.Text2->setText(time);
     return m_engine.Command1_Click();
@@ -29,7 +29,7 @@ QString AlarmCommands::arm(const QString& time)
 QString AlarmCommands::off()
 {
     if (!m_c.Command2->isEnabled())
-        return QStringLiteral("The alarm is not set");
+        return tr("The alarm is not set");
     m_engine.Command2_Click();
     return QString();
 }
@@ -37,7 +37,7 @@ QString AlarmCommands::off()
 QString AlarmCommands::sleep()
 {
     if (!m_c.Command3->isEnabled())
-        return QStringLiteral("The alarm is not ringing");
+        return tr("The alarm is not ringing");
     m_engine.Command3_Click();
     return QString();
 }
@@ -52,7 +52,7 @@ bool AlarmCommands::tell(const QString& refusal)
 {
     if (refusal.isEmpty())
         return false;
-    MessageBox::information(m_c.window, QStringLiteral("Kestrune"), refusal);
+    MessageBox::information(m_c.window, MessageBox::title(), refusal);
     return true;
 }
 

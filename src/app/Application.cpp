@@ -6,6 +6,7 @@
 #include "app/Forms.h"
 #include "app/SingleInstance.h"
 #include "app/StartupWarmUp.h"
+#include "app/Translations.h"
 #include "controls/MessageBox.h"
 #include "core/ClockZoneWatcher.h"
 #include "core/LogCategories.h"
@@ -40,7 +41,7 @@ void Application::showAtStart(const QStringList& arguments)
 int Application::run(int argc, char* argv[])
 {
     // Before anything reads the time zone, and while this is the only thread to see TZ change.
-    const QString zoneNotice = ClockZoneWatcher::useUtcUnlessUsable();
+    const QString unusedZone = ClockZoneWatcher::useUtcUnlessUsable();
     // First, while this is the only thread: the others inherit what is left.
     const char* failed = nullptr;
     Capabilities::trimProgram(failed);
@@ -63,6 +64,8 @@ int Application::run(int argc, char* argv[])
     // Only the main window's unload ends the program, whatever else is closed or hidden.
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(ProgramIcon::icon());
+    // Before anything is said or shown.
+    Translations::install();
 
     // One program, one alarm: a second start shows the running one and leaves the settings alone.
     SingleInstance instance(SingleInstance::privateFolder());
@@ -95,9 +98,9 @@ int Application::run(int argc, char* argv[])
     // front of.
     const auto tell = [](const QStringList& notices) {
         if (Forms::hasForm1())
-            MessageBox::warning(&Forms::form1(), QStringLiteral("Kestrune"), notices.join(QStringLiteral("\n\n")));
+            MessageBox::warning(&Forms::form1(), MessageBox::title(), notices.join(QStringLiteral("\n\n")));
     };
-    QStringList notices{zoneNotice, instance.notice()};
+    QStringList notices{ClockZoneWatcher::notUsedNotice(unusedZone), instance.notice()};
     notices.removeAll(QString());
     if (!notices.isEmpty())
         QTimer::singleShot(0, [tell, notices] { tell(notices); });

@@ -1,0 +1,63 @@
+#include "app/Translations.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QPointer>
+#include <QTranslator>
+
+namespace {
+// Read by QGuiApplication when a catalogue is installed: the catalogue of a language written from
+// right to left says "RTL", which mirrors menus, dialogs and the windows' tables.
+[[maybe_unused]] const char* const LayoutDirection = QT_TRANSLATE_NOOP("QGuiApplication", "QT_LAYOUT_DIRECTION");
+
+QList<QPointer<QTranslator>> installed;
+
+void use(QTranslator* translator)
+{
+    QCoreApplication::installTranslator(translator);
+    installed << translator;
+}
+} // namespace
+
+void Translations::install()
+{
+    if (!asWritten(messagesLocale()))
+        load(QLocale::system());
+}
+
+bool Translations::load(const QLocale& language)
+{
+    for (QTranslator* before : std::as_const(installed))
+        delete before; // which uninstalls it
+    installed.clear();
+    // Qt's own first, so that the program's catalogue, installed last, is asked first.
+    auto* qt = new QTranslator(QCoreApplication::instance());
+    if (qt->load(language, QStringLiteral("qtbase"), QStringLiteral("_"),
+                 QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        use(qt);
+    else
+        delete qt;
+    auto* own = new QTranslator(QCoreApplication::instance());
+    if (!own->load(language, QStringLiteral("kestrune"), QStringLiteral("_"), QStringLiteral(":/i18n"))) {
+        delete own;
+        return false;
+    }
+    use(own);
+    return true;
+}
+
+QByteArray Translations::messagesLocale()
+{
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const QByteArray value = qgetenv(name);
+        if (!value.isEmpty())
+            return value;
+    }
+    return QByteArray();
+}
+
+bool Translations::asWritten(const QByteArray& messagesLocale)
+{
+    return messagesLocale.isEmpty() || messagesLocale == "C" || messagesLocale == "POSIX" ||
+           messagesLocale.startsWith("C.") || messagesLocale.startsWith("C@");
+}

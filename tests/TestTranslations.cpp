@@ -140,6 +140,9 @@ void TestTranslations::arabicIsMirroredAndKeepsTheData()
     // LANG=C shows the texts as written, whatever LANGUAGE asks.
     for (const char* c : {"", "C", "POSIX", "C.UTF-8"})
         QVERIFY(Translations::asWritten(c) && !Translations::asWritten("ar_EG.UTF-8"));
+    // English named before one of the catalogues keeps the texts as written.
+    QCOMPARE(Translations::catalogueFor({"pt-BR", "fr-CA", "fr", "de"}), QStringLiteral("fr"));
+    QCOMPARE(Translations::catalogueFor({"en-GB", "de"}), QString());
     QVERIFY(Translations::load(QLocale(QLocale::Arabic, QLocale::Egypt)));
     QCOMPARE(QGuiApplication::layoutDirection(), Qt::RightToLeft);
     Form1& main = Forms::form1();

@@ -1,6 +1,7 @@
 #include "app/Translations.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QLibraryInfo>
 #include <QPointer>
 #include <QTranslator>
@@ -30,20 +31,35 @@ bool Translations::load(const QLocale& language)
     for (QTranslator* before : std::as_const(installed))
         delete before; // which uninstalls it
     installed.clear();
+    const QString name = catalogueFor(language.uiLanguages());
+    if (name.isEmpty())
+        return false;
     // Qt's own first, so that the program's catalogue, installed last, is asked first.
     auto* qt = new QTranslator(QCoreApplication::instance());
-    if (qt->load(language, QStringLiteral("qtbase"), QStringLiteral("_"),
-                 QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    if (qt->load(QStringLiteral("qtbase_") + name, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         use(qt);
     else
         delete qt;
     auto* own = new QTranslator(QCoreApplication::instance());
-    if (!own->load(language, QStringLiteral("kestrune"), QStringLiteral("_"), QStringLiteral(":/i18n"))) {
+    if (!own->load(QStringLiteral("kestrune_") + name, QStringLiteral(":/i18n"))) {
         delete own;
         return false;
     }
     use(own);
     return true;
+}
+
+QString Translations::catalogueFor(const QStringList& languages)
+{
+    for (QString language : languages) {
+        language.replace(u'-', u'_');
+        // The texts are written in English: English asked for before any other keeps them so.
+        if (language == QLatin1String("en") || language.startsWith(QLatin1String("en_")))
+            return QString();
+        if (QFile::exists(QStringLiteral(":/i18n/kestrune_%1.qm").arg(language)))
+            return language;
+    }
+    return QString();
 }
 
 QByteArray Translations::messagesLocale()

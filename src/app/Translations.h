@@ -13,6 +13,9 @@ public:
     // Installs the catalogues of this language in place of those installed before; false when the
     // program has none for it, and its texts are then shown as written.
     static bool load(const QLocale& language);
+    // The first of the user's languages, best first, that the program has a catalogue for; empty
+    // when English comes first, or none is there.
+    static QString catalogueFor(const QStringList& languages);
 
     // The locale that decides the language of messages, as the C library picks it: LC_ALL, else
     // LC_MESSAGES, else LANG.

@@ -16,7 +16,8 @@ class AlarmCommands : public QObject {
 public:
     AlarmCommands(AlarmEngine& engine, AlarmControls controls, QObject* parent);
 
-    // "ON", with the alarm box's time, or first with the one given.
+    // "ON", with the alarm box's time, or first with the one given; refused, the box keeps what it
+    // held.
     QString arm(const QString& time = QString());
     // "OFF": silenced and disarmed.
     QString off();
@@ -36,6 +37,8 @@ public:
 
 signals:
     void armedChanged(bool armed);
+    // The alarm time, the armed state, a ring or a snooze changed.
+    void stateChanged();
 
 private:
     AlarmEngine& m_engine;

@@ -1,0 +1,92 @@
+#include "app/AlarmBusAdaptor.h"
+
+#include "alarm/AlarmCommands.h"
+#include "alarm/WakePolicy.h"
+#include "core/LogCategories.h"
+#include "core/TimeText.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+
+AlarmBusAdaptor::AlarmBusAdaptor(AlarmCommands& commands, WakePolicy& wake, QObject* exported)
+    : QDBusAbstractAdaptor(exported), m_commands(commands), m_wake(wake),
+      m_state(AlarmState::of(commands.engine(), wake))
+{
+    connect(&commands, &AlarmCommands::stateChanged, this, &AlarmBusAdaptor::update);
+    connect(&wake, &WakePolicy::changed, this, &AlarmBusAdaptor::update);
+}
+
+void AlarmBusAdaptor::publish(AlarmCommands& commands, WakePolicy& wake, QObject* owner)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        qCInfo(lcInstance, "no session bus: the alarm is not offered there");
+        return;
+    }
+    auto* exported = new QObject(owner);
+    new AlarmBusAdaptor(commands, wake, exported);
+    if (!bus.registerObject(QLatin1String(Path), exported, QDBusConnection::ExportAdaptors) ||
+        !bus.registerService(QLatin1String(Service))) {
+        qCWarning(lcInstance, "the name %s is taken on the session bus: the alarm is not offered there", Service);
+        bus.unregisterObject(QLatin1String(Path));
+        delete exported;
+    }
+}
+
+QString AlarmBusAdaptor::snoozedUntil() const
+{
+    return m_state.snoozedUntil.isValid() ? TimeText::of(m_state.snoozedUntil.time()) : QString();
+}
+
+qlonglong AlarmBusAdaptor::nextRing() const
+{
+    return m_state.nextRing.isValid() ? m_state.nextRing.toSecsSinceEpoch() : 0;
+}
+
+void AlarmBusAdaptor::Set(const QString& time)
+{
+    refuseIf(m_commands.arm(time));
+}
+
+void AlarmBusAdaptor::Off()
+{
+    refuseIf(m_commands.off());
+}
+
+void AlarmBusAdaptor::Sleep()
+{
+    refuseIf(m_commands.sleep());
+}
+
+void AlarmBusAdaptor::refuseIf(const QString& refusal)
+{
+    if (!refusal.isEmpty() && calledFromDBus())
+        sendErrorReply(QLatin1String(RefusedError), refusal);
+}
+
+void AlarmBusAdaptor::update()
+{
+    const AlarmState before = m_state;
+    const QString snoozedBefore = snoozedUntil();
+    const qlonglong nextBefore = nextRing();
+    m_state = AlarmState::of(m_commands.engine(), m_wake);
+    QVariantMap changed;
+    if (m_state.alarmTime != before.alarmTime)
+        changed.insert(QStringLiteral("AlarmTime"), m_state.alarmTime);
+    if (m_state.armed != before.armed)
+        changed.insert(QStringLiteral("Armed"), m_state.armed);
+    if (m_state.ringing != before.ringing)
+        changed.insert(QStringLiteral("Ringing"), m_state.ringing);
+    if (snoozedUntil() != snoozedBefore)
+        changed.insert(QStringLiteral("SnoozedUntil"), snoozedUntil());
+    if (nextRing() != nextBefore)
+        changed.insert(QStringLiteral("NextRing"), nextRing());
+    if (m_state.wakes != before.wakes)
+        changed.insert(QStringLiteral("Wakes"), m_state.wakes);
+    if (changed.isEmpty())
+        return;
+    QDBusMessage signal = QDBusMessage::createSignal(
+        QLatin1String(Path), QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("PropertiesChanged"));
+    signal << QLatin1String(Interface) << changed << QStringList();
+    QDBusConnection::sessionBus().send(signal);
+}

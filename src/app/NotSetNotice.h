@@ -18,6 +18,7 @@ public:
     void actionInvoked(const QString& key, const QString& activationToken);
 
 private:
+
     AlarmCommands& m_commands;
     DesktopNotifier& m_notifier;
 };

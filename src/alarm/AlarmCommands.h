@@ -43,4 +43,5 @@ signals:
 private:
     AlarmEngine& m_engine;
     const AlarmControls m_c;
+    bool m_trying = false; // arm() tries a time in the box
 };

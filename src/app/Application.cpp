@@ -2,7 +2,7 @@
 
 #include "alarm/AlarmCommands.h"
 #include "alarm/WakePolicy.h"
-#include "app/AlarmBusAdaptor.h"
+#include "app/AlarmBus.h"
 #include "app/CommandLine.h"
 #include "app/Form1.h"
 #include "app/Forms.h"
@@ -128,7 +128,7 @@ int Application::run(int argc, char* argv[])
     });
     showAtStart(arguments);
     Forms::form1().wakePolicy().follow(zone);
-    AlarmBusAdaptor::publish(Forms::form1().commands(), Forms::form1().wakePolicy(), &Forms::form1());
+    AlarmBus::publish(Forms::form1().commands(), Forms::form1().wakePolicy(), &Forms::form1());
     if (line.action() == CommandLine::Action::Set) {
         const QString refusal = Forms::form1().commands().arm(line.time());
         ScriptCommand::report(reportTo, SingleInstance::Reply{true, refusal.isEmpty(), refusal});

@@ -68,9 +68,10 @@ def scripts_reach_the_alarm(results, binary, tone):
         started = app.command("--set", alarm)
         results.check("--set with none running returns, armed", started.returncode == 0, "exit code 0, no output",
                       f"exit code {started.returncode}: {started.stdout}{started.stderr}")
-        pid = int(re.search(r"\d+", run([*BUS[:4], "org.freedesktop.DBus", "--object-path", "/org/freedesktop/DBus",
-                                          "--method", "org.freedesktop.DBus.GetConnectionUnixProcessID",
-                                          "org.kestrune.Kestrune"]))[0])
+        pid = int(re.search(r"uint32 (\d+)", run([*BUS[:4], "org.freedesktop.DBus", "--object-path",
+                                                   "/org/freedesktop/DBus", "--method",
+                                                   "org.freedesktop.DBus.GetConnectionUnixProcessID",
+                                                   "org.kestrune.Kestrune"]))[1])
         code, status = status_of(app)
         ring = datetime.datetime.combine(datetime.date.today(), datetime.time.fromisoformat(alarm))
         ring += datetime.timedelta(days=1) if ring <= datetime.datetime.now() else datetime.timedelta()
@@ -107,7 +108,8 @@ def scripts_reach_the_alarm(results, binary, tone):
         poll(lambda: not os.path.exists(f"/proc/{pid}"), 15)
         pid = None
         gone = app.command("--status")
-        results.equal("--status with none running", (3, "Kestrune is not running.\n"), (gone.returncode, gone.stderr))
+        results.equal("--status with none running", (3, "", "Kestrune is not running.\n"),
+                      (gone.returncode, gone.stdout, gone.stderr))
     finally:
         if pid:
             os.kill(pid, signal.SIGKILL)

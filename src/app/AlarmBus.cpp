@@ -1,4 +1,4 @@
-#include "app/AlarmBusAdaptor.h"
+#include "app/AlarmBus.h"
 
 #include "alarm/AlarmCommands.h"
 #include "alarm/WakePolicy.h"
@@ -8,24 +8,23 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 
-AlarmBusAdaptor::AlarmBusAdaptor(AlarmCommands& commands, WakePolicy& wake, QObject* exported)
-    : QDBusAbstractAdaptor(exported), m_commands(commands), m_wake(wake),
-      m_state(AlarmState::of(commands.engine(), wake))
+AlarmBus::AlarmBus(AlarmCommands& commands, WakePolicy& wake, QObject* parent)
+    : QObject(parent), m_commands(commands), m_wake(wake), m_state(AlarmState::of(commands.engine(), wake))
 {
-    connect(&commands, &AlarmCommands::stateChanged, this, &AlarmBusAdaptor::update);
-    connect(&wake, &WakePolicy::changed, this, &AlarmBusAdaptor::update);
+    connect(&commands, &AlarmCommands::stateChanged, this, &AlarmBus::update);
+    connect(&wake, &WakePolicy::changed, this, &AlarmBus::update);
 }
 
-void AlarmBusAdaptor::publish(AlarmCommands& commands, WakePolicy& wake, QObject* owner)
+void AlarmBus::publish(AlarmCommands& commands, WakePolicy& wake, QObject* owner)
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
         qCInfo(lcInstance, "no session bus: the alarm is not offered there");
         return;
     }
-    auto* exported = new QObject(owner);
-    new AlarmBusAdaptor(commands, wake, exported);
-    if (!bus.registerObject(QLatin1String(Path), exported, QDBusConnection::ExportAdaptors) ||
+    auto* exported = new AlarmBus(commands, wake, owner);
+    if (!bus.registerObject(QLatin1String(Path), exported,
+                            QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties) ||
         !bus.registerService(QLatin1String(Service))) {
         qCWarning(lcInstance, "the name %s is taken on the session bus: the alarm is not offered there", Service);
         bus.unregisterObject(QLatin1String(Path));
@@ -33,38 +32,38 @@ void AlarmBusAdaptor::publish(AlarmCommands& commands, WakePolicy& wake, QObject
     }
 }
 
-QString AlarmBusAdaptor::snoozedUntil() const
+QString AlarmBus::snoozedUntil() const
 {
     return m_state.snoozedUntil.isValid() ? TimeText::of(m_state.snoozedUntil.time()) : QString();
 }
 
-qlonglong AlarmBusAdaptor::nextRing() const
+qlonglong AlarmBus::nextRing() const
 {
     return m_state.nextRing.isValid() ? m_state.nextRing.toSecsSinceEpoch() : 0;
 }
 
-void AlarmBusAdaptor::Set(const QString& time)
+void AlarmBus::Set(const QString& time)
 {
     refuseIf(m_commands.arm(time));
 }
 
-void AlarmBusAdaptor::Off()
+void AlarmBus::Off()
 {
     refuseIf(m_commands.off());
 }
 
-void AlarmBusAdaptor::Sleep()
+void AlarmBus::Sleep()
 {
     refuseIf(m_commands.sleep());
 }
 
-void AlarmBusAdaptor::refuseIf(const QString& refusal)
+void AlarmBus::refuseIf(const QString& refusal)
 {
     if (!refusal.isEmpty() && calledFromDBus())
         sendErrorReply(QLatin1String(RefusedError), refusal);
 }
 
-void AlarmBusAdaptor::update()
+void AlarmBus::update()
 {
     const AlarmState before = m_state;
     const QString snoozedBefore = snoozedUntil();

@@ -2,8 +2,8 @@
 
 #include "alarm/AlarmState.h"
 
-#include <QDBusAbstractAdaptor>
 #include <QDBusContext>
+#include <QObject>
 
 class AlarmCommands;
 class WakePolicy;
@@ -12,8 +12,9 @@ class WakePolicy;
 // /org/kestrune/Kestrune, interface org.kestrune.Kestrune.Alarm (its introspection is installed as
 // share/dbus-1/interfaces/org.kestrune.Kestrune.Alarm.xml). The methods are the window's buttons,
 // through the same commands; a refusal is the error Refused with the words the window would show.
-// Each change of a property is announced with PropertiesChanged.
-class AlarmBusAdaptor : public QDBusAbstractAdaptor, protected QDBusContext {
+// Each change of a property is announced with PropertiesChanged. Exported as it is rather than through
+// an adaptor, so that a method can answer with an error.
+class AlarmBus : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.kestrune.Kestrune.Alarm")
     Q_PROPERTY(QString AlarmTime READ alarmTime)
@@ -28,7 +29,7 @@ public:
     static constexpr const char* Interface = "org.kestrune.Kestrune.Alarm";
     static constexpr const char* RefusedError = "org.kestrune.Kestrune.Error.Refused";
 
-    AlarmBusAdaptor(AlarmCommands& commands, WakePolicy& wake, QObject* exported);
+    AlarmBus(AlarmCommands& commands, WakePolicy& wake, QObject* parent);
     // Puts the alarm on the session bus. Without one, or with the name taken, the program runs on
     // without it, and says so in its log.
     static void publish(AlarmCommands& commands, WakePolicy& wake, QObject* owner);

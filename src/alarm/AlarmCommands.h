@@ -8,7 +8,7 @@
 class AlarmEngine;
 
 // The alarm's commands, one set for every way in: the window's buttons, the tray icon, the ring's
-// and the not-set notifications. Each does what its button does and refuses what the button would
+// and the not-set notifications, the command line and the session bus. Each does what its button does and refuses what the button would
 // refuse, and says what it refused in the words of the window's box; empty when it was done. None of
 // the callers reaches into the main window.
 class AlarmCommands : public QObject {

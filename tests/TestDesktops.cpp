@@ -1,5 +1,6 @@
 #include "alarm/AlarmCommands.h"
 #include "alarm/AlarmEngine.h"
+#include "alarm/AlarmState.h"
 #include "alarm/SoundFolder.h"
 #include "app/Form1.h"
 #include "app/Forms.h"
@@ -219,7 +220,10 @@ void TestDesktops::commandsRefuseAsTheirButtonsWould()
     QCOMPARE(m_desk.boxes[0].text, QStringLiteral("Please Choose A Sound For The Alarm"));
     QVERIFY(main.isVisible());
     main.engine().SoundPath = QStringLiteral("/sounds/wake.mp3");
+    const QString before = main.Text2()->text();
     QCOMPARE(commands.arm(QStringLiteral("7:30")), QStringLiteral("Please Enter The Alarm Time As HH:MM:SS"));
+    // A refused time from a script leaves the box as it was.
+    QCOMPARE(main.Text2()->text(), before);
     QVERIFY(!commands.tell(QString()));
     QCOMPARE(m_desk.boxes.size(), 1);
     main.Text2()->setText(QStringLiteral("07:30:00"));
@@ -227,6 +231,11 @@ void TestDesktops::commandsRefuseAsTheirButtonsWould()
     QCOMPARE(commands.status(), QStringLiteral("Alarm Set"));
     QCOMPARE(m_desk.boxes.size(), 1);
     QCOMPARE(commands.arm(), QStringLiteral("The alarm is already set"));
+    // What --status prints, a line a value; whether the computer is woken depends on the machine.
+    const QString status = AlarmState::of(main.engine(), main.wakePolicy()).statusLines();
+    QCOMPARE(status.section(u"Wakes computer: "_qs, 0, 0),
+             u"Alarm time: 07:30:00\nArmed: yes\nRinging: no\nSnoozed until: -\nNext ring: 2026-01-05 07:30:00\n"
+             "Sound: /sounds/wake.mp3\n"_qs);
     QCOMPARE(commands.off(), QString());
     QCOMPARE(commands.status(), QStringLiteral("Not Set"));
 }

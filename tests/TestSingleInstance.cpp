@@ -1,3 +1,4 @@
+#include "app/CommandLine.h"
 #include "app/SingleInstance.h"
 #include "mock/RecordedSkip.h"
 
@@ -8,35 +9,170 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
+#include <cstring>
+#include <thread>
+
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 // One running program per user, seen from two claimants in one process: the second is refused, its
-// knock shows the first one's window, and a folder whose path cannot hold a socket does not stop a
-// start.
+// knock shows the first one's window, its requests are answered and garbage is not, and a folder
+// whose path cannot hold a socket does not stop a start. And what a command line asks for.
 class TestSingleInstance : public QObject {
     Q_OBJECT
 
 private slots:
     void secondClaimKnocksAndTheFirstShows();
+    void requestsAreAnsweredAndGarbageIsNot_data();
+    void requestsAreAnsweredAndGarbageIsNot();
+    void commandLine_data();
+    void commandLine();
     void socketLeftByACrashIsReplaced();
     void tooLongAFolderStillStarts();
     void onlyAFolderOfTheUsersAlone();
     void fallbackFolderTakenBySomethingElse();
 };
 
+namespace {
+// A running copy that counts the windows it was asked to show.
+SingleInstance::Handler counting(int& shown)
+{
+    return [&shown](const SingleInstance::Request& request) {
+        shown += request.verb == SingleInstance::Verb::Show;
+        return SingleInstance::Reply{true, true, QString()};
+    };
+}
+
+// What a later start gets back for the request's raw bytes, asked from another thread so that this
+// one's event loop answers.
+QByteArray rawReply(const QString& folder, const QByteArray& bytes)
+{
+    QByteArray reply;
+    std::atomic<bool> finished = false;
+    std::thread asker([&] {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray path = QFile::encodeName(folder + u"/kestrune.socket"_qs);
+        std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+        if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
+            ::send(fd, bytes.constData(), size_t(bytes.size()), MSG_NOSIGNAL);
+            ::shutdown(fd, SHUT_WR);
+            char buffer[256];
+            for (ssize_t n; (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;)
+                reply.append(buffer, n);
+        }
+        ::close(fd);
+        finished = true;
+    });
+    if (!QTest::qWaitFor([&finished] { return finished.load(); }, 3000))
+        qWarning("no answer within 3 s");
+    asker.join();
+    return reply;
+}
+} // namespace
+
 void TestSingleInstance::secondClaimKnocksAndTheFirstShows()
 {
     QTemporaryDir dir;
     int shown = 0;
     SingleInstance first(dir.path());
-    QVERIFY(first.claim([&shown] { ++shown; }));
+    QVERIFY(first.claim(counting(shown)));
     SingleInstance second(dir.path());
-    QVERIFY(!second.claim([] { QFAIL("the second start must not be asked to show"); }));
-    QVERIFY(second.askRunningToShow(200));
-    QTRY_COMPARE(shown, 1);
-    QVERIFY(second.askRunningToShow(200));
-    QTRY_COMPARE(shown, 2);
+    QVERIFY(!second.claim({}));
+    // Asked from a thread: the first answers only from its event loop.
+    for (int times = 1; times <= 2; ++times) {
+        bool reached = false;
+        std::thread asker([&] { reached = second.askRunningToShow(2000); });
+        QTRY_COMPARE(shown, times);
+        asker.join();
+        QVERIFY(reached);
+    }
+    // The knock of an earlier version: connected and gone without a word.
+    QCOMPARE(rawReply(dir.path(), QByteArray()), QByteArray("ok\n"));
+    QCOMPARE(shown, 3);
+}
+
+void TestSingleInstance::requestsAreAnsweredAndGarbageIsNot_data()
+{
+    QTest::addColumn<QByteArray>("sent");
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addRow("set") << SingleInstance::encode({SingleInstance::Verb::Set, u"07:30:00"_qs})
+                         << QByteArray("ok\nset 07:30:00");
+    QTest::addRow("refused") << QByteArray("set 7:30\n") << QByteArray("refused\nno such time: 7:30");
+    QTest::addRow("status") << QByteArray("status\n") << QByteArray("ok\nstatus ");
+    QTest::addRow("a line break in the time goes as one that cannot ring")
+        << SingleInstance::encode({SingleInstance::Verb::Set, u"07:30:00\noff"_qs})
+        << QByteArray("refused\nno such time: -");
+    const QByteArray error("error\nnot a request\n");
+    QTest::addRow("unknown word") << QByteArray("reboot\n") << error;
+    QTest::addRow("set without a time") << QByteArray("set\n") << error;
+    QTest::addRow("off with an argument") << QByteArray("off now\n") << error;
+    QTest::addRow("no line feed") << QByteArray("status") << error;
+    QTest::addRow("a control character") << QByteArray("set 07:30:00\t\n") << error;
+    QTest::addRow("not UTF-8") << QByteArray("set \xff\xfe\n") << error;
+    QTest::addRow("too long") << QByteArray("set ") + QByteArray(SingleInstance::RequestLimit, '0') + '\n' << error;
+}
+
+void TestSingleInstance::requestsAreAnsweredAndGarbageIsNot()
+{
+    QFETCH(QByteArray, sent);
+    QFETCH(QByteArray, reply);
+    QTemporaryDir dir;
+    SingleInstance first(dir.path());
+    QVERIFY(first.claim([](const SingleInstance::Request& request) {
+        const bool ringable = request.argument.size() == 8;
+        if (request.verb == SingleInstance::Verb::Set)
+            return SingleInstance::Reply{true, ringable,
+                                         (ringable ? u"set "_qs : u"no such time: "_qs) + request.argument};
+        return SingleInstance::Reply{true, true, u"status "_qs};
+    }));
+    if (reply.startsWith("error"))
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u".*not one was refused"_qs));
+    QCOMPARE(rawReply(dir.path(), sent), reply);
+}
+
+void TestSingleInstance::commandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("action");
+    QTest::addColumn<QString>("time");
+    using A = CommandLine::Action;
+    QTest::addRow("plain start") << QStringList{} << int(A::Start) << QString();
+    QTest::addRow("login start, a field code left over")
+        << QStringList{u"--tray"_qs, u"%U"_qs} << int(A::Tray) << QString();
+    QTest::addRow("Qt's own options") << QStringList{u"-platform"_qs, u"xcb"_qs, u"-reverse"_qs} << int(A::Start)
+                                      << QString();
+    QTest::addRow("set") << QStringList{u"--set"_qs, u"07:30:00"_qs} << int(A::Set) << u"07:30:00"_qs;
+    QTest::addRow("set=, with --tray") << QStringList{u"--tray"_qs, u"--set=7:30"_qs} << int(A::Set) << u"7:30"_qs;
+    QTest::addRow("off") << QStringList{u"--off"_qs} << int(A::Off) << QString();
+    QTest::addRow("sleep") << QStringList{u"--sleep"_qs} << int(A::Sleep) << QString();
+    QTest::addRow("status") << QStringList{u"--status"_qs, u"%f"_qs} << int(A::Status) << QString();
+    QTest::addRow("help") << QStringList{u"-h"_qs} << int(A::Help) << QString();
+    QTest::addRow("version") << QStringList{u"--version"_qs} << int(A::Version) << QString();
+    QTest::addRow("unknown option") << QStringList{u"--bogus"_qs} << int(A::Refused) << u"bogus"_qs;
+    QTest::addRow("set without a time") << QStringList{u"--set"_qs} << int(A::Refused) << u"--set"_qs;
+    QTest::addRow("an argument") << QStringList{u"tone.mp3"_qs} << int(A::Refused) << u"tone.mp3"_qs;
+    QTest::addRow("two commands") << QStringList{u"--off"_qs, u"--status"_qs} << int(A::Refused) << u"only one"_qs;
+    QTest::addRow("two times") << QStringList{u"--set=07:00:00"_qs, u"--set=08:00:00"_qs} << int(A::Refused)
+                               << u"only one"_qs;
+}
+
+void TestSingleInstance::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, action);
+    QFETCH(QString, time);
+    const CommandLine line = CommandLine::parse(QStringList{u"kestrune"_qs} + arguments);
+    QCOMPARE(int(line.action()), action);
+    // Refused: the words say what was wrong; else the time given.
+    if (line.action() == CommandLine::Action::Refused)
+        QVERIFY2(line.text().contains(time), qPrintable(line.text()));
+    else
+        QCOMPARE(line.time(), time);
 }
 
 void TestSingleInstance::socketLeftByACrashIsReplaced()
@@ -48,7 +184,7 @@ void TestSingleInstance::socketLeftByACrashIsReplaced()
     stale.close();
     int shown = 0;
     SingleInstance first(dir.path());
-    QVERIFY(first.claim([&shown] { ++shown; }));
+    QVERIFY(first.claim(counting(shown)));
     SingleInstance second(dir.path());
     QVERIFY(!second.claim({}));
     QVERIFY(second.askRunningToShow(200));
@@ -61,7 +197,7 @@ void TestSingleInstance::tooLongAFolderStillStarts()
     const QString deep = dir.filePath(QString(100, QLatin1Char('d')));
     QVERIFY(QDir().mkpath(deep));
     SingleInstance first(deep);
-    QVERIFY(first.claim([] {}));
+    QVERIFY(first.claim({}));
     SingleInstance second(deep);
     QVERIFY(!second.claim({}));
     QVERIFY(!second.askRunningToShow(100));
@@ -92,7 +228,7 @@ void TestSingleInstance::onlyAFolderOfTheUsersAlone()
     QCOMPARE(QFileInfo(ownCache).permissions() & 0x0077, 0);
     QVERIFY(QDir::setCurrent(open.path()));
     SingleInstance first(SingleInstance::privateFolder());
-    QVERIFY(first.claim([] {}));
+    QVERIFY(first.claim({}));
     QVERIFY(QFileInfo::exists(ownCache + u"/kestrune.socket"_qs));
     QVERIFY(QDir(open.path()).isEmpty());
     QVERIFY(QDir::setCurrent(QDir::rootPath()));
@@ -107,7 +243,7 @@ void TestSingleInstance::onlyAFolderOfTheUsersAlone()
     qunsetenv("XDG_RUNTIME_DIR");
     SingleInstance unchecked(SingleInstance::privateFolder());
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^there is no folder .*not checking for another.*"_qs));
-    QVERIFY(unchecked.claim([] {}) && unchecked.notice().contains(u"only one copy"_qs));
+    QVERIFY(unchecked.claim({}) && unchecked.notice().contains(u"only one copy"_qs));
     if (::geteuid() != 0)
         KESTRUNE_SKIP("giving a socket to another user needs root");
     // Another user's socket in its place is neither replaced nor asked.
@@ -117,7 +253,7 @@ void TestSingleInstance::onlyAFolderOfTheUsersAlone()
     QCOMPARE(::lchown(socket.constData(), 65534, 65534), 0);
     SingleInstance mine(dir.path());
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u".*belongs to another user.*"_qs));
-    QVERIFY(mine.claim([] {}));
+    QVERIFY(mine.claim({}));
     QVERIFY(!mine.askRunningToShow(100));
     struct stat status {};
     QCOMPARE(::lstat(socket.constData(), &status), 0);

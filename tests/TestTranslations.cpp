@@ -1,6 +1,7 @@
 #include "alarm/AlarmCommands.h"
 #include "alarm/AlarmEngine.h"
 #include "alarm/WakePolicy.h"
+#include "app/CommandLine.h"
 #include "app/Form1.h"
 #include "app/Forms.h"
 #include "app/NotSetNotice.h"
@@ -79,6 +80,8 @@ void TestTranslations::everyShownTextIsTranslated()
     NotSetNotice(main.commands(), &main, notifier).show();
     SleepWarning warning(main.wakePolicy(), notifier);
     QStringList texts{ClockZoneWatcher::notUsedNotice(QStringLiteral("/")), AlarmEngine::soundFilter()};
+    for (const QStringList& line : {QStringList{"--help"}, {"--bogus"}, {"--off", "--sleep"}, {"extra"}})
+        texts << CommandLine::parse(QStringList{"kestrune"} + line).text();
     const auto at = [&](QTime time, void (AlarmEngine::*tick)()) {
         m_desk.clock.set(time);
         (main.engine().*tick)();

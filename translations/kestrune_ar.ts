@@ -110,6 +110,58 @@
     </message>
 </context>
 <context>
+    <name>CommandLine</name>
+    <message>
+        <source>Usage: kestrune [--tray | --set HH:MM:SS | --off | --sleep | --status]
+
+A desktop alarm clock. Without an option it shows its window; while it runs, a second start
+brings the running one forward. The other options are sent to the running copy.
+
+  --tray            start in the notification area, without setting the alarm
+  --set HH:MM:SS    set the alarm to this time, as typing it and pressing ON does; with no
+                    copy running, one is started in the notification area
+  --off             switch the alarm off, as OFF does
+  --sleep           snooze the ringing alarm, as Sleep does
+  --status          print the alarm&apos;s state, a line for each value
+  -h, --help        print this help
+  -v, --version     print the version
+
+A refused command says why on standard error and ends with status 1, a command line not
+understood with 2; when no copy runs, --off, --sleep and --status end with status 3.
+</source>
+        <translation>الاستخدام: kestrune [--tray | --set HH:MM:SS | --off | --sleep | --status]
+
+منبّه لسطح المكتب. دون خيار يعرض نافذته؛ وإن كان يعمل، فإن تشغيله مرة ثانية يُظهر
+النسخة العاملة في المقدمة. تُرسَل الخيارات الأخرى إلى النسخة العاملة.
+
+  --tray            التشغيل في منطقة الإشعارات دون ضبط المنبّه
+  --set HH:MM:SS    ضبط المنبّه على هذا الوقت، كما لو كُتب وضُغط «شغّل»؛ وإن لم تكن
+                    هناك نسخة عاملة، تُشغَّل واحدة في منطقة الإشعارات
+  --off             إيقاف المنبّه، كما يفعل «أوقف»
+  --sleep           تأجيل المنبّه الذي يرنّ، كما يفعل «غفوة»
+  --status          طباعة حالة المنبّه، سطر لكل قيمة
+  -h, --help        طباعة هذه المساعدة
+  -v, --version     طباعة الإصدار
+
+يذكر الأمر المرفوض السبب على مخرج الأخطاء القياسي وينتهي بالحالة 1، وسطر الأوامر غير
+المفهوم بالحالة 2؛ وإن لم تكن هناك نسخة عاملة، تنتهي الخيارات --off و--sleep و--status
+بالحالة 3.
+</translation>
+    </message>
+    <message>
+        <source>Give only one of --set, --off, --sleep, --status, --help and --version.</source>
+        <translation>حدّد خيارًا واحدًا فقط من: --set، --off، --sleep، --status، --help، --version.</translation>
+    </message>
+    <message>
+        <source>Unexpected argument: %1. See kestrune --help.</source>
+        <translation>وسيط غير متوقع: %1. راجع kestrune --help.</translation>
+    </message>
+    <message>
+        <source>%1. See kestrune --help.</source>
+        <translation>%1. راجع kestrune --help.</translation>
+    </message>
+</context>
+<context>
     <name>CommonDialog</name>
     <message>
         <source>All Files (*)</source>
@@ -443,6 +495,21 @@
     <message>
         <source>the built-in tone cannot be played (%1)</source>
         <translation>لا يمكن تشغيل النغمة المدمجة (%1)</translation>
+    </message>
+</context>
+<context>
+    <name>ScriptCommand</name>
+    <message>
+        <source>Kestrune is not running.</source>
+        <translation>Kestrune لا يعمل.</translation>
+    </message>
+    <message>
+        <source>The running Kestrune did not answer.</source>
+        <translation>لم يُجب Kestrune العامل.</translation>
+    </message>
+    <message>
+        <source>Kestrune could not be started.</source>
+        <translation>تعذّر تشغيل Kestrune.</translation>
     </message>
 </context>
 <context>

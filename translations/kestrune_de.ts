@@ -110,6 +110,58 @@
     </message>
 </context>
 <context>
+    <name>CommandLine</name>
+    <message>
+        <source>Usage: kestrune [--tray | --set HH:MM:SS | --off | --sleep | --status]
+
+A desktop alarm clock. Without an option it shows its window; while it runs, a second start
+brings the running one forward. The other options are sent to the running copy.
+
+  --tray            start in the notification area, without setting the alarm
+  --set HH:MM:SS    set the alarm to this time, as typing it and pressing ON does; with no
+                    copy running, one is started in the notification area
+  --off             switch the alarm off, as OFF does
+  --sleep           snooze the ringing alarm, as Sleep does
+  --status          print the alarm&apos;s state, a line for each value
+  -h, --help        print this help
+  -v, --version     print the version
+
+A refused command says why on standard error and ends with status 1, a command line not
+understood with 2; when no copy runs, --off, --sleep and --status end with status 3.
+</source>
+        <translation>Aufruf: kestrune [--tray | --set HH:MM:SS | --off | --sleep | --status]
+
+Ein Wecker für den Desktop. Ohne Option zeigt er sein Fenster; läuft er bereits, holt ein
+zweiter Start den laufenden nach vorn. Die übrigen Optionen gehen an die laufende Kopie.
+
+  --tray            im Infobereich starten, ohne den Wecker zu stellen
+  --set HH:MM:SS    den Wecker auf diese Zeit stellen, wie Eintippen und EIN; läuft keine
+                    Kopie, wird eine im Infobereich gestartet
+  --off             den Wecker ausschalten, wie AUS
+  --sleep           den klingelnden Wecker schlummern lassen, wie Schlummern
+  --status          den Zustand des Weckers ausgeben, eine Zeile je Wert
+  -h, --help        diese Hilfe ausgeben
+  -v, --version     die Version ausgeben
+
+Ein abgelehnter Befehl nennt den Grund auf der Standardfehlerausgabe und endet mit Status 1,
+eine nicht verstandene Befehlszeile mit 2; läuft keine Kopie, enden --off, --sleep und
+--status mit Status 3.
+</translation>
+    </message>
+    <message>
+        <source>Give only one of --set, --off, --sleep, --status, --help and --version.</source>
+        <translation>Nur eine von --set, --off, --sleep, --status, --help und --version angeben.</translation>
+    </message>
+    <message>
+        <source>Unexpected argument: %1. See kestrune --help.</source>
+        <translation>Unerwartetes Argument: %1. Siehe kestrune --help.</translation>
+    </message>
+    <message>
+        <source>%1. See kestrune --help.</source>
+        <translation>%1. Siehe kestrune --help.</translation>
+    </message>
+</context>
+<context>
     <name>CommonDialog</name>
     <message>
         <source>All Files (*)</source>
@@ -443,6 +495,21 @@
     <message>
         <source>the built-in tone cannot be played (%1)</source>
         <translation>der eingebaute Ton kann nicht abgespielt werden (%1)</translation>
+    </message>
+</context>
+<context>
+    <name>ScriptCommand</name>
+    <message>
+        <source>Kestrune is not running.</source>
+        <translation>Kestrune läuft nicht.</translation>
+    </message>
+    <message>
+        <source>The running Kestrune did not answer.</source>
+        <translation>Das laufende Kestrune hat nicht geantwortet.</translation>
+    </message>
+    <message>
+        <source>Kestrune could not be started.</source>
+        <translation>Kestrune konnte nicht gestartet werden.</translation>
     </message>
 </context>
 <context>

@@ -110,6 +110,58 @@
     </message>
 </context>
 <context>
+    <name>CommandLine</name>
+    <message>
+        <source>Usage: kestrune [--tray | --set HH:MM:SS | --off | --sleep | --status]
+
+A desktop alarm clock. Without an option it shows its window; while it runs, a second start
+brings the running one forward. The other options are sent to the running copy.
+
+  --tray            start in the notification area, without setting the alarm
+  --set HH:MM:SS    set the alarm to this time, as typing it and pressing ON does; with no
+                    copy running, one is started in the notification area
+  --off             switch the alarm off, as OFF does
+  --sleep           snooze the ringing alarm, as Sleep does
+  --status          print the alarm&apos;s state, a line for each value
+  -h, --help        print this help
+  -v, --version     print the version
+
+A refused command says why on standard error and ends with status 1, a command line not
+understood with 2; when no copy runs, --off, --sleep and --status end with status 3.
+</source>
+        <translation>Uso: kestrune [--tray | --set HH:MM:SS | --off | --sleep | --status]
+
+Un despertador de escritorio. Sin opciones muestra su ventana; si ya se está ejecutando, un
+segundo inicio trae al frente la copia en marcha. Las demás opciones se envían a esa copia.
+
+  --tray            iniciar en el área de notificación, sin activar la alarma
+  --set HH:MM:SS    poner la alarma a esa hora, como escribirla y pulsar ON; si no hay
+                    ninguna copia en marcha, se inicia una en el área de notificación
+  --off             desactivar la alarma, como OFF
+  --sleep           posponer la alarma que suena, como Posponer
+  --status          mostrar el estado de la alarma, una línea por valor
+  -h, --help        mostrar esta ayuda
+  -v, --version     mostrar la versión
+
+Una orden rechazada explica el motivo en la salida de error y termina con el estado 1, una
+línea de órdenes no entendida con 2; si no hay ninguna copia en marcha, --off, --sleep y
+--status terminan con el estado 3.
+</translation>
+    </message>
+    <message>
+        <source>Give only one of --set, --off, --sleep, --status, --help and --version.</source>
+        <translation>Indique solo una de --set, --off, --sleep, --status, --help y --version.</translation>
+    </message>
+    <message>
+        <source>Unexpected argument: %1. See kestrune --help.</source>
+        <translation>Argumento inesperado: %1. Consulte kestrune --help.</translation>
+    </message>
+    <message>
+        <source>%1. See kestrune --help.</source>
+        <translation>%1. Consulte kestrune --help.</translation>
+    </message>
+</context>
+<context>
     <name>CommonDialog</name>
     <message>
         <source>All Files (*)</source>
@@ -443,6 +495,21 @@
     <message>
         <source>the built-in tone cannot be played (%1)</source>
         <translation>el tono incorporado no se puede reproducir (%1)</translation>
+    </message>
+</context>
+<context>
+    <name>ScriptCommand</name>
+    <message>
+        <source>Kestrune is not running.</source>
+        <translation>Kestrune no se está ejecutando.</translation>
+    </message>
+    <message>
+        <source>The running Kestrune did not answer.</source>
+        <translation>El Kestrune en ejecución no respondió.</translation>
+    </message>
+    <message>
+        <source>Kestrune could not be started.</source>
+        <translation>No se pudo iniciar Kestrune.</translation>
     </message>
 </context>
 <context>

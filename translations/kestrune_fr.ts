@@ -110,6 +110,59 @@
     </message>
 </context>
 <context>
+    <name>CommandLine</name>
+    <message>
+        <source>Usage: kestrune [--tray | --set HH:MM:SS | --off | --sleep | --status]
+
+A desktop alarm clock. Without an option it shows its window; while it runs, a second start
+brings the running one forward. The other options are sent to the running copy.
+
+  --tray            start in the notification area, without setting the alarm
+  --set HH:MM:SS    set the alarm to this time, as typing it and pressing ON does; with no
+                    copy running, one is started in the notification area
+  --off             switch the alarm off, as OFF does
+  --sleep           snooze the ringing alarm, as Sleep does
+  --status          print the alarm&apos;s state, a line for each value
+  -h, --help        print this help
+  -v, --version     print the version
+
+A refused command says why on standard error and ends with status 1, a command line not
+understood with 2; when no copy runs, --off, --sleep and --status end with status 3.
+</source>
+        <translation>Usage : kestrune [--tray | --set HH:MM:SS | --off | --sleep | --status]
+
+Un réveil de bureau. Sans option, il affiche sa fenêtre ; s’il tourne déjà, un second
+lancement fait passer celui qui tourne au premier plan. Les autres options sont envoyées à
+la copie en cours.
+
+  --tray            démarrer dans la zone de notification, sans activer l’alarme
+  --set HH:MM:SS    régler l’alarme à cette heure, comme la saisir et appuyer sur ON ; si
+                    aucune copie ne tourne, une copie démarre dans la zone de notification
+  --off             désactiver l’alarme, comme OFF
+  --sleep           répéter l’alarme qui sonne, comme Répéter
+  --status          afficher l’état de l’alarme, une ligne par valeur
+  -h, --help        afficher cette aide
+  -v, --version     afficher la version
+
+Une commande refusée en donne la raison sur la sortie d’erreur et se termine avec le code 1,
+une ligne de commande non comprise avec 2 ; si aucune copie ne tourne, --off, --sleep et
+--status se terminent avec le code 3.
+</translation>
+    </message>
+    <message>
+        <source>Give only one of --set, --off, --sleep, --status, --help and --version.</source>
+        <translation>Indiquez une seule option parmi --set, --off, --sleep, --status, --help et --version.</translation>
+    </message>
+    <message>
+        <source>Unexpected argument: %1. See kestrune --help.</source>
+        <translation>Argument inattendu : %1. Voir kestrune --help.</translation>
+    </message>
+    <message>
+        <source>%1. See kestrune --help.</source>
+        <translation>%1. Voir kestrune --help.</translation>
+    </message>
+</context>
+<context>
     <name>CommonDialog</name>
     <message>
         <source>All Files (*)</source>
@@ -443,6 +496,21 @@
     <message>
         <source>the built-in tone cannot be played (%1)</source>
         <translation>la tonalité intégrée ne peut pas être jouée (%1)</translation>
+    </message>
+</context>
+<context>
+    <name>ScriptCommand</name>
+    <message>
+        <source>Kestrune is not running.</source>
+        <translation>Kestrune n’est pas lancé.</translation>
+    </message>
+    <message>
+        <source>The running Kestrune did not answer.</source>
+        <translation>Le Kestrune en cours n’a pas répondu.</translation>
+    </message>
+    <message>
+        <source>Kestrune could not be started.</source>
+        <translation>Kestrune n’a pas pu être lancé.</translation>
     </message>
 </context>
 <context>

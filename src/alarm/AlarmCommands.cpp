@@ -14,6 +14,14 @@ AlarmCommands::AlarmCommands(AlarmEngine& engine, AlarmControls controls, QObjec
     connect(m_c.Command2, &QPushButton::clicked, this, &AlarmCommands::off);
     connect(m_c.Command3, &QPushButton::clicked, this, &AlarmCommands::sleep);
     connect(&engine, &AlarmEngine::armedChanged, this, &AlarmCommands::armedChanged);
+    connect(&engine, &AlarmEngine::armedChanged, this, &AlarmCommands::stateChanged);
+    connect(&engine, &AlarmEngine::ringStarted, this, &AlarmCommands::stateChanged);
+    connect(&engine, &AlarmEngine::ringEnded, this, &AlarmCommands::stateChanged);
+    connect(&engine, &AlarmEngine::missedChanged, this, &AlarmCommands::stateChanged);
+    connect(m_c.Text2, &QLineEdit::textChanged, this, [this] {
+        if (!m_trying)
+            emit stateChanged();
+    });
 }
 
 QString AlarmCommands::arm(const QString& time)
@@ -21,9 +29,19 @@ QString AlarmCommands::arm(const QString& time)
     // A button that cannot be pressed refuses: only one of ON and OFF is ever offered.
     if (!m_c.Command1->isEnabled())
         return tr("The alarm is already set");
+    const QString before = m_c.Text2->text();
+    // A time tried and refused is no change to announce.
+    m_trying = true;
     if (!time.isNull())
         m_c.Text2->setText(time);
-    return m_engine.Command1_Click();
+    const QString refusal = m_engine.Command1_Click();
+    // A time from a script that could not be armed leaves nothing behind, in the box or the settings.
+    if (!refusal.isEmpty() && !time.isNull())
+        m_c.Text2->setText(before);
+    m_trying = false;
+    if (m_c.Text2->text() != before)
+        emit stateChanged();
+    return refusal;
 }
 
 QString AlarmCommands::off()

@@ -8,7 +8,7 @@
 class AlarmEngine;
 
 // The alarm's commands, one set for every way in: the window's buttons, the tray icon, the ring's
-// and the not-set notifications. Each does what its button does and refuses what the button would
+// and the not-set notifications, the command line and the session bus. Each does what its button does and refuses what the button would
 // refuse, and says what it refused in the words of the window's box; empty when it was done. None of
 // the callers reaches into the main window.
 class AlarmCommands : public QObject {
@@ -16,7 +16,8 @@ class AlarmCommands : public QObject {
 public:
     AlarmCommands(AlarmEngine& engine, AlarmControls controls, QObject* parent);
 
-    // "ON", with the alarm box's time, or first with the one given.
+    // "ON", with the alarm box's time, or first with the one given; refused, the box keeps what it
+    // held.
     QString arm(const QString& time = QString());
     // "OFF": silenced and disarmed.
     QString off();
@@ -36,8 +37,11 @@ public:
 
 signals:
     void armedChanged(bool armed);
+    // The alarm time, the armed state, a ring or a snooze changed.
+    void stateChanged();
 
 private:
     AlarmEngine& m_engine;
     const AlarmControls m_c;
+    bool m_trying = false; // arm() tries a time in the box
 };

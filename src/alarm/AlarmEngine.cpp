@@ -81,6 +81,11 @@ bool AlarmEngine::armed() const
     return m_c.Command2->isEnabled();
 }
 
+bool AlarmEngine::ringing() const
+{
+    return m_c.Command3->isEnabled() && !m_c.Timer6->Enabled();
+}
+
 QString AlarmEngine::alarmText() const
 {
     return m_c.Text2->text();

@@ -53,6 +53,8 @@ public:
     bool ringSilent() const;
     // Armed exactly while "OFF" can be pressed: the button stays the truth, this names it.
     bool armed() const;
+    // Rung and neither snoozed nor answered with OFF.
+    bool ringing() const;
     QString alarmText() const;
     // When the snooze rings again; invalid unless a snooze counts down.
     QDateTime reRingAt() const;

@@ -40,6 +40,11 @@ bool WakePolicy::wakes() const
     return m_wake.canWake();
 }
 
+bool WakePolicy::wakeTimerSet() const
+{
+    return m_wakeAt.isValid() && m_wake.canWake();
+}
+
 QDateTime WakePolicy::nextRing() const
 {
     if (!m_engine.armed())

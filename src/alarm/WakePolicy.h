@@ -26,6 +26,10 @@ public:
 
     // Whether the computer is woken for the armed alarm.
     bool wakes() const;
+    // Whether the wake timer is really set, for the next ring.
+    bool wakeTimerSet() const;
+    // The next ring as it stands now: the snooze's re-ring, or the alarm time; invalid when disarmed.
+    QDateTime nextRing() const;
     // The moment the wake timer is set to; invalid when none.
     QDateTime wakeAt() const { return m_wakeAt; }
     // The warning is out: the system may sleep.
@@ -47,7 +51,6 @@ signals:
 private:
     void sleeping();
     void resumed();
-    QDateTime nextRing() const;
 
     AlarmEngine& m_engine;
     WakeAlarm& m_wake;

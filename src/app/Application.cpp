@@ -2,8 +2,11 @@
 
 #include "alarm/AlarmCommands.h"
 #include "alarm/WakePolicy.h"
+#include "app/AlarmBus.h"
+#include "app/CommandLine.h"
 #include "app/Form1.h"
 #include "app/Forms.h"
+#include "app/ScriptCommand.h"
 #include "app/SingleInstance.h"
 #include "app/StartupWarmUp.h"
 #include "app/Translations.h"
@@ -11,7 +14,6 @@
 #include "core/ClockZoneWatcher.h"
 #include "core/LogCategories.h"
 #include "platform/AfterFirstPaint.h"
-#include "platform/AutostartEntry.h"
 #include "platform/Capabilities.h"
 #include "platform/ChildEnvironment.h"
 #include "platform/SessionEndWatcher.h"
@@ -25,14 +27,17 @@
 #include <malloc.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 void Application::showAtStart(const QStringList& arguments)
 {
-    // The one option, given by the login start; anything else on the command line is left alone.
-    const bool atLogin = arguments.mid(1).contains(QLatin1String(AutostartEntry::TrayOption));
+    const CommandLine::Action action = CommandLine::parse(arguments).action();
+    // --set starts into the notification area as a start at login does, and is armed at once.
+    const bool atLogin = action == CommandLine::Action::Tray;
+    const bool inTray = atLogin || action == CommandLine::Action::Set;
     // In the notification area when there is one; without, the window is the only way back to it.
-    if (!atLogin || !QSystemTrayIcon::isSystemTrayAvailable())
+    if (!inTray || !QSystemTrayIcon::isSystemTrayAvailable())
         Forms::form1().show();
     if (atLogin)
         Forms::form1().startedAtLogin();
@@ -40,6 +45,33 @@ void Application::showAtStart(const QStringList& arguments)
 
 int Application::run(int argc, char* argv[])
 {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    // Read first, so that a script's command needs no display and starts no window.
+    const CommandLine line = CommandLine::parse(arguments);
+    switch (line.action()) {
+    case CommandLine::Action::Help:
+    case CommandLine::Action::Version:
+        std::fputs(line.text().toLocal8Bit().constData(), stdout);
+        return ScriptCommand::Done;
+    case CommandLine::Action::Refused:
+        std::fprintf(stderr, "%s\n", line.text().toLocal8Bit().constData());
+        return ScriptCommand::BadCommandLine;
+    default:
+        break;
+    }
+    // One program, one alarm: a later start asks the running one and leaves the settings alone.
+    SingleInstance instance(SingleInstance::privateFolder());
+    // Where the copy started for --set says whether it armed.
+    int reportTo = -1;
+    if (line.forRunningCopy()) {
+        if (const std::optional<int> status = ScriptCommand::askRunning(line, instance))
+            return *status;
+        // --set and none running: a copy of its own in the background, before any thread exists.
+        if (const std::optional<int> status = ScriptCommand::startInBackground(&reportTo))
+            return *status;
+    }
     // Before anything reads the time zone, and while this is the only thread to see TZ change.
     const QString unusedZone = ClockZoneWatcher::useUtcUnlessUsable();
     // First, while this is the only thread: the others inherit what is left.
@@ -67,12 +99,17 @@ int Application::run(int argc, char* argv[])
     // Before anything is said or shown.
     Translations::install();
 
-    // One program, one alarm: a second start shows the running one and leaves the settings alone.
-    SingleInstance instance(SingleInstance::privateFolder());
-    const bool first = instance.claim([] {
-        if (Forms::hasForm1())
-            Forms::form1().commands().showWindow();
+    const bool first = instance.claim([](const SingleInstance::Request& request) {
+        if (!Forms::hasForm1())
+            return SingleInstance::Reply{};
+        Form1& form = Forms::form1();
+        return ScriptCommand::answer(form.commands(), form.wakePolicy(), request);
     });
+    if (!first && reportTo >= 0) {
+        // Started for --set, but another start came first: that one is asked, for the waiting start.
+        ScriptCommand::report(reportTo, instance.ask(ScriptCommand::request(line)).value_or(SingleInstance::Reply{}));
+        return ScriptCommand::Failed;
+    }
     if (!first) {
         if (!instance.askRunningToShow())
             qCWarning(lcInstance, "another Kestrune is running but did not answer");
@@ -92,8 +129,19 @@ int Application::run(int argc, char* argv[])
             Forms::unloadForm1();
         }
     });
-    showAtStart(QCoreApplication::arguments());
+    showAtStart(arguments);
     Forms::form1().wakePolicy().follow(zone);
+    AlarmBus::publish(Forms::form1().commands(), Forms::form1().wakePolicy(), &Forms::form1());
+    if (line.action() == CommandLine::Action::Set) {
+        const QString refusal = Forms::form1().commands().arm(line.time());
+        ScriptCommand::report(reportTo, SingleInstance::Reply{true, refusal.isEmpty(), refusal});
+        // Refused, the copy started for it goes again: nothing is left changed.
+        if (!refusal.isEmpty()) {
+            Forms::form1().setEndedFromOutside();
+            Forms::unloadForm1();
+            return ScriptCommand::Failed;
+        }
+    }
     // What makes the alarm less to be trusted is told once, when the window is there to stand in
     // front of.
     const auto tell = [](const QStringList& notices) {

@@ -1,10 +1,15 @@
 #include "app/SingleInstance.h"
 #include "core/LogCategories.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QSocketNotifier>
+#include <QStringDecoder>
+#include <QTimer>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -77,7 +82,112 @@ bool makePrivate(const QString& folder)
     }
     return isPrivate(folder);
 }
+const QByteArray Done = QByteArrayLiteral("ok");
+const QByteArray Refused = QByteArrayLiteral("refused");
+const QByteArray Error = QByteArrayLiteral("error\nnot a request\n");
+// Sent for a time that cannot go on the line whole: no clock ever shows it.
+const QByteArray Unringable = QByteArrayLiteral("-");
+
+const std::pair<SingleInstance::Verb, QByteArray> Verbs[] = {
+    {SingleInstance::Verb::Show, QByteArrayLiteral("show")},
+    {SingleInstance::Verb::Set, QByteArrayLiteral("set")},
+    {SingleInstance::Verb::Off, QByteArrayLiteral("off")},
+    {SingleInstance::Verb::Sleep, QByteArrayLiteral("sleep")},
+    {SingleInstance::Verb::Status, QByteArrayLiteral("status")},
+};
+
+bool hasControl(const QByteArray& bytes)
+{
+    return std::any_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x20 || uchar(c) == 0x7f; });
+}
+
+// Writes all of it or gives up: a peer that went away is not worth a signal.
+bool sendAll(int fd, const QByteArray& bytes)
+{
+    qsizetype sent = 0;
+    while (sent < bytes.size()) {
+        const ssize_t n = ::send(fd, bytes.constData() + sent, size_t(bytes.size() - sent), MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        sent += n;
+    }
+    return true;
+}
 } // namespace
+
+struct SingleInstance::Client {
+    int fd = -1;
+    QSocketNotifier* notifier = nullptr;
+    QTimer deadline;
+    QByteArray received;
+    ~Client()
+    {
+        delete notifier;
+        ::close(fd);
+    }
+};
+
+QByteArray SingleInstance::encode(const Request& request)
+{
+    QByteArray line;
+    for (const auto& [verb, word] : Verbs) {
+        if (verb == request.verb)
+            line = word;
+    }
+    if (request.verb == Verb::Set) {
+        const QByteArray time = request.argument.toUtf8();
+        const bool fits = !time.isEmpty() && !hasControl(time) && line.size() + time.size() + 2 <= RequestLimit;
+        line += ' ' + (fits ? time : Unringable);
+    }
+    return line + '\n';
+}
+
+QByteArray SingleInstance::encode(const Reply& reply)
+{
+    const QByteArray head = (reply.done ? Done : Refused) + '\n';
+    return head + reply.text.toUtf8().left(ReplyLimit - head.size());
+}
+
+SingleInstance::Reply SingleInstance::decodeReply(const QByteArray& bytes)
+{
+    Reply reply;
+    const qsizetype end = bytes.indexOf('\n');
+    const QByteArray head = bytes.left(end);
+    reply.answered = end >= 0 && (head == Done || head == Refused);
+    reply.done = reply.answered && head == Done;
+    if (reply.answered)
+        reply.text = QString::fromUtf8(bytes.mid(end + 1).left(ReplyLimit));
+    return reply;
+}
+
+std::optional<SingleInstance::Request> SingleInstance::decode(const QByteArray& line)
+{
+    if (!line.endsWith('\n') || line.size() > RequestLimit)
+        return std::nullopt;
+    const QByteArray body = line.chopped(1);
+    if (hasControl(body))
+        return std::nullopt;
+    const qsizetype space = body.indexOf(' ');
+    const QByteArray word = space < 0 ? body : body.left(space);
+    for (const auto& [verb, name] : Verbs) {
+        if (name != word)
+            continue;
+        // Only a time follows, and only "set".
+        if ((verb == Verb::Set) != (space >= 0) || (space >= 0 && space + 1 == body.size()))
+            return std::nullopt;
+        Request request{verb, QString()};
+        if (space >= 0) {
+            QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+            request.argument = utf8(body.mid(space + 1));
+            if (utf8.hasError())
+                return std::nullopt;
+        }
+        return request;
+    }
+    return std::nullopt;
+}
 
 QString SingleInstance::privateFolder()
 {
@@ -119,6 +229,7 @@ SingleInstance::SingleInstance(const QString& folder)
 
 SingleInstance::~SingleInstance()
 {
+    m_clients.clear();
     if (m_listening >= 0) {
         delete m_notifier;
         ::close(m_listening);
@@ -126,7 +237,7 @@ SingleInstance::~SingleInstance()
     }
 }
 
-bool SingleInstance::claim(std::function<void()> showWindow)
+bool SingleInstance::claim(Handler handler)
 {
     const auto unchecked = [this](const QString& why) {
         qCWarning(lcInstance).noquote() << why + QStringLiteral("; not checking for another running copy");
@@ -146,7 +257,7 @@ bool SingleInstance::claim(std::function<void()> showWindow)
         // The folder cannot hold a lock: better two programs than none.
         return unchecked(tr("the lock %1 cannot be made").arg(m_lockPath));
     }
-    m_showWindow = std::move(showWindow);
+    m_handler = std::move(handler);
     sockaddr_un address;
     if (!addressFor(m_socketPath, &address)) {
         qCWarning(lcInstance,
@@ -178,11 +289,9 @@ bool SingleInstance::claim(std::function<void()> showWindow)
 
 void SingleInstance::accept()
 {
-    // A connection is the whole request; nothing is read from it.
-    bool asked = false;
     for (;;) {
-        const int client = ::accept4(m_listening, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
-        if (client < 0) {
+        const int fd = ::accept4(m_listening, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (fd < 0) {
             // Out of descriptors the connection stays queued and would wake us forever.
             if (errno == EMFILE || errno == ENFILE) {
                 qCWarning(lcInstance, "cannot take a request from a second start: %s", std::strerror(errno));
@@ -190,30 +299,104 @@ void SingleInstance::accept()
             }
             break;
         }
-        ::close(client);
-        asked = true;
+        // A flood of connections is not kept waiting on: past a few, each is dropped unanswered.
+        if (m_clients.size() >= size_t(MaxClients)) {
+            qCWarning(lcInstance, "too many requests at once; one dropped");
+            ::close(fd);
+            continue;
+        }
+        auto client = std::make_unique<Client>();
+        Client* c = client.get();
+        c->fd = fd;
+        c->notifier = new QSocketNotifier(fd, QSocketNotifier::Read);
+        connect(c->notifier, &QSocketNotifier::activated, this, [this, c] { read(c); });
+        c->deadline.setSingleShot(true);
+        connect(&c->deadline, &QTimer::timeout, this, [this, c] {
+            qCWarning(lcInstance, "a request was not complete in time; dropped");
+            answer(c, QByteArray());
+        });
+        c->deadline.start(RequestTimeoutMs);
+        m_clients.push_back(std::move(client));
     }
-    if (asked && m_showWindow)
-        m_showWindow();
 }
 
-bool SingleInstance::askRunningToShow(int timeoutMs)
+void SingleInstance::read(Client* client)
+{
+    char buffer[RequestLimit + 1];
+    const ssize_t n = ::recv(client->fd, buffer, sizeof buffer, 0);
+    if (n < 0 && (errno == EAGAIN || errno == EINTR))
+        return;
+    if (n > 0) {
+        client->received.append(buffer, n);
+        // Not yet a whole line, and still room for one: wait for the rest.
+        if (!client->received.contains('\n') && client->received.size() <= RequestLimit)
+            return;
+    }
+    // A knock: connected and gone without a word.
+    std::optional<Request> request =
+        client->received.isEmpty() && n == 0 ? std::optional<Request>(Request{}) : decode(client->received);
+    if (!request) {
+        qCWarning(lcInstance, "a request that is not one was refused");
+        answer(client, Error);
+        return;
+    }
+    answer(client, encode(m_handler ? m_handler(*request) : Reply{}));
+}
+
+void SingleInstance::answer(Client* client, const QByteArray& reply)
+{
+    if (!reply.isEmpty())
+        sendAll(client->fd, reply);
+    // Deleted from the event loop: this may run inside the client's own notifier or timer.
+    const auto at =
+        std::find_if(m_clients.begin(), m_clients.end(), [client](const auto& c) { return c.get() == client; });
+    if (at == m_clients.end())
+        return;
+    client->notifier->setEnabled(false);
+    client->deadline.stop();
+    ::shutdown(client->fd, SHUT_RDWR);
+    std::unique_ptr<Client> gone = std::move(*at);
+    m_clients.erase(at);
+    QTimer::singleShot(0, this, [gone = std::shared_ptr<Client>(std::move(gone))] {});
+}
+
+std::optional<SingleInstance::Reply> SingleInstance::ask(const Request& request, int timeoutMs)
 {
     sockaddr_un address;
     // Only a copy of this user's is asked.
     if (!addressFor(m_socketPath, &address) || othersAt(m_socketPath))
-        return false;
+        return std::nullopt;
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
-        return false;
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        ::close(fd);
-        return false;
+        return std::nullopt;
+    const auto closed = qScopeGuard([fd] { ::close(fd); });
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+        return std::nullopt;
+    Reply reply;
+    if (!sendAll(fd, encode(request)))
+        return reply;
+    // Read until the running one hangs up, so the request is done before this process is gone.
+    QByteArray received;
+    QDeadlineTimer deadline(timeoutMs);
+    char buffer[4096];
+    while (received.size() <= ReplyLimit) {
+        pollfd waiting{fd, POLLIN, 0};
+        const int ready = ::poll(&waiting, 1, int(deadline.remainingTime()));
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready <= 0)
+            break;
+        const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        received.append(buffer, n);
     }
-    // Wait until the running one has taken the connection and hung up, so the request is seen
-    // before this process is gone.
-    pollfd waiting{fd, POLLIN, 0};
-    ::poll(&waiting, 1, timeoutMs);
-    ::close(fd);
-    return true;
+    return decodeReply(received);
+}
+
+bool SingleInstance::askRunningToShow(int timeoutMs)
+{
+    return ask(Request{}, timeoutMs).has_value();
 }

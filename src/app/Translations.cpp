@@ -62,6 +62,21 @@ QString Translations::catalogueFor(const QStringList& languages)
     return QString();
 }
 
+QString Translations::early(const char* context, const char* text)
+{
+    if (QCoreApplication::instance())
+        return QCoreApplication::translate(context, text);
+    static const std::unique_ptr<QTranslator> own = [] {
+        auto translator = std::make_unique<QTranslator>();
+        const QString name = asWritten(messagesLocale()) ? QString() : catalogueFor(QLocale::system().uiLanguages());
+        if (name.isEmpty() || !translator->load(QStringLiteral("kestrune_") + name, QStringLiteral(":/i18n")))
+            return std::unique_ptr<QTranslator>();
+        return translator;
+    }();
+    const QString translated = own ? own->translate(context, text) : QString();
+    return translated.isEmpty() ? QString::fromUtf8(text) : translated;
+}
+
 QByteArray Translations::messagesLocale()
 {
     for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {

@@ -17,6 +17,10 @@ public:
     // when English comes first, or none is there.
     static QString catalogueFor(const QStringList& languages);
 
+    // A text of the command line, which is answered before the application exists: from the program's
+    // catalogue for the user's language, read once. Once the application exists, its catalogues answer.
+    static QString early(const char* context, const char* text);
+
     // The locale that decides the language of messages, as the C library picks it: LC_ALL, else
     // LC_MESSAGES, else LANG.
     static QByteArray messagesLocale();

@@ -1,9 +1,11 @@
 """One program, one alarm, and time that jumps, on the real binary: a second start shows the running one and ends
-without touching any settings; a lock left by a killed run does not stop the next start; a process stopped across
+without touching any settings; scripts reach the alarm through the command line and the session bus; a lock left by a killed run does not stop the next start; a process stopped across
 its alarm second while its clock moves on (libfaketime) says "Missed" when the gap is longer than the catch-up
 window, and rings as soon as it runs again when the gap is shorter."""
 
+import datetime
 import os
+import re
 import signal
 import subprocess
 import sys
@@ -12,7 +14,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from kestrune import (Kestrune, settings_line, Results, arm_alarm, binary_from_args, environment, far_alarm_text,  # noqa: E402
-                          make_tone, poll, read_bytes, require_services, system_tray_available)
+                          make_tone, poll, read_bytes, require_services, run, system_tray_available)
 
 FAKETIME = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
 
@@ -45,6 +47,73 @@ def second_start_shows_the_first(results, binary, tone):
                           first.process.poll())
         finally:
             second.stop()
+
+
+BUS = ["gdbus", "call", "--session", "--dest", "org.kestrune.Kestrune", "--object-path", "/org/kestrune/Kestrune"]
+
+
+def status_of(app):
+    """--status as a dictionary of its lines, with the exit code."""
+    done = app.command("--status")
+    return done.returncode, dict(line.split(": ", 1) for line in done.stdout.splitlines() if ": " in line)
+
+
+def scripts_reach_the_alarm(results, binary, tone):
+    """--set with none running starts one in the background, armed; then the command line and gdbus against it:
+    what a button would refuse is refused in its words and changes nothing, and each change is announced."""
+    alarm = far_alarm_text()
+    app = Kestrune(binary, settings=settings_line(tone, "06:00:00"))
+    pid = None
+    try:
+        started = app.command("--set", alarm)
+        results.check("--set with none running returns, armed", started.returncode == 0, "exit code 0, no output",
+                      f"exit code {started.returncode}: {started.stdout}{started.stderr}")
+        pid = int(re.search(r"uint32 (\d+)", run([*BUS[:4], "org.freedesktop.DBus", "--object-path",
+                                                   "/org/freedesktop/DBus", "--method",
+                                                   "org.freedesktop.DBus.GetConnectionUnixProcessID",
+                                                   "org.kestrune.Kestrune"]))[1])
+        code, status = status_of(app)
+        ring = datetime.datetime.combine(datetime.date.today(), datetime.time.fromisoformat(alarm))
+        ring += datetime.timedelta(days=1) if ring <= datetime.datetime.now() else datetime.timedelta()
+        results.equal("--status reads the armed alarm", (0, alarm, "yes", "no", "-", ring.strftime("%Y-%m-%d %H:%M:%S"),
+                                                         tone), (code, *(status.get(k) for k in (
+                          "Alarm time", "Armed", "Ringing", "Snoozed until", "Next ring", "Sound"))))
+        results.equal("the bus reads the next ring", f"(<int64 {int(ring.timestamp())}>,)",
+                      run([*BUS, "--method", "org.freedesktop.DBus.Properties.Get", "org.kestrune.Kestrune.Alarm",
+                           "NextRing"]).strip())
+        monitor = subprocess.Popen(["gdbus", "monitor", "--session", "--dest", "org.kestrune.Kestrune"],
+                                   stdout=subprocess.PIPE, text=True)
+        time.sleep(1)
+        off = app.command("--off")
+        refused = app.command("--set", "7:30")
+        results.equal("--off, then --set with a time that cannot ring: done, refused on standard error",
+                      (0, 1, "Please Enter The Alarm Time As HH:MM:SS\n"),
+                      (off.returncode, refused.returncode, refused.stderr))
+        bus = subprocess.run([*BUS, "--method", "org.kestrune.Kestrune.Alarm.Set", "25:00:00"], stdout=subprocess.PIPE,
+                             stderr=subprocess.PIPE, text=True, timeout=30)
+        results.check("the bus refuses the same time in the same words", "org.kestrune.Kestrune.Error.Refused: "
+                      "Please Enter The Alarm Time As HH:MM:SS" in bus.stderr, "the error Refused", bus.stderr)
+        sleep = app.command("--sleep")
+        results.equal("--sleep while nothing rings", (1, "The alarm is not ringing\n"), (sleep.returncode, sleep.stderr))
+        code, status = status_of(app)
+        results.equal("the refusals changed nothing", (0, alarm, "no", "-"),
+                      (code, status.get("Alarm time"), status.get("Armed"), status.get("Next ring")))
+        results.equal("nor the settings", settings_line(tone, alarm), read_bytes(app.settings_path))
+        time.sleep(1)
+        monitor.terminate()
+        announced = monitor.communicate(timeout=10)[0]
+        results.check("OFF is announced", "PropertiesChanged ('org.kestrune.Kestrune.Alarm', {'Armed': <false>"
+                      in announced and "'NextRing': <int64 0>" in announced, "Armed false, NextRing 0", announced)
+        os.kill(pid, signal.SIGTERM)
+        poll(lambda: not os.path.exists(f"/proc/{pid}"), 15)
+        pid = None
+        gone = app.command("--status")
+        results.equal("--status with none running", (3, "", "Kestrune is not running.\n"),
+                      (gone.returncode, gone.stdout, gone.stderr))
+    finally:
+        if pid:
+            os.kill(pid, signal.SIGKILL)
+        app.stop()
 
 
 def killed_run_does_not_stop_the_next(results, binary, tone):
@@ -119,6 +188,7 @@ def main():
     tone = os.path.join(folder, "tone.mp3")
     make_tone(tone, seconds=5)
     results.case(second_start_shows_the_first, binary, tone)
+    results.case(scripts_reach_the_alarm, binary, tone)
     results.case(killed_run_does_not_stop_the_next, binary, tone)
     results.case(stopped_across_the_alarm, binary, tone, 660)
     results.case(stopped_across_the_alarm, binary, tone, 300)

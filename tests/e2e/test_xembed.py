@@ -48,7 +48,7 @@ def login_start_offers_set(results, desktop, binary):
     so; its Set arms the alarm as ON does."""
     alarm_text = far_alarm_text()
     app = Kestrune(binary, settings=settings_line(os.path.join(desktop.folder, "tone.mp3"), alarm_text),
-                   env=shared_sound_env(), args=["--tray", "--unknown-is-ignored"])
+                   env=shared_sound_env(), args=["--tray", "%U"])  # a field code a launcher left over is ignored
     try:
         app.start_process()
         body = f"Alarm {alarm_text} is not set"

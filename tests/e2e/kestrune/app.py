@@ -81,8 +81,7 @@ class Kestrune:
             raise RuntimeError("the program did not appear on the accessibility bus within 60 s")
         return self
 
-    def start_process(self):
-        """Starts the program and returns at once."""
+    def _environment(self):
         env = dict(os.environ)
         env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
         env.pop("QT_QPA_PLATFORM", None)
@@ -92,9 +91,19 @@ class Kestrune:
         if self.path_prefix:
             env["PATH"] = self.path_prefix + os.pathsep + env.get("PATH", "")
         env.update(self.extra_env)
+        return env
+
+    def start_process(self):
+        """Starts the program and returns at once."""
         self._log = open(self.log_path, "wb")
-        self.process = subprocess.Popen([*self.command_prefix, self.exe, *self.args], cwd=self.folder, env=env, stdout=self._log,
-                                        stderr=subprocess.STDOUT)
+        self.process = subprocess.Popen([*self.command_prefix, self.exe, *self.args], cwd=self.folder,
+                                        env=self._environment(), stdout=self._log, stderr=subprocess.STDOUT)
+
+    def command(self, *args, timeout=60):
+        """Runs this copy of the program with a command line, as a script does, and waits for it: the completed
+        process, its output as text. A command that keeps the script waiting raises."""
+        return subprocess.run([self.exe, *args], cwd=self.folder, env=self._environment(), stdout=subprocess.PIPE,
+                              stderr=subprocess.PIPE, text=True, timeout=timeout)
 
     def _find_main_window(self):
         ids = self.windows("^Kestrune$")

@@ -5,6 +5,7 @@
 #include "app/Form1.h"
 #include "app/Forms.h"
 #include "controls/MessageBox.h"
+#include "controls/SecondTicker.h"
 #include "core/ExecutableFolder.h"
 #include "core/TimeText.h"
 #include "dialogs/Form3.h"
@@ -69,6 +70,9 @@ private slots:
     void unansweredRingCountsRingingTime();
     void triedSoundEndsByItselfAfterThirtySeconds();
     void staleErrorAfterOffStartsNothing();
+    void hiddenWindowWakesOnlyForWhatMatters();
+    void hiddenWindowAcrossAClockJump_data();
+    void hiddenWindowAcrossAClockJump();
 
 private:
     Form1& form() { return Forms::form1(); }
@@ -76,6 +80,8 @@ private:
     void arm(const QString& alarm, const QString& sound = QStringLiteral("/sounds/wake.mp3"));
     void ringAt(const QTime& time);
     void ringFor(int ticks);
+    // Hidden, the ticker sleeps until the moment it planned: the clock is put there and it wakes.
+    QTime wakeHidden();
 
     DesktopDoubles m_desk;
     QString m_soundFile;
@@ -831,6 +837,79 @@ void TestAlarmEngine::staleErrorAfterOffStartsNothing()
     engine().SoundPath = m_desk.dir.filePath(QStringLiteral("other.mp3"));
     emit form().MediaPlayer1()->cannotPlay(m_soundFile, QStringLiteral("late"), PlayerBackend::Fault::File);
     QVERIFY(m_desk.player->playing.isEmpty());
+}
+
+QTime TestAlarmEngine::wakeHidden()
+{
+    SecondTicker& ticker = SecondTicker::instance();
+    const QDateTime at = ticker.quietWakeAt();
+    if (!at.isValid())
+        return QTime();
+    m_desk.clock.set(at);
+    ticker.wake();
+    return at.time();
+}
+
+void TestAlarmEngine::hiddenWindowWakesOnlyForWhatMatters()
+{
+    SecondTicker& ticker = SecondTicker::instance();
+    arm(QStringLiteral("07:30:00"));
+    form().hide();
+    QVERIFY(ticker.isQuiet());
+    QCOMPARE(ticker.pendingWakeMs(), -1);
+    // Prepared at ON and let go once settled; made ready half a minute ahead, started ahead at the
+    // second before, and rung at the second.
+    const QList<QTime> wakes{QTime(7, 0, 11, 3), QTime(7, 29, 30, 3), QTime(7, 29, 59, 3), QTime(7, 30, 0, 3)};
+    for (const QTime& expected : wakes) {
+        QCOMPARE(wakeHidden(), expected);
+        if (expected == wakes.first()) {
+            QVERIFY(m_desk.player->events.contains(QStringLiteral("release")));
+            // Shown again, the clock is current before anything is drawn, and ticks each second.
+            m_desk.clock.set(QTime(7, 10, 0));
+            form().show();
+            QCOMPARE(form().Text1()->text(), QStringLiteral("07:10:00"));
+            QVERIFY(!ticker.isQuiet());
+            QVERIFY(ticker.pendingWakeMs() > 0);
+            form().hide();
+        }
+    }
+    QVERIFY(m_desk.player->events.contains("start-ahead " + m_soundFile + " at 07:30:00.000"));
+    QCOMPARE(m_desk.player->playing, m_soundFile);
+    QVERIFY(form().isVisible());
+    // Ringing, the unanswered count wants every second.
+    QVERIFY(!ticker.isQuiet());
+    // Disarmed and hidden, nothing is foreseen: only the longest wait.
+    engine().Command2_Click();
+    form().hide();
+    QCOMPARE(ticker.quietWakeAt(), m_desk.clock.now().addSecs(SecondTicker::LongestQuietSeconds));
+}
+
+void TestAlarmEngine::hiddenWindowAcrossAClockJump_data()
+{
+    QTest::addColumn<QTime>("setTo");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QTime>("nextWake");
+    QTest::addRow("on past the alarm") << QTime(7, 34, 0) << "Alarm Set" << QTime();
+    QTest::addRow("on past the catch-up") << QTime(7, 45, 0) << "Missed" << QTime(7, 29, 30, 3);
+    QTest::addRow("into the last half minute") << QTime(7, 29, 45) << "Alarm Set" << QTime(7, 29, 59, 3);
+    QTest::addRow("back") << QTime(6, 0, 0) << "Alarm Set" << QTime(7, 29, 30, 3);
+}
+
+void TestAlarmEngine::hiddenWindowAcrossAClockJump()
+{
+    QFETCH(QTime, setTo);
+    QFETCH(QString, status);
+    QFETCH(QTime, nextWake);
+    arm(QStringLiteral("07:30:00"));
+    form().hide();
+    wakeHidden();
+    // Set while the ticker sleeps: it looks at the clock at once, as a late tick.
+    m_desk.clock.set(setTo);
+    SecondTicker::instance().clockChanged();
+    QCOMPARE(form().Text5()->text(), status);
+    QCOMPARE(m_desk.player->playing.isEmpty(), nextWake.isValid());
+    if (nextWake.isValid())
+        QCOMPARE(SecondTicker::instance().quietWakeAt().time(), nextWake);
 }
 
 QTEST_MAIN(TestAlarmEngine)

@@ -7,6 +7,7 @@
 #include "app/SingleInstance.h"
 #include "app/StartupWarmUp.h"
 #include "controls/MessageBox.h"
+#include "controls/SecondTicker.h"
 #include "core/ClockZoneWatcher.h"
 #include "core/LogCategories.h"
 #include "platform/AfterFirstPaint.h"
@@ -91,6 +92,8 @@ int Application::run(int argc, char* argv[])
     });
     showAtStart(QCoreApplication::arguments());
     Forms::form1().wakePolicy().follow(zone);
+    // The alarm's second is another real moment now: a clock that sleeps while hidden looks again.
+    QObject::connect(&zone, &ClockZoneWatcher::zoneChanged, &SecondTicker::instance(), &SecondTicker::clockChanged);
     // What makes the alarm less to be trusted is told once, when the window is there to stand in
     // front of.
     const auto tell = [](const QStringList& notices) {

@@ -857,25 +857,24 @@ void TestAlarmEngine::hiddenWindowWakesOnlyForWhatMatters()
     form().hide();
     QVERIFY(ticker.isQuiet());
     QCOMPARE(ticker.pendingWakeMs(), -1);
-    // Prepared at ON and let go once settled; made ready half a minute ahead, started ahead at the
-    // second before, and rung at the second.
-    const QList<QTime> wakes{QTime(7, 0, 11, 3), QTime(7, 29, 30, 3), QTime(7, 29, 59, 3), QTime(7, 30, 0, 3)};
-    for (const QTime& expected : wakes) {
-        QCOMPARE(wakeHidden(), expected);
-        if (expected == wakes.first()) {
-            QVERIFY(m_desk.player->events.contains(QStringLiteral("release")));
-            // Shown again, the clock is current before anything is drawn, and ticks each second.
-            m_desk.clock.set(QTime(7, 10, 0));
-            form().show();
-            QCOMPARE(form().Text1()->text(), QStringLiteral("07:10:00"));
-            QVERIFY(!ticker.isQuiet());
-            QVERIFY(ticker.pendingWakeMs() > 0);
-            form().hide();
-        }
-    }
+    // Shown again, the clock is current before anything is drawn, and ticks each second.
+    m_desk.clock.set(QTime(7, 0, 5));
+    form().show();
+    QCOMPARE(form().Text1()->text(), QStringLiteral("07:00:05"));
+    QVERIFY(!ticker.isQuiet());
+    QVERIFY(ticker.pendingWakeMs() > 0);
+    form().hide();
+    // Prepared at ON and let go once settled; the longest wait; made ready half a minute ahead,
+    // started ahead at the second before, and rung at the second.
+    QList<QTime> wakes;
+    while (!form().isVisible() && wakes.size() < 20)
+        wakes << wakeHidden();
+    QCOMPARE(wakes, (QList<QTime>{QTime(7, 0, 11, 3), QTime(7, 5, 11, 3), QTime(7, 10, 11, 3), QTime(7, 15, 11, 3),
+                                  QTime(7, 20, 11, 3), QTime(7, 25, 11, 3), QTime(7, 29, 30, 3), QTime(7, 29, 59, 3),
+                                  QTime(7, 30, 0, 3)}));
+    QCOMPARE(m_desk.player->events.count(QStringLiteral("release")), 1);
     QVERIFY(m_desk.player->events.contains("start-ahead " + m_soundFile + " at 07:30:00.000"));
     QCOMPARE(m_desk.player->playing, m_soundFile);
-    QVERIFY(form().isVisible());
     // Ringing, the unanswered count wants every second.
     QVERIFY(!ticker.isQuiet());
     // Disarmed and hidden, nothing is foreseen: only the longest wait.
@@ -888,17 +887,19 @@ void TestAlarmEngine::hiddenWindowAcrossAClockJump_data()
 {
     QTest::addColumn<QTime>("setTo");
     QTest::addColumn<QString>("status");
+    QTest::addColumn<bool>("rings");
     QTest::addColumn<QTime>("nextWake");
-    QTest::addRow("on past the alarm") << QTime(7, 34, 0) << "Alarm Set" << QTime();
-    QTest::addRow("on past the catch-up") << QTime(7, 45, 0) << "Missed" << QTime(7, 29, 30, 3);
-    QTest::addRow("into the last half minute") << QTime(7, 29, 45) << "Alarm Set" << QTime(7, 29, 59, 3);
-    QTest::addRow("back") << QTime(6, 0, 0) << "Alarm Set" << QTime(7, 29, 30, 3);
+    QTest::addRow("on past the alarm") << QTime(7, 34, 0) << "Alarm Set" << true << QTime();
+    QTest::addRow("on past the catch-up") << QTime(7, 45, 0) << "Missed" << false << QTime(7, 50, 0, 3);
+    QTest::addRow("into the last half minute") << QTime(7, 29, 45) << "Alarm Set" << false << QTime(7, 29, 59, 3);
+    QTest::addRow("back") << QTime(7, 27, 0) << "Alarm Set" << false << QTime(7, 29, 30, 3);
 }
 
 void TestAlarmEngine::hiddenWindowAcrossAClockJump()
 {
     QFETCH(QTime, setTo);
     QFETCH(QString, status);
+    QFETCH(bool, rings);
     QFETCH(QTime, nextWake);
     arm(QStringLiteral("07:30:00"));
     form().hide();
@@ -907,9 +908,8 @@ void TestAlarmEngine::hiddenWindowAcrossAClockJump()
     m_desk.clock.set(setTo);
     SecondTicker::instance().clockChanged();
     QCOMPARE(form().Text5()->text(), status);
-    QCOMPARE(m_desk.player->playing.isEmpty(), nextWake.isValid());
-    if (nextWake.isValid())
-        QCOMPARE(SecondTicker::instance().quietWakeAt().time(), nextWake);
+    QCOMPARE(m_desk.player->playing.isEmpty(), !rings);
+    QCOMPARE(SecondTicker::instance().quietWakeAt().time(), nextWake);
 }
 
 QTEST_MAIN(TestAlarmEngine)

@@ -325,6 +325,11 @@ sleep 3
 press_off "$win_off"
 to_tray "$pid_hidden" "$win_hidden" || { echo "bench: Tray did not hide Kestrune" >&2; exit 1; }
 sleep 10
+# Measured as it waits all night: once its sound process has found the file fine and ended.
+for _ in $(seq 100); do
+    [ -z "$(cat /proc/"$pid_hidden"/task/*/children 2>/dev/null)" ] && break
+    sleep 0.2
+done
 while read -r name cpu wakeups rss threads schedcpu processes pss; do
     result "cpu_$name" "$cpu"
     result "wakeups_$name" "$wakeups"

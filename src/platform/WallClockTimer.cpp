@@ -16,10 +16,7 @@ WallClockTimer::WallClockTimer(QObject* parent) : QObject(parent)
 {
     m_fallback.setSingleShot(true);
     m_fallback.setTimerType(Qt::PreciseTimer);
-    connect(&m_fallback, &QTimer::timeout, this, [this] {
-        m_active = false;
-        emit timeout();
-    });
+    connect(&m_fallback, &QTimer::timeout, this, &WallClockTimer::timeout);
     m_fd = timerfd_create(CLOCK_REALTIME, TFD_CLOEXEC | TFD_NONBLOCK);
     if (m_fd < 0) {
         qCInfo(lcAlarm, "no wall-clock timer (%s): a clock set while hidden is seen at the next wake-up",
@@ -38,9 +35,9 @@ WallClockTimer::~WallClockTimer()
 
 void WallClockTimer::start(qint64 milliseconds)
 {
-    m_active = true;
+    const int fallback = int(qBound(qint64(0), milliseconds, qint64(24) * 3600 * 1000));
     if (m_fd < 0) {
-        m_fallback.start(int(qBound(qint64(0), milliseconds, qint64(24) * 3600 * 1000)));
+        m_fallback.start(fallback);
         return;
     }
     timespec now{};
@@ -50,17 +47,13 @@ void WallClockTimer::start(qint64 milliseconds)
     expiry.it_value.tv_sec = time_t(at / 1000000000);
     expiry.it_value.tv_nsec = long(at % 1000000000);
     if (timerfd_settime(m_fd, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &expiry, nullptr) != 0) {
-        // Set while the clock was being set: that is news of its own.
-        if (errno == ECANCELED)
-            emit clockSet();
-        else
-            qCWarning(lcAlarm, "cannot set the wall-clock timer: %s", strerror(errno));
+        qCWarning(lcAlarm, "cannot set the wall-clock timer (%s): a plain timer waits instead", strerror(errno));
+        m_fallback.start(fallback);
     }
 }
 
 void WallClockTimer::stop()
 {
-    m_active = false;
     m_fallback.stop();
     if (m_fd < 0)
         return;
@@ -72,7 +65,6 @@ void WallClockTimer::readable()
 {
     std::uint64_t expirations = 0;
     if (read(m_fd, &expirations, sizeof expirations) >= 0) {
-        m_active = false;
         emit timeout();
         return;
     }

@@ -18,7 +18,6 @@ public:
     // Ends this long from now, as the wall clock runs; replaces the wait set before.
     void start(qint64 milliseconds);
     void stop();
-    bool isActive() const { return m_active; }
 
 signals:
     void timeout();
@@ -30,5 +29,4 @@ private:
     int m_fd = -1;
     QSocketNotifier* m_notifier = nullptr;
     QTimer m_fallback;
-    bool m_active = false;
 };

@@ -16,7 +16,8 @@ def read_results(path):
 
 
 # The previous README's figures, printed beside this run's (2026-12-07, before the sound module and
-# the start ahead of the second).
+# the start ahead of the second; the wake-ups armed, shown and hidden: 2026-12-08, before a hidden
+# clock slept between the moments that matter).
 BEFORE = {
     "onset_quiet": "32 ms", "onset_busy": "31 ms", "gap": "44 ms", "fade_slope": "1.001 dB/s",
     "fade_end": "30.02 s", "cpu": "0.050 %", "rss_disarmed": "35.0 MB", "rss_armed": "44.0 MB",

@@ -16,6 +16,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -73,6 +74,7 @@ private slots:
     void hiddenWindowWakesOnlyForWhatMatters();
     void hiddenWindowAcrossAClockJump_data();
     void hiddenWindowAcrossAClockJump();
+    void hiddenWindowAcrossASkippedHour();
 
 private:
     Form1& form() { return Forms::form1(); }
@@ -910,6 +912,26 @@ void TestAlarmEngine::hiddenWindowAcrossAClockJump()
     QCOMPARE(form().Text5()->text(), status);
     QCOMPARE(m_desk.player->playing.isEmpty(), !rings);
     QCOMPARE(SecondTicker::instance().quietWakeAt().time(), nextWake);
+}
+
+void TestAlarmEngine::hiddenWindowAcrossASkippedHour()
+{
+    const QByteArray zone = qgetenv("TZ");
+    const auto restore = qScopeGuard([zone] {
+        zone.isNull() ? qunsetenv("TZ") : qputenv("TZ", zone);
+        ::tzset();
+    });
+    qputenv("TZ", "Europe/Berlin");
+    ::tzset();
+    // 02:00 becomes 03:00 that night: an alarm at 02:30:00 rings when the clock passes it, at the change.
+    m_desk.clock.set(QDateTime(QDate(2026, 3, 29), QTime(1, 0, 0)));
+    arm(QStringLiteral("02:30:00"));
+    form().hide();
+    QTime rung;
+    for (int i = 0; i < 30 && !form().isVisible(); ++i)
+        rung = wakeHidden();
+    QCOMPARE(rung, QTime(3, 0, 0, 3));
+    QCOMPARE(m_desk.player->playing, m_soundFile);
 }
 
 QTEST_MAIN(TestAlarmEngine)

@@ -71,7 +71,7 @@ QDateTime AlarmWaiting::nextTickNeeded(const QDateTime& now) const
     // An alarm time in the hour that a daylight-saving change skips is passed at the change itself.
     const QTimeZone::OffsetData change = now.timeZone().nextTransition(now);
     if (change.atUtc.isValid() && change.atUtc < ring)
-        keepEarliest(next, change.atUtc);
+        keepEarliest(next, change.atUtc.toLocalTime());
     return next;
 }
 

@@ -858,7 +858,6 @@ void TestAlarmEngine::hiddenWindowWakesOnlyForWhatMatters()
     arm(QStringLiteral("07:30:00"));
     form().hide();
     QVERIFY(ticker.isQuiet());
-    QCOMPARE(ticker.pendingWakeMs(), -1);
     // Shown again, the clock is current before anything is drawn, and ticks each second.
     m_desk.clock.set(QTime(7, 0, 5));
     form().show();

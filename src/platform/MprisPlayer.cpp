@@ -5,6 +5,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
+#include <QDBusPendingCall>
 #include <QDBusVariant>
 
 const QString MprisPlayer::ServiceName = QStringLiteral("org.mpris.MediaPlayer2.kestrune");

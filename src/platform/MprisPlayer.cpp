@@ -126,8 +126,9 @@ QVariantMap MprisPlayer::playerProperties() const
          QVariant::fromValue(QDBusObjectPath(QStringLiteral("/org/kestrune/Kestrune/Alarm")))},
         {QStringLiteral("xesam:title"), m_title},
     };
-    // Honest about what each call does: only the ringing alarm can be paused (snoozed); nothing is
-    // played on request, and there is nothing to seek in or skip to.
+    // Honest about what each call does: Pause snoozes, and again while snoozed does nothing, as a
+    // second "Sleep" does; Play has nothing to start but the ring that already plays (a snooze is not
+    // cut short from a media control); there is nothing to seek in or skip to.
     return {
         {QStringLiteral("PlaybackStatus"), m_playing ? QStringLiteral("Playing") : QStringLiteral("Paused")},
         {QStringLiteral("Rate"), 1.0},
@@ -138,8 +139,8 @@ QVariantMap MprisPlayer::playerProperties() const
         {QStringLiteral("MaximumRate"), 1.0},
         {QStringLiteral("CanGoNext"), false},
         {QStringLiteral("CanGoPrevious"), false},
-        {QStringLiteral("CanPlay"), false},
-        {QStringLiteral("CanPause"), m_playing},
+        {QStringLiteral("CanPlay"), m_playing},
+        {QStringLiteral("CanPause"), true},
         {QStringLiteral("CanSeek"), false},
         {QStringLiteral("CanControl"), true},
     };
@@ -232,8 +233,8 @@ void MprisPlayer::answer(const QDBusMessage& message, const QDBusConnection& con
                                                  QStringLiteral("No such method: %1").arg(member)));
         return;
     }
-    // Quit, Play, Next, Previous, Seek and SetPosition do nothing, as CanQuit and the Can... properties say:
-    // an alarm is not ended or replayed from a media control.
+    // Quit, Next, Previous, Seek and SetPosition do nothing, as CanQuit and the Can... properties say, and
+    // Play finds the ring playing already: an alarm is not ended or replayed from a media control.
     connection.send(refusal.isEmpty() ? message.createReply() : message.createErrorReply(Failed, refusal));
 }
 

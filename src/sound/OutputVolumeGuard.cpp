@@ -141,7 +141,11 @@ struct OutputVolumeGuard::State {
                 const char* value = pa_proplist_gets(info->proplist, name);
                 return std::string(value ? value : "");
             };
-            s->outputs.push_back({info->name, property(PA_PROP_DEVICE_FORM_FACTOR), property(PA_PROP_DEVICE_BUS),
+            // PipeWire's own spelling, where its PulseAudio server passes it on unchanged.
+            std::string formFactor = property(PA_PROP_DEVICE_FORM_FACTOR);
+            if (formFactor.empty())
+                formFactor = property("device.form-factor");
+            s->outputs.push_back({info->name, formFactor, property(PA_PROP_DEVICE_BUS),
                                   info->active_port && info->active_port->name ? info->active_port->name : ""});
             return;
         }

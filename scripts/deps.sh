@@ -16,6 +16,8 @@ BUILD_PACKAGES=(
     # Read on a second core at start-up (Qt reads it too, so it is there at run time).
     libfontconfig-dev
     fonts-liberation
+    # The ring wakes an X display: the screen saver's reset and the monitor's power (DPMS).
+    libxcb1-dev libxcb-dpms0-dev
 )
 # Making the Debian packages from debian/ (debhelper brings dpkg-dev; dpkg-buildpackage also checks
 # for build-essential, which a minimal system lacks) and checking them.
@@ -52,6 +54,9 @@ TEST_PACKAGES=(
     qt6-gtk-platformtheme python3-gi gir1.2-gtk-3.0
     # libFuzzer's runtime is only recommended by clang, and recommendations are not installed.
     clang libclang-rt-14-dev
+    # The ring as a media player, driven as a locked screen's media controls drive it; the X screen
+    # saver switched on before a ring, and its state read back.
+    playerctl x11-xserver-utils python3-xlib
 )
 # Only the bench needs these: it keeps both cores busy for the onset under load.
 BENCH_PACKAGES=(

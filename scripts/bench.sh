@@ -8,13 +8,17 @@
 #
 # Run as root for the cold page cache (it is dropped through /proc/sys/vm/drop_caches).
 # Environment: BENCH_ALARMS (rings per kind, default 5), BENCH_STARTS (starts per program,
-# default 11), BENCH_IDLE_SECONDS (default 60).
+# default 11), BENCH_IDLE_SECONDS (default 60), BENCH_PARTS (all, or a comma-separated choice of
+# startup, idle and rings; idle alone takes about two minutes), BENCH_KESTRUNE (a kestrune built
+# elsewhere, its kestrune-sound-host beside it, measured instead of this tree's: figures before a change).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-bench"
 alarms=${BENCH_ALARMS:-5}
 starts=${BENCH_STARTS:-11}
 idle_seconds=${BENCH_IDLE_SECONDS:-60}
+parts=${BENCH_PARTS:-all}
+part() { [ "$parts" = all ] || [[ ",$parts," == *",$1,"* ]]; }
 py=/usr/bin/python3
 measure="$root/bench/measure.py"
 
@@ -25,10 +29,10 @@ say "building Kestrune and the baselines"
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF "${launcher[@]}" >/dev/null
-cmake --build "$build" -j2 --target kestrune >/dev/null
+kestrune_bin=${BENCH_KESTRUNE:-"$build/src/kestrune"}
+[ -n "${BENCH_KESTRUNE:-}" ] || cmake --build "$build" -j2 --target kestrune >/dev/null
 cmake -S "$root/bench" -B "$build/baselines" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
 cmake --build "$build/baselines" -j2 >/dev/null
-kestrune_bin="$build/src/kestrune"
 bare_bin="$build/baselines/bare_window"
 clock_bin="$build/baselines/bare_clock" # links Qt Widgets only
 first_paint="$build/baselines/first_paint"
@@ -69,6 +73,7 @@ own() { # PROGRAM [ARGS...]: the command line that runs it in a runtime folder o
 xdotool mousemove 1000 700 # the pointer rests on the bare root, so no window takes the focus
 
 result() { echo "$*" >>"$results"; }
+result parts "$parts"
 result load "start-up:$(cut -d' ' -f1 /proc/loadavg)"
 
 tone="$work/tone.mp3"
@@ -127,6 +132,19 @@ arm() { # PID WINDOW
     return 1
 }
 
+# Presses "Tray" (client area 272,16, 73×25) and waits until the window is hidden in the notification area.
+to_tray() { # PID WINDOW
+    local height
+    height=$(xdotool getwindowgeometry --shell "$2" | sed -n 's/^HEIGHT=//p')
+    xdotool mousemove --window "$2" 308 $((28 + height - 136)) click 1
+    xdotool mousemove 1000 700
+    for _ in $(seq 100); do
+        [ -z "$(xdotool search --all --onlyvisible --pid "$1" --name '^Kestrune$')" ] && return 0
+        sleep 0.05
+    done
+    return 1
+}
+
 # Presses "OFF" (client area 56,96, right of "ON") and moves the pointer away again.
 press_off() { # WINDOW
     local height
@@ -162,6 +180,7 @@ pipewire_stop() {
 }
 
 # ---- start-up --------------------------------------------------------------------------------
+if part startup; then
 say "start-up to the first painted window, $starts starts each"
 startup_kestrune=$(new_kestrune startup $(($(date +%s) - 7200)))
 start_once() { # KEY NAME PROGRAM... ; records the paint time in ms
@@ -180,6 +199,7 @@ for _ in $(seq "$starts"); do
     start_once start_kestrune Kestrune "$startup_kestrune"
     start_once start_bare BareWindow "$clock_bin"
 done
+fi
 
 # ---- ring --------------------------------------------------------------------------------------
 # ring KIND SECONDS_RECORDED_AFTER_THE_ALARM [SOUND]: one alarm, recorded at the null sink's monitor,
@@ -254,7 +274,8 @@ onsets() { # KIND: the tone's onset and the first audible sample of the last rin
 }
 
 # ---- idle ----------------------------------------------------------------------------------
-say "idle: four programs side by side for $idle_seconds s"
+if part idle; then
+say "idle: six programs side by side for $idle_seconds s"
 result load "idle:$(cut -d' ' -f1 /proc/loadavg)"
 never=$(($(date +%s) - 7200)) # an alarm time that does not come round during the run
 disarmed=$(new_kestrune idle-disarmed "$never")
@@ -291,9 +312,24 @@ started+=("$pid_off")
 win_off=$(window_of "$pid_off" Kestrune)
 xdotool windowmove "$win_off" 0 440
 arm "$pid_off" "$win_off" || { echo "bench: could not arm Kestrune" >&2; exit 1; }
+# One more, armed and then hidden in the notification area, as it waits all night.
+hidden=$(new_kestrune idle-hidden "$never")
+# shellcheck disable=SC2046
+$(own "$hidden") &
+pid_hidden=$!
+started+=("$pid_hidden")
+win_hidden=$(window_of "$pid_hidden" Kestrune)
+xdotool windowmove "$win_hidden" 370 440
+arm "$pid_hidden" "$win_hidden" || { echo "bench: could not arm Kestrune" >&2; exit 1; }
 sleep 3
 press_off "$win_off"
+to_tray "$pid_hidden" "$win_hidden" || { echo "bench: Tray did not hide Kestrune" >&2; exit 1; }
 sleep 10
+# Measured as it waits all night: once its sound process has found the file fine and ended.
+for _ in $(seq 100); do
+    [ -z "$(cat /proc/"$pid_hidden"/task/*/children 2>/dev/null)" ] && break
+    sleep 0.2
+done
 while read -r name cpu wakeups rss threads schedcpu processes pss; do
     result "cpu_$name" "$cpu"
     result "wakeups_$name" "$wakeups"
@@ -303,12 +339,14 @@ while read -r name cpu wakeups rss threads schedcpu processes pss; do
     result "processes_$name" "$processes"
     result "pss_$name" "$pss"
 done < <("$py" "$measure" idle "$idle_seconds" disarmed="$pid_disarmed" armed="$pid_armed" bare="$pid_bare" \
-    player="$pid_player" off="$pid_off")
+    player="$pid_player" off="$pid_off" hidden="$pid_hidden")
 result idle_seconds "$idle_seconds"
-for pid in "$pid_disarmed" "$pid_armed" "$pid_bare" "$pid_player" "$pid_off"; do
+for pid in "$pid_disarmed" "$pid_armed" "$pid_bare" "$pid_player" "$pid_off" "$pid_hidden"; do
     end_program "$pid"
 done
+fi
 
+if part rings; then
 say "ring: fade, gap between repeats, and $alarms alarms of each kind, quiet"
 result load "rings:$(cut -d' ' -f1 /proc/loadavg)"
 ring quiet 35 || { echo "bench: could not ring the alarm" >&2; exit 1; }
@@ -351,6 +389,7 @@ for i in $(seq "$alarms"); do
     ring base-busy 4 || { echo "bench: could not start the baseline player" >&2; exit 1; }
     onsets base_busy
 done
+fi
 result load "end:$(cut -d' ' -f1 /proc/loadavg)"
 
 echo

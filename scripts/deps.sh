@@ -19,6 +19,8 @@ BUILD_PACKAGES=(
     # The texts in the user's language: lupdate and lrelease, and CMake's qt_add_translations for
     # them; Qt's own catalogues for the standard buttons and the file and colour dialogs.
     qt6-l10n-tools qt6-tools-dev qt6-translations-l10n
+    # The ring wakes an X display: the screen saver's reset and the monitor's power (DPMS).
+    libxcb1-dev libxcb-dpms0-dev
 )
 # Making the Debian packages from debian/ (debhelper brings dpkg-dev; dpkg-buildpackage also checks
 # for build-essential, which a minimal system lacks) and checking them.
@@ -55,6 +57,9 @@ TEST_PACKAGES=(
     qt6-gtk-platformtheme python3-gi gir1.2-gtk-3.0
     # libFuzzer's runtime is only recommended by clang, and recommendations are not installed.
     clang libclang-rt-14-dev
+    # The ring as a media player, driven as a locked screen's media controls drive it; the X screen
+    # saver switched on before a ring, and its state read back.
+    playerctl x11-xserver-utils python3-xlib
 )
 # Only the bench needs these: it keeps both cores busy for the onset under load.
 BENCH_PACKAGES=(

@@ -5,6 +5,7 @@
 #include "app/Form1.h"
 #include "app/Forms.h"
 #include "controls/MessageBox.h"
+#include "controls/SecondTicker.h"
 #include "core/ExecutableFolder.h"
 #include "core/TimeText.h"
 #include "dialogs/Form3.h"
@@ -15,6 +16,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -69,6 +71,10 @@ private slots:
     void unansweredRingCountsRingingTime();
     void triedSoundEndsByItselfAfterThirtySeconds();
     void staleErrorAfterOffStartsNothing();
+    void hiddenWindowWakesOnlyForWhatMatters();
+    void hiddenWindowAcrossAClockJump_data();
+    void hiddenWindowAcrossAClockJump();
+    void hiddenWindowAcrossASkippedHour();
 
 private:
     Form1& form() { return Forms::form1(); }
@@ -76,6 +82,8 @@ private:
     void arm(const QString& alarm, const QString& sound = QStringLiteral("/sounds/wake.mp3"));
     void ringAt(const QTime& time);
     void ringFor(int ticks);
+    // Hidden, the ticker sleeps until the moment it planned: the clock is put there and it wakes.
+    QTime wakeHidden();
 
     DesktopDoubles m_desk;
     QString m_soundFile;
@@ -831,6 +839,98 @@ void TestAlarmEngine::staleErrorAfterOffStartsNothing()
     engine().SoundPath = m_desk.dir.filePath(QStringLiteral("other.mp3"));
     emit form().MediaPlayer1()->cannotPlay(m_soundFile, QStringLiteral("late"), PlayerBackend::Fault::File);
     QVERIFY(m_desk.player->playing.isEmpty());
+}
+
+QTime TestAlarmEngine::wakeHidden()
+{
+    SecondTicker& ticker = SecondTicker::instance();
+    const QDateTime at = ticker.quietWakeAt();
+    if (!at.isValid())
+        return QTime();
+    m_desk.clock.set(at);
+    ticker.wake();
+    return at.time();
+}
+
+void TestAlarmEngine::hiddenWindowWakesOnlyForWhatMatters()
+{
+    SecondTicker& ticker = SecondTicker::instance();
+    arm(QStringLiteral("07:30:00"));
+    form().hide();
+    QVERIFY(ticker.isQuiet());
+    // Shown again, the clock is current before anything is drawn, and ticks each second.
+    m_desk.clock.set(QTime(7, 0, 5));
+    form().show();
+    QCOMPARE(form().Text1()->text(), QStringLiteral("07:00:05"));
+    QVERIFY(!ticker.isQuiet());
+    QVERIFY(ticker.pendingWakeMs() > 0);
+    form().hide();
+    // Prepared at ON and let go once settled; the longest wait; made ready half a minute ahead,
+    // started ahead at the second before, and rung at the second.
+    QList<QTime> wakes;
+    while (!form().isVisible() && wakes.size() < 20)
+        wakes << wakeHidden();
+    QCOMPARE(wakes, (QList<QTime>{QTime(7, 0, 11, 3), QTime(7, 5, 11, 3), QTime(7, 10, 11, 3), QTime(7, 15, 11, 3),
+                                  QTime(7, 20, 11, 3), QTime(7, 25, 11, 3), QTime(7, 29, 30, 3), QTime(7, 29, 59, 3),
+                                  QTime(7, 30, 0, 3)}));
+    QCOMPARE(m_desk.player->events.count(QStringLiteral("release")), 1);
+    QVERIFY(m_desk.player->events.contains("start-ahead " + m_soundFile + " at 07:30:00.000"));
+    QCOMPARE(m_desk.player->playing, m_soundFile);
+    // Ringing, the unanswered count wants every second.
+    QVERIFY(!ticker.isQuiet());
+    // Disarmed and hidden, nothing is foreseen: only the longest wait.
+    engine().Command2_Click();
+    form().hide();
+    QCOMPARE(ticker.quietWakeAt(), m_desk.clock.now().addSecs(SecondTicker::LongestQuietSeconds));
+}
+
+void TestAlarmEngine::hiddenWindowAcrossAClockJump_data()
+{
+    QTest::addColumn<QTime>("setTo");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<bool>("rings");
+    QTest::addColumn<QTime>("nextWake");
+    QTest::addRow("on past the alarm") << QTime(7, 34, 0) << "Alarm Set" << true << QTime();
+    QTest::addRow("on past the catch-up") << QTime(7, 45, 0) << "Missed" << false << QTime(7, 50, 0, 3);
+    QTest::addRow("into the last half minute") << QTime(7, 29, 45) << "Alarm Set" << false << QTime(7, 29, 59, 3);
+    QTest::addRow("back") << QTime(7, 27, 0) << "Alarm Set" << false << QTime(7, 29, 30, 3);
+}
+
+void TestAlarmEngine::hiddenWindowAcrossAClockJump()
+{
+    QFETCH(QTime, setTo);
+    QFETCH(QString, status);
+    QFETCH(bool, rings);
+    QFETCH(QTime, nextWake);
+    arm(QStringLiteral("07:30:00"));
+    form().hide();
+    wakeHidden();
+    // Set while the ticker sleeps: it looks at the clock at once, as a late tick.
+    m_desk.clock.set(setTo);
+    SecondTicker::instance().clockChanged();
+    QCOMPARE(form().Text5()->text(), status);
+    QCOMPARE(m_desk.player->playing.isEmpty(), !rings);
+    QCOMPARE(SecondTicker::instance().quietWakeAt().time(), nextWake);
+}
+
+void TestAlarmEngine::hiddenWindowAcrossASkippedHour()
+{
+    const QByteArray zone = qgetenv("TZ");
+    const auto restore = qScopeGuard([zone] {
+        zone.isNull() ? qunsetenv("TZ") : qputenv("TZ", zone);
+        ::tzset();
+    });
+    qputenv("TZ", "Europe/Berlin");
+    ::tzset();
+    // 02:00 becomes 03:00 that night: an alarm at 02:30:00 rings when the clock passes it, at the change.
+    m_desk.clock.set(QDateTime(QDate(2026, 3, 29), QTime(1, 0, 0)));
+    arm(QStringLiteral("02:30:00"));
+    form().hide();
+    QTime rung;
+    for (int i = 0; i < 30 && !form().isVisible(); ++i)
+        rung = wakeHidden();
+    QCOMPARE(rung, QTime(3, 0, 0, 3));
+    QCOMPARE(m_desk.player->playing, m_soundFile);
 }
 
 QTEST_MAIN(TestAlarmEngine)

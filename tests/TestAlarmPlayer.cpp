@@ -1,9 +1,12 @@
 #include "sound/AlarmPlayer.h"
+#include "sound/OutputChoice.h"
 #include "sound/PipelinePhases.h"
 
 #include <QDateTime>
 #include <QTemporaryDir>
 #include <QTest>
+
+Q_DECLARE_METATYPE(OutputChoice::Output)
 
 // The sound room's decisions without a sound server: what a prepared pipeline does next, and the
 // player's policy over a pipeline whose failures the test reports by hand.
@@ -21,6 +24,8 @@ private slots:
     void soundChosenWhileRingingWaitsForTheNextRing();
     void unplayableAtPreparingIsToldApart();
     void outputBackIsToldAndReleaseEndsTheRetries();
+    void speakerJoinsAWornDefaultOnly_data();
+    void speakerJoinsAWornDefaultOnly();
 };
 
 namespace {
@@ -269,6 +274,44 @@ void TestAlarmPlayer::outputBackIsToldAndReleaseEndsTheRetries()
     QCOMPARE(r.calls.last(), QStringLiteral("release 0"));
     QTest::qWait(AlarmPlayer::RetryMilliseconds + 500);
     QCOMPARE(r.calls.last(), QStringLiteral("release 0"));
+}
+
+void TestAlarmPlayer::speakerJoinsAWornDefaultOnly_data()
+{
+    // Each output: name, device.form_factor, device.bus, active port. The default is "d".
+    using O = OutputChoice::Output;
+    QTest::addColumn<std::vector<O>>("outputs");
+    QTest::addColumn<QString>("second");
+    const O laptop{"pci", "internal", "pci", "analog-output-speaker"};
+    const O card{"card", "", "pci", "analog-output-speaker"};
+    QTest::addRow("Bluetooth headset, laptop speaker")
+        << std::vector<O>{{"d", "headset", "bluetooth", ""}, laptop} << "pci";
+    QTest::addRow("USB headphones, a card's speaker port")
+        << std::vector<O>{{"d", "headphone", "usb", ""}, card} << "card";
+    QTest::addRow("hands-free headset") << std::vector<O>{{"d", "handsfree", "bluetooth", ""}, laptop} << "pci";
+    QTest::addRow("the laptop's own output") << std::vector<O>{{"d", "internal", "pci", "analog-output-speaker"}} << "";
+    QTest::addRow("headphones in the laptop's jack: one output, its port kept")
+        << std::vector<O>{{"d", "internal", "pci", "analog-output-headphones"}, {"bt", "headset", "bluetooth", ""}}
+        << "";
+    QTest::addRow("headset, but the speaker's port is the headphone jack")
+        << std::vector<O>{{"d", "headset", "bluetooth", ""}, {"pci", "internal", "pci", "analog-output-headphones"}}
+        << "";
+    QTest::addRow("a Bluetooth speaker is no headset")
+        << std::vector<O>{{"d", "speaker", "bluetooth", ""}, laptop} << "";
+    QTest::addRow("two headsets, no speaker")
+        << std::vector<O>{{"d", "headset", "bluetooth", ""}, {"u", "headset", "usb", ""}, {"b", "speaker", "usb", ""}}
+        << "";
+    QTest::addRow("a card without a speaker port")
+        << std::vector<O>{{"d", "headset", "usb", ""}, {"hdmi", "", "pci", "hdmi-output-0"}} << "";
+    QTest::addRow("a headset not on a device of its own") << std::vector<O>{{"d", "headset", "pci", ""}, laptop} << "";
+    QTest::addRow("the default unknown") << std::vector<O>{laptop} << "";
+}
+
+void TestAlarmPlayer::speakerJoinsAWornDefaultOnly()
+{
+    QFETCH(std::vector<OutputChoice::Output>, outputs);
+    QFETCH(QString, second);
+    QCOMPARE(QString::fromStdString(OutputChoice::secondOutput("d", outputs)), second);
 }
 
 QTEST_GUILESS_MAIN(TestAlarmPlayer)

@@ -13,6 +13,7 @@
 #include "mock/RecordingNotifier.h"
 #include "platform/AutostartEntry.h"
 #include "platform/DesktopNotifier.h"
+#include "platform/ScreenWake.h"
 
 #include <QAccessible>
 #include <QDBusConnection>
@@ -181,7 +182,8 @@ void TestDesktops::notificationActionsPressTheButtons()
 {
     Form1& main = Forms::form1();
     DesktopNotifier notifier;
-    RingNotification ring(main.commands(), main, notifier);
+    ScreenWake screen;
+    RingNotification ring(main.commands(), main, notifier, screen);
     // Disarmed: OFF and Sleep are disabled, and the actions do nothing.
     ring.actionInvoked(QStringLiteral("sleep"), QString());
     ring.actionInvoked(QStringLiteral("off"), QString());
@@ -365,7 +367,8 @@ void TestDesktops::ringNotificationFollowsTheAlarm()
 {
     Form1& main = Forms::form1();
     RecordingNotifier notifier;
-    RingNotification ring(main.commands(), main, notifier);
+    ScreenWake screen;
+    RingNotification ring(main.commands(), main, notifier, screen);
     main.show();
     QVERIFY(QTest::qWaitForWindowActive(&main));
     QFile sound(m_desk.dir.filePath(QStringLiteral("wake.mp3")));
@@ -425,7 +428,8 @@ void TestDesktops::silentRingIsMadeHeardByTheDesktop()
 {
     Form1& main = Forms::form1();
     RecordingNotifier notifier;
-    RingNotification ring(main.commands(), main, notifier);
+    ScreenWake screen;
+    RingNotification ring(main.commands(), main, notifier, screen);
     m_desk.player->outputProblem = QStringLiteral("no sound program can be used");
     main.engine().SoundPath = m_desk.dir.filePath(QStringLiteral("wake.mp3"));
     main.Text2()->setText(QStringLiteral("07:30:00"));
@@ -459,7 +463,8 @@ void TestDesktops::notificationHandsItsTokenToTheWindow()
 {
     Form1& main = Forms::form1();
     RecordingNotifier notifier;
-    RingNotification ring(main.commands(), main, notifier);
+    ScreenWake screen;
+    RingNotification ring(main.commands(), main, notifier, screen);
     QByteArray atShow = "none";
     struct ShowWatch : QObject {
         QByteArray* seen;

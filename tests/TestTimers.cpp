@@ -1,4 +1,5 @@
 #include "controls/SecondTicker.h"
+#include "controls/TickPlanner.h"
 #include "controls/Timer.h"
 #include "mock/FakeClock.h"
 
@@ -20,6 +21,8 @@ private slots:
     void lateWakeUpTicksOnceAndRealigns();
     void disabledTimerMissesTheTick();
     void handlerDisablingALaterTimerStopsItsTick();
+    void quietTickerSleepsUntilThePlannedMoment_data();
+    void quietTickerSleepsUntilThePlannedMoment();
 
 private:
     Timer* aligned(int phase);
@@ -38,6 +41,8 @@ void TestTimers::init()
 
 void TestTimers::cleanup()
 {
+    SecondTicker::instance().setQuiet(false);
+    SecondTicker::instance().setPlanner(nullptr);
     m_timers.clear();
     Clock::setInstance(nullptr);
 }
@@ -125,6 +130,41 @@ void TestTimers::handlerDisablingALaterTimerStopsItsTick()
     connect(match, &Timer::tick, ring, [ring] { ring->setEnabled(false); });
     wakeAt(QTime(7, 0, 2, 3));
     QCOMPARE(m_ticks, QStringList({"1"}));
+}
+
+void TestTimers::quietTickerSleepsUntilThePlannedMoment_data()
+{
+    QTest::addColumn<QTime>("needed"); // the planner's answer at 07:00:00.100; invalid for none
+    QTest::addColumn<QTime>("wakeAt");
+    QTest::addRow("a moment ahead") << QTime(7, 3, 0) << QTime(7, 3, 0, 3);
+    QTest::addRow("every second") << QTime(7, 0, 0, 100) << QTime(7, 0, 1, 3);
+    QTest::addRow("nothing foreseen") << QTime() << QTime(7, 5, 0, 3);
+    QTest::addRow("beyond the longest wait") << QTime(9, 0, 0) << QTime(7, 5, 0, 3);
+}
+
+void TestTimers::quietTickerSleepsUntilThePlannedMoment()
+{
+    QFETCH(QTime, needed);
+    QFETCH(QTime, wakeAt);
+    struct : TickPlanner {
+        QDateTime needed;
+        QDateTime nextTickNeeded(const QDateTime&) const override { return needed; }
+    } planner;
+    m_clock.set(QTime(7, 0, 0, 100));
+    planner.needed = needed.isValid() ? QDateTime(m_clock.now().date(), needed) : QDateTime();
+    SecondTicker& ticker = SecondTicker::instance();
+    ticker.setPlanner(&planner);
+    aligned(0)->setEnabled(true);
+    ticker.setQuiet(true);
+    QCOMPARE(ticker.pendingWakeMs(), -1);
+    QCOMPARE(ticker.quietWakeAt().time(), wakeAt);
+    // A clock set while it sleeps ticks at once; ticking each second, the next tick sees it.
+    ticker.clockChanged();
+    QCOMPARE(m_ticks, QStringList{"0"});
+    ticker.setQuiet(false);
+    QVERIFY(!ticker.quietWakeAt().isValid());
+    ticker.clockChanged();
+    QCOMPARE(m_ticks, QStringList{"0"});
 }
 
 QTEST_GUILESS_MAIN(TestTimers)

@@ -14,6 +14,7 @@
 #include "dialogs/Form3.h"
 #include "mock/DesktopDoubles.h"
 #include "mock/RecordingNotifier.h"
+#include "platform/ScreenWake.h"
 #include "ui/FormTables.h"
 
 #include <QAbstractButton>
@@ -76,7 +77,8 @@ void TestTranslations::everyShownTextIsTranslated()
     Form1& main = Forms::form1();
     QTest::qWait(10); // the damaged file's message
     RecordingNotifier notifier;
-    RingNotification ring(main.commands(), main, notifier);
+    ScreenWake screen;
+    RingNotification ring(main.commands(), main, notifier, screen);
     NotSetNotice(main.commands(), &main, notifier).show();
     SleepWarning warning(main.wakePolicy(), notifier);
     QStringList texts{ClockZoneWatcher::notUsedNotice(QStringLiteral("/")), AlarmEngine::soundFilter()};

@@ -376,6 +376,13 @@ understood with 2; when no copy runs, --off, --sleep and --status end with statu
     </message>
 </context>
 <context>
+    <name>MprisPlayer</name>
+    <message>
+        <source>The alarm plays no other sound</source>
+        <translation>لا يشغّل المنبّه أي صوت آخر</translation>
+    </message>
+</context>
+<context>
     <name>NotSetNotice</name>
     <message>
         <source>Alarm %1 is not set</source>
@@ -445,6 +452,13 @@ understood with 2; when no copy runs, --off, --sleep and --status end with statu
     <message>
         <source>QT_LAYOUT_DIRECTION</source>
         <translation>RTL</translation>
+    </message>
+</context>
+<context>
+    <name>RingMediaControls</name>
+    <message>
+        <source>Alarm %1</source>
+        <translation>منبّه %1</translation>
     </message>
 </context>
 <context>

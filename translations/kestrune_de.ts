@@ -376,6 +376,13 @@ eine nicht verstandene Befehlszeile mit 2; läuft keine Kopie, enden --off, --sl
     </message>
 </context>
 <context>
+    <name>MprisPlayer</name>
+    <message>
+        <source>The alarm plays no other sound</source>
+        <translation>Der Wecker spielt keinen anderen Klang</translation>
+    </message>
+</context>
+<context>
     <name>NotSetNotice</name>
     <message>
         <source>Alarm %1 is not set</source>
@@ -445,6 +452,13 @@ eine nicht verstandene Befehlszeile mit 2; läuft keine Kopie, enden --off, --sl
     <message>
         <source>QT_LAYOUT_DIRECTION</source>
         <translation>LTR</translation>
+    </message>
+</context>
+<context>
+    <name>RingMediaControls</name>
+    <message>
+        <source>Alarm %1</source>
+        <translation>Wecker %1</translation>
     </message>
 </context>
 <context>

@@ -376,6 +376,13 @@ línea de órdenes no entendida con 2; si no hay ninguna copia en marcha, --off,
     </message>
 </context>
 <context>
+    <name>MprisPlayer</name>
+    <message>
+        <source>The alarm plays no other sound</source>
+        <translation>La alarma no reproduce ningún otro sonido</translation>
+    </message>
+</context>
+<context>
     <name>NotSetNotice</name>
     <message>
         <source>Alarm %1 is not set</source>
@@ -445,6 +452,13 @@ línea de órdenes no entendida con 2; si no hay ninguna copia en marcha, --off,
     <message>
         <source>QT_LAYOUT_DIRECTION</source>
         <translation>LTR</translation>
+    </message>
+</context>
+<context>
+    <name>RingMediaControls</name>
+    <message>
+        <source>Alarm %1</source>
+        <translation>Alarma %1</translation>
     </message>
 </context>
 <context>

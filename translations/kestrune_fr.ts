@@ -377,6 +377,13 @@ une ligne de commande non comprise avec 2 ; si aucune copie ne tourne, --off, --
     </message>
 </context>
 <context>
+    <name>MprisPlayer</name>
+    <message>
+        <source>The alarm plays no other sound</source>
+        <translation>L’alarme ne joue aucun autre son</translation>
+    </message>
+</context>
+<context>
     <name>NotSetNotice</name>
     <message>
         <source>Alarm %1 is not set</source>
@@ -446,6 +453,13 @@ une ligne de commande non comprise avec 2 ; si aucune copie ne tourne, --off, --
     <message>
         <source>QT_LAYOUT_DIRECTION</source>
         <translation>LTR</translation>
+    </message>
+</context>
+<context>
+    <name>RingMediaControls</name>
+    <message>
+        <source>Alarm %1</source>
+        <translation>Alarme %1</translation>
     </message>
 </context>
 <context>

@@ -60,18 +60,41 @@ def sample_process(pid):
     return tuple(total)
 
 
+def task_switches(pid):
+    """Context switches of each live thread of the process and those it started, by thread id."""
+    switches = {}
+    for one in descendants(pid):
+        for task in glob.glob("/proc/%d/task/*" % one):
+            try:
+                with open(task + "/status") as f:
+                    switches[int(task.rsplit("/", 1)[1])] = sum(
+                        int(line.split()[1]) for line in f
+                        if line.startswith(("voluntary_ctxt_switches", "nonvoluntary_ctxt_switches")))
+            except (FileNotFoundError, ProcessLookupError):
+                pass  # it ended meanwhile
+    return switches
+
+
+def wakeups_between(before, after):
+    """Switches within the stretch: a thread that ended in it takes its count along and is left out (it
+    would count backwards), one that began in it counts whole."""
+    return sum(count - before.get(tid, 0) for tid, count in after.items())
+
+
 def idle(seconds, named):
     hz = os.sysconf("SC_CLK_TCK")
     processes = [(name, int(pid)) for name, pid in (item.split("=", 1) for item in named)]
     before = {name: sample_process(pid) for name, pid in processes}
+    switches_before = {name: task_switches(pid) for name, pid in processes}
     began = time.monotonic()
     time.sleep(seconds)
+    switches_after = {name: task_switches(pid) for name, pid in processes}
     after = {name: sample_process(pid) for name, pid in processes}
     elapsed = time.monotonic() - began
     for name, pid in processes:
         b, a = before[name], after[name]
         cpu = (a[0] - b[0]) / hz / elapsed * 100.0
-        wakeups = (a[1] - b[1]) / elapsed
+        wakeups = wakeups_between(switches_before[name], switches_after[name]) / elapsed
         precise_cpu = (a[2] - b[2]) / 1e9 / elapsed * 100.0
         # name, CPU % of a core, wake-ups per second, resident MB, threads, CPU % from the scheduler,
         # processes, proportional MB

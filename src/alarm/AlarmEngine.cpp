@@ -1,4 +1,5 @@
 #include "alarm/AlarmEngine.h"
+#include "alarm/AlarmWaiting.h"
 #include "alarm/RingSound.h"
 #include "alarm/SoundFolder.h"
 #include "alarm/SoundTrial.h"
@@ -34,6 +35,7 @@ AlarmEngine::AlarmEngine(AlarmControls controls)
     connectControls();
     connect(m_sound, &RingSound::noticeChanged, this, &AlarmEngine::soundNoticeChanged);
     connect(m_sound, &RingSound::silentChanged, this, &AlarmEngine::ringSilentChanged);
+    new AlarmWaiting(*this, m_c, *m_sound, this);
 }
 
 void AlarmEngine::connectControls()

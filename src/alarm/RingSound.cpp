@@ -83,6 +83,15 @@ void RingSound::prepare()
     m_player.prepare(m_prepareFailed ? MediaPlayer::builtInTonePath() : m_chosen);
     m_preparedAt = Clock::instance().now();
     m_resting = false;
+    emit prepared();
+}
+
+QDateTime RingSound::restsAt() const
+{
+    if (!m_armed || m_resting || m_use == Use::Ring || !m_preparedAt.isValid())
+        return QDateTime();
+    // The first tick whose whole seconds since preparing reach the settling time.
+    return m_preparedAt.addSecs(SettleSeconds + 1);
 }
 
 void RingSound::approach(const QTime& alarm, const QDateTime& now)

@@ -49,6 +49,9 @@ public:
     void silence();
 
     bool ringing() const { return m_use == Use::Ring; }
+    // When a tick lets what plays the prepared sound rest, by the clock; invalid when it rests
+    // already or nothing is prepared.
+    QDateTime restsAt() const;
     bool trying() const { return m_use == Use::Try; }
     bool playingBuiltInTone() const { return m_use != Use::None && m_rung == Rung::Tone; }
     // The ring has no sound of its own now.
@@ -62,6 +65,8 @@ signals:
     void silentChanged(bool silent);
     // A try ended by itself: nothing could be heard, or the ring's start took the player.
     void tryEnded();
+    // The sound was made ready again: restsAt() moved.
+    void prepared();
 
 private:
     enum class Use { None, Ring, Try };

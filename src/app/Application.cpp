@@ -11,6 +11,7 @@
 #include "app/StartupWarmUp.h"
 #include "app/Translations.h"
 #include "controls/MessageBox.h"
+#include "controls/SecondTicker.h"
 #include "core/ClockZoneWatcher.h"
 #include "core/LogCategories.h"
 #include "platform/AfterFirstPaint.h"
@@ -131,6 +132,8 @@ int Application::run(int argc, char* argv[])
     });
     showAtStart(arguments);
     Forms::form1().wakePolicy().follow(zone);
+    // The alarm's second is another real moment now: a clock that sleeps while hidden looks again.
+    QObject::connect(&zone, &ClockZoneWatcher::zoneChanged, &SecondTicker::instance(), &SecondTicker::clockChanged);
     AlarmBus::publish(Forms::form1().commands(), Forms::form1().wakePolicy(), &Forms::form1());
     if (line.action() == CommandLine::Action::Set) {
         const QString refusal = Forms::form1().commands().arm(line.time());

@@ -5,6 +5,7 @@
 #include "alarm/WakePolicy.h"
 #include "app/Forms.h"
 #include "app/NotSetNotice.h"
+#include "app/RingMediaControls.h"
 #include "app/RingNotification.h"
 #include "app/SleepWarning.h"
 #include "controls/MediaPlayer.h"
@@ -17,8 +18,10 @@
 #include "dialogs/Form3.h"
 #include "platform/AutostartEntry.h"
 #include "platform/DesktopNotifier.h"
+#include "platform/MprisPlayer.h"
 #include "platform/Picture.h"
 #include "platform/PowerServices.h"
+#include "platform/ScreenWake.h"
 #include "platform/WindowForeground.h"
 #include "tray/TrayIcon.h"
 #include "ui/FormTables.h"
@@ -75,7 +78,9 @@ Form1::Form1()
     connect(m_engine.get(), &AlarmEngine::soundNoticeChanged, this, &Form1::updateNoSoundLine);
     connect(m_engine.get(), &AlarmEngine::ringSilentChanged, this, &Form1::updateNoSoundLine);
     m_commands = new AlarmCommands(*m_engine, alarmControls(), this);
-    m_ringNotification = new RingNotification(*m_commands, *this, *new DesktopNotifier(this));
+    m_screenWake = std::make_unique<ScreenWake>();
+    m_ringNotification = new RingNotification(*m_commands, *this, *new DesktopNotifier(this), *m_screenWake);
+    new RingMediaControls(*m_commands, *new MprisPlayer(this), this);
     m_notSetNotice = new NotSetNotice(*m_commands, this, *new DesktopNotifier(this));
     m_wakePolicy = new WakePolicy(*m_engine, *PowerServices::wakeAlarm(this), *PowerServices::suspendInhibitor(this),
                                   *PowerServices::sleepWatcher(this));

@@ -21,6 +21,7 @@ class AlarmEngine;
 class SettingsFile;
 class NotSetNotice;
 class RingNotification;
+class ScreenWake;
 class WakePolicy;
 struct SettingsRecord;
 
@@ -131,6 +132,7 @@ private:
 
     std::unique_ptr<AlarmEngine> m_engine;
     std::unique_ptr<SettingsFile> m_settingsFile;
+    std::unique_ptr<ScreenWake> m_screenWake;
     bool m_endedFromOutside = false;
     QTimer* m_saveSoon = nullptr;
     QByteArray m_savedLine;

@@ -3,6 +3,7 @@
 #include "alarm/AlarmCommands.h"
 #include "alarm/AlarmEngine.h"
 #include "platform/DesktopNotifier.h"
+#include "platform/ScreenWake.h"
 #include "ui/Form.h"
 
 #include <QApplication>
@@ -34,10 +35,13 @@ DesktopNotifier::Content ringContent(const QString& body, bool offersSleep, bool
 }
 } // namespace
 
-RingNotification::RingNotification(AlarmCommands& commands, Form& window, DesktopNotifier& notifier)
-    : QObject(&window), m_commands(commands), m_window(window), m_notifier(notifier), m_soundAgain(new QTimer(this))
+RingNotification::RingNotification(AlarmCommands& commands, Form& window, DesktopNotifier& notifier, ScreenWake& screen)
+    : QObject(&window), m_commands(commands), m_window(window), m_notifier(notifier), m_screen(screen),
+      m_soundAgain(new QTimer(this)), m_keepLit(new QTimer(this))
 {
     AlarmEngine& engine = commands.engine();
+    m_keepLit->setInterval(KeepLitMilliseconds);
+    connect(m_keepLit, &QTimer::timeout, this, &RingNotification::keepLit);
     m_soundAgain->setInterval(SoundAgainMilliseconds);
     connect(m_soundAgain, &QTimer::timeout, this, &RingNotification::soundAgain);
     connect(&engine, &AlarmEngine::ringSilentChanged, this, [this](bool silent) {
@@ -84,14 +88,26 @@ void RingNotification::ringStarted(const QString& alarmText)
     DesktopNotifier::Content content = ringContent(body, true);
     content.anew = true;
     m_notifier.show(content);
+    m_screen.wake();
+    m_keepLit->start();
     // The window has just come forward: a blind user hears "Sleep" and the alarm, also at a re-ring
     // that finds the focus where it was, and Space snoozes.
     m_window.alertAt(m_commands.sleepButton(), body);
 }
 
+void RingNotification::keepLit()
+{
+    m_screen.wake();
+    // Shown again in place, never added: one entry in the notification list however long it rings. While
+    // the ring has no sound of its own, it is posted anew every few seconds anyway.
+    if (!m_soundAgain->isActive())
+        m_notifier.show(ringContent(ringBody(), true));
+}
+
 void RingNotification::ringEnded()
 {
     m_soundAgain->stop();
+    m_keepLit->stop();
     const QDateTime until = m_commands.engine().reRingAt();
     if (!m_commands.engine().armed() || !until.isValid()) {
         m_notifier.withdraw();
@@ -119,6 +135,7 @@ void RingNotification::ringUnanswered(const QString& alarmText)
 
 void RingNotification::withdraw()
 {
+    m_keepLit->stop();
     m_notifier.withdraw();
 }
 

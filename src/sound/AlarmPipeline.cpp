@@ -36,6 +36,7 @@ struct AlarmPipeline::Callbacks {
     AlarmPipeline::Events events;
     GstElement* convert = nullptr;
     GstElement* sink = nullptr;
+    GstElement* secondSink = nullptr;
     std::atomic<gint64> silence{-1};
     gint64 silentFrames = 0;
 
@@ -147,7 +148,10 @@ struct AlarmPipeline::Callbacks {
             GError* error = nullptr;
             gst_message_parse_error(message, &error, nullptr);
             GstObject* from = GST_MESSAGE_SRC(message);
-            const bool output = from == GST_OBJECT(c->sink) || gst_object_has_as_ancestor(from, GST_OBJECT(c->sink));
+            const auto isFrom = [from](GstElement* sink) {
+                return sink && (from == GST_OBJECT(sink) || gst_object_has_as_ancestor(from, GST_OBJECT(sink)));
+            };
+            const bool output = isFrom(c->sink) || isFrom(c->secondSink);
             const QString reason = QString::fromUtf8(error ? error->message : "unknown error");
             if (error)
                 g_error_free(error);
@@ -190,7 +194,23 @@ AlarmPipeline::~AlarmPipeline()
         ::close(m_fd);
 }
 
-bool AlarmPipeline::build(const QByteArray& path, double gain, Events events, bool& output, QString& reason)
+namespace {
+void setUpSink(GstElement* sink)
+{
+    g_object_set(sink, "buffer-time", SinkBufferMicroseconds, "latency-time", SinkLatencyMicroseconds, "client-name",
+                 "Kestrune", nullptr);
+    // Nothing to keep in step with: samples go out as they come. Synchronised to a clock, a
+    // stream that waited paused since arming started its first buffer as late as it had waited.
+    g_object_set(sink, "sync", FALSE, nullptr);
+    if (GstStructure* props = gst_structure_from_string(AlarmPipeline::StreamProperties, nullptr)) {
+        g_object_set(sink, "stream-properties", props, nullptr);
+        gst_structure_free(props);
+    }
+}
+} // namespace
+
+bool AlarmPipeline::build(const QByteArray& path, const QByteArray& secondOutput, double gain, Events events,
+                          bool& output, QString& reason)
 {
     output = false;
     if (!initialise()) {
@@ -217,38 +237,47 @@ bool AlarmPipeline::build(const QByteArray& path, double gain, Events events, bo
     GstElement* resample = gst_element_factory_make("audioresample", nullptr);
     GstElement* volume = gst_element_factory_make("volume", nullptr);
     GstElement* sink = gst_element_factory_make("pulsesink", nullptr);
-    GstElement* all[] = {source, decode, convert, resample, volume, sink};
-    for (GstElement* e : all) {
-        if (!e) {
-            for (GstElement* other : all)
-                if (other)
-                    gst_object_unref(gst_object_ref_sink(other));
-            output = !sink;
-            reason = QStringLiteral("a GStreamer plugin is missing");
-            return false;
-        }
+    // The second output's branch, made only when there is one: the usual ring's path stays as short.
+    const bool two = !secondOutput.isEmpty();
+    GstElement* tee = two ? gst_element_factory_make("tee", nullptr) : nullptr;
+    GstElement* queue = two ? gst_element_factory_make("queue", nullptr) : nullptr;
+    GstElement* secondQueue = two ? gst_element_factory_make("queue", nullptr) : nullptr;
+    GstElement* secondSink = two ? gst_element_factory_make("pulsesink", nullptr) : nullptr;
+    GstElement* all[] = {source, decode, convert, resample, volume, sink, tee, queue, secondQueue, secondSink};
+    const bool missing = !source || !decode || !convert || !resample || !volume || !sink ||
+                         (two && (!tee || !queue || !secondQueue || !secondSink));
+    if (missing) {
+        for (GstElement* other : all)
+            if (other)
+                gst_object_unref(gst_object_ref_sink(other));
+        output = !sink || (two && !secondSink);
+        reason = QStringLiteral("a GStreamer plugin is missing");
+        return false;
     }
     m_pipeline = gst_pipeline_new("alarm");
     m_convert = convert;
     m_sink = sink;
+    m_secondSink = secondSink;
     m_volume = volume;
     gst_bin_add_many(GST_BIN(m_pipeline), source, decode, convert, resample, volume, sink, nullptr);
     gst_element_link(source, decode);
-    gst_element_link_many(convert, resample, volume, sink, nullptr);
+    if (two) {
+        // Each output behind a queue of its own, so that each prerolls and neither waits for the other.
+        gst_bin_add_many(GST_BIN(m_pipeline), tee, queue, secondQueue, secondSink, nullptr);
+        gst_element_link_many(convert, resample, volume, tee, nullptr);
+        gst_element_link_many(tee, queue, sink, nullptr);
+        gst_element_link_many(tee, secondQueue, secondSink, nullptr);
+        g_object_set(secondSink, "device", secondOutput.constData(), nullptr);
+        setUpSink(secondSink);
+    } else {
+        gst_element_link_many(convert, resample, volume, sink, nullptr);
+    }
 
     char location[32];
     std::snprintf(location, sizeof location, "/proc/self/fd/%d", m_fd);
     g_object_set(source, "location", location, nullptr);
-    g_object_set(sink, "buffer-time", SinkBufferMicroseconds, "latency-time", SinkLatencyMicroseconds, "client-name",
-                 "Kestrune", nullptr);
-    // Nothing to keep in step with: samples go out as they come. Synchronised to a clock, a
-    // stream that waited paused since arming started its first buffer as late as it had waited.
-    g_object_set(sink, "sync", FALSE, nullptr);
-    if (GstStructure* props = gst_structure_from_string(StreamProperties, nullptr)) {
-        g_object_set(sink, "stream-properties", props, nullptr);
-        gst_structure_free(props);
-    }
-    m_callbacks = new Callbacks{std::move(events), convert, sink};
+    setUpSink(sink);
+    m_callbacks = new Callbacks{std::move(events), convert, sink, secondSink};
     GstPad* toGain = gst_element_get_static_pad(volume, "sink");
     gst_pad_add_probe(toGain, GST_PAD_PROBE_TYPE_BUFFER, Callbacks::countSilence, m_callbacks, nullptr);
     gst_object_unref(toGain);

@@ -7,7 +7,8 @@
 
 typedef struct _GstElement GstElement;
 
-// One alarm pipeline: file, decodebin, audioconvert, audioresample, volume, pulsesink. It reads
+// One alarm pipeline: file, decodebin, audioconvert, audioresample, volume, pulsesink; with a second
+// output, a tee after the volume feeds a second pulsesink there, each behind a queue. It reads
 // the file through a descriptor opened and checked before it is built, never by its name again.
 // Used on one thread only; what the pipeline reports arrives through `events`, on whichever thread
 // GStreamer posts from, so the owner must hand it on rather than act there.
@@ -29,9 +30,11 @@ public:
 
     // Starts GStreamer once per process; false when it cannot start.
     static bool initialise();
-    // Opens the file and builds the pipeline, paused on its way to the sink with the gain given.
-    // On failure returns false with `output` and `reason` saying what failed.
-    bool build(const QByteArray& path, double gain, Events events, bool& output, QString& reason);
+    // Opens the file and builds the pipeline, paused on its way to the sink (and to the second
+    // output, when one is named) with the gain given. On failure returns false with `output` and
+    // `reason` saying what failed.
+    bool build(const QByteArray& path, const QByteArray& secondOutput, double gain, Events events, bool& output,
+               QString& reason);
     void setGain(double linear);
     void setPlaying(bool playing);
     // A segment seek to the start; false when refused.
@@ -47,6 +50,7 @@ private:
     GstElement* m_pipeline = nullptr;
     GstElement* m_convert = nullptr;
     GstElement* m_sink = nullptr;
+    GstElement* m_secondSink = nullptr;
     GstElement* m_volume = nullptr;
     Callbacks* m_callbacks = nullptr;
     int m_fd = -1;

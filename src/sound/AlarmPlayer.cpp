@@ -33,6 +33,9 @@ AlarmPlayer::AlarmPlayer(std::unique_ptr<SoundPipeline> pipeline, std::unique_pt
             },
             Qt::QueuedConnection);
     });
+    m_guard->setSecondOutputCallback([this](const std::string&) {
+        QMetaObject::invokeMethod(this, &AlarmPlayer::outputsChanged, Qt::QueuedConnection);
+    });
     m_pipeline->setFailed(
         [this](quint64 generation, bool output, const QString& reason) { pipelineFailed(generation, output, reason); });
     m_pipeline->setReady([this](quint64 generation) { pipelineReady(generation); });
@@ -74,7 +77,20 @@ void AlarmPlayer::build(bool play)
     m_alive = true;
     m_retry->stop();
     m_identity = identify(m_path);
+    m_secondOutput = QByteArray::fromStdString(m_guard->secondOutput());
+    m_pipeline->setSecondOutput(m_secondOutput);
     m_pipeline->build(m_generation, FileNameBytes::of(m_path), play, m_loop);
+}
+
+void AlarmPlayer::outputsChanged()
+{
+    if (m_startingAt || !m_alive || m_path.isEmpty() ||
+        QByteArray::fromStdString(m_guard->secondOutput()) == m_secondOutput)
+        return;
+    // A sound started before the server listed its outputs (a try, a sound process started at the
+    // ring) starts again on the right ones; a prepared one is prepared afresh.
+    qCInfo(lcSound, "the outputs to ring on changed");
+    build(m_playing);
 }
 
 bool AlarmPlayer::preparedIsCurrent() const

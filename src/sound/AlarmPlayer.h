@@ -55,6 +55,9 @@ private:
     static Identity identify(const QString& path);
 
     void build(bool play);
+    // Where the ring plays changed (a headset became the default, or went): the sound is built
+    // afresh for the outputs, prepared or playing as it was.
+    void outputsChanged();
     void callOffStartAt();
     bool preparedIsCurrent() const;
     void pipelineFailed(quint64 generation, bool output, const QString& reason);
@@ -66,10 +69,11 @@ private:
     QTimer* m_release;
     QTimer* m_confirm;
     QTimer* m_flow;
-    QString m_path;          // the file the pipeline holds, or should hold once rebuilt
-    QString m_next;          // chosen while ringing: prepared once the ring is silenced
-    Identity m_identity{};   // of m_path when the pipeline was built
-    QString m_outputProblem; // why the last pipeline could not reach an output; empty once one did
+    QString m_path;            // the file the pipeline holds, or should hold once rebuilt
+    QByteArray m_secondOutput; // the output besides the default the pipeline was built for
+    QString m_next;            // chosen while ringing: prepared once the ring is silenced
+    Identity m_identity{};     // of m_path when the pipeline was built
+    QString m_outputProblem;   // why the last pipeline could not reach an output; empty once one did
     bool m_alive = false;
     bool m_playing = false;
     bool m_startingAt = false; // started ahead of a ring that has not come yet

@@ -129,7 +129,8 @@ struct GstSoundPipeline::Driver {
         }
     }
 
-    void build(const std::shared_ptr<Driver>& self, quint64 g, const QByteArray& path, bool play, bool loop)
+    void build(const std::shared_ptr<Driver>& self, quint64 g, const QByteArray& path, const QByteArray& second,
+               bool play, bool loop)
     {
         teardown();
         generation = g;
@@ -152,7 +153,7 @@ struct GstSoundPipeline::Driver {
             if (const std::shared_ptr<Driver> d = weak.lock())
                 d->thread.post([d, g, e, output, reason] { d->event(g, e, output, reason); });
         };
-        if (!p->build(path, startGain, events, output, reason)) {
+        if (!p->build(path, second, startGain, events, output, reason)) {
             report(g, output, reason);
             return;
         }
@@ -183,7 +184,9 @@ GstSoundPipeline::~GstSoundPipeline()
 
 void GstSoundPipeline::build(quint64 generation, const QByteArray& path, bool play, bool loop)
 {
-    m_driver->thread.post([d = m_driver, generation, path, play, loop] { d->build(d, generation, path, play, loop); });
+    m_driver->thread.post([d = m_driver, generation, path, second = m_secondOutput, play, loop] {
+        d->build(d, generation, path, second, play, loop);
+    });
 }
 
 void GstSoundPipeline::play(quint64 generation, bool loop)

@@ -15,6 +15,7 @@ public:
     ~GstSoundPipeline() override;
 
     void build(quint64 generation, const QByteArray& path, bool play, bool loop) override;
+    void setSecondOutput(const QByteArray& output) override { m_secondOutput = output; }
     void play(quint64 generation, bool loop) override;
     void playAt(quint64 generation, qint64 epochMilliseconds, qint64 outputLeadMicroseconds) override;
     void endWait(bool now) override;
@@ -27,4 +28,5 @@ public:
 
 private:
     std::shared_ptr<Driver> m_driver;
+    QByteArray m_secondOutput;
 };

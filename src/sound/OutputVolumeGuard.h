@@ -6,8 +6,9 @@
 #include <string>
 
 // Makes sure an alarm is heard through an output the user left muted or very low: while engaged,
-// the output our alarm stream plays on is unmuted and at least at 40 %; releasing puts back exactly what the user
-// had. Talks to the sound server (PulseAudio, or PipeWire's PulseAudio server) from a thread of
+// each output our alarm streams play on is unmuted and at least at 40 %; releasing puts back exactly what the user
+// had. It also keeps, from the server's list of outputs, the choice of a second output to ring on
+// (OutputChoice). Talks to the sound server (PulseAudio, or PipeWire's PulseAudio server) from a thread of
 // its own; no call here waits on the server, except the destructor for a bounded moment so an
 // exit while ringing still puts the user's values back. Without a server nothing happens.
 class OutputVolumeGuard {
@@ -26,6 +27,11 @@ public:
     // What a process before this one raised and did not put back: put back on release, as if raised here.
     // A text that is not one of setRaisedCallback's is ignored.
     void adopt(const std::string& saved);
+
+    // The output a ring plays on besides the default (the computer's speaker beside a headset), or empty;
+    // known once the server has listed its outputs, and told again from the server's thread when it changes.
+    std::string secondOutput() const;
+    void setSecondOutputCallback(std::function<void(const std::string& output)> changed);
 
     // The level an alarm needs at least, as the server's volume (40 %, about -24 dB).
     static unsigned int floorVolume();

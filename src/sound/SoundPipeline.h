@@ -28,6 +28,8 @@ public:
 
     // Replaces any pipeline with one for this file, prepared at the sink, playing when asked.
     virtual void build(quint64 generation, const QByteArray& path, bool play, bool loop) = 0;
+    // The output the next builds also play on, besides the stream's own; empty for none.
+    virtual void setSecondOutput(const QByteArray& output) { Q_UNUSED(output); }
     virtual void play(quint64 generation, bool loop) = 0;
     // Plays so that the first sound of the file is heard at this wall-clock time, ahead of it by the
     // output's delay (outputLead) and the file's own leading silence.

@@ -2,7 +2,10 @@
 typed a few seconds ahead, ON, and then what the sound server plays, recorded from the null sink's monitor and
 measured with sox. The fade must start about 30 dB below the file's own level and rise about 1 dB a second; OFF
 silences at once; Sleep silences within a second and the alarm comes back after the one-minute snooze with a fresh
-fade; an unplayable file still gives a rising tone; ON without a sound says so in a message box. Then, the armed
+fade; an unplayable file still gives a rising tone; ON without a sound says so in a message box. A user away from an
+unlocked screen: the ring is a media player (playerctl) only from the ring until OFF, whose pause is Sleep and whose
+stop at the re-ring is OFF; it resets the X screen saver and tells a stand-in freedesktop screen saver of activity;
+with a headset as the default output it is heard on the computer's speaker too. Then, the armed
 alarm and the computer's power: the wake timer as root, as another user given CAP_WAKE_ALARM as
 a systemd 254 login gives it, and without the capability; logind's inhibitors and its PrepareForSleep through
 python3-dbusmock's logind on a private system bus, the notification server and the desktop portal as stand-ins."""
@@ -18,7 +21,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from kestrune import (Kestrune, arm_alarm, ring_seen, wait_until, settings_line, Recorder, Results, all_text, binary_from_args,  # noqa: E402
+from kestrune import (Kestrune, NullSinks, arm_alarm, screen_saver_active, ring_seen, wait_until, settings_line, Recorder, Results, all_text, binary_from_args,  # noqa: E402
                           block_levels, find_named, fit_line, key, log, loudest, make_tone, poll, press,
                           profile, read_wav_mono, require_services, rms_db, sound_onset, type_text,
                           capability_sets, child_pids, click_at, extents, stop_process, far_alarm_text, regular_account,
@@ -243,6 +246,58 @@ def snooze(results, app, tone_level):
                   abs(at_start - (tone_level - FADE_DEPTH_DB)) <= 4, f"{tone_level - FADE_DEPTH_DB:.1f} +- 4 dBFS",
                   f"{at_start:.1f} dBFS at its onset, levels {measured}")
     results.check("and rises about 1 dB a second", 0.7 <= slope <= 1.3, "0.7 to 1.3 dB/s", f"{slope:.2f} dB/s")
+
+
+def players():
+    return run(["playerctl", "-l"], check=False).split()
+
+
+def player(*command):
+    return run(["playerctl", "-p", "kestrune", *command], check=False).strip()
+
+
+def away_from_the_screen(results, app, desk):
+    """A bed-side ring: the default output a Bluetooth headset, the laptop's speaker another output, the screen
+    saver on, the window out of reach; Sleep and OFF through the media player's pause and stop."""
+    desk.start_mock("screensaver", "org.freedesktop.ScreenSaver",
+                    ["org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver", "org.freedesktop.ScreenSaver"])
+    dbus_call("session", "org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver", "org.freedesktop.DBus.Mock",
+              "AddMethod", "sssss", ("", "SimulateUserActivity", "", "", ""))
+    path = os.path.join(app.folder, "speaker.wav")
+    with NullSinks({"headset": "device.form_factor=headset device.bus=bluetooth",
+                    "speaker": "device.form_factor=internal device.bus=pci"}), Recorder(path, "speaker") as rec:
+        alarm = arm(results, app)
+        run(["xset", "s", "activate"])
+        results.equal("armed, before the ring: no media player, the screen saver on", (False, True),
+                      ("kestrune" in players(), screen_saver_active()))
+        if not sleep_offered(results, app, alarm, "ring away from the screen"):
+            app.click("Command2")
+            return
+        poll(lambda: not screen_saver_active(), 3)
+        results.equal("at the ring: a media player that plays, the screen saver reset, the desktop told of activity",
+                      (True, "Playing", False, True), ("kestrune" in players(), player("status"), screen_saver_active(),
+                                                       "SimulateUserActivity" in desk.log_of("screensaver-calls")))
+        wait_until(alarm + 4, app)
+        player("pause")
+        sleep = time.time()
+        results.equal("playerctl pause is Sleep: the player pauses, the alarm stays set", ("Paused", "Alarm Set"),
+                      (poll(lambda: player("status") == "Paused" and "Paused", 3), app.text("Text5")))
+        if not poll(lambda: player("status") == "Playing", SNOOZE_SECONDS + 10, 0.5):
+            results.check("the snooze rings again as the media player", False, "Playing", player("status"))
+        re_ring = time.time()
+        wait_until(re_ring + 2, app)
+        player("stop")
+        results.equal("playerctl stop at the re-ring is OFF, and the player is gone", ("Not Set", True),
+                      (app.wait_text("Text5", "Not Set"), bool(poll(lambda: "kestrune" not in players(), 3))))
+        wait_until(time.time() + 1, app)
+    levels = analyse(path)
+    sleep_at = rec.seconds(sleep)
+    heard = loudest(levels, rec.seconds(alarm) + 1, sleep_at - 0.2)
+    results.check("the ring is heard on the computer's speaker beside the headset", heard is not None and
+                  heard > SILENT_DB, f"above {SILENT_DB} dBFS", f"{heard} dBFS")
+    quiet = loudest(levels, sleep_at + 1.3, rec.seconds(re_ring) - 1.5)
+    results.check("and silent there through the snooze", quiet is not None and quiet < SILENT_DB,
+                  f"below {SILENT_DB} dBFS", f"{quiet} dBFS")
 
 
 def unplayable_file(results, app):
@@ -506,6 +561,8 @@ def main():
         results.case(ring_fade_off, app, tone, tone_level)
         results.case(try_sound, app, tone_level)
         results.case(snooze, app, tone_level)
+        with Desktop() as desk:
+            results.case(away_from_the_screen, app, desk)
     except Exception as error:
         results.check("the program starts", False, "a running program", error)
     finally:

@@ -17,16 +17,18 @@ from .atspi import *  # noqa: F401,F403
 
 
 class Recorder:
-    """Records the null sink's monitor. start_wall is the wall-clock moment of the first recorded sample."""
+    """Records a null sink's monitor (test_sink's unless named). start_wall is the wall-clock moment of the first
+    recorded sample."""
 
-    def __init__(self, path):
+    def __init__(self, path, sink="test_sink"):
         self.path = path
+        self.sink = sink
         self.process = None
         self.start_wall = None
 
     def start(self):
         launched = time.time()
-        self.process = subprocess.Popen(["parecord", "--device=test_sink.monitor", "--file-format=wav",
+        self.process = subprocess.Popen(["parecord", f"--device={self.sink}.monitor", "--file-format=wav",
                                          "--rate=44100", "--channels=2", "--format=s16le", "--latency-msec=20",
                                          self.path], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         # The recorder takes a while to connect, so its first sample is later than its launch. Every look at the
@@ -189,6 +191,29 @@ def pactl(server, *args):
 def server_answers(server, timeout=20):
     """Waits for a sound server (PulseAudio, or PipeWire's pulse server) to answer."""
     return bool(poll(lambda: pactl(server, "info"), timeout, 0.2))
+
+
+class NullSinks:
+    """Null sinks on the shared server that describe themselves as devices do ({name: "key=value key=value"}, e.g.
+    a Bluetooth headset's device.form_factor and device.bus), the first made the default; test_sink is the default
+    again, and the sinks gone, at the end."""
+
+    def __init__(self, sinks):
+        self.sinks = sinks
+        self.modules = []
+
+    def __enter__(self):
+        for name, properties in self.sinks.items():
+            self.modules.append(run(["pactl", "load-module", "module-null-sink", f"sink_name={name}",
+                                     "rate=44100", "channels=2", f"sink_properties='{properties}'"]).strip())
+        run(["pactl", "set-default-sink", next(iter(self.sinks))])
+        return self
+
+    def __exit__(self, *exc):
+        run(["pactl", "set-default-sink", "test_sink"], check=False)
+        for module in self.modules:
+            run(["pactl", "unload-module", module], check=False)
+        return False
 
 
 class PrivateSoundServer:

@@ -56,6 +56,17 @@ def window_geometry(window_id):
             "width": field("Width"), "height": field("Height")}
 
 
+def screen_saver_active():
+    """Whether the X screen saver is on now (the XScreenSaver extension's state), through python3-xlib."""
+    from Xlib import display
+    from Xlib.ext import screensaver  # noqa: F401  (registers the request)
+    shown = display.Display()
+    try:
+        return shown.screen().root.screensaver_query_info().state == 1
+    finally:
+        shown.close()
+
+
 def screenshot(path):
     run(["import", "-window", "root", path], timeout=60)
     return path

@@ -121,7 +121,7 @@ void TestTranslations::everyShownTextIsTranslated()
     QCOMPARE(main.Text5()->text(), mark + QStringLiteral("Missed"));
     texts << textsOf(Forms::form2()) << textsOf(Forms::form3());
     for (const RecordingNotifyIcon::Call& call : m_desk.tray.calls)
-        texts << call.data.szTip.section(QChar(0), 0, 0);
+        texts << call.data.szTip.section(QChar(0), 0, 0).split(QStringLiteral(" - "));
     for (const MessageBox::Shown& box : m_desk.boxes)
         texts << box.caption << box.text.split(QStringLiteral("\n\n"));
     for (const DesktopNotifier::Content& shown : notifier.shown) {

@@ -191,22 +191,6 @@ understood with 2; when no copy runs, --off, --sleep and --status end with statu
         <translation>يُترك كما هو، وتُحفظ الإعدادات في %1.</translation>
     </message>
     <message>
-        <source>%1 - Alarm %2 rang unanswered</source>
-        <translation>%1 - رنّ منبّه %2 دون إجابة</translation>
-    </message>
-    <message>
-        <source>%1 - Missed %2</source>
-        <translation>%1 - فات منبّه %2</translation>
-    </message>
-    <message>
-        <source>%1 - Alarm %2, wakes this computer</source>
-        <translation>%1 - منبّه %2، يوقظ الحاسوب</translation>
-    </message>
-    <message>
-        <source>%1 - Alarm %2, keeps computer awake</source>
-        <translation>%1 - منبّه %2، يمنع السكون</translation>
-    </message>
-    <message>
         <source>%1. The desktop&apos;s alarm sound and bell ring instead.</source>
         <translation>%1. يرنّ بدلًا منه صوت التنبيه وجرس سطح المكتب.</translation>
     </message>
@@ -293,6 +277,22 @@ understood with 2; when no copy runs, --off, --sleep and --status end with statu
     <message>
         <source>&amp;About</source>
         <translation>حول(&amp;A)</translation>
+    </message>
+    <message>
+        <source>Alarm %1 rang unanswered</source>
+        <translation>منبّه %1 دون إجابة</translation>
+    </message>
+    <message>
+        <source>Missed %1</source>
+        <translation>فات منبّه %1</translation>
+    </message>
+    <message>
+        <source>Alarm %1, wakes this computer</source>
+        <translation>منبّه %1، يوقظ الحاسوب</translation>
+    </message>
+    <message>
+        <source>Alarm %1, keeps computer awake</source>
+        <translation>منبّه %1، يمنع السكون</translation>
     </message>
 </context>
 <context>

@@ -191,22 +191,6 @@ eine nicht verstandene Befehlszeile mit 2; läuft keine Kopie, enden --off, --sl
         <translation>Sie bleibt, wie sie ist; die Einstellungen werden in %1 gespeichert.</translation>
     </message>
     <message>
-        <source>%1 - Alarm %2 rang unanswered</source>
-        <translation>%1 - Wecker %2 blieb unbeantwortet</translation>
-    </message>
-    <message>
-        <source>%1 - Missed %2</source>
-        <translation>%1 - %2 verpasst</translation>
-    </message>
-    <message>
-        <source>%1 - Alarm %2, wakes this computer</source>
-        <translation>%1 - Wecker %2, weckt diesen PC</translation>
-    </message>
-    <message>
-        <source>%1 - Alarm %2, keeps computer awake</source>
-        <translation>%1 - Wecker %2, hält den PC wach</translation>
-    </message>
-    <message>
         <source>%1. The desktop&apos;s alarm sound and bell ring instead.</source>
         <translation>%1. Stattdessen erklingen der Alarmton und die Glocke des Desktops.</translation>
     </message>
@@ -293,6 +277,22 @@ eine nicht verstandene Befehlszeile mit 2; läuft keine Kopie, enden --off, --sl
     <message>
         <source>&amp;About</source>
         <translation>Ü&amp;ber</translation>
+    </message>
+    <message>
+        <source>Alarm %1 rang unanswered</source>
+        <translation>Wecker %1 unbeantwortet</translation>
+    </message>
+    <message>
+        <source>Missed %1</source>
+        <translation>%1 verpasst</translation>
+    </message>
+    <message>
+        <source>Alarm %1, wakes this computer</source>
+        <translation>Wecker %1, weckt diesen PC</translation>
+    </message>
+    <message>
+        <source>Alarm %1, keeps computer awake</source>
+        <translation>Wecker %1, hält den PC wach</translation>
     </message>
 </context>
 <context>

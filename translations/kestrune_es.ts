@@ -191,22 +191,6 @@ línea de órdenes no entendida con 2; si no hay ninguna copia en marcha, --off,
         <translation>Se deja como está; los ajustes se guardan en %1.</translation>
     </message>
     <message>
-        <source>%1 - Alarm %2 rang unanswered</source>
-        <translation>%1 - Alarma %2 sin respuesta</translation>
-    </message>
-    <message>
-        <source>%1 - Missed %2</source>
-        <translation>%1 - %2 perdida</translation>
-    </message>
-    <message>
-        <source>%1 - Alarm %2, wakes this computer</source>
-        <translation>%1 - Alarma %2, despierta el PC</translation>
-    </message>
-    <message>
-        <source>%1 - Alarm %2, keeps computer awake</source>
-        <translation>%1 - Alarma %2, evita suspender</translation>
-    </message>
-    <message>
         <source>%1. The desktop&apos;s alarm sound and bell ring instead.</source>
         <translation>%1. En su lugar suenan el sonido de alarma y la campana del escritorio.</translation>
     </message>
@@ -293,6 +277,22 @@ línea de órdenes no entendida con 2; si no hay ninguna copia en marcha, --off,
     <message>
         <source>&amp;About</source>
         <translation>&amp;Acerca de</translation>
+    </message>
+    <message>
+        <source>Alarm %1 rang unanswered</source>
+        <translation>Alarma %1 sin respuesta</translation>
+    </message>
+    <message>
+        <source>Missed %1</source>
+        <translation>%1 perdida</translation>
+    </message>
+    <message>
+        <source>Alarm %1, wakes this computer</source>
+        <translation>Alarma %1, despierta el PC</translation>
+    </message>
+    <message>
+        <source>Alarm %1, keeps computer awake</source>
+        <translation>Alarma %1, evita suspender</translation>
     </message>
 </context>
 <context>

@@ -192,22 +192,6 @@ une ligne de commande non comprise avec 2 ; si aucune copie ne tourne, --off, --
         <translation>Il reste tel quel ; les réglages sont enregistrés dans %1.</translation>
     </message>
     <message>
-        <source>%1 - Alarm %2 rang unanswered</source>
-        <translation>%1 - Alarme %2 sans réponse</translation>
-    </message>
-    <message>
-        <source>%1 - Missed %2</source>
-        <translation>%1 - %2 manquée</translation>
-    </message>
-    <message>
-        <source>%1 - Alarm %2, wakes this computer</source>
-        <translation>%1 - Alarme %2, réveille le PC</translation>
-    </message>
-    <message>
-        <source>%1 - Alarm %2, keeps computer awake</source>
-        <translation>%1 - Alarme %2, garde le PC éveillé</translation>
-    </message>
-    <message>
         <source>%1. The desktop&apos;s alarm sound and bell ring instead.</source>
         <translation>%1. Le son d’alarme et la sonnerie du bureau retentissent à la place.</translation>
     </message>
@@ -294,6 +278,22 @@ une ligne de commande non comprise avec 2 ; si aucune copie ne tourne, --off, --
     <message>
         <source>&amp;About</source>
         <translation>À &amp;propos</translation>
+    </message>
+    <message>
+        <source>Alarm %1 rang unanswered</source>
+        <translation>Alarme %1 sans réponse</translation>
+    </message>
+    <message>
+        <source>Missed %1</source>
+        <translation>%1 manquée</translation>
+    </message>
+    <message>
+        <source>Alarm %1, wakes this computer</source>
+        <translation>Alarme %1, réveille le PC</translation>
+    </message>
+    <message>
+        <source>Alarm %1, keeps computer awake</source>
+        <translation>Alarme %1, garde le PC éveillé</translation>
     </message>
 </context>
 <context>

@@ -166,19 +166,19 @@ void Form1::tellDamagedSettings()
 void Form1::updateTrayTip()
 {
     // While armed the tip says when, and whether the computer is woken for it or must stay awake.
-    QString tip = tr("Right Click For Options");
+    // Parts joined by " - ", each a phrase of its own in every language.
+    QStringList tip{tr("Right Click For Options")};
     if (!m_missedAlarm.isEmpty() && m_engine->missedUnanswered())
-        tip = tr("%1 - Alarm %2 rang unanswered").arg(tip, m_missedAlarm);
+        tip << tr("Alarm %1 rang unanswered").arg(m_missedAlarm);
     else if (!m_missedAlarm.isEmpty())
-        tip = tr("%1 - Missed %2").arg(tip, m_missedAlarm);
+        tip << tr("Missed %1").arg(m_missedAlarm);
     else if (m_engine->armed() && AlarmCrossing::parse(Text2()->text()))
-        tip = (m_wakePolicy->wakes() ? tr("%1 - Alarm %2, wakes this computer")
-                                     : tr("%1 - Alarm %2, keeps computer awake"))
-                  .arg(tip, Text2()->text());
+        tip << (m_wakePolicy->wakes() ? tr("Alarm %1, wakes this computer") : tr("Alarm %1, keeps computer awake"))
+                   .arg(Text2()->text());
     // The tip is short: what keeps the sound from being heard comes first.
     if (!m_engine->soundNotice().isEmpty())
-        tip = m_engine->soundNotice() + QStringLiteral(" - ") + tip;
-    SetTrayTip(tip);
+        tip.prepend(m_engine->soundNotice());
+    SetTrayTip(tip.join(QStringLiteral(" - ")));
 }
 
 void Form1::updateNoSoundLine()

@@ -16,6 +16,9 @@ BUILD_PACKAGES=(
     # Read on a second core at start-up (Qt reads it too, so it is there at run time).
     libfontconfig-dev
     fonts-liberation
+    # The texts in the user's language: lupdate and lrelease, and CMake's qt_add_translations for
+    # them; Qt's own catalogues for the standard buttons and the file and colour dialogs.
+    qt6-l10n-tools qt6-tools-dev qt6-translations-l10n
     # The ring wakes an X display: the screen saver's reset and the monitor's power (DPMS).
     libxcb1-dev libxcb-dpms0-dev
 )

@@ -10,6 +10,7 @@
 #include "dialogs/Form3.h"
 #include "mock/DesktopDoubles.h"
 #include "mock/RecordedSkip.h"
+#include "mock/RecordingNotifier.h"
 #include "platform/AutostartEntry.h"
 #include "platform/DesktopNotifier.h"
 #include "platform/ScreenWake.h"
@@ -361,16 +362,6 @@ void TestDesktops::notifierWithoutServerChangesNothing()
     QTest::qWait(50);
     QVERIFY(!notifier.isShown());
 }
-
-namespace {
-class RecordingNotifier : public DesktopNotifier {
-public:
-    void show(const Content& content) override { shown << content; }
-    void withdraw() override { ++withdrawn; }
-    QList<Content> shown;
-    int withdrawn = 0;
-};
-} // namespace
 
 void TestDesktops::ringNotificationFollowsTheAlarm()
 {

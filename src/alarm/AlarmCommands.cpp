@@ -28,7 +28,7 @@ QString AlarmCommands::arm(const QString& time)
 {
     // A button that cannot be pressed refuses: only one of ON and OFF is ever offered.
     if (!m_c.Command1->isEnabled())
-        return QStringLiteral("The alarm is already set");
+        return tr("The alarm is already set");
     const QString before = m_c.Text2->text();
     // A time tried and refused is no change to announce.
     m_trying = true;
@@ -47,7 +47,7 @@ QString AlarmCommands::arm(const QString& time)
 QString AlarmCommands::off()
 {
     if (!m_c.Command2->isEnabled())
-        return QStringLiteral("The alarm is not set");
+        return tr("The alarm is not set");
     m_engine.Command2_Click();
     return QString();
 }
@@ -55,7 +55,7 @@ QString AlarmCommands::off()
 QString AlarmCommands::sleep()
 {
     if (!m_c.Command3->isEnabled())
-        return QStringLiteral("The alarm is not ringing");
+        return tr("The alarm is not ringing");
     m_engine.Command3_Click();
     return QString();
 }
@@ -70,7 +70,7 @@ bool AlarmCommands::tell(const QString& refusal)
 {
     if (refusal.isEmpty())
         return false;
-    MessageBox::information(m_c.window, QStringLiteral("Kestrune"), refusal);
+    MessageBox::information(m_c.window, MessageBox::title(), refusal);
     return true;
 }
 

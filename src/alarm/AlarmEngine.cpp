@@ -21,11 +21,12 @@
 #include <QPushButton>
 #include <QScrollBar>
 
-namespace {
-// Only what the packaged GStreamer plugins decode.
-const QString SoundFilter =
-    QStringLiteral("Sound Files (*.mp3)| *.mp3|All Sound Files| *.mp3;*.ogg;*.oga;*.opus;*.flac;*.wav");
-} // namespace
+// Only what the packaged GStreamer plugins decode; the descriptions in the user's language.
+QString AlarmEngine::soundFilter()
+{
+    return tr("Sound Files (*.mp3)") + QStringLiteral("| *.mp3|") + tr("All Sound Files") +
+           QStringLiteral("| *.mp3;*.ogg;*.oga;*.opus;*.flac;*.wav");
+}
 
 AlarmEngine::AlarmEngine(AlarmControls controls)
     : m_c(std::move(controls)), m_sound(new RingSound(*m_c.MediaPlayer1, this)),
@@ -187,7 +188,7 @@ void AlarmEngine::setMissed(const QString& alarmText, bool unanswered)
     m_missed = alarmText;
     m_unanswered = unanswered;
     if (!m_missed.isEmpty())
-        m_c.Text5->setText(QStringLiteral("Missed"));
+        m_c.Text5->setText(tr("Missed"));
     else if (armed())
         showArmedStatus();
     emit missedChanged(m_missed);
@@ -197,7 +198,7 @@ void AlarmEngine::showArmedStatus()
 {
     // While armed the status tells whether the text in the alarm box can ring at all.
     const bool rings = AlarmCrossing::parse(m_c.Text2->text()).has_value();
-    m_c.Text5->setText(rings ? QStringLiteral("Alarm Set") : QStringLiteral("Not Set"));
+    m_c.Text5->setText(rings ? tr("Alarm Set") : tr("Not Set"));
 }
 
 void AlarmEngine::Text2_Change()
@@ -263,17 +264,17 @@ QString AlarmEngine::Command1_Click()
 {
     m_trial->stop();
     if (SoundPath.isEmpty())
-        return QStringLiteral("Please Choose A Sound For The Alarm");
+        return tr("Please Choose A Sound For The Alarm");
     // Only a time that can ring is armed; blanks around it are the keyboard's, not the user's intent.
     const QString text = m_c.Text2->text().trimmed();
     if (!AlarmCrossing::parse(text))
-        return QStringLiteral("Please Enter The Alarm Time As HH:MM:SS");
+        return tr("Please Enter The Alarm Time As HH:MM:SS");
     if (text != m_c.Text2->text())
         m_c.Text2->setText(text);
     m_c.Timer1->setEnabled(true);
     m_c.Command1->setEnabled(false);
     m_c.Command2->setEnabled(true);
-    m_c.Text5->setText(QStringLiteral("Alarm Set"));
+    m_c.Text5->setText(tr("Alarm Set"));
     // Bring the sound system up now, so the ring only has to start the file.
     m_sound->arm(SoundPath);
     emit armedChanged(true);
@@ -294,7 +295,7 @@ void AlarmEngine::Command2_Click()
     if (m_c.Command2->hasFocus() || m_c.Command3->hasFocus())
         m_c.Command1->setFocus(Qt::OtherFocusReason);
     m_c.Command2->setEnabled(false);
-    m_c.Text5->setText(QStringLiteral("Not Set"));
+    m_c.Text5->setText(tr("Not Set"));
     // OFF ends the alarm for good: no fade left to make the next ring loud, no snooze to re-ring.
     m_c.Timer5->setEnabled(false);
     m_c.Timer6->setEnabled(false);
@@ -364,7 +365,7 @@ void AlarmEngine::trySound_Click()
 void AlarmEngine::chooseSound()
 {
     CommonDialog* dialog = m_c.CommonDialog1;
-    dialog->setFilter(SoundFilter);
+    dialog->setFilter(soundFilter());
     dialog->setInitDir(SoundFolder::initial());
     // A cancel keeps the sound chosen before, also one restored from the settings.
     if (!dialog->ShowOpen(m_c.window))
@@ -372,9 +373,9 @@ void AlarmEngine::chooseSound()
     // The settings keep one line: a name with a line break would come back as another file.
     const QString chosen = dialog->FileName();
     if (chosen.contains(u'\n') || chosen.contains(u'\r') || chosen.contains(QChar(0))) {
-        MessageBox::warning(m_c.window, QStringLiteral("Kestrune"),
-                            QStringLiteral("This sound cannot be kept: its name has a line break, which the settings "
-                                           "file cannot hold. Rename the file or choose another one."));
+        MessageBox::warning(m_c.window, MessageBox::title(),
+                            tr("This sound cannot be kept: its name has a line break, which the settings file "
+                               "cannot hold. Rename the file or choose another one."));
         return;
     }
     SoundPath = chosen;

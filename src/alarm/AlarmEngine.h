@@ -27,6 +27,8 @@ public:
 
     // How far back a late match tick still looks for the alarm second.
     static constexpr int CatchUpSeconds = 600;
+    // The sound dialog's filter, its descriptions in the user's language.
+    static QString soundFilter();
 
     void Timer4_Timer(); // clock
     void Timer3_Timer(); // match

@@ -8,8 +8,16 @@
 #include <QFileInfo>
 
 namespace {
-const QString NoOutput = QStringLiteral("No sound output: ");
-const QString NoAlarmSound = QStringLiteral("No alarm sound: ");
+// The notices start so; the reason follows. Read afresh, as the language is chosen after start-up.
+QString noOutput()
+{
+    return RingSound::tr("No sound output: ");
+}
+
+QString noAlarmSound()
+{
+    return RingSound::tr("No alarm sound: ");
+}
 
 QString fileName(const QString& path)
 {
@@ -28,7 +36,7 @@ RingSound::RingSound(MediaPlayer& player, QObject* parent) : QObject(parent), m_
 QString RingSound::outputFailure() const
 {
     const QString problem = m_player.outputProblem();
-    return problem.isEmpty() ? QString() : NoOutput + problem;
+    return problem.isEmpty() ? QString() : noOutput() + problem;
 }
 
 void RingSound::arm(const QString& path)
@@ -37,7 +45,7 @@ void RingSound::arm(const QString& path)
     m_chosen = path;
     m_prepareFailed = false;
     // What was found about an earlier arming says nothing of this one.
-    setNotices(QString(), m_failure.startsWith(NoOutput) ? m_failure : QString());
+    setNotices(QString(), m_failure.startsWith(noOutput()) ? m_failure : QString());
     prepare();
     // No sound module, no server reached: said now, not at the ring.
     setNotices(m_fileNotice, outputFailure());
@@ -58,7 +66,7 @@ void RingSound::choose(const QString& path)
     m_chosen = path;
     m_prepareFailed = false;
     // What was found about the sound chosen before, at arming or by a try, says nothing of this one.
-    setNotices(QString(), m_failure.startsWith(NoOutput) ? m_failure : QString());
+    setNotices(QString(), m_failure.startsWith(noOutput()) ? m_failure : QString());
     if (m_armed && m_use != Use::Ring)
         prepare();
 }
@@ -188,7 +196,7 @@ void RingSound::onCannotPlay(const QString& path, const QString& reason, PlayerB
     using Fault = PlayerBackend::Fault;
     if (fault == Fault::Output) {
         // Nothing of ours can be heard until the output is back.
-        setNotices(m_fileNotice, NoOutput + reason);
+        setNotices(m_fileNotice, noOutput() + reason);
         play(Rung::Desktop);
         return;
     }
@@ -197,8 +205,8 @@ void RingSound::onCannotPlay(const QString& path, const QString& reason, PlayerB
         m_fileFailed = true;
         const QString fileNotice =
             fault == Fault::Process
-                ? QStringLiteral("%1 stopped the sound process; the built-in tone will ring").arg(fileName(path))
-                : QStringLiteral("%1 cannot be played; the built-in tone will ring").arg(fileName(path));
+                ? tr("%1 stopped the sound process; the built-in tone will ring").arg(fileName(path))
+                : tr("%1 cannot be played; the built-in tone will ring").arg(fileName(path));
         setNotices(fileNotice, m_failure);
         play(Rung::Tone);
         return;
@@ -209,9 +217,8 @@ void RingSound::onCannotPlay(const QString& path, const QString& reason, PlayerB
         return;
     }
     setNotices(m_fileNotice,
-               NoAlarmSound + (fault == Fault::Process
-                                   ? reason
-                                   : QStringLiteral("the built-in tone cannot be played (%1)").arg(reason)));
+               noAlarmSound() +
+                   (fault == Fault::Process ? reason : tr("the built-in tone cannot be played (%1)").arg(reason)));
     play(Rung::Desktop);
 }
 
@@ -222,7 +229,7 @@ void RingSound::onCannotPrepare(const QString& path, const QString& reason, Play
         return;
     if (path == MediaPlayer::builtInTonePath() && fault == PlayerBackend::Fault::Process) {
         // Not the file: even the tone ends the sound process.
-        setNotices(QString(), NoAlarmSound + reason);
+        setNotices(QString(), noAlarmSound() + reason);
         return;
     }
     if (path != m_chosen || fault == PlayerBackend::Fault::Output)
@@ -230,14 +237,13 @@ void RingSound::onCannotPrepare(const QString& path, const QString& reason, Play
     qCWarning(lcSound, "%s cannot be played (%s); the built-in tone will ring instead", qPrintable(path),
               qPrintable(reason));
     if (fault == PlayerBackend::Fault::Process) {
-        setNotices(QStringLiteral("%1 stopped the sound process; the built-in tone will ring").arg(fileName(path)),
-                   m_failure);
+        setNotices(tr("%1 stopped the sound process; the built-in tone will ring").arg(fileName(path)), m_failure);
         m_prepareFailed = true;
         if (m_use != Use::Ring)
             prepare();
         return;
     }
-    setNotices(QStringLiteral("%1 cannot be played; the built-in tone will ring").arg(fileName(path)), m_failure);
+    setNotices(tr("%1 cannot be played; the built-in tone will ring").arg(fileName(path)), m_failure);
 }
 
 void RingSound::onOutputLost()
@@ -249,7 +255,7 @@ void RingSound::onOutputLost()
 
 void RingSound::onOutputReturned()
 {
-    if (m_failure.startsWith(NoOutput))
+    if (m_failure.startsWith(noOutput()))
         setNotices(m_fileNotice, QString());
     // Stood in only for want of an output: the top of the ladder again.
     if (m_use == Use::Ring && (m_rung == Rung::Desktop || (m_rung == Rung::Tone && !m_fileFailed))) {

@@ -1,5 +1,6 @@
 #include "alarm/SoundTrial.h"
 
+#include "alarm/AlarmEngine.h"
 #include "alarm/RingSound.h"
 #include "controls/MediaPlayer.h"
 #include "controls/MessageBox.h"
@@ -36,8 +37,8 @@ void SoundTrial::toggle(const QString& path, bool alarmBusy)
     }
     if (path.isEmpty()) {
         m_c.trySound->setChecked(false);
-        MessageBox::information(m_c.window, QStringLiteral("Kestrune"),
-                                QStringLiteral("Please Choose A Sound For The Alarm"));
+        MessageBox::information(m_c.window, MessageBox::title(),
+                                AlarmEngine::tr("Please Choose A Sound For The Alarm"));
         return;
     }
     // As the ring plays it, fade and all, but neither raising the output nor arming anything.

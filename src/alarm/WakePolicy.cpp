@@ -8,10 +8,6 @@
 #include "platform/SuspendInhibitor.h"
 #include "platform/WakeAlarm.h"
 
-namespace {
-const QString Reason = QStringLiteral("An alarm is set");
-}
-
 WakePolicy::WakePolicy(AlarmEngine& engine, WakeAlarm& wake, SuspendInhibitor& inhibitor, SleepWatcher& sleep)
     : QObject(&engine), m_engine(engine), m_wake(wake), m_inhibitor(inhibitor), m_sleep(sleep)
 {
@@ -89,10 +85,10 @@ void WakePolicy::update()
         m_wakeMoment.start(int(qMin(now.msecsTo(wakeMoment), qint64(24) * 3600 * 1000)));
     } else {
         m_wakeMoment.stop();
-        m_inhibitor.hold(Reason);
+        m_inhibitor.hold(tr("An alarm is set"));
     }
     if (!m_asleep)
-        m_sleep.holdDelay(Reason);
+        m_sleep.holdDelay(tr("An alarm is set"));
     emit changed();
 }
 

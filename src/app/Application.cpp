@@ -9,6 +9,7 @@
 #include "app/ScriptCommand.h"
 #include "app/SingleInstance.h"
 #include "app/StartupWarmUp.h"
+#include "app/Translations.h"
 #include "controls/MessageBox.h"
 #include "controls/SecondTicker.h"
 #include "core/ClockZoneWatcher.h"
@@ -73,7 +74,7 @@ int Application::run(int argc, char* argv[])
             return *status;
     }
     // Before anything reads the time zone, and while this is the only thread to see TZ change.
-    const QString zoneNotice = ClockZoneWatcher::useUtcUnlessUsable();
+    const QString unusedZone = ClockZoneWatcher::useUtcUnlessUsable();
     // First, while this is the only thread: the others inherit what is left.
     const char* failed = nullptr;
     Capabilities::trimProgram(failed);
@@ -96,6 +97,8 @@ int Application::run(int argc, char* argv[])
     // Only the main window's unload ends the program, whatever else is closed or hidden.
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(ProgramIcon::icon());
+    // Before anything is said or shown.
+    Translations::install();
 
     const bool first = instance.claim([](const SingleInstance::Request& request) {
         if (!Forms::hasForm1())
@@ -146,9 +149,9 @@ int Application::run(int argc, char* argv[])
     // front of.
     const auto tell = [](const QStringList& notices) {
         if (Forms::hasForm1())
-            MessageBox::warning(&Forms::form1(), QStringLiteral("Kestrune"), notices.join(QStringLiteral("\n\n")));
+            MessageBox::warning(&Forms::form1(), MessageBox::title(), notices.join(QStringLiteral("\n\n")));
     };
-    QStringList notices{zoneNotice, instance.notice()};
+    QStringList notices{ClockZoneWatcher::notUsedNotice(unusedZone), instance.notice()};
     notices.removeAll(QString());
     if (!notices.isEmpty())
         QTimer::singleShot(0, [tell, notices] { tell(notices); });

@@ -1,12 +1,15 @@
 #include "app/CommandLine.h"
+
+#include "app/Translations.h"
 #include "platform/AutostartEntry.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 
 namespace {
-const QString Help =
-    QStringLiteral("Usage: kestrune [--tray | --set HH:MM:SS | --off | --sleep | --status]\n"
+// Answered before the application exists, in the user's language all the same.
+const char* const Help = QT_TRANSLATE_NOOP(
+    "CommandLine", "Usage: kestrune [--tray | --set HH:MM:SS | --off | --sleep | --status]\n"
                    "\n"
                    "A desktop alarm clock. Without an option it shows its window; while it runs, a second start\n"
                    "brings the running one forward. The other options are sent to the running copy.\n"
@@ -23,9 +26,15 @@ const QString Help =
                    "A refused command says why on standard error and ends with status 1, a command line not\n"
                    "understood with 2; when no copy runs, --off, --sleep and --status end with status 3.\n");
 const QString Version = QStringLiteral("Kestrune " KESTRUNE_VERSION "\n");
-const QString OnlyOne = QStringLiteral("Give only one of --set, --off, --sleep, --status, --help and --version.");
-const QString Unexpected = QStringLiteral("Unexpected argument: %1. See kestrune --help.");
-const QString UnknownOption = QStringLiteral("%1. See kestrune --help.");
+const char* const OnlyOne =
+    QT_TRANSLATE_NOOP("CommandLine", "Give only one of --set, --off, --sleep, --status, --help and --version.");
+const char* const Unexpected = QT_TRANSLATE_NOOP("CommandLine", "Unexpected argument: %1. See kestrune --help.");
+const char* const UnknownOption = QT_TRANSLATE_NOOP("CommandLine", "%1. See kestrune --help.");
+
+QString shown(const char* text)
+{
+    return Translations::early("CommandLine", text);
+}
 
 // What a desktop launcher may leave in the command it runs when it has nothing to put in its place.
 const QStringList FieldCodes{u"%f"_qs, u"%F"_qs, u"%u"_qs, u"%U"_qs, u"%d"_qs, u"%D"_qs, u"%n"_qs,
@@ -65,10 +74,10 @@ CommandLine CommandLine::parse(const QStringList& arguments)
         return line;
     };
     if (!parser.parse(arguments))
-        return refuse(UnknownOption.arg(parser.errorText().chopped(parser.errorText().endsWith(u'.') ? 1 : 0)));
+        return refuse(shown(UnknownOption).arg(parser.errorText().chopped(parser.errorText().endsWith(u'.') ? 1 : 0)));
     for (const QString& argument : parser.positionalArguments()) {
         if (!FieldCodes.contains(argument))
-            return refuse(Unexpected.arg(argument));
+            return refuse(shown(Unexpected).arg(argument));
     }
     const std::pair<const QCommandLineOption*, Action> actions[] = {
         {&set, Action::Set},       {&off, Action::Off},   {&sleep, Action::Sleep},
@@ -83,13 +92,13 @@ CommandLine CommandLine::parse(const QStringList& arguments)
     }
     // --set given twice is two times, not one.
     if (given > 1 || parser.values(set).size() > 1)
-        return refuse(OnlyOne);
+        return refuse(shown(OnlyOne));
     if (given == 0 && parser.isSet(tray))
         line.m_action = Action::Tray;
     if (line.m_action == Action::Set)
         line.m_time = parser.value(set);
     if (line.m_action == Action::Help)
-        line.m_text = Help;
+        line.m_text = shown(Help);
     if (line.m_action == Action::Version)
         line.m_text = Version;
     return line;

@@ -37,7 +37,6 @@
 #include <QSystemTrayIcon>
 
 namespace {
-const QString TrayTip = QStringLiteral("Right Click For Options");
 // A change is saved this long after it is made; a save that failed is tried again after the longer
 // wait, for as long as it keeps failing.
 constexpr int SaveDelayMs = 1000;
@@ -136,12 +135,12 @@ void Form1::Form_Load()
             commands->showWindow();
     });
     SetTrayIcon(Picture::fromIcon(windowIcon()));
-    SetTrayTip(TrayTip);
+    SetTrayTip(tr("Right Click For Options"));
     login()->setChecked(AutostartEntry::exists());
     if (!Command1()->isEnabled())
-        Text5()->setText(QStringLiteral("Alarm Set"));
+        Text5()->setText(AlarmEngine::tr("Alarm Set"));
     if (!Command2()->isEnabled())
-        Text5()->setText(QStringLiteral("Not Set"));
+        Text5()->setText(AlarmEngine::tr("Not Set"));
     m_savedSnooze = Forms::hasForm3() ? std::optional<int>(Forms::form3().HScroll1()->value()) : std::nullopt;
     m_savedLine = settingsLine();
     if (!m_settingsFile->damage().isEmpty())
@@ -152,43 +151,42 @@ void Form1::tellDamagedSettings()
 {
     const QString read = m_settingsFile->readFrom();
     const QString copy = m_settingsFile->keepDamagedCopy();
-    QString text =
-        QStringLiteral("The settings in %1 could not be read whole: %2.\n\n").arg(read, m_settingsFile->damage());
+    QString text = tr("The settings in %1 could not be read whole: %2.").arg(read, m_settingsFile->damage()) +
+                   QStringLiteral("\n\n");
     if (!copy.isEmpty())
-        text += QStringLiteral("The file as it was is kept as %1.").arg(copy);
+        text += tr("The file as it was is kept as %1.").arg(copy);
     else if (m_settingsFile->path() == read)
-        text += QStringLiteral("No copy of it could be kept, so it will not be replaced.");
+        text += tr("No copy of it could be kept, so it will not be replaced.");
     else
-        text += QStringLiteral("It is left as it is; the settings are saved to %1.").arg(m_settingsFile->path());
+        text += tr("It is left as it is; the settings are saved to %1.").arg(m_settingsFile->path());
     // Once the window is on screen, so that the box has something to stand in front of.
-    QTimer::singleShot(0, this, [this, text] { MessageBox::warning(this, QStringLiteral("Kestrune"), text); });
+    QTimer::singleShot(0, this, [this, text] { MessageBox::warning(this, MessageBox::title(), text); });
 }
 
 void Form1::updateTrayTip()
 {
     // While armed the tip says when, and whether the computer is woken for it or must stay awake.
-    QString tip = TrayTip;
+    // Parts joined by " - ", each a phrase of its own in every language.
+    QStringList tip{tr("Right Click For Options")};
     if (!m_missedAlarm.isEmpty() && m_engine->missedUnanswered())
-        tip += QStringLiteral(" - Alarm ") + m_missedAlarm + QStringLiteral(" rang unanswered");
+        tip << tr("Alarm %1 rang unanswered").arg(m_missedAlarm);
     else if (!m_missedAlarm.isEmpty())
-        tip += QStringLiteral(" - Missed ") + m_missedAlarm;
+        tip << tr("Missed %1").arg(m_missedAlarm);
     else if (m_engine->armed() && AlarmCrossing::parse(Text2()->text()))
-        tip += QStringLiteral(" - Alarm ") + Text2()->text() +
-               (m_wakePolicy->wakes() ? QStringLiteral(", wakes this computer")
-                                      : QStringLiteral(", keeps computer awake"));
+        tip << (m_wakePolicy->wakes() ? tr("Alarm %1, wakes this computer") : tr("Alarm %1, keeps computer awake"))
+                   .arg(Text2()->text());
     // The tip is short: what keeps the sound from being heard comes first.
     if (!m_engine->soundNotice().isEmpty())
-        tip = m_engine->soundNotice() + QStringLiteral(" - ") + tip;
-    SetTrayTip(tip);
+        tip.prepend(m_engine->soundNotice());
+    SetTrayTip(tip.join(QStringLiteral(" - ")));
 }
 
 void Form1::updateNoSoundLine()
 {
     const QString notice = m_engine->soundNotice();
-    const QString line = m_engine->ringSilent()
-                             ? (notice.isEmpty() ? QStringLiteral("No alarm sound") : notice) +
-                                   QStringLiteral(". The desktop's alarm sound and bell ring instead.")
-                             : QString();
+    const QString line = m_engine->ringSilent() ? tr("%1. The desktop's alarm sound and bell ring instead.")
+                                                      .arg(notice.isEmpty() ? tr("No alarm sound") : notice)
+                                                : QString();
     m_noSoundLine->setText(line);
     m_noSoundLine->setAccessibleName(line);
     m_noSoundLine->setVisible(!line.isEmpty());
@@ -266,9 +264,8 @@ void Form1::Form_Unload()
     // shutdown goes on regardless.
     if (!m_settingsFile->write(currentSettings()) && !m_endedFromOutside) {
         const QString where = m_settingsFile->failedPath();
-        MessageBox::warning(
-            this, QStringLiteral("Kestrune"),
-            QStringLiteral("The settings could not be saved to %1: %2.").arg(where, m_settingsFile->failure()));
+        MessageBox::warning(this, MessageBox::title(),
+                            tr("The settings could not be saved to %1: %2.").arg(where, m_settingsFile->failure()));
     }
     // A ring left on screen would offer buttons of a program that is gone.
     m_ringNotification->withdraw();
@@ -308,8 +305,7 @@ void Form1::login_Click(bool checked)
     login()->setChecked(AutostartEntry::exists());
     if (failure.isEmpty())
         return;
-    MessageBox::warning(this, QStringLiteral("Kestrune"),
-                        QStringLiteral("The start at login could not be changed: %1.").arg(failure));
+    MessageBox::warning(this, MessageBox::title(), tr("The start at login could not be changed: %1.").arg(failure));
 }
 
 void Form1::startedAtLogin()

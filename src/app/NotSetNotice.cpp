@@ -24,8 +24,8 @@ void NotSetNotice::show()
     content.appName = QStringLiteral("Kestrune");
     content.icon = QStringLiteral("kestrune");
     content.summary = QStringLiteral("Kestrune");
-    content.body = QStringLiteral("Alarm %1 is not set").arg(alarm);
-    content.actions = {QStringLiteral("default"), QStringLiteral("Show"), QStringLiteral("set"), QStringLiteral("Set")};
+    content.body = tr("Alarm %1 is not set").arg(alarm);
+    content.actions = {QStringLiteral("default"), tr("Show"), QStringLiteral("set"), tr("Set")};
     content.hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("org.kestrune.Kestrune"));
     m_notifier.show(content);
 }

@@ -21,7 +21,7 @@ RingMediaControls::RingMediaControls(AlarmCommands& commands, MprisPlayer& playe
 
 void RingMediaControls::ringStarted(const QString& alarmText)
 {
-    m_title = QStringLiteral("Alarm ") + alarmText;
+    m_title = tr("Alarm %1").arg(alarmText);
     m_player.show(true, m_title);
 }
 

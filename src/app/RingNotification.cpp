@@ -17,10 +17,10 @@ DesktopNotifier::Content ringContent(const QString& body, bool offersSleep, bool
     content.icon = QStringLiteral("kestrune");
     content.summary = QStringLiteral("Kestrune");
     content.body = body;
-    content.actions = {QStringLiteral("default"), QStringLiteral("Show")};
+    content.actions = {QStringLiteral("default"), RingNotification::tr("Show")};
     if (offersSleep)
-        content.actions << QStringLiteral("sleep") << QStringLiteral("Sleep");
-    content.actions << QStringLiteral("off") << QStringLiteral("OFF");
+        content.actions << QStringLiteral("sleep") << RingNotification::tr("Sleep");
+    content.actions << QStringLiteral("off") << RingNotification::tr("OFF");
     // An alarm is critical: it is not hidden by "do not disturb" and does not time out. Resident: it
     // stays after an action, so that Sleep can turn it into the snooze and OFF is still at hand.
     content.hints.insert(QStringLiteral("urgency"), QVariant::fromValue(uchar(2)));
@@ -60,7 +60,7 @@ RingNotification::RingNotification(AlarmCommands& commands, Form& window, Deskto
 
 QString RingNotification::ringBody() const
 {
-    QString body = QStringLiteral("Alarm ") + m_alarmText;
+    QString body = tr("Alarm %1").arg(m_alarmText);
     if (const QString notice = m_commands.engine().soundNotice(); !notice.isEmpty())
         body += QLatin1Char('\n') + notice;
     return body;
@@ -114,7 +114,8 @@ void RingNotification::ringEnded()
         m_window.announce(m_commands.status());
         return;
     }
-    const QString snoozed = QStringLiteral("Snoozed until ") + until.toString(QStringLiteral("HH:mm:ss"));
+    // The time as the clock shows it, in every language.
+    const QString snoozed = tr("Snoozed until %1").arg(until.toString(QStringLiteral("HH:mm:ss")));
     m_notifier.show(ringContent(snoozed, false));
     m_window.announce(snoozed);
 }
@@ -122,9 +123,9 @@ void RingNotification::ringEnded()
 void RingNotification::ringUnanswered(const QString& alarmText)
 {
     // News for whoever comes back, not an alarm: nothing to snooze or switch off.
-    const QString body = QStringLiteral("Alarm ") + alarmText + QStringLiteral(" rang unanswered");
+    const QString body = tr("Alarm %1 rang unanswered").arg(alarmText);
     DesktopNotifier::Content content = ringContent(body, false);
-    content.actions = QStringList{QStringLiteral("default"), QStringLiteral("Show")};
+    content.actions = QStringList{QStringLiteral("default"), tr("Show")};
     content.hints.insert(QStringLiteral("urgency"), QVariant::fromValue(uchar(1)));
     content.hints.remove(QStringLiteral("resident"));
     content.anew = true;

@@ -3,6 +3,7 @@
 #include "alarm/AlarmCommands.h"
 #include "alarm/AlarmState.h"
 #include "app/CommandLine.h"
+#include "app/Translations.h"
 
 #include <cstdio>
 #include <fcntl.h>
@@ -10,9 +11,10 @@
 #include <unistd.h>
 
 namespace {
-const QString NotRunningText = QStringLiteral("Kestrune is not running.");
-const QString NoAnswer = QStringLiteral("The running Kestrune did not answer.");
-const QString NotStarted = QStringLiteral("Kestrune could not be started.");
+// Said before the application exists, in the user's language all the same.
+const char* const NotRunningText = QT_TRANSLATE_NOOP("ScriptCommand", "Kestrune is not running.");
+const char* const NoAnswer = QT_TRANSLATE_NOOP("ScriptCommand", "The running Kestrune did not answer.");
+const char* const NotStarted = QT_TRANSLATE_NOOP("ScriptCommand", "Kestrune could not be started.");
 // How long a new copy may take to come up and arm before the start that waits for it gives up.
 constexpr int StartTimeoutMs = 60000;
 
@@ -46,7 +48,7 @@ std::optional<int> ScriptCommand::askRunning(const CommandLine& line, SingleInst
 {
     const std::optional<SingleInstance::Reply> reply = instance.ask(request(line));
     if (!reply && line.action() != CommandLine::Action::Set) {
-        write(stderr, NotRunningText);
+        write(stderr, Translations::early("ScriptCommand", NotRunningText));
         return NotRunning;
     }
     if (!reply)
@@ -57,7 +59,7 @@ std::optional<int> ScriptCommand::askRunning(const CommandLine& line, SingleInst
 int ScriptCommand::print(const std::optional<SingleInstance::Reply>& reply)
 {
     if (!reply || !reply->answered) {
-        write(stderr, reply ? NoAnswer : NotStarted);
+        write(stderr, Translations::early("ScriptCommand", reply ? NoAnswer : NotStarted));
         return Failed;
     }
     if (!reply->done) {

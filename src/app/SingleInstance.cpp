@@ -241,13 +241,13 @@ bool SingleInstance::claim(Handler handler)
 {
     const auto unchecked = [this](const QString& why) {
         qCWarning(lcInstance).noquote() << why + QStringLiteral("; not checking for another running copy");
-        m_notice = QStringLiteral("Kestrune cannot make sure that only one copy of it runs: %1. Started again, it "
-                                  "may run twice, with two alarms.")
+        m_notice = tr("Kestrune cannot make sure that only one copy of it runs: %1. Started again, it may run "
+                      "twice, with two alarms.")
                        .arg(why);
         return true;
     };
     if (m_lockPath.isEmpty())
-        return unchecked(QStringLiteral("there is no folder of this user's alone to keep its lock in"));
+        return unchecked(tr("there is no folder of this user's alone to keep its lock in"));
     m_lock = std::make_unique<QLockFile>(m_lockPath);
     // Only a holder that is gone makes a lock stale, however long a run lasts.
     m_lock->setStaleLockTime(0);
@@ -255,7 +255,7 @@ bool SingleInstance::claim(Handler handler)
         if (m_lock->error() == QLockFile::LockFailedError)
             return false;
         // The folder cannot hold a lock: better two programs than none.
-        return unchecked(QStringLiteral("the lock %1 cannot be made").arg(m_lockPath));
+        return unchecked(tr("the lock %1 cannot be made").arg(m_lockPath));
     }
     m_handler = std::move(handler);
     sockaddr_un address;

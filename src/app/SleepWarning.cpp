@@ -20,8 +20,7 @@ void SleepWarning::warn(const QString& alarmText)
     content.appName = QStringLiteral("Kestrune");
     content.icon = QStringLiteral("kestrune");
     content.summary = QStringLiteral("Kestrune");
-    content.body =
-        QStringLiteral("Kestrune cannot wake this computer; the alarm at %1 rings only if it is awake").arg(alarmText);
+    content.body = tr("Kestrune cannot wake this computer; the alarm at %1 rings only if it is awake").arg(alarmText);
     content.hints.insert(QStringLiteral("urgency"), QVariant::fromValue(uchar(2)));
     content.hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("org.kestrune.Kestrune"));
     m_waiting = true;

@@ -55,7 +55,7 @@ QStringList CommonDialog::qtFilters(const QString& filter)
             result << QStringLiteral("%1 (%2)").arg(description, joined);
     }
     if (result.isEmpty())
-        result << QStringLiteral("All Files (*)");
+        result << tr("All Files (*)");
     return result;
 }
 

@@ -25,7 +25,10 @@ bool isRegularFile(const QString& path)
     return ::stat(FileNameBytes::of(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-const QString NotARegularFile = QStringLiteral("the file does not exist or is not a regular file");
+QString notARegularFile()
+{
+    return MediaPlayer::tr("the file does not exist or is not a regular file");
+}
 } // namespace
 
 MediaPlayer::MediaPlayer(QObject* parent) : QObject(parent) {}
@@ -96,7 +99,7 @@ void MediaPlayer::prepare(const QString& path)
     backend().prepare(builtInTonePath());
     QTimer::singleShot(0, this, [this, path] {
         if (path == m_prepared)
-            emit cannotPrepare(path, NotARegularFile, PlayerBackend::Fault::File);
+            emit cannotPrepare(path, notARegularFile(), PlayerBackend::Fault::File);
     });
 }
 
@@ -143,7 +146,7 @@ void MediaPlayer::setFileName(const QString& path)
     QString problem = backend().outputProblem();
     PlayerBackend::Fault fault = PlayerBackend::Fault::Output;
     if (problem.isEmpty() && !isRegularFile(path)) {
-        problem = NotARegularFile;
+        problem = notARegularFile();
         fault = PlayerBackend::Fault::File;
     }
     if (!problem.isEmpty()) {

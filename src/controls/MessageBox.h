@@ -15,6 +15,8 @@ public:
         QMessageBox::Icon icon;
     };
 
+    // The application's title, which captions every box of the program: a name, the same in every language.
+    static QString title() { return QStringLiteral("Kestrune"); }
     static void information(QWidget* owner, const QString& caption, const QString& text);
     static void warning(QWidget* owner, const QString& caption, const QString& text);
     // Closes every box waiting for an answer, as if it had been answered: the program's end does

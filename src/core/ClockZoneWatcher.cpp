@@ -20,9 +20,9 @@ QString whyUnusable(const QString& file)
     if (file.isEmpty() || ::stat(QFile::encodeName(file).constData(), &status) != 0)
         return QString();
     if (!S_ISREG(status.st_mode))
-        return QStringLiteral("it is not a regular file");
+        return ClockZoneWatcher::tr("it is not a regular file");
     if (status.st_size > zoneFileLimit)
-        return QStringLiteral("it is larger than a zone file can be");
+        return ClockZoneWatcher::tr("it is larger than a zone file can be");
     return QString();
 }
 
@@ -79,10 +79,18 @@ QString ClockZoneWatcher::useUtcUnlessUsable()
     // Set before anything is said: a log line may carry the local time.
     qputenv("TZ", "UTC0");
     ::tzset();
-    const QString told =
-        QStringLiteral("The time zone file %1 is not used: %2. The clock and the alarm run on UTC.").arg(file, why);
-    qCWarning(lcDesktop).noquote() << told;
-    return told;
+    qCWarning(lcDesktop).noquote() << notUsed(file, why);
+    return file;
+}
+
+QString ClockZoneWatcher::notUsedNotice(const QString& file)
+{
+    return file.isEmpty() ? QString() : notUsed(file, whyUnusable(file));
+}
+
+QString ClockZoneWatcher::notUsed(const QString& file, const QString& why)
+{
+    return tr("The time zone file %1 is not used: %2. The clock and the alarm run on UTC.").arg(file, why);
 }
 
 void ClockZoneWatcher::reload()
@@ -127,9 +135,9 @@ void ClockZoneWatcher::check()
     // Read afresh, a named pipe in the file's place would stop the program: the zone read last stays.
     const QString why = whyUnusable(m_file);
     if (!why.isEmpty()) {
-        const QString told = QStringLiteral("The time zone file %1 is not read again: %2. The clock and the alarm "
-                                            "keep the time zone they had.")
-                                 .arg(m_file, why);
+        const QString told =
+            tr("The time zone file %1 is not read again: %2. The clock and the alarm keep the time zone they had.")
+                .arg(m_file, why);
         qCWarning(lcDesktop).noquote() << told;
         emit unusable(told);
         return;

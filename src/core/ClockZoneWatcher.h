@@ -21,9 +21,11 @@ public:
     static void reload();
     // First thing at start, before anything reads the zone: when the zone file in force is not a
     // regular file of a zone file's size (a named pipe would hold the start for ever, a huge file
-    // would be read whole), TZ is set to UTC. What to tell the user then, said on the log channel
-    // too; empty when the zone is usable.
+    // would be read whole), TZ is set to UTC, and the log channel says why. The file not used; empty
+    // when the zone is usable.
     static QString useUtcUnlessUsable();
+    // What to tell the user about that file, in the user's language, once the program has one.
+    static QString notUsedNotice(const QString& file);
 
 signals:
     // The local time follows another zone now: the next ring is another real moment.
@@ -33,6 +35,7 @@ signals:
     void unusable(const QString& notice);
 
 private:
+    static QString notUsed(const QString& file, const QString& why);
     void watch();
     void check();
 

@@ -195,7 +195,7 @@ QString PathTrust::whyUntrusted(const QString& path, QString* resolved, Missing 
     QString done = QStringLiteral("/");
     struct stat status {};
     if (!lstatOf(done, status) || !trustedOwner(status) || othersMayWrite("/", status))
-        return QStringLiteral("the root folder is not root's alone");
+        return tr("the root folder is not root's alone");
     int links = 0;
     while (!pending.isEmpty()) {
         const QString name = pending.takeFirst();
@@ -209,7 +209,7 @@ QString PathTrust::whyUntrusted(const QString& path, QString* resolved, Missing 
         const QByteArray encoded = QFile::encodeName(next);
         if (::lstat(encoded.constData(), &status) != 0) {
             if (errno != ENOENT || missing == Missing::Refused)
-                return QStringLiteral("%1 is not there").arg(next);
+                return tr("%1 is not there").arg(next);
             // Made by the save, as the user's, in a folder already found safe to hold it.
             if (resolved)
                 *resolved = QDir::cleanPath(next + u'/' + pending.join(u'/'));
@@ -217,28 +217,27 @@ QString PathTrust::whyUntrusted(const QString& path, QString* resolved, Missing 
         }
         const bool link = S_ISLNK(status.st_mode);
         if (!trustedOwner(status))
-            return link ? QStringLiteral("%1 is a link of another user").arg(next)
-                        : QStringLiteral("%1 belongs to another user").arg(next);
+            return link ? tr("%1 is a link of another user").arg(next) : tr("%1 belongs to another user").arg(next);
         if (link) {
             if (++links > MostLinks)
-                return QStringLiteral("%1 is a chain of too many links").arg(path);
+                return tr("%1 is a chain of too many links").arg(path);
             const QString target = QFileInfo(next).symLinkTarget();
             if (target.isEmpty())
-                return QStringLiteral("%1 is a link that leads nowhere").arg(next);
+                return tr("%1 is a link that leads nowhere").arg(next);
             // Absolute as Qt gives it: walked again from the root folder.
             pending = namesOf(target) + pending;
             done = QStringLiteral("/");
             continue;
         }
         if (!pending.isEmpty() && !S_ISDIR(status.st_mode))
-            return QStringLiteral("%1 is not a folder").arg(next);
+            return tr("%1 is not a folder").arg(next);
         if (othersMayWrite(encoded, status)) {
             // The file itself, and the folder that holds it (others could add beside it), may not be
             // sticky either; a folder above it may, since others cannot replace its entries.
             if (pending.isEmpty())
-                return QStringLiteral("others can write to %1").arg(next);
+                return tr("others can write to %1").arg(next);
             if (pending.size() == 1 || !(status.st_mode & S_ISVTX))
-                return QStringLiteral("others can write to the folder %1").arg(next);
+                return tr("others can write to the folder %1").arg(next);
         }
         done = next;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 #include <sys/types.h>
@@ -9,6 +10,8 @@
 // user are trusted; anyone else who owns a file, a link or a folder on the way, or may write to one
 // (by its mode or by an access control list), could have put something else there.
 class PathTrust {
+    Q_DECLARE_TR_FUNCTIONS(PathTrust)
+
 public:
     // A path that is not there (yet): a program file must be; a settings file is made by the save.
     enum class Missing { Refused, Allowed };

@@ -23,13 +23,13 @@ QString ProgramFile::find(const QString& name, QString* why)
     QStringList refused;
     for (const QString& place : places) {
         if (!QFileInfo::exists(place) && !QFileInfo(place).isSymLink()) {
-            refused << QStringLiteral("%1 is not there").arg(place);
+            refused << tr("%1 is not there").arg(place);
             continue;
         }
         QString resolved;
         QString reason = PathTrust::whyUntrusted(place, &resolved);
         if (reason.isEmpty() && !(QFileInfo(resolved).isFile() && QFileInfo(resolved).isExecutable()))
-            reason = QStringLiteral("%1 is not a program").arg(resolved);
+            reason = tr("%1 is not a program").arg(resolved);
         if (reason.isEmpty())
             return resolved;
         refused << reason;

@@ -39,14 +39,14 @@ QString errnoText(int error)
 QString kindOf(mode_t mode)
 {
     if (S_ISDIR(mode))
-        return QStringLiteral("it is a folder, not a file");
+        return SettingsFile::tr("it is a folder, not a file");
     if (S_ISFIFO(mode))
-        return QStringLiteral("it is a named pipe, not a regular file");
+        return SettingsFile::tr("it is a named pipe, not a regular file");
     if (S_ISSOCK(mode))
-        return QStringLiteral("it is a socket, not a regular file");
+        return SettingsFile::tr("it is a socket, not a regular file");
     if (S_ISCHR(mode) || S_ISBLK(mode))
-        return QStringLiteral("it is a device, not a regular file");
-    return QStringLiteral("it is not a regular file");
+        return SettingsFile::tr("it is a device, not a regular file");
+    return SettingsFile::tr("it is not a regular file");
 }
 
 // A text in the encoding its bytes tell: UTF-8 when they are valid UTF-8, else one character a
@@ -228,20 +228,20 @@ std::optional<SettingsRecord> SettingsFile::read()
     QStringList faults;
     if (content.size() > readLimit) {
         content.truncate(readLimit);
-        faults << QStringLiteral("it is longer than a settings file can be");
+        faults << tr("it is longer than a settings file can be");
     }
     const std::optional<QByteArray> text = asUtf8(content);
     if (!text) {
-        cannotRead(QStringLiteral("it starts as UTF-16 text but is not"));
+        cannotRead(tr("it starts as UTF-16 text but is not"));
         m_damaged = true;
         return std::nullopt;
     }
     bool whole = true;
     const SettingsRecord record = parse(*text, &whole);
     if (!whole && !content.isEmpty())
-        faults << QStringLiteral("not all of its five values could be read");
+        faults << tr("not all of its five values could be read");
     if (!faults.isEmpty()) {
-        cannotRead(faults.join(QStringLiteral("; ")) + QStringLiteral("; what could be read is used"));
+        cannotRead(tr("%1; what could be read is used").arg(faults.join(QStringLiteral("; "))));
         m_damaged = true;
     }
     m_read = record;
@@ -309,8 +309,8 @@ bool SettingsFile::write(const SettingsRecord& given)
     const QString target = path();
     if (target.isEmpty())
         return fail(SettingsLocation::besideProgram(),
-                    QStringLiteral("the program's folder is not the user's to write, and there is no usable "
-                                   "home folder (HOME is not set, not writable or another user's)"));
+                    tr("the program's folder is not the user's to write, and there is no usable home folder "
+                       "(HOME is not set, not writable or another user's)"));
 
     // A link of the user's own to a file of theirs is followed, and the file saved in place: the
     // link stays, pointing where the user keeps the file. Nothing of another user is written.
@@ -324,15 +324,15 @@ bool SettingsFile::write(const SettingsRecord& given)
         return fail(target, kindOf(status.st_mode));
     const QString folder = QFileInfo(file).absolutePath();
     if (!QDir().mkpath(folder))
-        return fail(target, QStringLiteral("its folder cannot be created"));
+        return fail(target, tr("its folder cannot be created"));
     // Renaming over a read-only file would succeed; the user's protection is respected instead.
     if (exists && !isWritable(file))
-        return fail(target, QStringLiteral("the file is read-only"));
+        return fail(target, tr("the file is read-only"));
     if (!isWritable(folder))
-        return fail(target, QStringLiteral("its folder is read-only"));
+        return fail(target, tr("its folder is read-only"));
     if (exists && !m_copyKept && damagedIsSaveTarget(file)) {
         if (!keepDamagedCopy(file))
-            return fail(target, QStringLiteral("it could not be read whole, and no copy of it could be kept"));
+            return fail(target, tr("it could not be read whole, and no copy of it could be kept"));
     }
 
     // What the user did not change goes back as the bytes it came in.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/SettingsRecord.h"
+#include <QCoreApplication>
 
 #include <QByteArray>
 #include <QString>
@@ -12,6 +13,8 @@
 // to the right place, keeps the bytes of what did not change and never overwrites a file that
 // could not be read without keeping a copy of it first.
 class SettingsFile {
+    Q_DECLARE_TR_FUNCTIONS(SettingsFile)
+
 public:
     // std::nullopt when there is no file, or nothing of it can be read (said on standard error).
     // A file of any other kind than a regular file is never opened, so that nothing can block here.

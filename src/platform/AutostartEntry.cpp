@@ -49,17 +49,16 @@ QByteArray AutostartEntry::text(const QByteArray& program, QString* why)
         return QByteArray();
     };
     if (utf8.hasError())
-        return refuse(
-            QStringLiteral("the program's path %1 is not UTF-8 text, which a desktop entry must be").arg(name));
+        return refuse(tr("the program's path %1 is not UTF-8 text, which a desktop entry must be").arg(name));
     for (const char c : program) {
         if (!startableByte(c)) {
-            return refuse(QStringLiteral("the program's path %1 holds \"%2\", which the desktop cannot start at login")
-                              .arg(name, uchar(c) < 0x20 || c == 0x7f ? QStringLiteral("a control character")
-                                                                      : QString(QLatin1Char(c))));
+            return refuse(
+                tr("the program's path %1 holds \"%2\", which the desktop cannot start at login")
+                    .arg(name, uchar(c) < 0x20 || c == 0x7f ? tr("a control character") : QString(QLatin1Char(c))));
         }
     }
     if (!program.startsWith('/'))
-        return refuse(QStringLiteral("the program's path %1 is not absolute").arg(name));
+        return refuse(tr("the program's path %1 is not absolute").arg(name));
     return QByteArrayLiteral("[Desktop Entry]\n"
                              "Type=Application\n"
                              "Name=Kestrune\n"
@@ -86,19 +85,19 @@ QString AutostartEntry::write(const QByteArray& program)
         return why;
     const QString file = path();
     if (file.isEmpty())
-        return QStringLiteral("there is no configuration folder of yours to keep it in (HOME is not set, not "
-                              "writable or another user's)");
+        return tr("there is no configuration folder of yours to keep it in (HOME is not set, not writable or "
+                  "another user's)");
     // The same rule as the settings: nothing is written into a place another user can change.
     QString target;
     if (const QString untrusted = PathTrust::whyUntrusted(file, &target, PathTrust::Missing::Allowed);
         !untrusted.isEmpty())
-        return QStringLiteral("%1 is not written: %2").arg(file, untrusted);
+        return tr("%1 is not written: %2").arg(file, untrusted);
     const QString folder = QFileInfo(target).absolutePath();
     if (!QDir().mkpath(folder))
-        return QStringLiteral("the folder %1 cannot be made").arg(folder);
+        return tr("the folder %1 cannot be made").arg(folder);
     QSaveFile out(target);
     if (!out.open(QIODevice::WriteOnly) || out.write(entry) < 0 || !out.commit())
-        return QStringLiteral("%1 cannot be written: %2").arg(target, out.errorString());
+        return tr("%1 cannot be written: %2").arg(target, out.errorString());
     return QString();
 }
 
@@ -107,5 +106,5 @@ QString AutostartEntry::remove()
     QFile file(path());
     if (file.fileName().isEmpty() || !file.exists() || file.remove())
         return QString();
-    return QStringLiteral("%1 cannot be removed: %2").arg(file.fileName(), file.errorString());
+    return tr("%1 cannot be removed: %2").arg(file.fileName(), file.errorString());
 }

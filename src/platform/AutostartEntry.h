@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QString>
 
 // The user's autostart entry: while it exists the desktop starts the program at login, in the
@@ -8,6 +9,8 @@
 // (GNOME, and the desktops that start entries through it) and systemd's autostart generator start
 // as exactly this program with TrayOption is ever written.
 class AutostartEntry {
+    Q_DECLARE_TR_FUNCTIONS(AutostartEntry)
+
 public:
     // autostart/org.kestrune.Kestrune.desktop in the user's configuration folder, as the settings
     // find it; empty when there is none (no usable home, or another user's).

@@ -16,8 +16,7 @@ HelperProcess::HelperProcess(Privilege privilege, QObject* parent) : QProcess(pa
         setChildProcessModifier([] { Capabilities::trimHelper(Capabilities::None); });
     }
     connect(this, &QProcess::finished, this, [this](int code, QProcess::ExitStatus status) {
-        emit ended(status == QProcess::CrashExit ? QStringLiteral("stopped or crashed")
-                                                 : QStringLiteral("ended (status %1)").arg(code));
+        emit ended(status == QProcess::CrashExit ? tr("stopped or crashed") : tr("ended (status %1)").arg(code));
     });
     connect(this, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
         if (error == QProcess::FailedToStart)

@@ -225,7 +225,7 @@ void MprisPlayer::answer(const QDBusMessage& message, const QDBusConnection& con
     } else if (member == QLatin1String("Stop")) {
         refusal = onStop ? onStop() : QString();
     } else if (member == QLatin1String("OpenUri")) {
-        refusal = QStringLiteral("The alarm plays no other sound");
+        refusal = tr("The alarm plays no other sound");
     } else if (!QStringList{QStringLiteral("Quit"), QStringLiteral("Play"), QStringLiteral("Next"),
                             QStringLiteral("Previous"), QStringLiteral("Seek"), QStringLiteral("SetPosition")}
                     .contains(member)) {

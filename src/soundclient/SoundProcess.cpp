@@ -18,7 +18,7 @@ SoundProcess::SoundProcess(const QString& program)
         QString why;
         m_program = ProgramFile::find(QString::fromLatin1(ProgramName), &why);
         if (m_program.isEmpty()) {
-            m_programProblem = QStringLiteral("no sound program can be used (%1)").arg(why);
+            m_programProblem = tr("no sound program can be used (%1)").arg(why);
             qCWarning(lcSound).noquote() << m_programProblem;
         }
     }
@@ -64,9 +64,9 @@ bool SoundProcess::running()
     m_process = process;
     connect(process, &QProcess::readyReadStandardOutput, this, [this, process] { readEvents(process); });
     connect(process, &HelperProcess::ended, this,
-            [this, process](const QString& why) { ended(process, QStringLiteral("the sound process ") + why); });
+            [this, process](const QString& why) { ended(process, tr("the sound process %1").arg(why)); });
     connect(process, &HelperProcess::notStarted, this, [this, process](const QString& why) {
-        ended(process, QStringLiteral("the sound program %1 cannot be started: %2").arg(m_program, why));
+        ended(process, tr("the sound program %1 cannot be started: %2").arg(m_program, why));
     });
     m_process->start(m_program, {});
     // What a process before it owes the user comes first; the volume must be in place before the

@@ -53,6 +53,12 @@ QFont fontFor(const FontChoice& choice)
     font.setWeight(choice.bold ? QFont::Bold : QFont::Normal);
     return font;
 }
+
+// A table's text as the user's language has it; the window's name is the translator's context.
+QString shown(const Form& form, const char* text)
+{
+    return QCoreApplication::translate(form.table().name, text);
+}
 } // namespace
 
 void FormBuilder::build(Form& form)
@@ -60,7 +66,7 @@ void FormBuilder::build(Form& form)
     AccessibleFactory::install();
     const WindowTable& table = form.table();
     form.setObjectName(QString::fromLatin1(table.name));
-    form.setWindowTitle(QString::fromUtf8(table.caption));
+    form.setWindowTitle(shown(form, table.caption));
     form.setFont(fontFor(table.font));
 
     Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -84,11 +90,19 @@ void FormBuilder::build(Form& form)
 
     for (const ControlRow& c : table.controls) {
         QWidget* container = form.m_client;
+        int containerWidth = table.clientWidth;
         if (c.container) {
             if (auto* w = qobject_cast<QWidget*>(form.controlObject(QString::fromLatin1(c.container))))
                 container = w;
+            if (const ControlRow* row = table.control(c.container))
+                containerWidth = row->width;
         }
-        if (QWidget* w = buildWidget(form, c, container))
+        // A language read from right to left reads the window so too: every place is mirrored across
+        // its container, and the controls lie where that reader looks for them first.
+        ControlRow placed = c;
+        if (form.isRightToLeft())
+            placed.left = containerWidth - c.left - c.width;
+        if (QWidget* w = buildWidget(form, placed, container))
             form.m_controls.insert(QString::fromLatin1(c.name), w);
         else
             buildNonVisual(form, c);
@@ -122,14 +136,14 @@ QWidget* FormBuilder::buildWidget(Form& form, const ControlRow& c, QWidget* cont
         break;
     }
     case ControlKind::SkinLabel: {
-        auto* label = new QLabel(QString::fromUtf8(c.text), container);
+        auto* label = new QLabel(shown(form, c.text), container);
         label->setProperty("skinLabel", true);
         w = label;
         break;
     }
     case ControlKind::TextBox: {
         auto* box = new TextBox(container);
-        box->setText(QString::fromUtf8(c.text));
+        box->setText(shown(form, c.text));
         box->setAlignment(c.centred ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
         if (c.foreColor)
             box->setForeColor(qint32(*c.foreColor));
@@ -142,7 +156,7 @@ QWidget* FormBuilder::buildWidget(Form& form, const ControlRow& c, QWidget* cont
         break;
     }
     case ControlKind::CommandButton:
-        w = new QPushButton(QString::fromUtf8(c.text), container);
+        w = new QPushButton(shown(form, c.text), container);
         w->setFocusPolicy(Qt::StrongFocus);
         break;
     case ControlKind::HScrollBar: {
@@ -196,7 +210,7 @@ QWidget* FormBuilder::buildWidget(Form& form, const ControlRow& c, QWidget* cont
         w->setFocusPolicy(Qt::NoFocus);
     // Buttons and labels are named by their captions; boxes and bars by their label.
     if (c.label)
-        w->setAccessibleName(QString::fromUtf8(c.label));
+        w->setAccessibleName(shown(form, c.label));
     return w;
 }
 
@@ -230,7 +244,7 @@ void FormBuilder::buildMenus(Form& form)
     static_cast<QVBoxLayout*>(form.layout())->setMenuBar(form.m_menuBar);
     for (const MenuRow& m : table.menus) {
         const QString name = QString::fromLatin1(m.name);
-        const QString caption = QString::fromUtf8(m.caption);
+        const QString caption = m.separator ? QString() : shown(form, m.caption);
         QMenu* parent = m.parent ? form.m_menus.value(QString::fromLatin1(m.parent)) : nullptr;
         const bool hasItems = std::any_of(table.menus.begin(), table.menus.end(), [&](const MenuRow& other) {
             return other.parent && qstrcmp(other.parent, m.name) == 0;

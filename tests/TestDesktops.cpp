@@ -240,6 +240,9 @@ void TestDesktops::commandsRefuseAsTheirButtonsWould()
              "Sound: /sounds/wake.mp3\n"_qs);
     QCOMPARE(commands.off(), QString());
     QCOMPARE(commands.status(), QStringLiteral("Not Set"));
+    // A time from a script that arms stays in the box, as typed would.
+    QCOMPARE(commands.arm(QStringLiteral("06:15:00")), QString());
+    QCOMPARE(main.Text2()->text(), QStringLiteral("06:15:00"));
 }
 
 namespace {

@@ -22,6 +22,11 @@
 #include <QScrollBar>
 
 // Only what the packaged GStreamer plugins decode; the descriptions in the user's language.
+QString AlarmEngine::noSoundRefusal()
+{
+    return tr("Please Choose A Sound For The Alarm");
+}
+
 QString AlarmEngine::soundFilter()
 {
     return tr("Sound Files (*.mp3)") + QStringLiteral("| *.mp3|") + tr("All Sound Files") +
@@ -264,7 +269,7 @@ QString AlarmEngine::Command1_Click()
 {
     m_trial->stop();
     if (SoundPath.isEmpty())
-        return tr("Please Choose A Sound For The Alarm");
+        return noSoundRefusal();
     // Only a time that can ring is armed; blanks around it are the keyboard's, not the user's intent.
     const QString text = m_c.Text2->text().trimmed();
     if (!AlarmCrossing::parse(text))

@@ -29,6 +29,8 @@ public:
     static constexpr int CatchUpSeconds = 600;
     // The sound dialog's filter, its descriptions in the user's language.
     static QString soundFilter();
+    // What ON and "Try Alarm Sound" say when no sound is chosen.
+    static QString noSoundRefusal();
 
     void Timer4_Timer(); // clock
     void Timer3_Timer(); // match

@@ -37,8 +37,7 @@ void SoundTrial::toggle(const QString& path, bool alarmBusy)
     }
     if (path.isEmpty()) {
         m_c.trySound->setChecked(false);
-        MessageBox::information(m_c.window, MessageBox::title(),
-                                AlarmEngine::tr("Please Choose A Sound For The Alarm"));
+        MessageBox::information(m_c.window, MessageBox::title(), AlarmEngine::noSoundRefusal());
         return;
     }
     // As the ring plays it, fade and all, but neither raising the output nor arming anything.

@@ -303,24 +303,24 @@ for entry in "$pid_disarmed Kestrune 0 40" "$pid_armed Kestrune 370 40" "$pid_ba
 done
 arm "$pid_armed" "$win_armed" || { echo "bench: could not arm Kestrune" >&2; exit 1; }
 sleep 5 # let both settle after start-up and arming
+# start_armed NAME X Y: one more Kestrune, placed and armed; its PID and window in armed_pid, armed_win.
+start_armed() {
+    local folder
+    folder=$(new_kestrune "$1" "$never")
+    # shellcheck disable=SC2046
+    $(own "$folder") &
+    armed_pid=$!
+    started+=("$armed_pid")
+    armed_win=$(window_of "$armed_pid" Kestrune)
+    xdotool windowmove "$armed_win" "$2" "$3"
+    arm "$armed_pid" "$armed_win" || { echo "bench: could not arm Kestrune" >&2; exit 1; }
+}
 # One more, armed and then disarmed with OFF: back to a waiting clock's weight?
-off=$(new_kestrune idle-off "$never")
-# shellcheck disable=SC2046
-$(own "$off") &
-pid_off=$!
-started+=("$pid_off")
-win_off=$(window_of "$pid_off" Kestrune)
-xdotool windowmove "$win_off" 0 440
-arm "$pid_off" "$win_off" || { echo "bench: could not arm Kestrune" >&2; exit 1; }
+start_armed idle-off 0 440
+pid_off=$armed_pid win_off=$armed_win
 # One more, armed and then hidden in the notification area, as it waits all night.
-hidden=$(new_kestrune idle-hidden "$never")
-# shellcheck disable=SC2046
-$(own "$hidden") &
-pid_hidden=$!
-started+=("$pid_hidden")
-win_hidden=$(window_of "$pid_hidden" Kestrune)
-xdotool windowmove "$win_hidden" 370 440
-arm "$pid_hidden" "$win_hidden" || { echo "bench: could not arm Kestrune" >&2; exit 1; }
+start_armed idle-hidden 370 440
+pid_hidden=$armed_pid win_hidden=$armed_win
 sleep 3
 press_off "$win_off"
 to_tray "$pid_hidden" "$win_hidden" || { echo "bench: Tray did not hide Kestrune" >&2; exit 1; }

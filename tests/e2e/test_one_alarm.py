@@ -13,11 +13,8 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from kestrune import (Kestrune, settings_line, Results, arm_alarm, binary_from_args, environment, far_alarm_text,  # noqa: E402
+from kestrune import (FakeClock, Kestrune, settings_line, Results, arm_alarm, binary_from_args, environment, far_alarm_text,  # noqa: E402
                           make_tone, poll, read_bytes, require_services, run, system_tray_available)
-
-FAKETIME = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
-
 
 def second_start_shows_the_first(results, binary, tone):
     first_settings = settings_line(tone, far_alarm_text())
@@ -123,27 +120,6 @@ def killed_run_does_not_stop_the_next(results, binary, tone):
     with Kestrune(binary, settings=settings_line(tone, far_alarm_text())) as again:
         results.check("a start after a killed run shows its window", again.process.poll() is None, "running",
                       again.output())
-
-
-class FakeClock:
-    """A libfaketime offset file the program reads at every clock call; rewriting it moves the program's clock."""
-
-    def __init__(self):
-        fd, self.path = tempfile.mkstemp(prefix="kestrune-faketime-")
-        os.close(fd)
-        self.set(0)
-
-    def set(self, seconds):
-        with open(self.path + ".new", "w") as f:
-            f.write(f"{seconds:+d}\n")
-        os.replace(self.path + ".new", self.path)
-
-    def env(self):
-        return dict(LD_PRELOAD=FAKETIME, FAKETIME_TIMESTAMP_FILE=self.path, FAKETIME_NO_CACHE="1",
-                    FAKETIME_DONT_FAKE_MONOTONIC="1")
-
-    def close(self):
-        os.unlink(self.path)
 
 
 def stopped_across_the_alarm(results, binary, tone, gap):

@@ -307,6 +307,37 @@ def plant_failing_sound_host(app, modes, chosen):
     os.chmod(host, 0o755)
 
 
+FAKETIME = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
+
+
+class FakeClock:
+    """A libfaketime offset file the program reads at every clock call; rewriting it moves the program's clock."""
+
+    def __init__(self):
+        fd, self.path = tempfile.mkstemp(prefix="kestrune-faketime-")
+        os.close(fd)
+        self.set(0)
+
+    def set(self, seconds):
+        with open(self.path + ".new", "w") as f:
+            f.write(f"{seconds:+d}\n")
+        os.replace(self.path + ".new", self.path)
+
+    def env(self):
+        return dict(LD_PRELOAD=FAKETIME, FAKETIME_TIMESTAMP_FILE=self.path, FAKETIME_NO_CACHE="1",
+                    FAKETIME_DONT_FAKE_MONOTONIC="1")
+
+    def close(self):
+        os.unlink(self.path)
+
+    def skip_snooze(self, app, slept, seconds=12):
+        """Instead of waiting out a one-minute snooze begun at the wall moment `slept`, moves the program's clock
+        on so that its minute ends `seconds` after it; returns the wall moment the re-ring is due."""
+        wait_until(slept + seconds - 4, app)
+        self.set(60 - seconds)
+        return slept + seconds
+
+
 def far_alarm_text():
     """An alarm time half a day away, so that nothing can ring while a test runs."""
     return time.strftime("%H:%M:%S", time.localtime(time.time() + 12 * 3600))

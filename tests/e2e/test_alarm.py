@@ -11,6 +11,7 @@ a systemd 254 login gives it, and without the capability; logind's inhibitors an
 python3-dbusmock's logind on a private system bus, the notification server and the desktop portal as stand-ins."""
 
 import contextlib
+import datetime
 import os
 import re
 import select
@@ -19,6 +20,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import zoneinfo
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from kestrune import (FakeClock, Kestrune, NullSinks, arm_alarm, screen_saver_active, ring_seen, wait_until, settings_line, Recorder, Results, all_text, binary_from_args,  # noqa: E402
@@ -342,12 +344,11 @@ WAKE_ALARM_ONLY = f"{1 << 35:016x}"  # CAP_WAKE_ALARM as /proc shows a capabilit
 LOGIND = ("org.freedesktop.login1", "/org/freedesktop/login1", "org.freedesktop.login1.Manager")
 
 
-def next_alarm(text):
-    """The wall-clock moment the clock next shows an HH:MM:SS text."""
-    now = time.localtime()
-    h, m, s = (int(part) for part in text.split(":"))
-    moment = time.mktime((now.tm_year, now.tm_mon, now.tm_mday, h, m, s, 0, 0, -1))
-    return moment if moment > time.time() else moment + 86400
+def next_alarm(text, zone=None):
+    """The wall-clock moment the clock next shows an HH:MM:SS text, here or in the named zone."""
+    now = datetime.datetime.now(zoneinfo.ZoneInfo(zone) if zone else None)
+    moment = datetime.datetime.combine(now.date(), datetime.time.fromisoformat(text), now.tzinfo)
+    return (moment if moment > now else moment + datetime.timedelta(days=1)).timestamp()
 
 
 def kestrune_locks():
@@ -356,18 +357,28 @@ def kestrune_locks():
     return sorted((str(what), str(mode)) for what, who, _, mode, *_ in listed if who == "Kestrune")
 
 
-def woken_for(results, what, pid, alarm_text):
-    expected = next_alarm(alarm_text) - 60
-    timers = poll(lambda: wake_timers(pid), 10) or []
+def woken_for(results, what, pid, alarm_text, zone=None):
+    expected = next_alarm(alarm_text, zone) - 60
+    right = lambda timers: len(timers) == 1 and abs(timers[0] - expected) < 3  # noqa: E731
+    timers = poll(lambda: (lambda found: found if right(found) else None)(wake_timers(pid)), 10) or wake_timers(pid)
     results.check(f"{what}: one CLOCK_REALTIME_ALARM timer, absolute, a minute before the alarm",
-                  len(timers) == 1 and abs(timers[0] - expected) < 3, f"one expiring at {expected:.0f}", timers)
+                  right(timers), f"one expiring at {expected:.0f}", timers)
 
 
 def woken_as_root(results, desk, binary, settings, alarm_text):
-    with Kestrune(binary, settings=settings) as app:
+    """Also: the time zone file the program reads changes under it, and the wake timer follows."""
+    zone_file = os.path.join(desk.folder, "localtime")
+    shutil.copy("/etc/localtime", zone_file)
+    with Kestrune(binary, settings=settings, env={"TZ": f":{zone_file}"}) as app:
         app.click("Command1")
         app.wait_text("Text5", "Alarm Set")
         woken_for(results, "as root, armed", app.process.pid, alarm_text)
+        offset = time.localtime().tm_gmtoff
+        zone = next(z for z in ("Asia/Tokyo", "America/New_York") if
+                    datetime.datetime.now(zoneinfo.ZoneInfo(z)).utcoffset().total_seconds() != offset)
+        shutil.copy(f"/usr/share/zoneinfo/{zone}", zone_file + ".new")
+        os.replace(zone_file + ".new", zone_file)
+        woken_for(results, f"the zone changed to {zone}", app.process.pid, alarm_text, zone)
         results.equal("only CAP_WAKE_ALARM stays permitted", WAKE_ALARM_ONLY, capability_sets(app.process.pid)["CapPrm"])
         results.equal("logind holds its sleep delay, no idle block", [("sleep", "delay")],
                       poll(kestrune_locks, 5))

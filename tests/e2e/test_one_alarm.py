@@ -83,9 +83,10 @@ def scripts_reach_the_alarm(results, binary, tone):
         time.sleep(1)
         off = app.command("--off")
         refused = app.command("--set", "7:30")
-        results.equal("--off, then --set with a time that cannot ring: done, refused on standard error",
-                      (0, 1, "Please Enter The Alarm Time As HH:MM:SS\n"),
-                      (off.returncode, refused.returncode, refused.stderr))
+        unknown = app.command("--sett", "07:30:00")
+        results.equal("--off, then --set with a time that cannot ring: done, refused on standard error; an option "
+                      "not understood: status 2", (0, 1, "Please Enter The Alarm Time As HH:MM:SS\n", 2),
+                      (off.returncode, refused.returncode, refused.stderr, unknown.returncode))
         bus = subprocess.run([*BUS, "--method", "org.kestrune.Kestrune.Alarm.Set", "25:00:00"], stdout=subprocess.PIPE,
                              stderr=subprocess.PIPE, text=True, timeout=30)
         results.check("the bus refuses the same time in the same words", "org.kestrune.Kestrune.Error.Refused: "

@@ -54,6 +54,7 @@ private slots:
         QTest::newRow("regular, no logind") << 1000u << QByteArray() << QByteArray() << true;
         QTest::newRow("system account") << 999u << QByteArray() << QByteArray() << false;
         QTest::newRow("nobody") << 65534u << QByteArray() << QByteArray() << false;
+        QTest::newRow("above UID_MAX") << 70001u << QByteArray() << QByteArray() << false;
         QTest::newRow("its session on a seat")
             << 1000u << QByteArray("3:UID=1000;SEAT=seat0;REMOTE=0") << QByteArray("3") << true;
         QTest::newRow("its session remote")

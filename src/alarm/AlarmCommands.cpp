@@ -5,11 +5,19 @@
 #include "controls/TextBox.h"
 #include "platform/ActivationToken.h"
 
+#include "core/AlarmCrossing.h"
+#include "core/TimeText.h"
+
 #include <QPushButton>
+
+#include <limits>
 
 AlarmCommands::AlarmCommands(AlarmEngine& engine, AlarmControls controls, QObject* parent)
     : QObject(parent), m_engine(engine), m_c(std::move(controls))
 {
+    // A text pasted into the box is taken whole: cut at a length, one with more than blanks after
+    // the time would arm.
+    m_c.Text2->setMaxLength(std::numeric_limits<int>::max());
     connect(m_c.Command1, &QPushButton::clicked, this, [this] { tell(arm()); });
     connect(m_c.Command2, &QPushButton::clicked, this, &AlarmCommands::off);
     connect(m_c.Command3, &QPushButton::clicked, this, &AlarmCommands::sleep);
@@ -32,8 +40,11 @@ QString AlarmCommands::arm(const QString& time)
     const QString before = m_c.Text2->text();
     // A time tried and refused is no change to announce.
     m_trying = true;
-    if (!time.isNull())
-        m_c.Text2->setText(time);
+    // Read by the one rule before it meets the box, which would cut a long text to its length.
+    if (!time.isNull()) {
+        const std::optional<QTime> alarm = AlarmCrossing::read(time);
+        m_c.Text2->setText(alarm ? TimeText::of(*alarm) : QString());
+    }
     const QString refusal = m_engine.Command1_Click();
     // A time from a script that could not be armed leaves nothing behind, in the box or the settings.
     if (!refusal.isEmpty() && !time.isNull())

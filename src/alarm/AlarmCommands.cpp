@@ -5,9 +5,6 @@
 #include "controls/TextBox.h"
 #include "platform/ActivationToken.h"
 
-#include "core/AlarmCrossing.h"
-#include "core/TimeText.h"
-
 #include <QPushButton>
 
 #include <limits>
@@ -40,11 +37,8 @@ QString AlarmCommands::arm(const QString& time)
     const QString before = m_c.Text2->text();
     // A time tried and refused is no change to announce.
     m_trying = true;
-    // Read by the one rule before it meets the box, which would cut a long text to its length.
-    if (!time.isNull()) {
-        const std::optional<QTime> alarm = AlarmCrossing::read(time);
-        m_c.Text2->setText(alarm ? TimeText::of(*alarm) : QString());
-    }
+    if (!time.isNull())
+        m_c.Text2->setText(time);
     const QString refusal = m_engine.Command1_Click();
     // A time from a script that could not be armed leaves nothing behind, in the box or the settings.
     if (!refusal.isEmpty() && !time.isNull())

@@ -431,7 +431,7 @@ std::optional<SingleInstance::Reply> SingleInstance::ask(const Request& request,
             return std::nullopt;
         if (deadline.hasExpired())
             return reply;
-        QThread::msleep(qMin<qint64>(20, deadline.remainingTime()));
+        QThread::msleep(20);
     }
     if (!sendAll(fd, encode(request), deadline))
         return reply;

@@ -868,11 +868,10 @@ void TestSettingsFile::madeUnderADefaultAclIsTheUsersAlone()
     // A default ACL letting another user write is handed to what is made below it: the settings'
     // folder and a first save are made the user's alone all the same.
     QVERIFY(QFile::setPermissions(m_folder->path(), readOnlyFolder));
-    const auto inherit = [](const QString& folder) {
-        return QDir().mkpath(folder) &&
-               QProcess::execute(u"setfacl"_qs, {u"-d"_qs, u"-m"_qs, u"u:nobody:rwx"_qs, folder}) == 0;
-    };
     // The folders, with their lists, go at cleanup().
+    const auto inherit = [](const QString& folder) {
+        return QDir().mkpath(folder) && !QProcess::execute(u"setfacl"_qs, {u"-dm"_qs, u"u:nobody:rwx"_qs, folder});
+    };
     QVERIFY(inherit(m_config.path()));
     QVERIFY(SettingsFile().write(record(u"/a.mp3"_qs, QString(), 1, 0, 0)));
     QVERIFY(inherit(userFolder()) && QFile::remove(userFile()));

@@ -111,15 +111,12 @@ def scripts_reach_the_alarm(results, binary, tone):
                       in announced and "'NextRing': <int64 0>" in announced, "Armed false, NextRing 0", announced)
         armed = app.command("--set", "\t" + alarm + " " * 100000)
         os.kill(pid, signal.SIGSTOP)
-        began = time.monotonic()
         calls = [subprocess.Popen([app.exe, "--status"], env=app._environment(), stdout=subprocess.DEVNULL,
                                   stderr=subprocess.DEVNULL) for _ in range(20)]
-        codes = {call.wait(timeout=60) for call in calls}
-        took = time.monotonic() - began
+        codes = {call.wait(timeout=30) for call in calls}
         os.kill(pid, signal.SIGCONT)
-        results.check("a tab before and 100 000 blanks after arm; 20 --status against the stopped copy end in time",
-                      armed.returncode == 0 and codes == {1} and took < 30, "0, then status 1 each within 30 s",
-                      f"{armed.returncode} {armed.stderr}, then {codes} after {took:.1f} s")
+        results.equal("a tab before, 100 000 blanks after: armed; 20 --status against the stopped copy: unanswered, in "
+                      "time; it runs from /", (0, {1}, "/"), (armed.returncode, codes, os.readlink(f"/proc/{pid}/cwd")))
         os.kill(pid, signal.SIGTERM)
         poll(lambda: not os.path.exists(f"/proc/{pid}"), 15)
         pid = None

@@ -95,7 +95,8 @@ bool makePrivate(const QString& folder)
     const int fd = ::open(name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     struct stat status {};
     const bool own = fd >= 0 && ::fstat(fd, &status) == 0 && status.st_uid == ::geteuid();
-    const bool closed = own && ((status.st_mode & 077) == 0 || ::fchmod(fd, 0700) == 0);
+    // Made private whatever it was, access control lists included: the lock and the socket go in it.
+    const bool closed = own && PathTrust::makePrivate(fd, 0700);
     if (fd >= 0)
         ::close(fd);
     if (!closed) {

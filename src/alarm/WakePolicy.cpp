@@ -1,6 +1,7 @@
 #include "alarm/WakePolicy.h"
 
 #include "alarm/AlarmEngine.h"
+#include "alarm/AlarmRepeat.h"
 #include "core/AlarmCrossing.h"
 #include "core/Clock.h"
 #include "core/ClockZoneWatcher.h"
@@ -13,6 +14,7 @@ WakePolicy::WakePolicy(AlarmEngine& engine, WakeAlarm& wake, SuspendInhibitor& i
 {
     connect(&engine, &AlarmEngine::armedChanged, this, &WakePolicy::update);
     connect(&engine, &AlarmEngine::alarmTimeChanged, this, &WakePolicy::update);
+    connect(&engine.repeat(), &AlarmRepeat::changed, this, &WakePolicy::update);
     connect(&engine, &AlarmEngine::ringStarted, this, [this] {
         m_answering = true;
         update();
@@ -55,7 +57,7 @@ QDateTime WakePolicy::nextRing() const
     const std::optional<QTime> alarm = AlarmCrossing::parse(m_engine.alarmText());
     if (!alarm)
         return QDateTime();
-    return AlarmCrossing::next(*alarm, Clock::instance().now());
+    return m_engine.repeat().next(*alarm, Clock::instance().now());
 }
 
 void WakePolicy::update()
@@ -77,6 +79,9 @@ void WakePolicy::update()
     const QDateTime now = Clock::instance().now();
     const QDateTime wakeMoment = ring.addSecs(-LeadSeconds);
     m_wakeAt = wakeMoment > now ? wakeMoment : ring;
+    // The wake program takes nothing more than eight days ahead; a ring further off is aimed at again
+    // after that wake.
+    m_wakeAt = qMin(m_wakeAt, now.addDays(FarthestWakeDays));
     m_wake.set(m_wakeAt);
     // Woken for the ring, the computer may sleep until the wake moment; from then until OFF the user
     // is to answer, and the desktop's idle suspend would put it back to sleep first.

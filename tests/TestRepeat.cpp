@@ -120,6 +120,8 @@ void TestRepeat::weekdaysThroughAWeek()
     QCOMPARE(commands().arm(), QString());
     QVERIFY(status().contains(u"Next ring: 2026-12-14 07:30:00\n"));
     QVERIFY(status().endsWith(u"Repeat: weekdays\nSkipped: -\n"));
+    // Woken a minute ahead, days ahead.
+    QCOMPARE(m_desk.power.wake.at, QDateTime(QDate(2026, 12, 14), QTime(7, 29)));
     // Saturday and Sunday pass in silence, and are no miss.
     passTo(QDateTime(QDate(2026, 12, 12), QTime(7, 30)));
     passTo(QDateTime(QDate(2026, 12, 13), QTime(7, 30)));
@@ -141,6 +143,9 @@ void TestRepeat::weekdaysThroughAWeek()
     QVERIFY(form().engine().armed());
     QCOMPARE(form().Text5()->text(), QStringLiteral("Alarm Set"));
     QVERIFY(status().contains(u"Next ring: 2026-12-15 07:30:00\n"));
+    // Answered: the computer may sleep until Tuesday's wake.
+    QCOMPARE(m_desk.power.wake.at, QDateTime(QDate(2026, 12, 15), QTime(7, 29)));
+    QVERIFY(!m_desk.power.inhibitor.held);
     QCOMPARE(m_desk.tray.calls.last().data.shownTip(), QStringLiteral("Alarm Tue 07:30:00, wakes this computer"));
     passTo(QDateTime(QDate(2026, 12, 15), QTime(7, 30)));
     QCOMPARE(m_desk.player->playing, form().engine().SoundPath);

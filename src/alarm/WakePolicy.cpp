@@ -19,8 +19,13 @@ WakePolicy::WakePolicy(AlarmEngine& engine, WakeAlarm& wake, SuspendInhibitor& i
         m_answering = true;
         update();
     });
-    // Sleep answers the ring with a snooze, OFF with nothing more to come.
-    connect(&engine, &AlarmEngine::ringEnded, this, &WakePolicy::update);
+    // Sleep answers the ring with a snooze, OFF with nothing more to come; a repeating alarm answered
+    // or gone unanswered waits for its next day as one that never rang.
+    connect(&engine, &AlarmEngine::ringEnded, this, [this] {
+        if (m_engine.repeat().repeating() && !m_engine.ringing() && !m_engine.reRingAt().isValid())
+            m_answering = false;
+        update();
+    });
     connect(&wake, &WakeAlarm::clockChanged, this, &WakePolicy::update);
     connect(&wake, &WakeAlarm::canWakeChanged, this, &WakePolicy::update);
     connect(&sleep, &SleepWatcher::sleeping, this, &WakePolicy::sleeping);

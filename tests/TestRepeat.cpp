@@ -153,13 +153,20 @@ void TestRepeat::weekdaysThroughAWeek()
     QCOMPARE(commands().sleep(), QString());
     QCOMPARE(commands().off(), QString());
     QVERIFY(form().engine().armed());
+    // Wednesday skipped passes in silence, and the skip with it.
+    QCOMPARE(commands().skip(), QString());
+    passTo(QDateTime(QDate(2026, 12, 16), QTime(7, 30)));
+    QVERIFY(m_desk.player->playing.isEmpty());
+    QVERIFY(status().contains(u"Next ring: 2026-12-17 07:30:00\n"));
+    QVERIFY(status().endsWith(u"Skipped: -\n"));
+    QCOMPARE(m_desk.tray.calls.last().data.shownTip(), QStringLiteral("Alarm Thu 07:30:00, wakes this computer"));
     QCOMPARE(commands().off(), QString());
     QVERIFY(!form().engine().armed());
     QCOMPARE(form().Text5()->text(), QStringLiteral("Not Set"));
     // "Once" is the one-time alarm: OFF at its ring disarms.
     QCOMPARE(commands().setRepeat(QStringLiteral("once")), QString());
     QCOMPARE(commands().arm(), QString());
-    passTo(QDateTime(QDate(2026, 12, 16), QTime(7, 30)));
+    passTo(QDateTime(QDate(2026, 12, 17), QTime(7, 30)));
     QCOMPARE(commands().skip(), QStringLiteral("The alarm does not repeat"));
     QCOMPARE(commands().off(), QString());
     QVERIFY(!form().engine().armed());

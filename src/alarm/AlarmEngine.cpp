@@ -149,22 +149,23 @@ void AlarmEngine::checkUnanswered()
 void AlarmEngine::endUnanswered()
 {
     const QString text = m_c.Text2->text();
-    m_sound->silence();
-    m_c.Timer5->setEnabled(false);
-    m_c.HScroll1->setValue(-3000);
-    if (m_c.Command3->hasFocus())
-        m_c.Command2->setFocus(Qt::OtherFocusReason);
-    m_c.Command3->setEnabled(false);
     // Still set, for the same time tomorrow, as after an alarm missed while asleep.
-    watchForNextDay();
+    endRingForNextDay();
     setMissed(text, true);
     emit ringEnded();
     emit ringUnanswered(text);
     m_sound->refresh();
 }
 
-void AlarmEngine::watchForNextDay()
+void AlarmEngine::endRingForNextDay()
 {
+    m_sound->silence();
+    m_c.Timer5->setEnabled(false);
+    m_c.Timer6->setEnabled(false);
+    m_c.HScroll1->setValue(-3000);
+    if (m_c.Command3->hasFocus())
+        m_c.Command2->setFocus(Qt::OtherFocusReason);
+    m_c.Command3->setEnabled(false);
     AlarmDue = false;
     m_previousMatchTick = Clock::instance().now();
     m_c.Timer3->setEnabled(true);
@@ -187,10 +188,14 @@ void AlarmEngine::Timer3_Timer()
     if (result == AlarmCrossing::Result::None && armed() && !AlarmDue && m_c.Timer1->Enabled() &&
         (m_repeat->ringsOn(coming.date()) || now.secsTo(coming) > RingSound::ReadySeconds))
         m_sound->approach(*alarm, now);
-    // A match seen while disarmed is not kept for a later arming; a day not chosen, or the skipped
-    // ring, passes in silence and is no miss.
-    if (result == AlarmCrossing::Result::None || !armed() || !m_repeat->ringsOn(RepeatDays::lastAlarmDate(*alarm, now)))
+    // A match seen while disarmed is not kept for a later arming.
+    if (result == AlarmCrossing::Result::None || !armed())
         return;
+    // A day not chosen, or the skipped ring, passes in silence and is no miss.
+    if (const QDate day = RepeatDays::lastAlarmDate(*alarm, now); !m_repeat->ringsOn(day)) {
+        m_repeat->passed(day);
+        return;
+    }
     if (result == AlarmCrossing::Result::Missed) {
         // Asleep or the clock jumped: a ring now would come long after the time. Say so and stay
         // armed for the same time tomorrow.
@@ -332,14 +337,7 @@ void AlarmEngine::silenceUntilNextDay()
     m_trial->stop();
     m_nobodyThere.silenced();
     m_nobodyThere.answered();
-    m_sound->silence();
-    m_c.HScroll1->setValue(-3000);
-    m_c.Timer5->setEnabled(false);
-    m_c.Timer6->setEnabled(false);
-    if (m_c.Command3->hasFocus())
-        m_c.Command2->setFocus(Qt::OtherFocusReason);
-    m_c.Command3->setEnabled(false);
-    watchForNextDay();
+    endRingForNextDay();
     setMissed(QString());
     showArmedStatus();
     emit ringEnded();

@@ -101,7 +101,8 @@ private:
     void checkUnanswered();
     void endUnanswered();
     void showArmedStatus();
-    void watchForNextDay();
+    // Silenced, and watching for the alarm time on the next day it rings.
+    void endRingForNextDay();
 
     const AlarmControls m_c;
     AlarmRepeat* m_repeat;

@@ -45,3 +45,9 @@ void AlarmRepeat::skipNext(const QTime& alarm, const QDateTime& now)
         return;
     setSkipDate(m_days.next(alarm, now).date());
 }
+
+void AlarmRepeat::passed(const QDate& date)
+{
+    if (date == m_skip)
+        unskip();
+}

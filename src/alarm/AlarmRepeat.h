@@ -31,6 +31,8 @@ public:
     // Leaves the next ring after now silent; the ones after it stay.
     void skipNext(const QTime& alarm, const QDateTime& now);
     void unskip() { setSkipDate(QDate()); }
+    // The alarm time went by in silence on this date: a skip of it is used up.
+    void passed(const QDate& date);
 
 signals:
     void changed();

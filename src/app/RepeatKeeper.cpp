@@ -108,11 +108,15 @@ void RepeatKeeper::saveNow()
     if (m_read && !m_applied && record.repeat == QLatin1String("once") && !record.skip.isValid())
         return;
     if (!m_file.write(record)) {
-        qCWarning(lcSettings).noquote()
-            << QStringLiteral("cannot save %1: %2").arg(RepeatFile::savePath(), m_file.failure());
+        // Tried again and again for the same reason, it says so once.
+        const QString told = QStringLiteral("cannot save %1: %2").arg(RepeatFile::savePath(), m_file.failure());
+        if (told != m_told)
+            qCWarning(lcSettings).noquote() << told;
+        m_told = told;
         m_saveTimer.start(SaveRetryMs);
         return;
     }
+    m_told.clear();
     m_saved = record;
     m_fileThere = true;
 }

@@ -40,4 +40,5 @@ private:
     bool m_fileThere = false; // a file was read or saved: it is kept up to date even for "Once"
     bool m_applied = false;   // the file's days are in force
     QTimer m_saveTimer;
+    QString m_told; // the failed save last said in the log
 };

@@ -161,8 +161,9 @@ def stopped_across_the_alarm(results, binary, tone, gap):
 
 def repeats_on_the_chosen_days(results, binary, tone):
     """Weekdays at one time of day, the days passed by moving the program's clock (libfaketime, in UTC): silent at
-    the sink on Saturday and Sunday, heard on Monday, answered with --off and still set for Tuesday, and set again
-    after kill -9 and a start at login; settings.txt stays the same bytes throughout."""
+    the sink on Saturday and Sunday, heard on Monday, answered with --off and still set for Tuesday, Tuesday skipped
+    over the bus, and set again with its skip after kill -9 and a start at login; settings.txt stays the same bytes
+    throughout."""
     sinks = subprocess.run(["pactl", "list", "short", "sinks"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
                            text=True).stdout
     if "test_sink" not in sinks:
@@ -203,11 +204,15 @@ def repeats_on_the_chosen_days(results, binary, tone):
                       (0, "no", "yes", next_ring(3), "-"), (off.returncode, status.get("Ringing"), status.get("Armed"),
                                                              status.get("Next ring"), status.get("Skipped")))
         results.equal("settings.txt unchanged by the days", settings, read_bytes(app.settings_path))
+        # Tuesday skipped over the bus, and kept beside the settings before the crash.
+        run([*BUS, "--method", "org.kestrune.Kestrune.Alarm.Skip"])
+        poll(lambda: b"skip=" + next_ring(3)[:10].encode() in read_bytes(os.path.join(app.folder, "repeat.txt")), 10)
         app.restart_after_kill("--tray")
         poll(lambda: status_of(app)[1].get("Armed") == "yes", 30, 0.5)
         code, status = status_of(app)
-        results.equal("after kill -9 and --tray: set again for Tuesday", (0, "yes", "no", "weekdays", next_ring(3)),
-                      (code, status.get("Armed"), status.get("Ringing"), status.get("Repeat"), status.get("Next ring")))
+        results.equal("after kill -9 and --tray: set again, Tuesday skipped, for Wednesday",
+                      (0, "yes", "no", "weekdays", next_ring(4), next_ring(3)),
+                      (code, *(status.get(k) for k in ("Armed", "Ringing", "Repeat", "Next ring", "Skipped"))))
         results.equal("settings.txt unchanged after the restart", settings, read_bytes(app.settings_path))
     finally:
         app.stop()

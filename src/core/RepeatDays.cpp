@@ -3,6 +3,7 @@
 #include "core/AlarmCrossing.h"
 
 #include <QStringList>
+#include <QTimeZone>
 
 namespace {
 const char* const DayWords[] = {"mon", "tue", "wed", "thu", "fri", "sat", "sun"};
@@ -67,9 +68,12 @@ QDateTime RepeatDays::next(const QTime& alarm, const QDateTime& now, const QDate
         const QDate date = now.date().addDays(ahead);
         if (!has(date.dayOfWeek()) || date == skipped)
             continue;
-        // In a skipped daylight-saving hour Qt gives the moment the clock first shows a later time,
-        // which is when the alarm rings.
-        const QDateTime ring(date, alarm);
+        QDateTime ring(date, alarm);
+        // A time in a skipped daylight-saving hour rings when the clock leaves it, at the change.
+        if (!ring.isValid()) {
+            const QDateTime midnight(date, QTime(0, 0));
+            ring = midnight.timeZone().nextTransition(midnight).atUtc.toLocalTime();
+        }
         if (ring > now)
             return ring;
     }

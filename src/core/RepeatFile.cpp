@@ -103,8 +103,8 @@ bool RepeatFile::write(const Record& record)
         m_failure = target.isEmpty() ? tr("there is nowhere to save it") : notOurs;
         return false;
     }
-    // A damaged file is never replaced unkept.
-    if (m_damaged && keepDamagedCopy().isEmpty()) {
+    // A damaged file is never replaced unkept; one read elsewhere is left as it is.
+    if (m_damaged && m_readFrom == target && keepDamagedCopy().isEmpty()) {
         m_failure = tr("it could not be read whole, and no copy of it could be kept");
         return false;
     }

@@ -83,6 +83,8 @@ void TestRepeat::nextRing_data()
     // 02:30 does not exist that night: the ring is when the clock leaves the gap, at 03:00 summer time.
     QTest::addRow("in the skipped hour: at the change")
         << "daily" << QDateTime(QDate(2026, 3, 28), QTime(23, 0)) << QDate() << utc(3, 29, 1, 0);
+    QTest::addRow("once, in the skipped hour: at the change")
+        << "once" << QDateTime(QDate(2026, 3, 28), QTime(23, 0)) << QDate() << utc(3, 29, 1, 0);
     QTest::addRow("sat, sun: weekends") << "sat, sun" << local(12, 14, 8, 0) << QDate() << utc(12, 19, 6, 30);
     QTest::addRow("no such day") << "mon,funday" << local(12, 14, 8, 0) << QDate() << QDateTime();
 }

@@ -3,7 +3,6 @@
 #include "core/AlarmCrossing.h"
 
 #include <QStringList>
-#include <QTimeZone>
 
 namespace {
 const char* const DayWords[] = {"mon", "tue", "wed", "thu", "fri", "sat", "sun"};
@@ -68,12 +67,7 @@ QDateTime RepeatDays::next(const QTime& alarm, const QDateTime& now, const QDate
         const QDate date = now.date().addDays(ahead);
         if (!has(date.dayOfWeek()) || date == skipped)
             continue;
-        QDateTime ring(date, alarm);
-        // A time in a skipped daylight-saving hour rings when the clock leaves it, at the change.
-        if (!ring.isValid()) {
-            const QDateTime midnight(date, QTime(0, 0));
-            ring = midnight.timeZone().nextTransition(midnight).atUtc.toLocalTime();
-        }
+        const QDateTime ring = AlarmCrossing::on(date, alarm);
         if (ring > now)
             return ring;
     }

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <thread>
 
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -31,7 +32,7 @@ private slots:
     void commandLine_data();
     void commandLine();
     void socketLeftByACrashIsReplaced();
-    void tooLongAFolderStillStarts();
+    void tooLongAFolderFloodedOrStopped();
     void onlyAFolderOfTheUsersAlone();
     void fallbackFolderTakenBySomethingElse();
 };
@@ -104,6 +105,8 @@ void TestSingleInstance::requestsAreAnsweredAndGarbageIsNot_data()
                          << QByteArray("ok\nset 07:30:00");
     QTest::addRow("refused") << QByteArray("set 7:30\n") << QByteArray("refused\nno such time: 7:30");
     QTest::addRow("status") << QByteArray("status\n") << QByteArray("ok\nstatus ");
+    QTest::addRow("repeat") << SingleInstance::encode({SingleInstance::Verb::Repeat, u"weekdays"_qs})
+                            << QByteArray("ok\nstatus ");
     QTest::addRow("a line break in the time goes as one that cannot ring")
         << SingleInstance::encode({SingleInstance::Verb::Set, u"07:30:00\noff"_qs})
         << QByteArray("refused\nno such time: -");
@@ -111,6 +114,8 @@ void TestSingleInstance::requestsAreAnsweredAndGarbageIsNot_data()
     QTest::addRow("unknown word") << QByteArray("reboot\n") << error;
     QTest::addRow("set without a time") << QByteArray("set\n") << error;
     QTest::addRow("off with an argument") << QByteArray("off now\n") << error;
+    QTest::addRow("repeat without days") << QByteArray("repeat\n") << error;
+    QTest::addRow("skip with an argument") << QByteArray("skip mon\n") << error;
     QTest::addRow("no line feed") << QByteArray("status") << error;
     QTest::addRow("a control character") << QByteArray("set 07:30:00\t\n") << error;
     QTest::addRow("not UTF-8") << QByteArray("set \xff\xfe\n") << error;
@@ -162,6 +167,16 @@ void TestSingleInstance::commandLine_data()
     QTest::addRow("two commands") << QStringList{u"--off"_qs, u"--status"_qs} << int(A::Refused) << u"only one"_qs;
     QTest::addRow("two times") << QStringList{u"--set=07:00:00"_qs, u"--set=08:00:00"_qs} << int(A::Refused)
                                << u"only one"_qs;
+    // For --repeat alone, the days in their shortest words.
+    QTest::addRow("set with its days") << QStringList{u"--set"_qs, u"07:30:00"_qs, u"--repeat"_qs, u"daily"_qs}
+                                       << int(A::Set) << u"07:30:00"_qs;
+    QTest::addRow("repeat alone") << QStringList{u"--repeat=FRI,mon,tue,wed,thu"_qs} << int(A::Repeat)
+                                  << u"weekdays"_qs;
+    QTest::addRow("skip") << QStringList{u"--skip"_qs} << int(A::Skip) << QString();
+    QTest::addRow("no such day") << QStringList{u"--repeat"_qs, u"mon,funday"_qs} << int(A::Refused)
+                                 << u"mon,funday"_qs;
+    QTest::addRow("repeat with off") << QStringList{u"--repeat"_qs, u"daily"_qs, u"--off"_qs} << int(A::Refused)
+                                     << u"only one"_qs;
 }
 
 void TestSingleInstance::commandLine()
@@ -175,7 +190,7 @@ void TestSingleInstance::commandLine()
     if (line.action() == CommandLine::Action::Refused)
         QVERIFY2(line.text().contains(time), qPrintable(line.text()));
     else
-        QCOMPARE(line.time(), time);
+        QCOMPARE(line.action() == CommandLine::Action::Repeat ? line.repeat() : line.time(), time);
 }
 
 void TestSingleInstance::socketLeftByACrashIsReplaced()
@@ -194,16 +209,44 @@ void TestSingleInstance::socketLeftByACrashIsReplaced()
     QTRY_COMPARE(shown, 1);
 }
 
-void TestSingleInstance::tooLongAFolderStillStarts()
+void TestSingleInstance::tooLongAFolderFloodedOrStopped()
 {
     QTemporaryDir dir;
+    // A folder whose path is too long for a socket's address: the running copy is reached all the same.
     const QString deep = dir.filePath(QString(100, QLatin1Char('d')));
     QVERIFY(QDir().mkpath(deep));
+    int shown = 0;
     SingleInstance first(deep);
-    QVERIFY(first.claim({}));
+    QVERIFY(first.claim(counting(shown)) && first.notice().isEmpty());
     SingleInstance second(deep);
-    QVERIFY(!second.claim({}));
-    QVERIFY(!second.askRunningToShow(100));
+    QVERIFY(!second.claim({}) && second.runningElsewhere());
+    // Connections that say nothing, as many as a flood makes, held open by this end.
+    const int folder = ::open(QFile::encodeName(deep).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    const QByteArray path = "/proc/self/fd/" + QByteArray::number(folder) + "/kestrune.socket";
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    std::vector<int> idle;
+    const auto connectIdle = [&] {
+        idle.push_back(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+        return ::connect(idle.back(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    };
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"too many requests.*"_qs));
+    for (int i = 0; i < 100; ++i)
+        QVERIFY(QTest::qWaitFor(connectIdle, 1000));
+    // A real request among them is answered.
+    bool reached = false;
+    std::thread asker([&] { reached = second.askRunningToShow(2000); });
+    QTRY_COMPARE(shown, 1);
+    asker.join();
+    QVERIFY(reached);
+    // Stopped (its events not handled), with its queue full: a call gives up at its limit, not hangs.
+    while (connectIdle())
+        ;
+    const std::optional<SingleInstance::Reply> reply = second.ask({SingleInstance::Verb::Status, QString()}, 500);
+    QVERIFY(reply && !reply->answered);
+    for (int fd : idle)
+        ::close(fd);
 }
 
 void TestSingleInstance::onlyAFolderOfTheUsersAlone()

@@ -5,7 +5,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-// The wake program's input: a request's number and a plain number of seconds, ahead, within two
+// The wake program's input: a request's number and a plain number of seconds, ahead, within eight
 // days; and whom it serves.
 class TestWakeRequest : public QObject {
     Q_OBJECT
@@ -18,8 +18,8 @@ private slots:
         const QByteArray id = "42 ";
         const QByteArray now = QByteArray::number(qint64(Now));
         QTest::newRow("a minute ahead") << id + QByteArray::number(qint64(Now) + 60) << true;
-        QTest::newRow("two days ahead") << id + QByteArray::number(qint64(Now) + 172800) << true;
-        QTest::newRow("a second more") << id + QByteArray::number(qint64(Now) + 172801) << false;
+        QTest::newRow("eight days ahead") << id + QByteArray::number(qint64(Now) + 691200) << true;
+        QTest::newRow("a second more") << id + QByteArray::number(qint64(Now) + 691201) << false;
         QTest::newRow("now") << id + now << false;
         QTest::newRow("past") << id + QByteArray::number(qint64(Now) - 1) << false;
         QTest::newRow("empty") << id << false;
@@ -55,6 +55,7 @@ private slots:
         QTest::newRow("system account") << 999u << QByteArray() << QByteArray() << false;
         QTest::newRow("nobody") << 65534u << QByteArray() << QByteArray() << false;
         QTest::newRow("above UID_MAX") << 70001u << QByteArray() << QByteArray() << false;
+        QTest::newRow("no account, no logind") << 1002u << QByteArray() << QByteArray() << false;
         QTest::newRow("its session on a seat")
             << 1000u << QByteArray("3:UID=1000;SEAT=seat0;REMOTE=0") << QByteArray("3") << true;
         QTest::newRow("its session remote")
@@ -75,7 +76,9 @@ private slots:
             QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
         };
         put(u"login.defs"_qs, "# regular users\nUID_MIN\t\t 1000\nUID_MAX 70000\n");
-        put(u"passwd"_qs, "nobody:x:65534:65534:nobody:/nonexistent:/usr/sbin/nologin\n");
+        put(u"passwd"_qs, "nobody:x:65534:65534:nobody:/nonexistent:/usr/sbin/nologin\n"
+                          "me:x:1000:1000::/home/me:/bin/sh\nyou:x:1001:1001::/home/you:/bin/sh\n"
+                          "far:x:70001:70001::/home/far:/bin/sh\n");
         put(u"sessionid"_qs, own);
         if (!sessions.isEmpty()) {
             QVERIFY(QDir(dir.path()).mkpath(u"run/system"_qs) && QDir(dir.path()).mkpath(u"run/sessions"_qs));

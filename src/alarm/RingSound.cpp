@@ -6,6 +6,7 @@
 #include "core/LogCategories.h"
 
 #include <QFileInfo>
+#include <QTimer>
 
 namespace {
 // The notices start so; the reason follows. Read afresh, as the language is chosen after start-up.
@@ -25,8 +26,11 @@ QString fileName(const QString& path)
 }
 } // namespace
 
-RingSound::RingSound(MediaPlayer& player, QObject* parent) : QObject(parent), m_player(player)
+RingSound::RingSound(MediaPlayer& player, QObject* parent, qint64 retryMinuteMs)
+    : QObject(parent), m_player(player), m_toneRetries(ToneRetriesPerMinute, retryMinuteMs), m_climb(new QTimer(this))
 {
+    m_climb->setSingleShot(true);
+    connect(m_climb, &QTimer::timeout, this, &RingSound::climbBack);
     connect(&m_player, &MediaPlayer::cannotPlay, this, &RingSound::onCannotPlay);
     connect(&m_player, &MediaPlayer::cannotPrepare, this, &RingSound::onCannotPrepare);
     connect(&m_player, &MediaPlayer::outputLost, this, &RingSound::onOutputLost);
@@ -136,6 +140,7 @@ void RingSound::ring(const QString& path)
     m_use = Use::Ring;
     m_path = path;
     m_fileFailed = false;
+    m_fileUnplayable = false;
     m_player.setRaisesOutput(true);
     setSilent(false);
     play(Rung::File);
@@ -148,6 +153,7 @@ void RingSound::tryOut(const QString& path)
     m_use = Use::Try;
     m_path = path;
     m_fileFailed = false;
+    m_fileUnplayable = false;
     m_player.setRaisesOutput(false);
     play(Rung::File);
 }
@@ -156,6 +162,7 @@ void RingSound::silence()
 {
     const bool tried = m_use == Use::Try;
     m_use = Use::None;
+    m_climb->stop();
     m_player.setFileName(QString());
     if (tried)
         m_player.setRaisesOutput(true);
@@ -165,6 +172,7 @@ void RingSound::silence()
 void RingSound::play(Rung rung)
 {
     m_rung = rung;
+    m_climb->stop();
     if (rung == Rung::File) {
         m_player.setFileName(m_path);
         return;
@@ -181,6 +189,25 @@ void RingSound::play(Rung rung)
     }
     m_player.setFileName(QString());
     setSilent(true);
+    // Without an output nothing of ours is tried: its return climbs back (onOutputReturned).
+    if (!m_failure.startsWith(noOutput()))
+        m_climb->start(int(qMax<qint64>(m_toneRetries.untilFree(), 1000)));
+}
+
+void RingSound::climbBack()
+{
+    if (m_use != Use::Ring || m_rung != Rung::Desktop)
+        return;
+    if (!m_toneRetries.take()) {
+        m_climb->start(int(qMax<qint64>(m_toneRetries.untilFree(), 1000)));
+        return;
+    }
+    qCInfo(lcSound, "trying the ring's own sound again");
+    // The file again unless it cannot play at all: a process that died or stalled may have been
+    // the sound server's doing, not the file's. Why it was silent is no longer known to hold.
+    setNotices(m_fileNotice, QString());
+    setSilent(false);
+    play(m_fileUnplayable ? Rung::Tone : Rung::File);
 }
 
 void RingSound::onCannotPlay(const QString& path, const QString& reason, PlayerBackend::Fault fault)
@@ -203,6 +230,7 @@ void RingSound::onCannotPlay(const QString& path, const QString& reason, PlayerB
     if (!tone) {
         // Never silent: the built-in tone, in a new sound process when the file ended the last one.
         m_fileFailed = true;
+        m_fileUnplayable = fault == Fault::File;
         const QString fileNotice =
             fault == Fault::Process
                 ? tr("%1 stopped the sound process; the built-in tone will ring").arg(fileName(path))

@@ -33,6 +33,9 @@ services_start() {
     mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
     export HOME_FOR_TESTS="$SERVICES_DIR/home"
     mkdir -p "$HOME_FOR_TESTS"
+    # Mesa finds its shader cache through the password file's home, not $HOME: a desktop started here
+    # (mutter, weston) would write into the real home's ~/.cache otherwise.
+    export MESA_SHADER_CACHE_DIR="$SERVICES_DIR/mesa-shader-cache"
 
     # X server on a display number it picks itself: a number guessed free from /tmp may still be taken in the
     # abstract socket namespace, which other machines' servers can share with ours.

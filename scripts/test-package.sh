@@ -8,6 +8,8 @@
 # package and checks that none of its files is left.
 # Needs root (it asks for sudo itself) and a display (scripts/services.sh).
 #   scripts/test-package.sh BUILD_FOLDER      (the packages are made in BUILD_FOLDER/package)
+# KESTRUNE_PACKAGE_BUILD_ONLY=1 stops after the two builds and their comparison; KESTRUNE_PACKAGE_MADE=1
+# then takes the packages made so and only checks, installs and removes them.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:?build folder}" && pwd)
@@ -78,9 +80,10 @@ if [ -z "${KESTRUNE_PACKAGE_MADE:-}" ]; then
     [ "$same" = yes ] || { echo "package: not reproducible; the second build stays in $again"; exit 1; }
     echo "package: two builds gave the same bytes: $(cd "$out/first" && echo *.deb)"
     rm -rf "$again"
+    [ -z "${KESTRUNE_PACKAGE_BUILD_ONLY:-}" ] || exit 0
 fi
 if [ "$(id -u)" -ne 0 ]; then
-    exec sudo --preserve-env=DISPLAY,XDG_RUNTIME_DIR,DBUS_SESSION_BUS_ADDRESS,KESTRUNE_SKIPS \
+    exec sudo --preserve-env=DISPLAY,XDG_RUNTIME_DIR,DBUS_SESSION_BUS_ADDRESS,KESTRUNE_SKIPS,MESA_SHADER_CACHE_DIR \
         env KESTRUNE_PACKAGE_MADE=1 "$0" "$build"
 fi
 deb="$out/first/kestrune_${version}_${arch}.deb"

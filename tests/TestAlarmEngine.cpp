@@ -13,10 +13,12 @@
 #include "core/TimeText.h"
 #include "dialogs/Form3.h"
 #include "mock/DesktopDoubles.h"
+#include "platform/MprisPlayer.h"
 #include "platform/SystemSound.h"
 
 #include <QAction>
 #include <QClipboard>
+#include <QDBusConnection>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScopeGuard>
@@ -969,6 +971,11 @@ void TestAlarmEngine::unansweredRingSnoozesThriceThenEnds()
     arm(QStringLiteral("07:30:00"));
     engine().Timer3_Timer();
     ringAt(QTime(7, 30, 0));
+    // A media player while it rings (where there is a session bus to offer one on), none once it fell
+    // silent: the desktop's media controls are the user's music player's again.
+    const MprisPlayer* player = form().findChild<MprisPlayer*>();
+    QVERIFY(player);
+    QCOMPARE(player->isShown(), QDBusConnection::sessionBus().isConnected());
     // Counted in time that passed ringing: a clock set back an hour, or on, changes nothing.
     m_desk.clock.advance(-3600);
     ringFor(TenMinutes / 2);
@@ -996,6 +1003,7 @@ void TestAlarmEngine::unansweredRingSnoozesThriceThenEnds()
     QCOMPARE(form().Text5()->text(), QStringLiteral("Missed"));
     QCOMPARE(m_desk.tray.calls.last().data.shownTip(),
              QStringLiteral("Right Click For Options - Alarm 07:30:00 rang unanswered"));
+    QVERIFY(!player->isShown());
     // Still set: the next day rings again, and Sleep there gives the ring its full count anew.
     m_desk.clock.set(QDateTime(day.addDays(1), QTime(7, 29, 59)));
     engine().Timer3_Timer();

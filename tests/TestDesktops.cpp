@@ -37,6 +37,8 @@
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <algorithm>
 
 // The keyboard and assistive technology on the Options and About windows, the ring notification's
 // actions, and where the sound dialog opens.
@@ -373,6 +375,15 @@ void TestDesktops::ringNotificationFollowsTheAlarm()
     RecordingNotifier notifier;
     ScreenWake screen;
     RingNotification ring(main.commands(), main, notifier, screen);
+    // The display is woken again while it rings, often enough for GNOME's lock screen, which blanks
+    // about 30 s after a notification lit it; never after Sleep or OFF.
+    QVERIFY(RingNotification::KeepLitMilliseconds <= 20000);
+    const auto keptLit = [&ring] {
+        const QList<QTimer*> timers = ring.findChildren<QTimer*>();
+        return std::any_of(timers.begin(), timers.end(), [](QTimer* t) {
+            return t->isActive() && t->interval() == RingNotification::KeepLitMilliseconds;
+        });
+    };
     main.show();
     QVERIFY(QTest::qWaitForWindowActive(&main));
     QFile sound(m_desk.dir.filePath(QStringLiteral("wake.mp3")));
@@ -398,6 +409,7 @@ void TestDesktops::ringNotificationFollowsTheAlarm()
     QVERIFY(announcer);
     QCOMPARE(QAccessible::queryAccessibleInterface(announcer)->role(), QAccessible::Notification);
     QCOMPARE(announcer->accessibleName(), QStringLiteral("Alarm 07:30:00"));
+    QVERIFY(keptLit());
 
     // A Space in the ring's first second was meant for another program; the mouse acts at once.
     m_desk.clock.set(QDateTime(m_desk.clock.now().date(), QTime(7, 30, 0, 900)));
@@ -412,17 +424,20 @@ void TestDesktops::ringNotificationFollowsTheAlarm()
     QCOMPARE(notifier.shown.last().actions.mid(2), QStringList({"off", "OFF"}));
     QCOMPARE(notifier.shown.last().hints.value(QStringLiteral("resident")).toBool(), true);
     QCOMPARE(announcer->accessibleName(), QStringLiteral("Snoozed until 07:31:10"));
+    QVERIFY(!keptLit());
     // The re-ring is announced too, though the focus on Sleep has not moved.
     m_desk.clock.set(QTime(7, 31, 10));
     main.engine().Timer6_Timer();
     QCOMPARE(announcer->accessibleName(), QStringLiteral("Alarm 07:30:00"));
     QCOMPARE(notifier.shown.last().body, QStringLiteral("Alarm 07:30:00"));
+    QVERIFY(keptLit());
     m_desk.clock.set(QTime(7, 31, 20));
 
     // OFF by keyboard: the focus goes to ON, and a screen reader hears that it is off.
     main.Command2()->setFocus();
     QTest::keyClick(main.Command2(), Qt::Key_Space);
     QCOMPARE(notifier.withdrawn, 1);
+    QVERIFY(!keptLit());
     QCOMPARE(notifier.shown.size(), 3);
     QVERIFY(main.Command1()->hasFocus());
     QCOMPARE(announcer->accessibleName(), QStringLiteral("Not Set"));

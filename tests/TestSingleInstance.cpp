@@ -119,7 +119,10 @@ void TestSingleInstance::requestsAreAnsweredAndGarbageIsNot_data()
     QTest::addRow("no line feed") << QByteArray("status") << error;
     QTest::addRow("a control character") << QByteArray("set 07:30:00\t\n") << error;
     QTest::addRow("not UTF-8") << QByteArray("set \xff\xfe\n") << error;
-    QTest::addRow("too long") << QByteArray("set ") + QByteArray(SingleInstance::RequestLimit, '0') + '\n' << error;
+    // The limit counts the whole line, its line feed included.
+    const QByteArray digits(SingleInstance::RequestLimit - 5, '0');
+    QTest::addRow("at the limit") << "set " + digits + '\n' << "refused\nno such time: " + digits;
+    QTest::addRow("a byte over the limit") << "set 0" + digits + '\n' << error;
 }
 
 void TestSingleInstance::requestsAreAnsweredAndGarbageIsNot()

@@ -16,6 +16,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace {
+// The watch and end limits, shorter than the program's so that no case waits out the real ones;
+// the stand-in's slow answer stays within the watch (FAKE_SOUND_HOST_SLOW_MS).
+constexpr int WatchMs = 1000;
+constexpr int EndMs = 500;
+template <typename P> P limited(P process)
+{
+    process->setLimits(WatchMs, EndMs);
+    return process;
+}
+} // namespace
+
 // The program's side of the sound process, and the ring's ladder of sounds above it, against a
 // stand-in sound program that crashes, hangs, says garbage, stops showing its sound move on, answers
 // slowly or late, or ends at once; and which sound program it trusts.
@@ -29,6 +41,7 @@ private slots:
     void ladderClimbsBackOnceTheFaultPasses();
     void lateFailureOfAnEarlierStartIsDropped();
     void raisedOutputIsHandedToTheNextProcess();
+    void processDyingAtOnceIsReplacedOnlyAFewTimes();
     void levelPutBackByAnEndingProcessIsNotOwed();
     void programInAFolderOthersCanWriteIsRefused();
     void trustRule_data();
@@ -47,6 +60,7 @@ void TestSoundProcess::init()
     m_log = m_dir.filePath(QStringLiteral("told-%1.log").arg(QTest::currentTestFunction()) + QTest::currentDataTag());
     QFile::remove(m_log);
     qputenv("FAKE_SOUND_HOST_LOG", m_log.toUtf8());
+    qputenv("FAKE_SOUND_HOST_SLOW_MS", QByteArray::number(WatchMs / 2));
 }
 
 QStringList TestSoundProcess::told() const
@@ -99,7 +113,8 @@ void TestSoundProcess::ladderStepsDownAndEveryRingStartsAtTheTop()
     QFETCH(bool, silent);
     QFETCH(QString, notice);
     qputenv("FAKE_SOUND_HOST", modes.toUtf8());
-    MediaPlayer::setBackendFactory([] { return std::make_unique<SoundProcess>(QStringLiteral(FAKE_SOUND_HOST)); });
+    MediaPlayer::setBackendFactory(
+        [] { return limited(std::make_unique<SoundProcess>(QStringLiteral(FAKE_SOUND_HOST))); });
     const QString file = m_dir.filePath(QStringLiteral("wake.mp3"));
     QFile(file).open(QIODevice::WriteOnly);
     MediaPlayer player;
@@ -115,9 +130,8 @@ void TestSoundProcess::ladderStepsDownAndEveryRingStartsAtTheTop()
         QTRY_COMPARE_WITH_TIMEOUT(seen(), expected, 5000);
         QTRY_COMPARE_WITH_TIMEOUT(sound.silent(), silent, 3000);
         // Within the watch and a moment to start the next process: the ring is heard again in time.
-        QVERIFY2(clock.elapsed() < SoundProcess::WatchMilliseconds + 1500,
-                 qPrintable(QString::number(clock.elapsed())));
-        QTest::qWait(SoundProcess::WatchMilliseconds + 300);
+        QVERIFY2(clock.elapsed() < WatchMs + 1500, qPrintable(QString::number(clock.elapsed())));
+        QTest::qWait(WatchMs + 300);
         QCOMPARE(seen(), expected);
         QCOMPARE(sound.notice().left(notice.size()), notice);
         // Sleep, then the re-ring: from the chosen file again, in a process that has not given up.
@@ -134,7 +148,8 @@ void TestSoundProcess::ladderClimbsBackOnceTheFaultPasses()
     // Four processes die, then the sound server is back: the file is tried again once the retry
     // budget's (shortened) minute allows, not before, and the ring has its own sound again.
     qputenv("FAKE_SOUND_HOST", "crash,crash,crash,crash,good");
-    MediaPlayer::setBackendFactory([] { return std::make_unique<SoundProcess>(QStringLiteral(FAKE_SOUND_HOST)); });
+    MediaPlayer::setBackendFactory(
+        [] { return limited(std::make_unique<SoundProcess>(QStringLiteral(FAKE_SOUND_HOST))); });
     MediaPlayer player;
     constexpr int minute = 4000;
     RingSound sound(player, nullptr, minute);
@@ -147,7 +162,7 @@ void TestSoundProcess::ladderClimbsBackOnceTheFaultPasses()
     const QStringList back = down + QStringList{"|", "file"};
     QTRY_COMPARE_WITH_TIMEOUT(starts(0), back, minute + 5000);
     QVERIFY2(clock.elapsed() >= minute - 500, qPrintable(QString::number(clock.elapsed())));
-    QTest::qWait(SoundProcess::WatchMilliseconds + 300);
+    QTest::qWait(WatchMs + 300);
     QVERIFY(!sound.silent() && !sound.notice().startsWith(QStringLiteral("No alarm sound")));
     MediaPlayer::setBackendFactory({});
 }
@@ -156,6 +171,7 @@ void TestSoundProcess::lateFailureOfAnEarlierStartIsDropped()
 {
     qputenv("FAKE_SOUND_HOST", "late");
     SoundProcess sound(QStringLiteral(FAKE_SOUND_HOST));
+    limited(&sound);
     int errors = 0;
     sound.onError = [&](const QString&, const QString&, PlayerBackend::Fault) { ++errors; };
     // OFF, then ON and a new ring of the same file: the first ring's failure is not this one's.
@@ -171,8 +187,24 @@ void TestSoundProcess::raisedOutputIsHandedToTheNextProcess()
 {
     qputenv("FAKE_SOUND_HOST", "raise,good");
     SoundProcess sound(QStringLiteral(FAKE_SOUND_HOST));
+    limited(&sound);
     sound.start(QStringLiteral("/alarm.mp3"), true);
     QTRY_VERIFY(told().contains(QStringLiteral("%1 muted at 20 %").arg(int(SoundMessage::OutputWas))));
+}
+
+void TestSoundProcess::processDyingAtOnceIsReplacedOnlyAFewTimes()
+{
+    // A sound held ready all night, in a process that dies at once: replaced three times, then
+    // given up until the next request, not restarted all night.
+    qputenv("FAKE_SOUND_HOST", "exit");
+    SoundProcess sound(QStringLiteral(FAKE_SOUND_HOST));
+    limited(&sound);
+    int givenUp = 0;
+    sound.onPrepareError = [&](const QString&, const QString&, PlayerBackend::Fault) { ++givenUp; };
+    sound.prepare(QStringLiteral("/alarm.mp3"));
+    QTRY_COMPARE(givenUp, 1);
+    QTest::qWait(300);
+    QCOMPARE(told().count(QStringLiteral("process")), 1 + SoundProcess::MaxReplacementsPerMinute);
 }
 
 void TestSoundProcess::levelPutBackByAnEndingProcessIsNotOwed()
@@ -181,10 +213,11 @@ void TestSoundProcess::levelPutBackByAnEndingProcessIsNotOwed()
     // arming's process is not told to put back a level that is no longer owed.
     qputenv("FAKE_SOUND_HOST", "raises");
     SoundProcess sound(QStringLiteral(FAKE_SOUND_HOST));
+    limited(&sound);
     sound.start(QStringLiteral("/alarm.mp3"), true);
     QTRY_VERIFY(told().count(QStringLiteral("%1 /alarm.mp3").arg(int(SoundMessage::Start))) == 1);
     sound.release();
-    QTest::qWait(SoundProcess::EndMilliseconds + 500);
+    QTest::qWait(EndMs + 500);
     sound.start(QStringLiteral("/alarm.mp3"), true);
     QTRY_COMPARE(told().count(QStringLiteral("process")), 2);
     QTRY_COMPARE(told().count(QStringLiteral("%1 /alarm.mp3").arg(int(SoundMessage::Start))), 2);

@@ -2,6 +2,7 @@
 #include "controls/TickPlanner.h"
 #include "controls/Timer.h"
 #include "mock/FakeClock.h"
+#include "platform/WallClockTimer.h"
 
 #include <QTest>
 #include <memory>
@@ -158,8 +159,9 @@ void TestTimers::quietTickerSleepsUntilThePlannedMoment()
     ticker.setQuiet(true);
     QCOMPARE(ticker.pendingWakeMs(), -1);
     QCOMPARE(ticker.quietWakeAt().time(), wakeAt);
-    // A clock set while it sleeps ticks at once; ticking each second, the next tick sees it.
-    ticker.clockChanged();
+    // A clock set while it sleeps (as the wall-clock timer reports it) ticks at once; ticking each
+    // second, the next tick sees it.
+    emit ticker.findChild<WallClockTimer*>()->clockSet();
     QCOMPARE(m_ticks, QStringList{"0"});
     ticker.setQuiet(false);
     QVERIFY(!ticker.quietWakeAt().isValid());

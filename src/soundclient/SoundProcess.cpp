@@ -40,6 +40,12 @@ SoundProcess::SoundProcess(const QString& program)
     });
 }
 
+void SoundProcess::setLimits(int watchMilliseconds, int endMilliseconds)
+{
+    m_watch->setInterval(watchMilliseconds);
+    m_end->setInterval(endMilliseconds);
+}
+
 SoundProcess::~SoundProcess()
 {
     if (!m_process)

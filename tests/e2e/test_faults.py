@@ -14,7 +14,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from kestrune import (Kestrune, exit_text, ring_seen, PrivateSoundServer, settings_line, Recorder, Results, all_text, arm_alarm, band_levels,  # noqa: E402
+from kestrune import (FakeClock, Kestrune, exit_text, ring_seen, PrivateSoundServer, settings_line, Recorder, Results, all_text, arm_alarm, band_levels,  # noqa: E402
                           binary_from_args, block_levels, find_named, press,
                           environment, far_alarm_text, log, loudest, make_tone, poll, profile, read_bytes, read_wav_mono,
                           require_services, sound_onset, system_tray_available, wait_until, plant_failing_sound_host)
@@ -148,14 +148,16 @@ LADDER_ROWS = (
 
 
 def never_silent(results, binary, tone):
-    """Whatever the sound program does, the ring is heard within 3 s, Sleep silences it, and the re-ring a minute
-    later is heard again within 3 s: through the built-in tone in a new process, or the desktop's alarm sound, which
-    a notification server that behaves as GNOME Shell's plays only for a notification it shows as a banner."""
+    """Whatever the sound program does, the ring is heard within 3 s, Sleep silences it, and the re-ring at the end
+    of the snooze's minute (the program's clock moved on) is heard again within 3 s: through the built-in tone in a
+    new process, or the desktop's alarm sound, which a notification server that behaves as GNOME Shell's plays only
+    for a notification it shows as a banner."""
     with Desktop() as desk:
         desk.start_mock("notify", "org.freedesktop.Notifications", ["-t", "notification_daemon"])
         notification_sounds(desk)
         for label, modes in LADDER_ROWS:
-            app = Kestrune(binary, settings=settings_line(tone, far_alarm_text()))
+            clock = FakeClock()
+            app = Kestrune(binary, settings=settings_line(tone, far_alarm_text()), env=clock.env())
             try:
                 plant_failing_sound_host(app, modes, tone)
                 path = os.path.join(app.folder, "ladder.wav")
@@ -166,30 +168,32 @@ def never_silent(results, binary, tone):
                     wait_until(alarm + 4, app)
                     app.click("Command3")
                     slept = time.time()
-                    wait_until(slept + 65, app)
+                    due = clock.skip_snooze(app, slept)
+                    wait_until(due + 5, app)
                     app.click("Command2")
                 levels = block_levels(read_wav_mono(path))
-                at, sleep = rec.seconds(alarm), rec.seconds(slept)
+                at, sleep, again_at = rec.seconds(alarm), rec.seconds(slept), rec.seconds(due)
                 log(f"{label}: loudest per 0.5 s from the alarm: {profile(levels, at - 1, at + 5)} ... "
-                    f"from the re-ring: {profile(levels, sleep + 59, sleep + 65)}")
+                    f"from the re-ring: {profile(levels, again_at - 1, again_at + 5)}")
                 heard = loudest(levels, at, at + 3)
                 results.check(f"{label}: heard within 3 s of the alarm second", heard is not None and heard > HEARD_DB,
                               f"above {HEARD_DB} dBFS", f"{heard} dBFS")
-                quiet = loudest(levels, sleep + 6, sleep + 55)
+                quiet = loudest(levels, sleep + 6, again_at - 1.5)
                 results.check(f"{label}: Sleep silences it", quiet is not None and quiet < SILENT_DB,
                               f"below {SILENT_DB} dBFS", f"{quiet} dBFS")
-                again = loudest(levels, sleep + 60, sleep + 64)
+                again = loudest(levels, again_at, again_at + 4)
                 results.check(f"{label}: heard again at the re-ring", again is not None and again > HEARD_DB,
                               f"above {HEARD_DB} dBFS within 3 s of it", f"{again} dBFS")
             finally:
                 app.stop()
+                clock.close()
         # The desktop's alarm sound (6 s) the stand-in started last plays to its end before the next scenario records.
         time.sleep(6.5)
 
 
-def with_own_copy(binary, tone):
+def with_own_copy(binary, tone, env=None):
     """A program whose settings name a copy of the tone in its own folder, so the test may do as it likes with it."""
-    app = Kestrune(binary)
+    app = Kestrune(binary, env=env)
     sound = os.path.join(app.folder, "chosen.mp3")
     shutil.copy(tone, sound)
     with open(app.settings_path, "wb") as f:
@@ -237,7 +241,8 @@ def file_deleted(results, binary, tone):
 def file_cut_short(results, binary, tone):
     """The chosen MP3 is cut to nothing after ON: the built-in tone within a second of the alarm second, and again
     within a second of the snooze's re-ring."""
-    app, sound = with_own_copy(binary, tone)
+    clock = FakeClock()
+    app, sound = with_own_copy(binary, tone, env=clock.env())
     path = os.path.join(app.folder, "cut.wav")
     try:
         app.start()
@@ -247,13 +252,13 @@ def file_cut_short(results, binary, tone):
             ring_seen(results, app, alarm, "file cut short")
             wait_until(alarm + 4, app)
             app.click("Command3")
-            slept = time.time()
-            wait_until(slept + 67, app)
+            due = clock.skip_snooze(app, time.time())
+            wait_until(due + 7, app)
             app.click("Command2")
             app.wait_text("Text5", "Not Set")
         # What was prepared at ON is 440 Hz; the built-in tone beeps at 880 and 1320 Hz.
         levels = band_levels(path, 800, 1400)
-        for what, due in (("the ring", alarm), ("the re-ring", slept + 60)):
+        for what, due in (("the ring", alarm), ("the re-ring", due)):
             at = rec.seconds(due)
             log(f"file cut short, {what}: {profile(levels, at - 1, at + 6)}")
             onset = sound_onset(levels, at - 0.5, threshold_db=HEARD_DB, sustain=3.0, fraction=0.2)
@@ -266,6 +271,7 @@ def file_cut_short(results, binary, tone):
                           f"above {HEARD_DB} dBFS", f"{going} dBFS")
     finally:
         app.stop()
+        clock.close()
 
 
 def read_only_settings(results, binary, tone):

@@ -91,9 +91,10 @@ def scripts_reach_the_alarm(results, binary, tone):
         off = app.command("--off")
         refused = app.command("--set", "7:30")
         cut = app.command("--set", alarm + " " * 40000 + "X")
-        results.equal("--off, then --set with a time that cannot ring: done, refused on standard error",
-                      (0, 1, "Please Enter The Alarm Time As HH:MM:SS\n", 1),
-                      (off.returncode, refused.returncode, refused.stderr, cut.returncode))
+        unknown = app.command("--sett", "07:30:00")
+        results.equal("--off, then --set with a time that cannot ring: done, refused on standard error; an option "
+                      "not understood: status 2", (0, 1, "Please Enter The Alarm Time As HH:MM:SS\n", 1, 2),
+                      (off.returncode, refused.returncode, refused.stderr, cut.returncode, unknown.returncode))
         bus = subprocess.run([*BUS, "--method", "org.kestrune.Kestrune.Alarm.Set", alarm + "X"], stdout=subprocess.PIPE,
                              stderr=subprocess.PIPE, text=True, timeout=30)
         results.check("the bus refuses the same time in the same words", "org.kestrune.Kestrune.Error.Refused: "

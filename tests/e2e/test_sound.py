@@ -15,10 +15,11 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from kestrune.desktops import sound_server  # noqa: E402
 from kestrune import (FIRST_RUN_TAIL, Kestrune, PrivateSoundServer, settings_line, Recorder, Results, arm_alarm, band_levels, binary_from_args,  # noqa: E402
                           block_levels,
-                          environment, far_alarm_text, fit_line, log, loudest, make_tone, poll, profile, read_bytes,
+                          environment, far_alarm_text, median_line, log, loudest, make_tone, poll, profile, read_bytes,
                           read_wav_mono, require_services, run, sound_onset, wait_until)
 
 HEARD_DB = -60.0
+RINGS = 4  # rings in a row that must leave no descriptor behind
 
 
 def ring(app, lead=6):
@@ -267,9 +268,11 @@ def short_file(folder, kind):
 
 
 def short_file_repeats(results, binary, folder, kind="one-second"):
-    """A one-second or truncated MP3 is heard for the whole fade, rising to the file's level, with repeats under
-    100 ms apart (the benchmark measures the 50 ms goal)."""
+    """A one-second MP3 is heard for the whole fade, rising to the file's level, with repeats under 100 ms apart (the
+    benchmark measures the 50 ms goal); a truncated one repeats as closely for the first dozen seconds, which show
+    several of its repeats (the fade is the one-second file's to show)."""
     short = short_file(folder, kind)
+    whole = kind == "one-second"
     app = Kestrune(binary, settings=settings_line(short, far_alarm_text()))
     path = os.path.join(app.folder, f"{kind}.wav")
     try:
@@ -277,7 +280,7 @@ def short_file_repeats(results, binary, folder, kind="one-second"):
         rec = Recorder(path).start()
         try:
             alarm = ring(app)
-            wait_until(alarm + 40, app)
+            wait_until(alarm + (40 if whole else 12), app)
         finally:
             rec.stop()
         samples = read_wav_mono(path)
@@ -288,16 +291,18 @@ def short_file_repeats(results, binary, folder, kind="one-second"):
         if not results.check(f"{kind} file: heard from the alarm second", onset is not None and onset - at <= 1.5,
                              "an onset within 1.5 s", "none" if onset is None else f"{onset - at:+.2f} s"):
             return
-        late = loudest(levels, onset + 35, onset + 38.5)
-        results.check(f"{kind} file: still heard 35 s on, near the file's level (-9.5 dBFS)",
-                      late is not None and late > -12.5, "above -12.5 dBFS", f"{late} dBFS")
-        rises = [(t, loudest(levels, onset + t, onset + t + 1)) for t in range(2, 28, 2)]
-        slope, _ = fit_line(rises)
-        results.check(f"{kind} file: the level rises about 1 dB a second across the repeats",
-                      0.9 <= slope <= 1.1, "0.9 to 1.1 dB/s", f"{slope:.2f} dB/s from {rises}")
+        heard_until = 38.5 if whole else 10.5
+        if whole:
+            late = loudest(levels, onset + 35, onset + heard_until)
+            results.check(f"{kind} file: still heard 35 s on, near the file's level (-9.5 dBFS)",
+                          late is not None and late > -12.5, "above -12.5 dBFS", f"{late} dBFS")
+            rises = [(t, loudest(levels, onset + t, onset + t + 1)) for t in range(2, 28, 2)]
+            slope, _ = median_line(rises)
+            results.check(f"{kind} file: the level rises about 1 dB a second across the repeats",
+                          0.85 <= slope <= 1.15, "0.85 to 1.15 dB/s", f"{slope:.2f} dB/s from {rises}")
         # Gaps: runs of 2 ms blocks without sound, from the onset to OFF.
         fine = block_levels(samples, 0.002)
-        start, end = int(onset / 0.002), int((onset + 38.5) / 0.002)
+        start, end = int(onset / 0.002), int((onset + heard_until) / 0.002)
         longest = run_length = 0
         for level in fine[start:end]:
             run_length = run_length + 1 if level < HEARD_DB else 0
@@ -349,8 +354,8 @@ def fifo_path(results, binary, folder):
 
 
 def descriptors_per_ring(results, binary, tone):
-    """Twenty rings leave the program as many open descriptors as one; after OFF the sound file is no longer held
-    open (a USB stick with it can be ejected) and a few seconds later the sound process has ended, so the program
+    """Four rings leave the program as many open descriptors as one (one kept per ring shows as three more); after OFF
+    the sound file is no longer held open (a USB stick with it can be ejected) and a few seconds later the sound process has ended, so the program
     is back to its weight before arming."""
     with Kestrune(binary, settings=settings_line(tone, far_alarm_text())) as app:
         fds = lambda pid=app.process.pid: os.listdir(f"/proc/{pid}/fd")  # noqa: E731
@@ -373,14 +378,14 @@ def descriptors_per_ring(results, binary, tone):
                       app.sound_pids())
         first = len(fds())
         log(f"resident after the first ring: {resident()} kB")
-        for _ in range(19):
+        for _ in range(RINGS - 1):
             ring(app, lead=4)
             time.sleep(1)
             off(app)
         poll(lambda: not app.sound_pids(), 10, 0.1)
         last = len(fds())
-        log(f"resident after 20 rings: {resident()} kB")
-        results.equal(f"descriptors after 20 rings equal those after the first ({first})", first, last)
+        log(f"resident after {RINGS} rings: {resident()} kB")
+        results.equal(f"descriptors after {RINGS} rings equal those after the first ({first})", first, last)
 
 
 def main():

@@ -2,7 +2,8 @@
 // misbehaves. Each process started takes the next behaviour from FAKE_SOUND_HOST ("crash,good":
 // the first crashes, the later ones work) and appends what it is told to FAKE_SOUND_HOST_LOG.
 // crash: dies at a start; crash-file: dies at any file but the built-in tone; hang: never answers;
-// stuck: stops showing its sound move on; slow: answers a start late; exit: ends at once;
+// stuck: stops showing its sound move on; slow: answers a start late (FAKE_SOUND_HOST_SLOW_MS,
+// 1500 by default); exit: ends at once;
 // raises: says it raised the output's level, and that it put it back when asked to end.
 #include "soundclient/SoundMessage.h"
 
@@ -78,10 +79,12 @@ int main(int argc, char* argv[])
             first = first ? first : m.id;
             playing = m.id;
             if (mode == u"slow")
-                QThread::msleep(1500);
+                QThread::msleep(qEnvironmentVariableIsSet("FAKE_SOUND_HOST_SLOW_MS")
+                                    ? qEnvironmentVariableIntValue("FAKE_SOUND_HOST_SLOW_MS")
+                                    : 1500);
             send(SoundMessage::Started, m.id);
             if (mode != u"stuck")
-                flowing.start(500);
+                flowing.start(200);
             return true;
         });
     });

@@ -270,6 +270,13 @@ class FakeClock:
     def close(self):
         os.unlink(self.path)
 
+    def skip_snooze(self, app, slept, seconds=12):
+        """Instead of waiting out a one-minute snooze begun at the wall moment `slept`, moves the program's clock
+        on so that its minute ends `seconds` after it; returns the wall moment the re-ring is due."""
+        wait_until(slept + seconds - 4, app)
+        self.set(60 - seconds)
+        return slept + seconds
+
 
 class environment:
     """Sets (or, with None, removes) environment variables for what is started inside the block, then puts the old

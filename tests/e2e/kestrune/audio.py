@@ -175,6 +175,18 @@ def fit_line(points):
     return slope, my - slope * mx
 
 
+def median_line(points):
+    """Slope and intercept of (x, y) points as the median of the slopes between every two of them (Theil-Sen): a
+    level or two that a loaded machine knocks off the line barely move it, while a fade of the wrong rate still
+    shows."""
+    slopes = sorted((y2 - y1) / (x2 - x1) for i, (x1, y1) in enumerate(points) for x2, y2 in points[i + 1:]
+                    if x2 != x1)
+    slope = slopes[len(slopes) // 2] if len(slopes) % 2 else (slopes[len(slopes) // 2 - 1] + slopes[len(slopes) // 2]) / 2
+    offsets = sorted(y - slope * x for x, y in points)
+    middle = len(offsets) // 2
+    return slope, offsets[middle] if len(offsets) % 2 else (offsets[middle - 1] + offsets[middle]) / 2
+
+
 def make_tone(path, seconds=60):
     """A 440 Hz sine at half scale: -9.5 dBFS RMS."""
     run(["sox", "-n", "-r", "44100", "-c", "2", path, "synth", str(seconds), "sine", "440", "vol", "0.5"],

@@ -4,6 +4,7 @@
 #include "core/AlarmCrossing.h"
 #include "core/Clock.h"
 #include "core/LogCategories.h"
+#include "platform/DesktopAlarmSound.h"
 
 #include <QFileInfo>
 
@@ -280,7 +281,13 @@ void RingSound::setSilent(bool silent)
     if (silent == m_silent)
         return;
     m_silent = silent;
-    if (silent)
-        qCWarning(lcSound, "the ring has no sound of its own; it is made heard through the desktop");
+    // The last step makes its sound itself, through the desktop's sound library, which needs neither
+    // a banner nor the sound process; it stops as soon as the ring has a sound again, sleeps or ends.
+    if (silent) {
+        qCWarning(lcSound, "the ring has no sound of its own; the desktop's alarm sound plays");
+        DesktopAlarmSound::instance().start(MediaPlayer::builtInTonePhrasePath());
+    } else {
+        DesktopAlarmSound::instance().stop();
+    }
     emit silentChanged(silent);
 }

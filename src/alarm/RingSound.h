@@ -11,8 +11,9 @@ class MediaPlayer;
 
 // What the ring plays now, and whether it is heard. The chosen file, made ready while armed and
 // started ahead of the alarm second; when it fails, the built-in tone (in a new sound process when
-// the file ended the last one); when that fails too, nothing of its own: silent() tells the owner to
-// make the ring heard through the desktop until Sleep or OFF. Every ring starts again at the top.
+// the file ended the last one); when that fails too, the desktop's alarm sound, played by the program
+// itself until Sleep or OFF, and silent() tells the owner to make the ring seen and heard through the
+// desktop as well. Every ring starts again at the top.
 // A sound tried out climbs down the same way, but ends where the ring would turn to the desktop.
 class RingSound : public QObject {
     Q_OBJECT
@@ -54,7 +55,7 @@ public:
     QDateTime restsAt() const;
     bool trying() const { return m_use == Use::Try; }
     bool playingBuiltInTone() const { return m_use != Use::None && m_rung == Rung::Tone; }
-    // The ring has no sound of its own now.
+    // The ring has no sound of its own now: the desktop's alarm sound stands in.
     bool silent() const { return m_silent; }
     // For the tray tip and the notification: why the alarm cannot be heard, or what the chosen
     // file does instead. Empty when all is well.

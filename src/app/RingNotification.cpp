@@ -10,7 +10,7 @@
 #include <QTimer>
 
 namespace {
-DesktopNotifier::Content ringContent(const QString& body, bool offersSleep, bool sound = false)
+DesktopNotifier::Content ringContent(const QString& body, bool offersSleep)
 {
     DesktopNotifier::Content content;
     content.appName = QStringLiteral("Kestrune");
@@ -27,10 +27,8 @@ DesktopNotifier::Content ringContent(const QString& body, bool offersSleep, bool
     content.hints.insert(QStringLiteral("resident"), true);
     content.hints.insert(QStringLiteral("category"), QStringLiteral("x-kestrune.alarm"));
     content.hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("org.kestrune.Kestrune"));
-    // The sound theme's alarm, played by the notification server itself (GNOME Shell does):
-    // asked for only when the ring has no sound of its own.
-    if (sound)
-        content.hints.insert(QStringLiteral("sound-name"), QStringLiteral("alarm-clock-elapsed"));
+    // The ring makes its own sound, the last resort included: a server's sound would only play over it.
+    content.hints.insert(QStringLiteral("suppress-sound"), true);
     return content;
 }
 } // namespace
@@ -68,11 +66,11 @@ QString RingNotification::ringBody() const
 
 void RingNotification::soundAgain()
 {
-    // A ring without a sound of its own is still heard: the notification server plays the theme's
-    // alarm, and the display's bell rings where there is one (a desktop's audible bell, a bare X server).
-    // Posted anew and not resident: GNOME Shell shows no banner, and so plays no sound, for a
-    // resident notification of the program that has the focus, which the ring gave Kestrune.
-    DesktopNotifier::Content content = ringContent(ringBody(), true, true);
+    // A ring without a sound of its own plays the desktop's alarm sound (RingSound does), and is seen
+    // and heard here too: the notification posted anew and not resident, so that GNOME Shell shows it
+    // as a banner even while Kestrune has the focus, and the display's bell where there is one (a
+    // desktop's audible bell, a bare X server).
+    DesktopNotifier::Content content = ringContent(ringBody(), true);
     content.hints.remove(QStringLiteral("resident"));
     content.anew = true;
     m_notifier.show(content);

@@ -380,6 +380,9 @@ void TestDesktops::ringNotificationFollowsTheAlarm()
     main.engine().SoundPath = sound.fileName();
     main.Text2()->setText(QStringLiteral("07:30:00"));
     main.engine().Command1_Click();
+    QWidget* announcer = main.findChild<QWidget*>(QStringLiteral("announcer"));
+    QVERIFY(announcer);
+    QCOMPARE(announcer->accessibleName(), QStringLiteral("Alarm Set"));
     m_desk.clock.set(QTime(7, 30, 0));
     main.engine().Timer3_Timer();
     main.engine().Timer1_Timer();
@@ -393,8 +396,6 @@ void TestDesktops::ringNotificationFollowsTheAlarm()
     QCOMPARE(rung.actions.mid(2), QStringList({"sleep", "Sleep", "off", "OFF"}));
     // A screen reader hears Sleep and the alarm, announced; Space snoozes.
     QVERIFY(main.Command3()->hasFocus());
-    QWidget* announcer = main.findChild<QWidget*>(QStringLiteral("announcer"));
-    QVERIFY(announcer);
     QCOMPARE(QAccessible::queryAccessibleInterface(announcer)->role(), QAccessible::Notification);
     QCOMPARE(announcer->accessibleName(), QStringLiteral("Alarm 07:30:00"));
 

@@ -50,6 +50,12 @@ RingNotification::RingNotification(AlarmCommands& commands, Form& window, Deskto
         soundAgain();
         m_soundAgain->start();
     });
+    // Set by keyboard, the bus or a script, the alarm says so to a screen reader as the ring's notices
+    // do; OFF's "Not Set" is said when the ring ends.
+    connect(&engine, &AlarmEngine::armedChanged, this, [this](bool armed) {
+        if (armed)
+            m_window.announce(m_commands.status());
+    });
     connect(&engine, &AlarmEngine::ringStarted, this, &RingNotification::ringStarted);
     connect(&engine, &AlarmEngine::ringEnded, this, &RingNotification::ringEnded);
     connect(&engine, &AlarmEngine::ringUnanswered, this, &RingNotification::ringUnanswered);
@@ -96,10 +102,15 @@ void RingNotification::ringStarted(const QString& alarmText)
 void RingNotification::keepLit()
 {
     m_screen.wake();
-    // Shown again in place, never added: one entry in the notification list however long it rings. While
-    // the ring has no sound of its own, it is posted anew every few seconds anyway.
-    if (!m_soundAgain->isActive())
-        m_notifier.show(ringContent(ringBody(), true));
+    // Posted anew, the one on screen withdrawn first: one entry in the notification list however long
+    // it rings, and GNOME's locked screen lights again, as it does for a notification that comes, not
+    // for one updated in place. While the ring has no sound of its own, this happens every few seconds
+    // anyway.
+    if (m_soundAgain->isActive())
+        return;
+    DesktopNotifier::Content content = ringContent(ringBody(), true);
+    content.anew = true;
+    m_notifier.show(content);
 }
 
 void RingNotification::ringEnded()

@@ -37,7 +37,7 @@ CanberraAlarmSound::CanberraAlarmSound()
     m_retry.setInterval(RetryMilliseconds);
     connect(&m_retry, &QTimer::timeout, this, [this] {
         if (const quint64 copy = m_wanted)
-            m_thread.start([this, copy] { playCopy(copy); });
+            m_thread.start([this, copy, fallback = m_fallback] { playCopy(copy, fallback); });
     });
     current = this;
 }
@@ -66,7 +66,7 @@ void CanberraAlarmSound::start(const QString& fallback)
     m_fallback = fallback;
     const quint64 copy = ++m_starts;
     m_wanted = copy;
-    m_thread.start([this, copy] { playCopy(copy); });
+    m_thread.start([this, copy, fallback] { playCopy(copy, fallback); });
 }
 
 void CanberraAlarmSound::stop()
@@ -120,7 +120,7 @@ bool CanberraAlarmSound::load()
     return true;
 }
 
-void CanberraAlarmSound::playCopy(quint64 copy)
+void CanberraAlarmSound::playCopy(quint64 copy, const QString& fallback)
 {
     if (m_wanted != copy || !load())
         return;
@@ -144,7 +144,7 @@ void CanberraAlarmSound::playCopy(quint64 copy)
         // Not the "event" role, whose level desktops turn down as their system sounds.
         m_library->proplistSets(props, CA_PROP_MEDIA_ROLE, "alarm");
         if (m_themeMissing)
-            m_library->proplistSets(props, CA_PROP_MEDIA_FILENAME, QFile::encodeName(m_fallback).constData());
+            m_library->proplistSets(props, CA_PROP_MEDIA_FILENAME, QFile::encodeName(fallback).constData());
         else
             m_library->proplistSets(props, CA_PROP_EVENT_ID, "alarm-clock-elapsed");
         result = m_library->play(m_context, CopyId, props, finished, reinterpret_cast<void*>(quintptr(copy)));
@@ -156,10 +156,12 @@ void CanberraAlarmSound::playCopy(quint64 copy)
             break;
         }
     }
-    if (result != CA_SUCCESS) {
+    // Said once, not at every try while, say, no sound server answers.
+    if (result != CA_SUCCESS && result != m_lastResult)
         qCWarning(lcSound, "the desktop's alarm sound cannot be played: %s", m_library->strerror(result));
+    m_lastResult = result;
+    if (result != CA_SUCCESS)
         finished(m_context, CopyId, result, reinterpret_cast<void*>(quintptr(copy)));
-    }
 }
 
 void CanberraAlarmSound::ended(quint64 copy, int error)
@@ -168,7 +170,7 @@ void CanberraAlarmSound::ended(quint64 copy, int error)
     if (copy != m_wanted)
         return;
     if (error == CA_SUCCESS)
-        m_thread.start([this, copy] { playCopy(copy); });
+        m_thread.start([this, copy, fallback = m_fallback] { playCopy(copy, fallback); });
     else if (error != CA_ERROR_CANCELED)
         m_retry.start();
 }

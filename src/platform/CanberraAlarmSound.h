@@ -32,7 +32,7 @@ private:
 
     // On the library's thread.
     bool load();
-    void playCopy(quint64 copy);
+    void playCopy(quint64 copy, const QString& fallback);
     // Back on the object's thread: a copy ended (or could not start), and the next one is due.
     void ended(quint64 copy, int error);
 
@@ -41,7 +41,8 @@ private:
     ca_context* m_context = nullptr;    // m_thread only
     bool m_loadTried = false;           // m_thread only
     bool m_themeMissing = false;        // m_thread only: the theme has no alarm, the fallback plays
-    QString m_fallback;                 // written before each start, read on m_thread
+    int m_lastResult = 0;               // m_thread only: what the last try gave
+    QString m_fallback;                 // the object's thread only; each task gets a copy
     std::atomic<quint64> m_wanted{0};   // the start now playing; 0 once stopped
     quint64 m_starts = 0;
     QTimer m_retry;

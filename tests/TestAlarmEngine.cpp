@@ -1,9 +1,12 @@
+#include "alarm/AlarmCommands.h"
 #include "alarm/AlarmEngine.h"
 #include "alarm/SnoozeLength.h"
 #include "alarm/SnoozeMinutes.h"
 #include "alarm/UnansweredRing.h"
+#include "app/CommandLine.h"
 #include "app/Form1.h"
 #include "app/Forms.h"
+#include "app/ScriptCommand.h"
 #include "controls/MessageBox.h"
 #include "controls/SecondTicker.h"
 #include "core/ExecutableFolder.h"
@@ -691,6 +694,10 @@ void TestAlarmEngine::onArmsOnlyTimesThatCanRing_data()
     QTest::addRow("inner blank") << "07: 30:00"
                                  << "";
     QTest::addRow("NUL inside") << QStringLiteral("07:30:00") + QChar(0) << "";
+    QTest::addRow("a tab before") << "\t07:30:00"
+                                  << "07:30:00";
+    QTest::addRow("100 000 blanks after") << "07:30:00" + QString(100000, u' ') << "07:30:00";
+    QTest::addRow("a letter after 40 000 blanks") << "07:30:00" + QString(40000, u' ') + u'X' << "";
 }
 
 void TestAlarmEngine::onArmsOnlyTimesThatCanRing()
@@ -698,6 +705,17 @@ void TestAlarmEngine::onArmsOnlyTimesThatCanRing()
     QFETCH(QString, typed);
     QFETCH(QString, armedWith);
     engine().SoundPath = m_soundFile;
+    // Every way in reads the time by one rule: the box with ON, the commands the bus, the not-set
+    // notice and a fresh start call, and the socket a later start writes to.
+    const std::optional<SingleInstance::Request> sent = SingleInstance::decode(
+        SingleInstance::encode(ScriptCommand::request(CommandLine::parse({u"kestrune"_qs, u"--set"_qs, typed}))));
+    for (const QString& given : {typed, sent.value().argument}) {
+        form().Text2()->setText(u"06:00:00"_qs);
+        const QString refusal = form().commands().arm(given);
+        QCOMPARE(refusal, armedWith.isEmpty() ? u"Please Enter The Alarm Time As HH:MM:SS"_qs : QString());
+        QCOMPARE(form().Text2()->text(), armedWith.isEmpty() ? u"06:00:00"_qs : armedWith);
+        engine().Command2_Click();
+    }
     form().Text2()->setText(typed);
     form().Command1()->click();
     if (armedWith.isEmpty()) {

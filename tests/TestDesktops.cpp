@@ -6,6 +6,7 @@
 #include "app/Forms.h"
 #include "app/NotSetNotice.h"
 #include "app/RingNotification.h"
+#include "core/PathTrust.h"
 #include "dialogs/Form2.h"
 #include "dialogs/Form3.h"
 #include "mock/DesktopDoubles.h"
@@ -542,6 +543,8 @@ void TestDesktops::autostartEntryStartsThisProgramInTheTray()
     QCOMPARE(AutostartEntry::path(),
              QDir::homePath() + QStringLiteral("/.config/autostart/org.kestrune.Kestrune.desktop"));
     qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    // Made where a default ACL would let another user write: the folder and the entry are the user's alone.
+    QCOMPARE(QProcess::execute(u"setfacl"_qs, {u"-d"_qs, u"-m"_qs, u"u:nobody:rwx"_qs, config.path()}), 0);
     const QString path = config.filePath(QStringLiteral("autostart/org.kestrune.Kestrune.desktop"));
     QCOMPARE(AutostartEntry::path(), path);
     QVERIFY(!AutostartEntry::exists());
@@ -562,6 +565,7 @@ void TestDesktops::autostartEntryStartsThisProgramInTheTray()
         QCOMPARE(AutostartEntry::exists(), name.startsWith("an"));
         if (!failure.isEmpty())
             continue;
+        QVERIFY2(PathTrust::whyUntrusted(path).isEmpty(), qPrintable(PathTrust::whyUntrusted(path)));
         QVERIFY(QDir().mkpath(QFileInfo(program).path()));
         QFile script(program);
         QVERIFY(script.open(QIODevice::WriteOnly));

@@ -1,4 +1,5 @@
 #include "core/ExecutableFolder.h"
+#include "core/PathTrust.h"
 #include "core/SettingsFile.h"
 #include "core/SettingsLocation.h"
 #include "mock/RecordedSkip.h"
@@ -6,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLocale>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -132,6 +134,7 @@ private slots:
     void unreadableFileIsKeptAsBad_data();
     void unreadableFileIsKeptAsBad();
     void goodFileLeavesNoBadCopy();
+    void madeUnderADefaultAclIsTheUsersAlone();
 
 private:
     QString settingsPath() const { return QDir(m_folder->path()).filePath(QStringLiteral("settings.txt")); }
@@ -858,6 +861,24 @@ void TestSettingsFile::goodFileLeavesNoBadCopy()
     empty.read();
     QVERIFY(empty.write(record(u"/new.mp3"_qs, QString(), 1, 0, 0)));
     QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"settings.txt"_qs});
+}
+
+void TestSettingsFile::madeUnderADefaultAclIsTheUsersAlone()
+{
+    // A default ACL letting another user write is handed to what is made below it: the settings'
+    // folder and a first save are made the user's alone all the same.
+    QVERIFY(QFile::setPermissions(m_folder->path(), readOnlyFolder));
+    // The folders, with their lists, go at cleanup().
+    const auto inherit = [](const QString& folder) {
+        return QDir().mkpath(folder) && !QProcess::execute(u"setfacl"_qs, {u"-dm"_qs, u"u:nobody:rwx"_qs, folder});
+    };
+    QVERIFY(inherit(m_config.path()));
+    QVERIFY(SettingsFile().write(record(u"/a.mp3"_qs, QString(), 1, 0, 0)));
+    QVERIFY(inherit(userFolder()) && QFile::remove(userFile()));
+    QVERIFY(SettingsFile().write(record(u"/b.mp3"_qs, QString(), 1, 0, 0)));
+    for (const QString& made : {userFolder(), userFile()})
+        QVERIFY2(PathTrust::whyUntrusted(made).isEmpty(), qPrintable(made + PathTrust::whyUntrusted(made)));
+    QCOMPARE(SettingsFile().read()->soundPath.value_or(QString()), u"/b.mp3"_qs);
 }
 
 QTEST_GUILESS_MAIN(TestSettingsFile)

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <thread>
 
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -31,7 +32,7 @@ private slots:
     void commandLine_data();
     void commandLine();
     void socketLeftByACrashIsReplaced();
-    void tooLongAFolderStillStarts();
+    void tooLongAFolderFloodedOrStopped();
     void onlyAFolderOfTheUsersAlone();
     void fallbackFolderTakenBySomethingElse();
 };
@@ -191,16 +192,44 @@ void TestSingleInstance::socketLeftByACrashIsReplaced()
     QTRY_COMPARE(shown, 1);
 }
 
-void TestSingleInstance::tooLongAFolderStillStarts()
+void TestSingleInstance::tooLongAFolderFloodedOrStopped()
 {
     QTemporaryDir dir;
+    // A folder whose path is too long for a socket's address: the running copy is reached all the same.
     const QString deep = dir.filePath(QString(100, QLatin1Char('d')));
     QVERIFY(QDir().mkpath(deep));
+    int shown = 0;
     SingleInstance first(deep);
-    QVERIFY(first.claim({}));
+    QVERIFY(first.claim(counting(shown)) && first.notice().isEmpty());
     SingleInstance second(deep);
-    QVERIFY(!second.claim({}));
-    QVERIFY(!second.askRunningToShow(100));
+    QVERIFY(!second.claim({}) && second.runningElsewhere());
+    // Connections that say nothing, as many as a flood makes, held open by this end.
+    const int folder = ::open(QFile::encodeName(deep).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    const QByteArray path = "/proc/self/fd/" + QByteArray::number(folder) + "/kestrune.socket";
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    std::vector<int> idle;
+    const auto connectIdle = [&] {
+        idle.push_back(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+        return ::connect(idle.back(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    };
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"too many requests.*"_qs));
+    for (int i = 0; i < 100; ++i)
+        QVERIFY(QTest::qWaitFor(connectIdle, 1000));
+    // A real request among them is answered.
+    bool reached = false;
+    std::thread asker([&] { reached = second.askRunningToShow(2000); });
+    QTRY_COMPARE(shown, 1);
+    asker.join();
+    QVERIFY(reached);
+    // Stopped (its events not handled), with its queue full: a call gives up at its limit, not hangs.
+    while (connectIdle())
+        ;
+    const std::optional<SingleInstance::Reply> reply = second.ask({SingleInstance::Verb::Status, QString()}, 500);
+    QVERIFY(reply && !reply->answered);
+    for (int fd : idle)
+        ::close(fd);
 }
 
 void TestSingleInstance::onlyAFolderOfTheUsersAlone()

@@ -4,6 +4,7 @@
 #include "core/PathTrust.h"
 #include "core/ProgramFile.h"
 #include "mock/RecordedSkip.h"
+#include "platform/DesktopAlarmSound.h"
 #include "soundclient/SoundProcess.h"
 
 #include <QDir>
@@ -26,6 +27,7 @@ private slots:
     void init();
     void ladderStepsDownAndEveryRingStartsAtTheTop_data();
     void ladderStepsDownAndEveryRingStartsAtTheTop();
+    void ladderClimbsBackOnceTheFaultPasses();
     void lateFailureOfAnEarlierStartIsDropped();
     void raisedOutputIsHandedToTheNextProcess();
     void levelPutBackByAnEndingProcessIsNotOwed();
@@ -125,6 +127,39 @@ void TestSoundProcess::ladderStepsDownAndEveryRingStartsAtTheTop()
         if (modes.contains(u','))
             break; // later processes work: the next ring plays the file
     }
+    MediaPlayer::setBackendFactory({});
+}
+
+void TestSoundProcess::ladderClimbsBackOnceTheFaultPasses()
+{
+    // Four processes die, then the sound server is back: the file is tried again once the retry
+    // budget's (shortened) minute allows, not before, and the ring has its own sound again.
+    qputenv("FAKE_SOUND_HOST", "crash,crash,crash,crash,good");
+    MediaPlayer::setBackendFactory([] { return std::make_unique<SoundProcess>(QStringLiteral(FAKE_SOUND_HOST)); });
+    MediaPlayer player;
+    struct : DesktopAlarmSound {
+        QStringList calls;
+        void start(const QString&) override { calls << QStringLiteral("start"); }
+        void stop() override { calls << QStringLiteral("stop"); }
+    } lastResort;
+    DesktopAlarmSound::setInstance(&lastResort);
+    constexpr int minute = 4000;
+    RingSound sound(player, nullptr, minute);
+    QElapsedTimer clock;
+    clock.start();
+    sound.ring(m_dir.filePath(QStringLiteral("wake.mp3")));
+    QTRY_VERIFY_WITH_TIMEOUT(sound.silent(), 5000);
+    const QStringList down{"file", "|", "tone", "|", "tone", "|", "tone"};
+    QCOMPARE(starts(0), down);
+    const QStringList back = down + QStringList{"|", "file"};
+    QTRY_COMPARE_WITH_TIMEOUT(starts(0), back, minute + 5000);
+    QVERIFY2(clock.elapsed() >= minute - 500, qPrintable(QString::number(clock.elapsed())));
+    // The desktop's alarm sound plays on while the file is tried, and stops once it has had time to fail.
+    QCOMPARE(lastResort.calls, QStringList{QStringLiteral("start")});
+    QTest::qWait(SoundProcess::WatchMilliseconds + 300);
+    QVERIFY(!sound.silent() && !sound.notice().startsWith(QStringLiteral("No alarm sound")));
+    QTRY_COMPARE(lastResort.calls, QStringList({QStringLiteral("start"), QStringLiteral("stop")}));
+    DesktopAlarmSound::setInstance(nullptr);
     MediaPlayer::setBackendFactory({});
 }
 

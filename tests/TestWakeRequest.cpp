@@ -54,6 +54,7 @@ private slots:
         QTest::newRow("regular, no logind") << 1000u << QByteArray() << QByteArray() << true;
         QTest::newRow("system account") << 999u << QByteArray() << QByteArray() << false;
         QTest::newRow("nobody") << 65534u << QByteArray() << QByteArray() << false;
+        QTest::newRow("no account, no logind") << 1002u << QByteArray() << QByteArray() << false;
         QTest::newRow("its session on a seat")
             << 1000u << QByteArray("3:UID=1000;SEAT=seat0;REMOTE=0") << QByteArray("3") << true;
         QTest::newRow("its session remote")
@@ -74,7 +75,8 @@ private slots:
             QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
         };
         put(u"login.defs"_qs, "# regular users\nUID_MIN\t\t 1000\nUID_MAX 70000\n");
-        put(u"passwd"_qs, "nobody:x:65534:65534:nobody:/nonexistent:/usr/sbin/nologin\n");
+        put(u"passwd"_qs, "nobody:x:65534:65534:nobody:/nonexistent:/usr/sbin/nologin\n"
+                          "me:x:1000:1000::/home/me:/bin/sh\nyou:x:1001:1001::/home/you:/bin/sh\n");
         put(u"sessionid"_qs, own);
         if (!sessions.isEmpty()) {
             QVERIFY(QDir(dir.path()).mkpath(u"run/system"_qs) && QDir(dir.path()).mkpath(u"run/sessions"_qs));

@@ -525,6 +525,10 @@ understood with 2; when no copy runs, --off, --sleep and --status end with statu
         <source>Kestrune could not be started.</source>
         <translation>تعذّر تشغيل Kestrune.</translation>
     </message>
+    <message>
+        <source>Kestrune is running but cannot be reached.</source>
+        <translation>Kestrune قيد التشغيل لكن لا يمكن الوصول إليه.</translation>
+    </message>
 </context>
 <context>
     <name>SettingsFile</name>
@@ -598,6 +602,22 @@ understood with 2; when no copy runs, --off, --sleep and --status end with statu
     <message>
         <source>the lock %1 cannot be made</source>
         <translation>لا يمكن إنشاء القفل %1</translation>
+    </message>
+    <message>
+        <source>A later start of Kestrune cannot reach this one: %1. Commands such as kestrune --status and --off will fail while it runs.</source>
+        <translation>لا يمكن لتشغيل لاحق لـ Kestrune الوصول إلى هذا: %1. ستفشل أوامر مثل kestrune --status و‎--off ما دام يعمل.</translation>
+    </message>
+    <message>
+        <source>%1 belongs to another user</source>
+        <translation>%1 يخص مستخدمًا آخر</translation>
+    </message>
+    <message>
+        <source>the path %1 is too long for a socket</source>
+        <translation>المسار %1 أطول من أن يصلح لمقبس</translation>
+    </message>
+    <message>
+        <source>cannot listen on %1 (%2)</source>
+        <translation>لا يمكن الاستماع على %1 (%2)</translation>
     </message>
 </context>
 <context>

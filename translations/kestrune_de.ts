@@ -525,6 +525,10 @@ eine nicht verstandene Befehlszeile mit 2; läuft keine Kopie, enden --off, --sl
         <source>Kestrune could not be started.</source>
         <translation>Kestrune konnte nicht gestartet werden.</translation>
     </message>
+    <message>
+        <source>Kestrune is running but cannot be reached.</source>
+        <translation>Kestrune läuft, ist aber nicht erreichbar.</translation>
+    </message>
 </context>
 <context>
     <name>SettingsFile</name>
@@ -598,6 +602,22 @@ eine nicht verstandene Befehlszeile mit 2; läuft keine Kopie, enden --off, --sl
     <message>
         <source>the lock %1 cannot be made</source>
         <translation>die Sperre %1 kann nicht angelegt werden</translation>
+    </message>
+    <message>
+        <source>A later start of Kestrune cannot reach this one: %1. Commands such as kestrune --status and --off will fail while it runs.</source>
+        <translation>Ein späterer Start von Kestrune kann dieses nicht erreichen: %1. Befehle wie kestrune --status und --off schlagen fehl, solange es läuft.</translation>
+    </message>
+    <message>
+        <source>%1 belongs to another user</source>
+        <translation>%1 gehört einem anderen Benutzer</translation>
+    </message>
+    <message>
+        <source>the path %1 is too long for a socket</source>
+        <translation>der Pfad %1 ist für einen Socket zu lang</translation>
+    </message>
+    <message>
+        <source>cannot listen on %1 (%2)</source>
+        <translation>kann nicht an %1 lauschen (%2)</translation>
     </message>
 </context>
 <context>

@@ -525,6 +525,10 @@ línea de órdenes no entendida con 2; si no hay ninguna copia en marcha, --off,
         <source>Kestrune could not be started.</source>
         <translation>No se pudo iniciar Kestrune.</translation>
     </message>
+    <message>
+        <source>Kestrune is running but cannot be reached.</source>
+        <translation>Kestrune se está ejecutando pero no se puede contactar.</translation>
+    </message>
 </context>
 <context>
     <name>SettingsFile</name>
@@ -598,6 +602,22 @@ línea de órdenes no entendida con 2; si no hay ninguna copia en marcha, --off,
     <message>
         <source>the lock %1 cannot be made</source>
         <translation>no se puede crear el bloqueo %1</translation>
+    </message>
+    <message>
+        <source>A later start of Kestrune cannot reach this one: %1. Commands such as kestrune --status and --off will fail while it runs.</source>
+        <translation>Un inicio posterior de Kestrune no puede contactar con este: %1. Órdenes como kestrune --status y --off fallarán mientras se ejecute.</translation>
+    </message>
+    <message>
+        <source>%1 belongs to another user</source>
+        <translation>%1 pertenece a otro usuario</translation>
+    </message>
+    <message>
+        <source>the path %1 is too long for a socket</source>
+        <translation>la ruta %1 es demasiado larga para un socket</translation>
+    </message>
+    <message>
+        <source>cannot listen on %1 (%2)</source>
+        <translation>no se puede escuchar en %1 (%2)</translation>
     </message>
 </context>
 <context>

@@ -526,6 +526,10 @@ une ligne de commande non comprise avec 2 ; si aucune copie ne tourne, --off, --
         <source>Kestrune could not be started.</source>
         <translation>Kestrune n’a pas pu être lancé.</translation>
     </message>
+    <message>
+        <source>Kestrune is running but cannot be reached.</source>
+        <translation>Kestrune est en cours d’exécution mais injoignable.</translation>
+    </message>
 </context>
 <context>
     <name>SettingsFile</name>
@@ -599,6 +603,22 @@ une ligne de commande non comprise avec 2 ; si aucune copie ne tourne, --off, --
     <message>
         <source>the lock %1 cannot be made</source>
         <translation>le verrou %1 ne peut pas être créé</translation>
+    </message>
+    <message>
+        <source>A later start of Kestrune cannot reach this one: %1. Commands such as kestrune --status and --off will fail while it runs.</source>
+        <translation>Un lancement ultérieur de Kestrune ne peut pas joindre celui-ci : %1. Les commandes comme kestrune --status et --off échoueront tant qu’il tourne.</translation>
+    </message>
+    <message>
+        <source>%1 belongs to another user</source>
+        <translation>%1 appartient à un autre utilisateur</translation>
+    </message>
+    <message>
+        <source>the path %1 is too long for a socket</source>
+        <translation>le chemin %1 est trop long pour une socket</translation>
+    </message>
+    <message>
+        <source>cannot listen on %1 (%2)</source>
+        <translation>impossible d’écouter sur %1 (%2)</translation>
     </message>
 </context>
 <context>

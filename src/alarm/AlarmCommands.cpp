@@ -7,9 +7,14 @@
 
 #include <QPushButton>
 
+#include <limits>
+
 AlarmCommands::AlarmCommands(AlarmEngine& engine, AlarmControls controls, QObject* parent)
     : QObject(parent), m_engine(engine), m_c(std::move(controls))
 {
+    // A text pasted into the box is taken whole: cut at a length, one with more than blanks after
+    // the time would arm.
+    m_c.Text2->setMaxLength(std::numeric_limits<int>::max());
     connect(m_c.Command1, &QPushButton::clicked, this, [this] { tell(arm()); });
     connect(m_c.Command2, &QPushButton::clicked, this, &AlarmCommands::off);
     connect(m_c.Command3, &QPushButton::clicked, this, &AlarmCommands::sleep);

@@ -271,9 +271,10 @@ QString AlarmEngine::Command1_Click()
     if (SoundPath.isEmpty())
         return noSoundRefusal();
     // Only a time that can ring is armed; blanks around it are the keyboard's, not the user's intent.
-    const QString text = m_c.Text2->text().trimmed();
-    if (!AlarmCrossing::parse(text))
+    const std::optional<QTime> alarm = AlarmCrossing::read(m_c.Text2->text());
+    if (!alarm)
         return tr("Please Enter The Alarm Time As HH:MM:SS");
+    const QString text = TimeText::of(*alarm);
     if (text != m_c.Text2->text())
         m_c.Text2->setText(text);
     m_c.Timer1->setEnabled(true);

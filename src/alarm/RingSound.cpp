@@ -7,6 +7,7 @@
 #include "platform/DesktopAlarmSound.h"
 
 #include <QFileInfo>
+#include <QTimer>
 
 namespace {
 // The notices start so; the reason follows. Read afresh, as the language is chosen after start-up.
@@ -26,8 +27,18 @@ QString fileName(const QString& path)
 }
 } // namespace
 
-RingSound::RingSound(MediaPlayer& player, QObject* parent) : QObject(parent), m_player(player)
+RingSound::RingSound(MediaPlayer& player, QObject* parent, qint64 retryMinuteMs)
+    : QObject(parent), m_player(player), m_toneRetries(ToneRetriesPerMinute, retryMinuteMs), m_climb(new QTimer(this)),
+      m_lastResortEnds(new QTimer(this))
 {
+    m_climb->setSingleShot(true);
+    connect(m_climb, &QTimer::timeout, this, &RingSound::climbBack);
+    m_lastResortEnds->setSingleShot(true);
+    m_lastResortEnds->setInterval(LastResortOverlapMs);
+    connect(m_lastResortEnds, &QTimer::timeout, this, [this] {
+        if (!m_silent)
+            DesktopAlarmSound::instance().stop();
+    });
     connect(&m_player, &MediaPlayer::cannotPlay, this, &RingSound::onCannotPlay);
     connect(&m_player, &MediaPlayer::cannotPrepare, this, &RingSound::onCannotPrepare);
     connect(&m_player, &MediaPlayer::outputLost, this, &RingSound::onOutputLost);
@@ -137,6 +148,7 @@ void RingSound::ring(const QString& path)
     m_use = Use::Ring;
     m_path = path;
     m_fileFailed = false;
+    m_fileUnplayable = false;
     m_player.setRaisesOutput(true);
     setSilent(false);
     play(Rung::File);
@@ -149,6 +161,7 @@ void RingSound::tryOut(const QString& path)
     m_use = Use::Try;
     m_path = path;
     m_fileFailed = false;
+    m_fileUnplayable = false;
     m_player.setRaisesOutput(false);
     play(Rung::File);
 }
@@ -157,6 +170,7 @@ void RingSound::silence()
 {
     const bool tried = m_use == Use::Try;
     m_use = Use::None;
+    m_climb->stop();
     m_player.setFileName(QString());
     if (tried)
         m_player.setRaisesOutput(true);
@@ -166,6 +180,7 @@ void RingSound::silence()
 void RingSound::play(Rung rung)
 {
     m_rung = rung;
+    m_climb->stop();
     if (rung == Rung::File) {
         m_player.setFileName(m_path);
         return;
@@ -182,6 +197,25 @@ void RingSound::play(Rung rung)
     }
     m_player.setFileName(QString());
     setSilent(true);
+    // Without an output nothing of ours is tried: its return climbs back (onOutputReturned).
+    if (!m_failure.startsWith(noOutput()))
+        m_climb->start(int(qMax<qint64>(m_toneRetries.untilFree(), 1000)));
+}
+
+void RingSound::climbBack()
+{
+    if (m_use != Use::Ring || m_rung != Rung::Desktop)
+        return;
+    if (!m_toneRetries.take()) {
+        m_climb->start(int(qMax<qint64>(m_toneRetries.untilFree(), 1000)));
+        return;
+    }
+    qCInfo(lcSound, "trying the ring's own sound again");
+    // The file again unless it cannot play at all: a process that died or stalled may have been
+    // the sound server's doing, not the file's. Why it was silent is no longer known to hold.
+    setNotices(m_fileNotice, QString());
+    setSilent(false);
+    play(m_fileUnplayable ? Rung::Tone : Rung::File);
 }
 
 void RingSound::onCannotPlay(const QString& path, const QString& reason, PlayerBackend::Fault fault)
@@ -204,6 +238,7 @@ void RingSound::onCannotPlay(const QString& path, const QString& reason, PlayerB
     if (!tone) {
         // Never silent: the built-in tone, in a new sound process when the file ended the last one.
         m_fileFailed = true;
+        m_fileUnplayable = fault == Fault::File;
         const QString fileNotice =
             fault == Fault::Process
                 ? tr("%1 stopped the sound process; the built-in tone will ring").arg(fileName(path))
@@ -283,9 +318,14 @@ void RingSound::setSilent(bool silent)
     m_silent = silent;
     // The last step makes its sound itself, through the desktop's sound library, which needs neither
     // a banner nor the sound process; it stops as soon as the ring has a sound again, sleeps or ends.
+    // Climbing back while it rings, it stops only once the ring's own sound has had the time to fail:
+    // some noise is better than a gap while the sound program is tried again.
+    m_lastResortEnds->stop();
     if (silent) {
         qCWarning(lcSound, "the ring has no sound of its own; the desktop's alarm sound plays");
         DesktopAlarmSound::instance().start(MediaPlayer::builtInTonePhrasePath());
+    } else if (m_use == Use::Ring) {
+        m_lastResortEnds->start();
     } else {
         DesktopAlarmSound::instance().stop();
     }

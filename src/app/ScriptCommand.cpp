@@ -5,9 +5,16 @@
 #include "app/CommandLine.h"
 #include "app/Translations.h"
 
+#include "core/AlarmCrossing.h"
+#include "core/TimeText.h"
+
+#include <QDeadlineTimer>
+
+#include <csignal>
 #include <cstdio>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -15,6 +22,7 @@ namespace {
 const char* const NotRunningText = QT_TRANSLATE_NOOP("ScriptCommand", "Kestrune is not running.");
 const char* const NoAnswer = QT_TRANSLATE_NOOP("ScriptCommand", "The running Kestrune did not answer.");
 const char* const NotStarted = QT_TRANSLATE_NOOP("ScriptCommand", "Kestrune could not be started.");
+const char* const UnreachableText = QT_TRANSLATE_NOOP("ScriptCommand", "Kestrune is running but cannot be reached.");
 // How long a new copy may take to come up and arm before the start that waits for it gives up.
 constexpr int StartTimeoutMs = 60000;
 
@@ -31,8 +39,11 @@ void write(FILE* stream, const QString& text)
 SingleInstance::Request ScriptCommand::request(const CommandLine& line)
 {
     switch (line.action()) {
-    case CommandLine::Action::Set:
-        return {SingleInstance::Verb::Set, line.time()};
+    case CommandLine::Action::Set: {
+        // Sent as the running copy will read it: a time with blanks around it goes whole on the line.
+        const std::optional<QTime> alarm = AlarmCrossing::read(line.time());
+        return {SingleInstance::Verb::Set, alarm ? TimeText::of(*alarm) : line.time()};
+    }
     case CommandLine::Action::Off:
         return {SingleInstance::Verb::Off, QString()};
     case CommandLine::Action::Sleep:
@@ -47,6 +58,10 @@ SingleInstance::Request ScriptCommand::request(const CommandLine& line)
 std::optional<int> ScriptCommand::askRunning(const CommandLine& line, SingleInstance& instance)
 {
     const std::optional<SingleInstance::Reply> reply = instance.ask(request(line));
+    if (!reply && instance.runningElsewhere()) {
+        write(stderr, Translations::early("ScriptCommand", UnreachableText));
+        return Unreachable;
+    }
     if (!reply && line.action() != CommandLine::Action::Set) {
         write(stderr, Translations::early("ScriptCommand", NotRunningText));
         return NotRunning;
@@ -81,9 +96,12 @@ std::optional<int> ScriptCommand::startInBackground(int* reportTo)
         return print(std::nullopt);
     if (child == 0) {
         ::close(channel[0]);
-        // Its own session, and nothing of the script's terminal or pipes: a script reading this
-        // start's output is not kept waiting by the copy that goes on running.
+        // Its own session, and nothing of the script's terminal, pipes or working folder: a script
+        // reading this start's output is not kept waiting by the copy that goes on running, and the
+        // folder it ran in can be unmounted.
         ::setsid();
+        if (::chdir("/") != 0)
+            std::perror("chdir");
         const int null = ::open("/dev/null", O_RDWR | O_CLOEXEC);
         for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
             ::dup2(null, fd);
@@ -96,13 +114,24 @@ std::optional<int> ScriptCommand::startInBackground(int* reportTo)
     QByteArray said;
     char buffer[4096];
     pollfd waiting{channel[0], POLLIN, 0};
-    while (said.size() <= SingleInstance::ReplyLimit && ::poll(&waiting, 1, StartTimeoutMs) > 0) {
+    const QDeadlineTimer deadline(StartTimeoutMs);
+    bool ended = false;
+    while (said.size() <= SingleInstance::ReplyLimit && !deadline.hasExpired() &&
+           ::poll(&waiting, 1, int(deadline.remainingTime())) > 0) {
         const ssize_t n = ::read(channel[0], buffer, sizeof buffer);
-        if (n <= 0)
+        if (n <= 0) {
+            ended = true;
             break;
+        }
         said.append(buffer, n);
     }
     ::close(channel[0]);
+    // A copy that has not said a word in all that time (a display that takes the connection and
+    // never answers) is not left hanging on.
+    if (said.isEmpty() && !ended) {
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+    }
     // Said as the running copy replies; nothing said: the new copy did not come up.
     if (said.isEmpty())
         return print(std::nullopt);

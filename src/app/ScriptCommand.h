@@ -14,13 +14,15 @@ class WakePolicy;
 // alarm commands as the window's buttons.
 class ScriptCommand {
 public:
-    enum Status { Done = 0, Failed = 1, BadCommandLine = 2, NotRunning = 3 };
+    enum Status { Done = 0, Failed = 1, BadCommandLine = 2, NotRunning = 3, Unreachable = 4 };
 
-    // Asks the running copy and prints its answer: the exit status, or none when no copy runs.
+    // Asks the running copy and prints its answer: the exit status, or none when no copy runs. A copy
+    // that holds the lock but cannot be reached is said to be so (Unreachable), --set included.
     static std::optional<int> askRunning(const CommandLine& line, SingleInstance& instance);
     // --set with no copy running: one is started in the background, so that the script goes on.
     // In the caller the exit status once the new copy has said whether it armed; in the new copy,
-    // none, with *reportTo set to where it says so (report()).
+    // none, with *reportTo set to where it says so (report()). A new copy that has said nothing
+    // within the start's time limit is ended: it never came up.
     static std::optional<int> startInBackground(int* reportTo);
     // In the copy started for --set: the reply to the waiting start, armed or why not.
     static void report(int reportTo, const SingleInstance::Reply& reply);

@@ -1,5 +1,6 @@
 #include "app/SingleInstance.h"
 #include "core/LogCategories.h"
+#include "core/PathTrust.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -7,6 +8,7 @@
 #include <QScopeGuard>
 #include <QSocketNotifier>
 #include <QStringDecoder>
+#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
@@ -20,16 +22,46 @@
 #include <unistd.h>
 
 namespace {
-// The socket's address, or false when the path does not fit one.
-bool addressFor(const QByteArray& path, sockaddr_un* address)
-{
-    std::memset(address, 0, sizeof *address);
-    address->sun_family = AF_UNIX;
-    if (path.isEmpty() || size_t(path.size()) >= sizeof address->sun_path)
-        return false;
-    std::memcpy(address->sun_path, path.constData(), size_t(path.size()));
-    return true;
-}
+// The socket's address, whatever the length of its folder's path: a path too long for an address is
+// reached through the folder held open, as /proc/self/fd/N/name. Invalid when neither fits.
+class SocketAddress {
+public:
+    explicit SocketAddress(const QByteArray& path)
+    {
+        if (path.isEmpty() || set(path))
+            return;
+        const qsizetype slash = path.lastIndexOf('/');
+        m_folder = ::open(slash > 0 ? path.left(slash).constData() : "/", O_PATH | O_DIRECTORY | O_CLOEXEC);
+        if (m_folder >= 0)
+            set("/proc/self/fd/" + QByteArray::number(m_folder) + path.mid(slash));
+    }
+    ~SocketAddress()
+    {
+        if (m_folder >= 0)
+            ::close(m_folder);
+    }
+    SocketAddress(const SocketAddress&) = delete;
+    SocketAddress& operator=(const SocketAddress&) = delete;
+
+    bool valid() const { return m_valid; }
+    const sockaddr* get() const { return reinterpret_cast<const sockaddr*>(&m_address); }
+    socklen_t size() const { return sizeof m_address; }
+
+private:
+    bool set(const QByteArray& path)
+    {
+        std::memset(&m_address, 0, sizeof m_address);
+        m_address.sun_family = AF_UNIX;
+        m_valid = size_t(path.size()) < sizeof m_address.sun_path;
+        if (m_valid)
+            std::memcpy(m_address.sun_path, path.constData(), size_t(path.size()));
+        return m_valid;
+    }
+
+    sockaddr_un m_address{};
+    int m_folder = -1;
+    bool m_valid = false;
+};
 
 // A folder (not a link to one) of this user's, closed to everyone else.
 bool isPrivate(const QString& folder)
@@ -63,7 +95,8 @@ bool makePrivate(const QString& folder)
     const int fd = ::open(name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     struct stat status {};
     const bool own = fd >= 0 && ::fstat(fd, &status) == 0 && status.st_uid == ::geteuid();
-    const bool closed = own && ((status.st_mode & 077) == 0 || ::fchmod(fd, 0700) == 0);
+    // Made private whatever it was, access control lists included: the lock and the socket go in it.
+    const bool closed = own && PathTrust::makePrivate(fd, 0700);
     if (fd >= 0)
         ::close(fd);
     if (!closed) {
@@ -101,14 +134,22 @@ bool hasControl(const QByteArray& bytes)
     return std::any_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x20 || uchar(c) == 0x7f; });
 }
 
-// Writes all of it or gives up: a peer that went away is not worth a signal.
-bool sendAll(int fd, const QByteArray& bytes)
+// Writes all of it before the deadline or gives up: a peer that went away is not worth a signal,
+// and one that stopped reading is not waited for.
+bool sendAll(int fd, const QByteArray& bytes, const QDeadlineTimer& deadline = QDeadlineTimer(0))
 {
     qsizetype sent = 0;
     while (sent < bytes.size()) {
-        const ssize_t n = ::send(fd, bytes.constData() + sent, size_t(bytes.size() - sent), MSG_NOSIGNAL);
+        const ssize_t n =
+            ::send(fd, bytes.constData() + sent, size_t(bytes.size() - sent), MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n < 0 && errno == EINTR)
             continue;
+        if (n < 0 && errno == EAGAIN) {
+            pollfd waiting{fd, POLLOUT, 0};
+            if (!deadline.hasExpired() && ::poll(&waiting, 1, int(deadline.remainingTime())) >= 0)
+                continue;
+            return false;
+        }
         if (n <= 0)
             return false;
         sent += n;
@@ -208,7 +249,7 @@ QString SingleInstance::privateFolder()
         cache = QDir(home).filePath(QStringLiteral(".cache"));
     // Always tried in the same order, so that every start of the user's finds the same one.
     QStringList places;
-    if (!cache.isEmpty() && QDir().mkpath(cache))
+    if (!cache.isEmpty() && PathTrust::makeFolders(cache))
         places << QDir(cache).filePath(QStringLiteral("kestrune-runtime"));
     if (!home.isEmpty())
         places << QDir(home).filePath(QStringLiteral(".kestrune-runtime"));
@@ -258,28 +299,30 @@ bool SingleInstance::claim(Handler handler)
         return unchecked(tr("the lock %1 cannot be made").arg(m_lockPath));
     }
     m_handler = std::move(handler);
-    sockaddr_un address;
-    if (!addressFor(m_socketPath, &address)) {
-        qCWarning(lcInstance,
-                  "the runtime folder's path is too long for a socket; a second start will not find this one");
+    // Runs all the same, but says so: a later start would find it running and unable to answer.
+    const auto unreachable = [this](const QString& why) {
+        qCWarning(lcInstance).noquote() << why + QStringLiteral("; a later start cannot reach this one");
+        m_notice = tr("A later start of Kestrune cannot reach this one: %1. Commands such as kestrune --status "
+                      "and --off will fail while it runs.")
+                       .arg(why);
         return true;
-    }
-    if (othersAt(m_socketPath)) {
-        qCWarning(lcInstance, "%s belongs to another user; a second start will not find this one",
-                  m_socketPath.constData());
-        return true;
-    }
+    };
+    if (othersAt(m_socketPath))
+        return unreachable(tr("%1 belongs to another user").arg(QFile::decodeName(m_socketPath)));
+    const SocketAddress address(m_socketPath);
+    if (!address.valid())
+        return unreachable(tr("the path %1 is too long for a socket").arg(QFile::decodeName(m_socketPath)));
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     // A socket file left by a crashed run would make bind() fail; the lock says it is ours now.
     ::unlink(m_socketPath.constData());
     const mode_t oldMask = ::umask(077);
-    const bool bound = fd >= 0 && ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    const bool bound = fd >= 0 && ::bind(fd, address.get(), address.size()) == 0;
     ::umask(oldMask);
-    if (!bound || ::listen(fd, 4) != 0) {
-        qCWarning(lcInstance, "cannot listen on %s: %s", m_socketPath.constData(), std::strerror(errno));
+    if (!bound || ::listen(fd, 16) != 0) {
+        const QString why = QString::fromLocal8Bit(std::strerror(errno));
         if (fd >= 0)
             ::close(fd);
-        return true;
+        return unreachable(tr("cannot listen on %1 (%2)").arg(QFile::decodeName(m_socketPath), why));
     }
     m_listening = fd;
     m_notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
@@ -299,11 +342,17 @@ void SingleInstance::accept()
             }
             break;
         }
-        // A flood of connections is not kept waiting on: past a few, each is dropped unanswered.
+        // A flood of connections is not kept waiting on: past a few, the one that has waited longest
+        // without a word makes room, so that idle connections cannot keep a real request out.
         if (m_clients.size() >= size_t(MaxClients)) {
+            const auto idle =
+                std::find_if(m_clients.begin(), m_clients.end(), [](const auto& c) { return c->received.isEmpty(); });
             qCWarning(lcInstance, "too many requests at once; one dropped");
-            ::close(fd);
-            continue;
+            if (idle == m_clients.end()) {
+                ::close(fd);
+                continue;
+            }
+            answer(idle->get(), QByteArray());
         }
         auto client = std::make_unique<Client>();
         Client* c = client.get();
@@ -317,6 +366,8 @@ void SingleInstance::accept()
         });
         c->deadline.start(RequestTimeoutMs);
         m_clients.push_back(std::move(client));
+        // A request sent with the connection is answered before more connections can push it out.
+        read(c);
     }
 }
 
@@ -362,22 +413,31 @@ void SingleInstance::answer(Client* client, const QByteArray& reply)
 
 std::optional<SingleInstance::Reply> SingleInstance::ask(const Request& request, int timeoutMs)
 {
-    sockaddr_un address;
+    const QDeadlineTimer deadline(timeoutMs);
+    const SocketAddress address(m_socketPath);
     // Only a copy of this user's is asked.
-    if (!addressFor(m_socketPath, &address) || othersAt(m_socketPath))
+    if (!address.valid() || othersAt(m_socketPath))
         return std::nullopt;
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0)
         return std::nullopt;
     const auto closed = qScopeGuard([fd] { ::close(fd); });
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
-        return std::nullopt;
     Reply reply;
-    if (!sendAll(fd, encode(request)))
+    // A copy that is stopped, or flooded, leaves its queue of connections full: connecting is tried
+    // again until the deadline, never waited on for good.
+    while (::connect(fd, address.get(), address.size()) != 0) {
+        if (errno == EINTR)
+            continue;
+        if (errno != EAGAIN)
+            return std::nullopt;
+        if (deadline.hasExpired())
+            return reply;
+        QThread::msleep(20);
+    }
+    if (!sendAll(fd, encode(request), deadline))
         return reply;
     // Read until the running one hangs up, so the request is done before this process is gone.
     QByteArray received;
-    QDeadlineTimer deadline(timeoutMs);
     char buffer[4096];
     while (received.size() <= ReplyLimit) {
         pollfd waiting{fd, POLLIN, 0};
@@ -387,7 +447,7 @@ std::optional<SingleInstance::Reply> SingleInstance::ask(const Request& request,
         if (ready <= 0)
             break;
         const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
-        if (n < 0 && errno == EINTR)
+        if (n < 0 && (errno == EINTR || errno == EAGAIN))
             continue;
         if (n <= 0)
             break;
@@ -399,4 +459,15 @@ std::optional<SingleInstance::Reply> SingleInstance::ask(const Request& request,
 bool SingleInstance::askRunningToShow(int timeoutMs)
 {
     return ask(Request{}, timeoutMs).has_value();
+}
+
+bool SingleInstance::runningElsewhere() const
+{
+    if (m_lockPath.isEmpty() || (m_lock && m_lock->isLocked()))
+        return false;
+    QLockFile lock(m_lockPath);
+    lock.setStaleLockTime(0);
+    if (lock.tryLock(0))
+        return false;
+    return lock.error() == QLockFile::LockFailedError;
 }

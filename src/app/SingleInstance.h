@@ -20,7 +20,9 @@ class QSocketNotifier;
 // "set " and a time. The running one answers "ok" or "refused" on a line of its own, then the text
 // (the status lines, or why it refused), at most ReplyLimit bytes, and hangs up; a request that is
 // not one of these is answered "error". A connection closed without a byte asks to show the window,
-// as earlier versions knocked. A request not complete within RequestTimeoutMs is dropped.
+// as earlier versions knocked. A request not complete within RequestTimeoutMs is dropped, and so is
+// the longest-waiting silent connection when MaxClients are open. A folder whose path is too long
+// for a socket's address is reached through a descriptor of it (/proc/self/fd/N/kestrune.socket).
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
@@ -58,6 +60,8 @@ public:
     std::optional<Reply> ask(const Request& request, int timeoutMs = 5000);
     // From a later start: asks the running one to show its window. True when it was reached.
     bool askRunningToShow(int timeoutMs = 2000);
+    // From a later start that could not reach a running copy: whether one holds the lock all the same.
+    bool runningElsewhere() const;
 
     // The line sent for a request. A time that cannot go whole on the line (too long, a control
     // character) goes as one that cannot ring, so that the running one refuses it in its own words.

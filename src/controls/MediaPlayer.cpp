@@ -1,6 +1,7 @@
 #include "controls/MediaPlayer.h"
 
 #include "core/FileNameBytes.h"
+#include "core/PathTrust.h"
 #include "platform/SystemSound.h"
 #include "soundclient/SoundProcess.h"
 
@@ -179,14 +180,15 @@ QString resourceFile(const QString& name)
     const QByteArray tone = resource.open(QIODevice::ReadOnly) ? resource.readAll() : QByteArray();
     const QString folder = QDir(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation))
                                .filePath(QStringLiteral("kestrune"));
-    if (!folder.isEmpty() && QDir().mkpath(folder)) {
+    if (!folder.isEmpty() && PathTrust::makeFolders(folder)) {
         const QString target = QDir(folder).filePath(name);
         QFile existing(target);
         if (existing.open(QIODevice::ReadOnly) && existing.readAll() == tone)
             return target;
         // Renamed into place whole: another instance may be reading the old copy.
         QSaveFile copy(target);
-        if (copy.open(QIODevice::WriteOnly) && copy.write(tone) == tone.size() && copy.commit())
+        if (copy.open(QIODevice::WriteOnly) && PathTrust::makePrivate(copy.handle(), 0600) &&
+            copy.write(tone) == tone.size() && copy.commit())
             return target;
     }
     // No cache folder: a file of this run's own, never a fixed name in a shared folder that

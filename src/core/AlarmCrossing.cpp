@@ -56,6 +56,11 @@ std::optional<QTime> AlarmCrossing::parse(const QString& text)
     return QTime(h, m, s);
 }
 
+std::optional<QTime> AlarmCrossing::read(const QString& given)
+{
+    return parse(given.trimmed());
+}
+
 AlarmCrossing::Result AlarmCrossing::check(const QTime& alarm, const QDateTime& previous, const QDateTime& now,
                                            int catchUpSeconds)
 {

@@ -14,6 +14,10 @@ public:
 
     // The alarm text as the clock shows times, exactly "HH:MM:SS" within a day; nothing otherwise.
     static std::optional<QTime> parse(const QString& text);
+    // An alarm time given by the user, whichever way it came in (the box, the command line, the
+    // socket, the bus): blanks around it (spaces, tabs, line ends) are the keyboard's or the shell's
+    // and are trimmed; anything else beside the time refuses it, however long the text.
+    static std::optional<QTime> read(const QString& given);
 
     // previous is the reading at the tick before (invalid for none). Due when the alarm's time of
     // day lies in (previous, now] in local wall-clock time and was passed at most catchUpSeconds

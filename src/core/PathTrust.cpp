@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <functional>
 #include <grp.h>
 #include <optional>
@@ -244,4 +245,36 @@ QString PathTrust::whyUntrusted(const QString& path, QString* resolved, Missing 
     if (resolved)
         *resolved = done;
     return QString();
+}
+
+bool PathTrust::makePrivate(int fd, mode_t mode)
+{
+    struct stat status {};
+    if (::fstat(fd, &status) != 0)
+        return false;
+    const bool folder = S_ISDIR(status.st_mode);
+    for (const char* list : {"system.posix_acl_access", "system.posix_acl_default"}) {
+        if ((folder || std::strcmp(list, "system.posix_acl_access") == 0) && ::fremovexattr(fd, list) != 0 &&
+            errno != ENODATA && errno != ENOTSUP)
+            return false;
+    }
+    return ::fchmod(fd, mode) == 0;
+}
+
+bool PathTrust::makeFolders(const QString& path)
+{
+    const QString clean = QDir::cleanPath(QDir(path).absolutePath());
+    if (QFileInfo(clean).isDir())
+        return true;
+    if (clean == QDir::rootPath() || !makeFolders(QFileInfo(clean).path()))
+        return false;
+    const QByteArray name = QFile::encodeName(clean);
+    if (::mkdir(name.constData(), 0700) != 0)
+        return errno == EEXIST && QFileInfo(clean).isDir();
+    // Made by this call: only then is it ours to change.
+    const int fd = ::open(name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const bool closed = fd >= 0 && makePrivate(fd, 0700);
+    if (fd >= 0)
+        ::close(fd);
+    return closed;
 }

@@ -29,6 +29,14 @@ public:
     // group that is not the user's alone.
     static bool writableByOthers(const QString& path);
     static bool ownedByUser(const QString& path);
+    // What the program makes is the user's alone from birth, its mode bits the whole truth: a folder's
+    // default access control list hands a new file or folder entries that could let another user in,
+    // so the inherited lists are dropped and the mode set. fd: the new file or folder, open. False
+    // with errno set when it cannot be made so.
+    static bool makePrivate(int fd, mode_t mode);
+    // A folder and the folders above it that are missing, each made private (0700) from birth.
+    static bool makeFolders(const QString& path);
+
     // No account but the user (and root) is in the group: none listed as its member in /etc/group,
     // none with it as the primary group in /etc/passwd. A group not found there is not private.
     static bool privateGroup(gid_t group);

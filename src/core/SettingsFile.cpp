@@ -1,6 +1,7 @@
 #include "core/SettingsFile.h"
 
 #include "core/LogCategories.h"
+#include "core/PathTrust.h"
 #include "core/SettingsFieldReader.h"
 #include "core/SettingsLocation.h"
 
@@ -291,8 +292,15 @@ bool SettingsFile::keepDamagedCopy(const QString& file)
     QFile::remove(fresh);
     // A second name for the old file, then renamed over the last copy: no copying, and one step.
     const QByteArray to = QFile::encodeName(fresh);
-    if (::link(from.constData(), to.constData()) != 0 && !QFile::copy(file, fresh))
-        return false;
+    if (::link(from.constData(), to.constData()) != 0) {
+        // A copy is a new file: as private as the one it copies.
+        QFile copy(fresh);
+        if (!QFile::copy(file, fresh) || !copy.open(QIODevice::ReadWrite) ||
+            !PathTrust::makePrivate(copy.handle(), 0600)) {
+            QFile::remove(fresh);
+            return false;
+        }
+    }
     if (::rename(to.constData(), QFile::encodeName(bad).constData()) != 0) {
         QFile::remove(fresh);
         return false;
@@ -323,7 +331,7 @@ bool SettingsFile::write(const SettingsRecord& given)
     if (exists && !S_ISREG(status.st_mode))
         return fail(target, kindOf(status.st_mode));
     const QString folder = QFileInfo(file).absolutePath();
-    if (!QDir().mkpath(folder))
+    if (!PathTrust::makeFolders(folder))
         return fail(target, tr("its folder cannot be created"));
     // Renaming over a read-only file would succeed; the user's protection is respected instead.
     if (exists && !isWritable(file))
@@ -348,6 +356,11 @@ bool SettingsFile::write(const SettingsRecord& given)
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly))
         return fail(target, out.errorString());
+    if (!PathTrust::makePrivate(out.handle(), 0600)) {
+        const QString reason = errnoText(errno);
+        out.cancelWriting();
+        return fail(target, reason);
+    }
     if (!writeAll(out, format(record)) || !out.flush() || out.error() != QFileDevice::NoError ||
         ::fsync(out.handle()) != 0) {
         const QString reason = out.error() != QFileDevice::NoError ? out.errorString() : errnoText(errno);

@@ -93,10 +93,11 @@ QString AutostartEntry::write(const QByteArray& program)
         !untrusted.isEmpty())
         return tr("%1 is not written: %2").arg(file, untrusted);
     const QString folder = QFileInfo(target).absolutePath();
-    if (!QDir().mkpath(folder))
+    if (!PathTrust::makeFolders(folder))
         return tr("the folder %1 cannot be made").arg(folder);
     QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly) || out.write(entry) < 0 || !out.commit())
+    if (!out.open(QIODevice::WriteOnly) || !PathTrust::makePrivate(out.handle(), 0600) || out.write(entry) < 0 ||
+        !out.commit())
         return tr("%1 cannot be written: %2").arg(target, out.errorString());
     return QString();
 }

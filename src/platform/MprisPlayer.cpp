@@ -6,6 +6,8 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusPendingCall>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
 #include <QDBusVariant>
 
 const QString MprisPlayer::ServiceName = QStringLiteral("org.mpris.MediaPlayer2.kestrune");
@@ -25,9 +27,24 @@ void busCall(const QString& method, const QString& name)
         QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
                                        QStringLiteral("org.freedesktop.DBus"), method);
     call << name;
-    if (method == QLatin1String("RequestName"))
-        call << uint(4);
-    QDBusConnection::sessionBus().asyncCall(call);
+    if (method != QLatin1String("RequestName")) {
+        QDBusConnection::sessionBus().asyncCall(call);
+        return;
+    }
+    call << uint(4);
+    // Another program holding the name gets the media keys meant for the ring: said, not kept quiet.
+    // The ring's notification offers Sleep and OFF all the same.
+    auto* watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call));
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [name](QDBusPendingCallWatcher* done) {
+        const QDBusPendingReply<uint> reply = *done;
+        // 1: the primary owner now; 4: it was already.
+        if (reply.isError() || (reply.value() != 1 && reply.value() != 4))
+            qCWarning(lcDesktop,
+                      "the media player name %s is taken by another program; the media keys do not reach "
+                      "the ring, its notification still offers Sleep and OFF",
+                      qPrintable(name));
+        done->deleteLater();
+    });
 }
 
 const char IntrospectionXml[] = R"(  <interface name="org.mpris.MediaPlayer2">

@@ -1,6 +1,7 @@
 #include "wake/WakeCaller.h"
 
 #include <dirent.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -60,15 +61,20 @@ void readUidRange(const char* file, unsigned long& low, unsigned long& high)
     std::fclose(in);
 }
 
-bool isNobody(uid_t user, const char* accounts)
+enum class Account { None, Nobody, Someone };
+
+// Whose the user id is, by the accounts file; the system's other account sources (LDAP, homed)
+// are asked too when the file is the system's own.
+Account accountOf(uid_t user, const char* accounts)
 {
     if (user == Overflow)
-        return true;
+        return Account::Nobody;
     std::FILE* in = std::fopen(accounts, "re");
     if (!in)
-        return false;
+        return Account::None;
     char line[1024];
     bool nobody = false;
+    bool found = false;
     while (!nobody && std::fgets(line, sizeof line, in)) {
         trimLine(line);
         // name:password:uid:...
@@ -79,10 +85,16 @@ bool isNobody(uid_t user, const char* accounts)
             continue;
         *password = *rest = '\0';
         unsigned long parsed = 0;
-        nobody = std::strcmp(line, "nobody") == 0 && number(uid + 1, parsed) && parsed == user;
+        const bool theirs = number(uid + 1, parsed) && parsed == user;
+        found = found || theirs;
+        nobody = theirs && std::strcmp(line, "nobody") == 0;
     }
     std::fclose(in);
-    return nobody;
+    if (nobody)
+        return Account::Nobody;
+    if (!found && std::strcmp(accounts, WakeCaller::Places{}.accounts) == 0)
+        found = ::getpwuid(user) != nullptr;
+    return found ? Account::Someone : Account::None;
 }
 
 // logind's record of one session: the user's, on a seat, and not remote.
@@ -130,7 +142,10 @@ const char* WakeCaller::refusal(uid_t user, const Places& places)
     readUidRange(places.loginDefs, low, high);
     if (user < low || user > high)
         return "the account is a system account, not a regular user's";
-    if (isNobody(user, places.accounts))
+    const Account account = accountOf(user, places.accounts);
+    if (account == Account::None)
+        return "the user id has no account";
+    if (account == Account::Nobody)
         return "the account is nobody";
     const std::string run = places.systemdRun;
     const std::string sessions = run + "/sessions";

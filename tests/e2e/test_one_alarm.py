@@ -60,12 +60,16 @@ def status_of(app):
 
 def scripts_reach_the_alarm(results, binary, tone):
     """--set with none running starts one in the background, armed; then the command line and gdbus against it:
-    what a button would refuse is refused in its words and changes nothing, and each change is announced."""
+    what a button would refuse is refused in its words and changes nothing, and each change is announced. All of it
+    through a runtime folder whose path is too long for a socket's address; a time is read alike by every way in; a
+    stopped copy holds no call past its limit."""
     alarm = far_alarm_text()
-    app = Kestrune(binary, settings=settings_line(tone, "06:00:00"))
+    runtime = os.path.join(tempfile.mkdtemp(prefix="kestrune-run-"), "r" * 120)
+    os.mkdir(runtime, 0o700)
+    app = Kestrune(binary, settings=settings_line(tone, "06:00:00"), env={"XDG_RUNTIME_DIR": runtime})
     pid = None
     try:
-        started = app.command("--set", alarm)
+        started = app.command("--set", alarm + "\n")
         results.check("--set with none running returns, armed", started.returncode == 0, "exit code 0, no output",
                       f"exit code {started.returncode}: {started.stdout}{started.stderr}")
         pid = int(re.search(r"uint32 (\d+)", run([*BUS[:4], "org.freedesktop.DBus", "--object-path",
@@ -86,10 +90,11 @@ def scripts_reach_the_alarm(results, binary, tone):
         time.sleep(1)
         off = app.command("--off")
         refused = app.command("--set", "7:30")
+        cut = app.command("--set", alarm + " " * 40000 + "X")
         results.equal("--off, then --set with a time that cannot ring: done, refused on standard error",
-                      (0, 1, "Please Enter The Alarm Time As HH:MM:SS\n"),
-                      (off.returncode, refused.returncode, refused.stderr))
-        bus = subprocess.run([*BUS, "--method", "org.kestrune.Kestrune.Alarm.Set", "25:00:00"], stdout=subprocess.PIPE,
+                      (0, 1, "Please Enter The Alarm Time As HH:MM:SS\n", 1),
+                      (off.returncode, refused.returncode, refused.stderr, cut.returncode))
+        bus = subprocess.run([*BUS, "--method", "org.kestrune.Kestrune.Alarm.Set", alarm + "X"], stdout=subprocess.PIPE,
                              stderr=subprocess.PIPE, text=True, timeout=30)
         results.check("the bus refuses the same time in the same words", "org.kestrune.Kestrune.Error.Refused: "
                       "Please Enter The Alarm Time As HH:MM:SS" in bus.stderr, "the error Refused", bus.stderr)
@@ -104,6 +109,14 @@ def scripts_reach_the_alarm(results, binary, tone):
         announced = monitor.communicate(timeout=10)[0]
         results.check("OFF is announced", "PropertiesChanged ('org.kestrune.Kestrune.Alarm', {'Armed': <false>"
                       in announced and "'NextRing': <int64 0>" in announced, "Armed false, NextRing 0", announced)
+        armed = app.command("--set", "\t" + alarm + " " * 100000)
+        os.kill(pid, signal.SIGSTOP)
+        calls = [subprocess.Popen([app.exe, "--status"], env=app._environment(), stdout=subprocess.DEVNULL,
+                                  stderr=subprocess.DEVNULL) for _ in range(20)]
+        codes = {call.wait(timeout=30) for call in calls}
+        os.kill(pid, signal.SIGCONT)
+        results.equal("a tab before, 100 000 blanks after: armed; 20 --status against the stopped copy: unanswered, in "
+                      "time; it runs from /", (0, {1}, "/"), (armed.returncode, codes, os.readlink(f"/proc/{pid}/cwd")))
         os.kill(pid, signal.SIGTERM)
         poll(lambda: not os.path.exists(f"/proc/{pid}"), 15)
         pid = None
@@ -114,6 +127,7 @@ def scripts_reach_the_alarm(results, binary, tone):
         if pid:
             os.kill(pid, signal.SIGKILL)
         app.stop()
+        subprocess.run(["rm", "-rf", os.path.dirname(runtime)])
 
 
 def killed_run_does_not_stop_the_next(results, binary, tone):

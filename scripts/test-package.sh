@@ -147,6 +147,11 @@ desktop-file-validate "$scratch/unpacked/usr/share/applications/org.kestrune.Kes
 LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l "$scratch/unpacked/usr/share/man/man1/kestrune.1.gz" \
     2>"$scratch/man.log" >/dev/null || fail "man -l failed"
 [ ! -s "$scratch/man.log" ] || { fail "the manual page renders with warnings:"; cat "$scratch/man.log"; }
+# The bash completion offers the options and the days --repeat takes.
+completion="$scratch/unpacked/usr/share/bash-completion/completions/kestrune"
+completed=$(bash -c 'source "$1" && COMP_WORDS=(kestrune --set 07:30:00 --repeat week) COMP_CWORD=4 && _kestrune &&
+    echo "${COMPREPLY[*]}"' _ "$completion" 2>&1) || true
+[ "$completed" = "weekdays weekends" ] || fail "the bash completion offers '$completed' for --repeat week"
 depends=$(dpkg-deb -f "$deb" Depends)
 names=$(sed -E 's/ *\([^)]*\)//g; s/, */\n/g' <<<"$depends")
 for p in libc6 libstdc++6 libqt6widgets6 libcanberra0 gstreamer1.0-plugins-good gstreamer1.0-plugins-base \

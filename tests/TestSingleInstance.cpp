@@ -105,6 +105,8 @@ void TestSingleInstance::requestsAreAnsweredAndGarbageIsNot_data()
                          << QByteArray("ok\nset 07:30:00");
     QTest::addRow("refused") << QByteArray("set 7:30\n") << QByteArray("refused\nno such time: 7:30");
     QTest::addRow("status") << QByteArray("status\n") << QByteArray("ok\nstatus ");
+    QTest::addRow("repeat") << SingleInstance::encode({SingleInstance::Verb::Repeat, u"weekdays"_qs})
+                            << QByteArray("ok\nstatus ");
     QTest::addRow("a line break in the time goes as one that cannot ring")
         << SingleInstance::encode({SingleInstance::Verb::Set, u"07:30:00\noff"_qs})
         << QByteArray("refused\nno such time: -");
@@ -112,6 +114,8 @@ void TestSingleInstance::requestsAreAnsweredAndGarbageIsNot_data()
     QTest::addRow("unknown word") << QByteArray("reboot\n") << error;
     QTest::addRow("set without a time") << QByteArray("set\n") << error;
     QTest::addRow("off with an argument") << QByteArray("off now\n") << error;
+    QTest::addRow("repeat without days") << QByteArray("repeat\n") << error;
+    QTest::addRow("skip with an argument") << QByteArray("skip mon\n") << error;
     QTest::addRow("no line feed") << QByteArray("status") << error;
     QTest::addRow("a control character") << QByteArray("set 07:30:00\t\n") << error;
     QTest::addRow("not UTF-8") << QByteArray("set \xff\xfe\n") << error;
@@ -160,6 +164,16 @@ void TestSingleInstance::commandLine_data()
     QTest::addRow("two commands") << QStringList{u"--off"_qs, u"--status"_qs} << int(A::Refused) << u"only one"_qs;
     QTest::addRow("two times") << QStringList{u"--set=07:00:00"_qs, u"--set=08:00:00"_qs} << int(A::Refused)
                                << u"only one"_qs;
+    // For --repeat alone, the days in their shortest words.
+    QTest::addRow("set with its days") << QStringList{u"--set"_qs, u"07:30:00"_qs, u"--repeat"_qs, u"daily"_qs}
+                                       << int(A::Set) << u"07:30:00"_qs;
+    QTest::addRow("repeat alone") << QStringList{u"--repeat=FRI,mon,tue,wed,thu"_qs} << int(A::Repeat)
+                                  << u"weekdays"_qs;
+    QTest::addRow("skip") << QStringList{u"--skip"_qs} << int(A::Skip) << QString();
+    QTest::addRow("no such day") << QStringList{u"--repeat"_qs, u"mon,funday"_qs} << int(A::Refused)
+                                 << u"mon,funday"_qs;
+    QTest::addRow("repeat with off") << QStringList{u"--repeat"_qs, u"daily"_qs, u"--off"_qs} << int(A::Refused)
+                                     << u"only one"_qs;
 }
 
 void TestSingleInstance::commandLine()
@@ -173,7 +187,7 @@ void TestSingleInstance::commandLine()
     if (line.action() == CommandLine::Action::Refused)
         QVERIFY2(line.text().contains(time), qPrintable(line.text()));
     else
-        QCOMPARE(line.time(), time);
+        QCOMPARE(line.action() == CommandLine::Action::Repeat ? line.repeat() : line.time(), time);
 }
 
 void TestSingleInstance::socketLeftByACrashIsReplaced()

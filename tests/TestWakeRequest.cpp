@@ -5,7 +5,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-// The wake program's input: a request's number and a plain number of seconds, ahead, within two
+// The wake program's input: a request's number and a plain number of seconds, ahead, within eight
 // days; and whom it serves.
 class TestWakeRequest : public QObject {
     Q_OBJECT
@@ -18,8 +18,8 @@ private slots:
         const QByteArray id = "42 ";
         const QByteArray now = QByteArray::number(qint64(Now));
         QTest::newRow("a minute ahead") << id + QByteArray::number(qint64(Now) + 60) << true;
-        QTest::newRow("two days ahead") << id + QByteArray::number(qint64(Now) + 172800) << true;
-        QTest::newRow("a second more") << id + QByteArray::number(qint64(Now) + 172801) << false;
+        QTest::newRow("eight days ahead") << id + QByteArray::number(qint64(Now) + 691200) << true;
+        QTest::newRow("a second more") << id + QByteArray::number(qint64(Now) + 691201) << false;
         QTest::newRow("now") << id + now << false;
         QTest::newRow("past") << id + QByteArray::number(qint64(Now) - 1) << false;
         QTest::newRow("empty") << id << false;

@@ -123,8 +123,8 @@ void TestWindows::menusOfTheMainWindow()
     QStringList items;
     for (QAction* a : f.mnutray()->actions())
         items << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    QCOMPARE(items,
-             QStringList({"&Choose Alarm Sound", "&Try Alarm Sound", "Start At &Login", "&Options", "-", "E&xit"}));
+    QCOMPARE(items, QStringList({"&Choose Alarm Sound", "&Try Alarm Sound", "&Repeat", "Skip &Next Ring",
+                                 "Start At &Login", "&Options", "-", "E&xit"}));
     QVERIFY(f.about()->menu() == nullptr);
 }
 

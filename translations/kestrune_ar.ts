@@ -15,6 +15,14 @@
         <source>The alarm is not ringing</source>
         <translation>المنبّه لا يرنّ</translation>
     </message>
+    <message>
+        <source>The alarm does not repeat</source>
+        <translation>المنبّه لا يتكرر</translation>
+    </message>
+    <message>
+        <source>Repeat takes once, daily, weekdays, weekends or days such as mon,tue</source>
+        <translation>يقبل التكرار once أو daily أو weekdays أو weekends أو أيامًا مثل mon,tue</translation>
+    </message>
 </context>
 <context>
     <name>AlarmEngine</name>
@@ -112,7 +120,16 @@
 <context>
     <name>CommandLine</name>
     <message>
-        <source>Usage: kestrune [--tray | --set HH:MM:SS | --off | --sleep | --status]
+        <source>Unexpected argument: %1. See kestrune --help.</source>
+        <translation>وسيط غير متوقع: %1. راجع kestrune --help.</translation>
+    </message>
+    <message>
+        <source>%1. See kestrune --help.</source>
+        <translation>%1. راجع kestrune --help.</translation>
+    </message>
+    <message>
+        <source>Usage: kestrune [--tray | --set HH:MM:SS [--repeat DAYS] | --repeat DAYS | --off | --sleep |
+                --skip | --unskip | --status]
 
 A desktop alarm clock. Without an option it shows its window; while it runs, a second start
 brings the running one forward. The other options are sent to the running copy.
@@ -120,16 +137,24 @@ brings the running one forward. The other options are sent to the running copy.
   --tray            start in the notification area, without setting the alarm
   --set HH:MM:SS    set the alarm to this time, as typing it and pressing ON does; with no
                     copy running, one is started in the notification area
-  --off             switch the alarm off, as OFF does
+  --repeat DAYS     the days the alarm rings on: once, daily, weekdays, weekends, or days
+                    such as mon,tue,fri; with --set for the time set, alone for the
+                    running copy&apos;s alarm
+  --off             switch the alarm off, as OFF does (at a ring of a repeating alarm,
+                    it stays set for the next day)
   --sleep           snooze the ringing alarm, as Sleep does
+  --skip            leave the next ring of a repeating alarm silent
+  --unskip          take that skip back
   --status          print the alarm&apos;s state, a line for each value
   -h, --help        print this help
   -v, --version     print the version
 
 A refused command says why on standard error and ends with status 1, a command line not
-understood with 2; when no copy runs, --off, --sleep and --status end with status 3.
+understood with 2; when no copy runs, the options other than --tray and --set end with
+status 3.
 </source>
-        <translation>الاستخدام: kestrune [--tray | --set HH:MM:SS | --off | --sleep | --status]
+        <translation>الاستخدام: kestrune [--tray | --set HH:MM:SS [--repeat DAYS] | --repeat DAYS | --off | --sleep |
+                    --skip | --unskip | --status]
 
 منبّه لسطح المكتب. دون خيار يعرض نافذته؛ وإن كان يعمل، فإن تشغيله مرة ثانية يُظهر
 النسخة العاملة في المقدمة. تُرسَل الخيارات الأخرى إلى النسخة العاملة.
@@ -137,28 +162,30 @@ understood with 2; when no copy runs, --off, --sleep and --status end with statu
   --tray            التشغيل في منطقة الإشعارات دون ضبط المنبّه
   --set HH:MM:SS    ضبط المنبّه على هذا الوقت، كما لو كُتب وضُغط «شغّل»؛ وإن لم تكن
                     هناك نسخة عاملة، تُشغَّل واحدة في منطقة الإشعارات
-  --off             إيقاف المنبّه، كما يفعل «أوقف»
+  --repeat DAYS     الأيام التي يرنّ فيها المنبّه: once أو daily أو weekdays أو weekends أو
+                    أيام مثل mon,tue,fri؛ مع --set للوقت المضبوط، ووحده لمنبّه النسخة
+                    العاملة
+  --off             إيقاف المنبّه، كما يفعل «أوقف» (عند رنين منبّه متكرر يبقى مضبوطًا
+                    لليوم التالي)
   --sleep           تأجيل المنبّه الذي يرنّ، كما يفعل «غفوة»
+  --skip            تخطّي الرنين التالي لمنبّه متكرر
+  --unskip          التراجع عن هذا التخطّي
   --status          طباعة حالة المنبّه، سطر لكل قيمة
   -h, --help        طباعة هذه المساعدة
   -v, --version     طباعة الإصدار
 
 يذكر الأمر المرفوض السبب على مخرج الأخطاء القياسي وينتهي بالحالة 1، وسطر الأوامر غير
-المفهوم بالحالة 2؛ وإن لم تكن هناك نسخة عاملة، تنتهي الخيارات --off و--sleep و--status
+المفهوم بالحالة 2؛ وإن لم تكن هناك نسخة عاملة، تنتهي الخيارات غير --tray و--set
 بالحالة 3.
 </translation>
     </message>
     <message>
-        <source>Give only one of --set, --off, --sleep, --status, --help and --version.</source>
-        <translation>حدّد خيارًا واحدًا فقط من: --set، --off، --sleep، --status، --help، --version.</translation>
+        <source>Give only one of --set, --repeat, --off, --sleep, --skip, --unskip, --status, --help and --version; --repeat may go with --set.</source>
+        <translation>حدّد خيارًا واحدًا فقط من: --set، --repeat، --off، --sleep، --skip، --unskip، --status، --help، --version؛ ويجوز --repeat مع --set.</translation>
     </message>
     <message>
-        <source>Unexpected argument: %1. See kestrune --help.</source>
-        <translation>وسيط غير متوقع: %1. راجع kestrune --help.</translation>
-    </message>
-    <message>
-        <source>%1. See kestrune --help.</source>
-        <translation>%1. راجع kestrune --help.</translation>
+        <source>--repeat takes once, daily, weekdays, weekends or days such as mon,tue, not %1.</source>
+        <translation>يقبل --repeat القيم once أو daily أو weekdays أو weekends أو أيامًا مثل mon,tue، لا %1.</translation>
     </message>
 </context>
 <context>
@@ -293,6 +320,10 @@ understood with 2; when no copy runs, --off, --sleep and --status end with statu
     <message>
         <source>Alarm %1, keeps computer awake</source>
         <translation>منبّه %1، يمنع السكون</translation>
+    </message>
+    <message>
+        <source>%1 skipped</source>
+        <translation>تخطّي %1</translation>
     </message>
 </context>
 <context>
@@ -452,6 +483,95 @@ understood with 2; when no copy runs, --off, --sleep and --status end with statu
     <message>
         <source>QT_LAYOUT_DIRECTION</source>
         <translation>RTL</translation>
+    </message>
+</context>
+<context>
+    <name>RepeatFile</name>
+    <message>
+        <source>it is not a regular file</source>
+        <translation>ليس ملفًا عاديًا</translation>
+    </message>
+    <message>
+        <source>it is longer than this file can be</source>
+        <translation>إنه أطول مما يمكن أن يكون عليه هذا الملف</translation>
+    </message>
+    <message>
+        <source>not all of its lines could be read</source>
+        <translation>تعذّرت قراءة كل أسطره</translation>
+    </message>
+    <message>
+        <source>there is nowhere to save it</source>
+        <translation>لا يوجد مكان لحفظه</translation>
+    </message>
+    <message>
+        <source>it could not be read whole, and no copy of it could be kept</source>
+        <translation>تعذّرت قراءته كاملًا وتعذّر الاحتفاظ بنسخة منه</translation>
+    </message>
+</context>
+<context>
+    <name>RepeatKeeper</name>
+    <message>
+        <source>The repeat days in %1 could not be read: %2. The alarm rings once until days are chosen again.</source>
+        <translation>تعذّرت قراءة أيام التكرار في %1: %2. يرنّ المنبّه مرة واحدة حتى تُختار الأيام من جديد.</translation>
+    </message>
+    <message>
+        <source>The file as it was is kept as %1.</source>
+        <translation>حُفظ الملف كما كان باسم %1.</translation>
+    </message>
+    <message>
+        <source>The repeat days in %1 belong to the alarm time %2, but the settings hold %3: they are not applied, and the alarm rings once.</source>
+        <translation>أيام التكرار في %1 تخص وقت المنبّه %2، لكن الإعدادات تحمل %3: فلا تُطبَّق، ويرنّ المنبّه مرة واحدة.</translation>
+    </message>
+    <message>
+        <source>Alarm %1 is set: %2</source>
+        <translation>منبّه %1 مضبوط: %2</translation>
+    </message>
+</context>
+<context>
+    <name>RepeatMenu</name>
+    <message>
+        <source>&amp;Repeat</source>
+        <translation>التكرار(&amp;R)</translation>
+    </message>
+    <message>
+        <source>Skip &amp;Next Ring</source>
+        <translation>تخطّي الرنين التالي(&amp;N)</translation>
+    </message>
+    <message>
+        <source>&amp;Once</source>
+        <translation>مرة واحدة(&amp;O)</translation>
+    </message>
+    <message>
+        <source>Every &amp;Day</source>
+        <translation>كل يوم(&amp;D)</translation>
+    </message>
+    <message>
+        <source>&amp;Weekdays</source>
+        <translation>أيام العمل(&amp;W)</translation>
+    </message>
+    <message>
+        <source>Week&amp;ends</source>
+        <translation>عطلة الأسبوع(&amp;E)</translation>
+    </message>
+    <message>
+        <source>Skip &amp;Next Ring (%1)</source>
+        <translation>تخطّي الرنين التالي (%1)(&amp;N)</translation>
+    </message>
+    <message>
+        <source>every day</source>
+        <translation>كل يوم</translation>
+    </message>
+    <message>
+        <source>weekdays</source>
+        <translation>أيام العمل</translation>
+    </message>
+    <message>
+        <source>weekends</source>
+        <translation>عطلة الأسبوع</translation>
+    </message>
+    <message>
+        <source>once</source>
+        <translation>مرة واحدة</translation>
     </message>
 </context>
 <context>

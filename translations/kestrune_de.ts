@@ -15,6 +15,14 @@
         <source>The alarm is not ringing</source>
         <translation>Der Wecker klingelt nicht</translation>
     </message>
+    <message>
+        <source>The alarm does not repeat</source>
+        <translation>Der Wecker wiederholt sich nicht</translation>
+    </message>
+    <message>
+        <source>Repeat takes once, daily, weekdays, weekends or days such as mon,tue</source>
+        <translation>Wiederholen nimmt once, daily, weekdays, weekends oder Tage wie mon,tue</translation>
+    </message>
 </context>
 <context>
     <name>AlarmEngine</name>
@@ -112,7 +120,16 @@
 <context>
     <name>CommandLine</name>
     <message>
-        <source>Usage: kestrune [--tray | --set HH:MM:SS | --off | --sleep | --status]
+        <source>Unexpected argument: %1. See kestrune --help.</source>
+        <translation>Unerwartetes Argument: %1. Siehe kestrune --help.</translation>
+    </message>
+    <message>
+        <source>%1. See kestrune --help.</source>
+        <translation>%1. Siehe kestrune --help.</translation>
+    </message>
+    <message>
+        <source>Usage: kestrune [--tray | --set HH:MM:SS [--repeat DAYS] | --repeat DAYS | --off | --sleep |
+                --skip | --unskip | --status]
 
 A desktop alarm clock. Without an option it shows its window; while it runs, a second start
 brings the running one forward. The other options are sent to the running copy.
@@ -120,16 +137,24 @@ brings the running one forward. The other options are sent to the running copy.
   --tray            start in the notification area, without setting the alarm
   --set HH:MM:SS    set the alarm to this time, as typing it and pressing ON does; with no
                     copy running, one is started in the notification area
-  --off             switch the alarm off, as OFF does
+  --repeat DAYS     the days the alarm rings on: once, daily, weekdays, weekends, or days
+                    such as mon,tue,fri; with --set for the time set, alone for the
+                    running copy&apos;s alarm
+  --off             switch the alarm off, as OFF does (at a ring of a repeating alarm,
+                    it stays set for the next day)
   --sleep           snooze the ringing alarm, as Sleep does
+  --skip            leave the next ring of a repeating alarm silent
+  --unskip          take that skip back
   --status          print the alarm&apos;s state, a line for each value
   -h, --help        print this help
   -v, --version     print the version
 
 A refused command says why on standard error and ends with status 1, a command line not
-understood with 2; when no copy runs, --off, --sleep and --status end with status 3.
+understood with 2; when no copy runs, the options other than --tray and --set end with
+status 3.
 </source>
-        <translation>Aufruf: kestrune [--tray | --set HH:MM:SS | --off | --sleep | --status]
+        <translation>Aufruf: kestrune [--tray | --set HH:MM:SS [--repeat TAGE] | --repeat TAGE | --off | --sleep |
+                --skip | --unskip | --status]
 
 Ein Wecker für den Desktop. Ohne Option zeigt er sein Fenster; läuft er bereits, holt ein
 zweiter Start den laufenden nach vorn. Die übrigen Optionen gehen an die laufende Kopie.
@@ -137,28 +162,30 @@ zweiter Start den laufenden nach vorn. Die übrigen Optionen gehen an die laufen
   --tray            im Infobereich starten, ohne den Wecker zu stellen
   --set HH:MM:SS    den Wecker auf diese Zeit stellen, wie Eintippen und EIN; läuft keine
                     Kopie, wird eine im Infobereich gestartet
-  --off             den Wecker ausschalten, wie AUS
+  --repeat TAGE     die Tage, an denen der Wecker klingelt: once, daily, weekdays, weekends
+                    oder Tage wie mon,tue,fri; mit --set für die gestellte Zeit, allein für
+                    den Wecker der laufenden Kopie
+  --off             den Wecker ausschalten, wie AUS (beim Klingeln eines sich
+                    wiederholenden Weckers bleibt er für den nächsten Tag gestellt)
   --sleep           den klingelnden Wecker schlummern lassen, wie Schlummern
+  --skip            das nächste Klingeln eines sich wiederholenden Weckers auslassen
+  --unskip          dieses Auslassen zurücknehmen
   --status          den Zustand des Weckers ausgeben, eine Zeile je Wert
   -h, --help        diese Hilfe ausgeben
   -v, --version     die Version ausgeben
 
 Ein abgelehnter Befehl nennt den Grund auf der Standardfehlerausgabe und endet mit Status 1,
-eine nicht verstandene Befehlszeile mit 2; läuft keine Kopie, enden --off, --sleep und
---status mit Status 3.
+eine nicht verstandene Befehlszeile mit 2; läuft keine Kopie, enden die Optionen außer
+--tray und --set mit Status 3.
 </translation>
     </message>
     <message>
-        <source>Give only one of --set, --off, --sleep, --status, --help and --version.</source>
-        <translation>Nur eine von --set, --off, --sleep, --status, --help und --version angeben.</translation>
+        <source>Give only one of --set, --repeat, --off, --sleep, --skip, --unskip, --status, --help and --version; --repeat may go with --set.</source>
+        <translation>Nur eine von --set, --repeat, --off, --sleep, --skip, --unskip, --status, --help und --version angeben; --repeat darf zu --set.</translation>
     </message>
     <message>
-        <source>Unexpected argument: %1. See kestrune --help.</source>
-        <translation>Unerwartetes Argument: %1. Siehe kestrune --help.</translation>
-    </message>
-    <message>
-        <source>%1. See kestrune --help.</source>
-        <translation>%1. Siehe kestrune --help.</translation>
+        <source>--repeat takes once, daily, weekdays, weekends or days such as mon,tue, not %1.</source>
+        <translation>--repeat nimmt once, daily, weekdays, weekends oder Tage wie mon,tue, nicht %1.</translation>
     </message>
 </context>
 <context>
@@ -293,6 +320,10 @@ eine nicht verstandene Befehlszeile mit 2; läuft keine Kopie, enden --off, --sl
     <message>
         <source>Alarm %1, keeps computer awake</source>
         <translation>Wecker %1, hält den PC wach</translation>
+    </message>
+    <message>
+        <source>%1 skipped</source>
+        <translation>%1 ausgelassen</translation>
     </message>
 </context>
 <context>
@@ -452,6 +483,95 @@ eine nicht verstandene Befehlszeile mit 2; läuft keine Kopie, enden --off, --sl
     <message>
         <source>QT_LAYOUT_DIRECTION</source>
         <translation>LTR</translation>
+    </message>
+</context>
+<context>
+    <name>RepeatFile</name>
+    <message>
+        <source>it is not a regular file</source>
+        <translation>es ist keine reguläre Datei</translation>
+    </message>
+    <message>
+        <source>it is longer than this file can be</source>
+        <translation>sie ist länger, als diese Datei sein kann</translation>
+    </message>
+    <message>
+        <source>not all of its lines could be read</source>
+        <translation>nicht alle ihre Zeilen konnten gelesen werden</translation>
+    </message>
+    <message>
+        <source>there is nowhere to save it</source>
+        <translation>es gibt keinen Ort, um sie zu speichern</translation>
+    </message>
+    <message>
+        <source>it could not be read whole, and no copy of it could be kept</source>
+        <translation>sie konnte nicht vollständig gelesen werden, und es konnte keine Kopie davon angelegt werden</translation>
+    </message>
+</context>
+<context>
+    <name>RepeatKeeper</name>
+    <message>
+        <source>The repeat days in %1 could not be read: %2. The alarm rings once until days are chosen again.</source>
+        <translation>Die Wiederholungstage in %1 konnten nicht gelesen werden: %2. Der Wecker klingelt einmal, bis wieder Tage gewählt sind.</translation>
+    </message>
+    <message>
+        <source>The file as it was is kept as %1.</source>
+        <translation>Die Datei wird, wie sie war, als %1 aufbewahrt.</translation>
+    </message>
+    <message>
+        <source>The repeat days in %1 belong to the alarm time %2, but the settings hold %3: they are not applied, and the alarm rings once.</source>
+        <translation>Die Wiederholungstage in %1 gehören zur Weckzeit %2, die Einstellungen enthalten aber %3: Sie werden nicht übernommen, und der Wecker klingelt einmal.</translation>
+    </message>
+    <message>
+        <source>Alarm %1 is set: %2</source>
+        <translation>Wecker %1 ist gestellt: %2</translation>
+    </message>
+</context>
+<context>
+    <name>RepeatMenu</name>
+    <message>
+        <source>&amp;Repeat</source>
+        <translation>Wiede&amp;rholen</translation>
+    </message>
+    <message>
+        <source>Skip &amp;Next Ring</source>
+        <translation>&amp;Nächstes Klingeln auslassen</translation>
+    </message>
+    <message>
+        <source>&amp;Once</source>
+        <translation>E&amp;inmal</translation>
+    </message>
+    <message>
+        <source>Every &amp;Day</source>
+        <translation>&amp;Jeden Tag</translation>
+    </message>
+    <message>
+        <source>&amp;Weekdays</source>
+        <translation>&amp;Werktags</translation>
+    </message>
+    <message>
+        <source>Week&amp;ends</source>
+        <translation>Am Wochen&amp;ende</translation>
+    </message>
+    <message>
+        <source>Skip &amp;Next Ring (%1)</source>
+        <translation>&amp;Nächstes Klingeln auslassen (%1)</translation>
+    </message>
+    <message>
+        <source>every day</source>
+        <translation>jeden Tag</translation>
+    </message>
+    <message>
+        <source>weekdays</source>
+        <translation>werktags</translation>
+    </message>
+    <message>
+        <source>weekends</source>
+        <translation>am Wochenende</translation>
+    </message>
+    <message>
+        <source>once</source>
+        <translation>einmal</translation>
     </message>
 </context>
 <context>

@@ -15,6 +15,14 @@
         <source>The alarm is not ringing</source>
         <translation>La alarma no está sonando</translation>
     </message>
+    <message>
+        <source>The alarm does not repeat</source>
+        <translation>La alarma no se repite</translation>
+    </message>
+    <message>
+        <source>Repeat takes once, daily, weekdays, weekends or days such as mon,tue</source>
+        <translation>Repetir acepta once, daily, weekdays, weekends o días como mon,tue</translation>
+    </message>
 </context>
 <context>
     <name>AlarmEngine</name>
@@ -112,7 +120,16 @@
 <context>
     <name>CommandLine</name>
     <message>
-        <source>Usage: kestrune [--tray | --set HH:MM:SS | --off | --sleep | --status]
+        <source>Unexpected argument: %1. See kestrune --help.</source>
+        <translation>Argumento inesperado: %1. Consulte kestrune --help.</translation>
+    </message>
+    <message>
+        <source>%1. See kestrune --help.</source>
+        <translation>%1. Consulte kestrune --help.</translation>
+    </message>
+    <message>
+        <source>Usage: kestrune [--tray | --set HH:MM:SS [--repeat DAYS] | --repeat DAYS | --off | --sleep |
+                --skip | --unskip | --status]
 
 A desktop alarm clock. Without an option it shows its window; while it runs, a second start
 brings the running one forward. The other options are sent to the running copy.
@@ -120,16 +137,24 @@ brings the running one forward. The other options are sent to the running copy.
   --tray            start in the notification area, without setting the alarm
   --set HH:MM:SS    set the alarm to this time, as typing it and pressing ON does; with no
                     copy running, one is started in the notification area
-  --off             switch the alarm off, as OFF does
+  --repeat DAYS     the days the alarm rings on: once, daily, weekdays, weekends, or days
+                    such as mon,tue,fri; with --set for the time set, alone for the
+                    running copy&apos;s alarm
+  --off             switch the alarm off, as OFF does (at a ring of a repeating alarm,
+                    it stays set for the next day)
   --sleep           snooze the ringing alarm, as Sleep does
+  --skip            leave the next ring of a repeating alarm silent
+  --unskip          take that skip back
   --status          print the alarm&apos;s state, a line for each value
   -h, --help        print this help
   -v, --version     print the version
 
 A refused command says why on standard error and ends with status 1, a command line not
-understood with 2; when no copy runs, --off, --sleep and --status end with status 3.
+understood with 2; when no copy runs, the options other than --tray and --set end with
+status 3.
 </source>
-        <translation>Uso: kestrune [--tray | --set HH:MM:SS | --off | --sleep | --status]
+        <translation>Uso: kestrune [--tray | --set HH:MM:SS [--repeat DÍAS] | --repeat DÍAS | --off | --sleep |
+              --skip | --unskip | --status]
 
 Un despertador de escritorio. Sin opciones muestra su ventana; si ya se está ejecutando, un
 segundo inicio trae al frente la copia en marcha. Las demás opciones se envían a esa copia.
@@ -137,28 +162,30 @@ segundo inicio trae al frente la copia en marcha. Las demás opciones se envían
   --tray            iniciar en el área de notificación, sin activar la alarma
   --set HH:MM:SS    poner la alarma a esa hora, como escribirla y pulsar ON; si no hay
                     ninguna copia en marcha, se inicia una en el área de notificación
-  --off             desactivar la alarma, como OFF
+  --repeat DÍAS     los días en que suena la alarma: once, daily, weekdays, weekends, o
+                    días como mon,tue,fri; con --set para la hora puesta, sola para la
+                    alarma de la copia en marcha
+  --off             desactivar la alarma, como OFF (cuando suena una alarma que se repite,
+                    sigue activada para el día siguiente)
   --sleep           posponer la alarma que suena, como Posponer
+  --skip            omitir el siguiente sonido de una alarma que se repite
+  --unskip          deshacer esa omisión
   --status          mostrar el estado de la alarma, una línea por valor
   -h, --help        mostrar esta ayuda
   -v, --version     mostrar la versión
 
 Una orden rechazada explica el motivo en la salida de error y termina con el estado 1, una
-línea de órdenes no entendida con 2; si no hay ninguna copia en marcha, --off, --sleep y
---status terminan con el estado 3.
+línea de órdenes no entendida con 2; si no hay ninguna copia en marcha, las opciones que no
+son --tray ni --set terminan con el estado 3.
 </translation>
     </message>
     <message>
-        <source>Give only one of --set, --off, --sleep, --status, --help and --version.</source>
-        <translation>Indique solo una de --set, --off, --sleep, --status, --help y --version.</translation>
+        <source>Give only one of --set, --repeat, --off, --sleep, --skip, --unskip, --status, --help and --version; --repeat may go with --set.</source>
+        <translation>Indique solo una de --set, --repeat, --off, --sleep, --skip, --unskip, --status, --help y --version; --repeat puede ir con --set.</translation>
     </message>
     <message>
-        <source>Unexpected argument: %1. See kestrune --help.</source>
-        <translation>Argumento inesperado: %1. Consulte kestrune --help.</translation>
-    </message>
-    <message>
-        <source>%1. See kestrune --help.</source>
-        <translation>%1. Consulte kestrune --help.</translation>
+        <source>--repeat takes once, daily, weekdays, weekends or days such as mon,tue, not %1.</source>
+        <translation>--repeat acepta once, daily, weekdays, weekends o días como mon,tue, no %1.</translation>
     </message>
 </context>
 <context>
@@ -293,6 +320,10 @@ línea de órdenes no entendida con 2; si no hay ninguna copia en marcha, --off,
     <message>
         <source>Alarm %1, keeps computer awake</source>
         <translation>Alarma %1, evita suspender</translation>
+    </message>
+    <message>
+        <source>%1 skipped</source>
+        <translation>%1 omitida</translation>
     </message>
 </context>
 <context>
@@ -452,6 +483,95 @@ línea de órdenes no entendida con 2; si no hay ninguna copia en marcha, --off,
     <message>
         <source>QT_LAYOUT_DIRECTION</source>
         <translation>LTR</translation>
+    </message>
+</context>
+<context>
+    <name>RepeatFile</name>
+    <message>
+        <source>it is not a regular file</source>
+        <translation>no es un archivo normal</translation>
+    </message>
+    <message>
+        <source>it is longer than this file can be</source>
+        <translation>es más largo de lo que puede ser este archivo</translation>
+    </message>
+    <message>
+        <source>not all of its lines could be read</source>
+        <translation>no se pudieron leer todas sus líneas</translation>
+    </message>
+    <message>
+        <source>there is nowhere to save it</source>
+        <translation>no hay dónde guardarlo</translation>
+    </message>
+    <message>
+        <source>it could not be read whole, and no copy of it could be kept</source>
+        <translation>no se pudo leer entero y no se pudo conservar ninguna copia</translation>
+    </message>
+</context>
+<context>
+    <name>RepeatKeeper</name>
+    <message>
+        <source>The repeat days in %1 could not be read: %2. The alarm rings once until days are chosen again.</source>
+        <translation>No se pudieron leer los días de repetición de %1: %2. La alarma suena una vez hasta que se vuelvan a elegir días.</translation>
+    </message>
+    <message>
+        <source>The file as it was is kept as %1.</source>
+        <translation>El archivo tal como estaba se conserva como %1.</translation>
+    </message>
+    <message>
+        <source>The repeat days in %1 belong to the alarm time %2, but the settings hold %3: they are not applied, and the alarm rings once.</source>
+        <translation>Los días de repetición de %1 son de la hora de alarma %2, pero la configuración tiene %3: no se aplican y la alarma suena una vez.</translation>
+    </message>
+    <message>
+        <source>Alarm %1 is set: %2</source>
+        <translation>La alarma de las %1 está activada: %2</translation>
+    </message>
+</context>
+<context>
+    <name>RepeatMenu</name>
+    <message>
+        <source>&amp;Repeat</source>
+        <translation>&amp;Repetir</translation>
+    </message>
+    <message>
+        <source>Skip &amp;Next Ring</source>
+        <translation>O&amp;mitir el siguiente</translation>
+    </message>
+    <message>
+        <source>&amp;Once</source>
+        <translation>&amp;Una vez</translation>
+    </message>
+    <message>
+        <source>Every &amp;Day</source>
+        <translation>&amp;Cada día</translation>
+    </message>
+    <message>
+        <source>&amp;Weekdays</source>
+        <translation>&amp;Laborables</translation>
+    </message>
+    <message>
+        <source>Week&amp;ends</source>
+        <translation>&amp;Fines de semana</translation>
+    </message>
+    <message>
+        <source>Skip &amp;Next Ring (%1)</source>
+        <translation>O&amp;mitir el siguiente (%1)</translation>
+    </message>
+    <message>
+        <source>every day</source>
+        <translation>cada día</translation>
+    </message>
+    <message>
+        <source>weekdays</source>
+        <translation>laborables</translation>
+    </message>
+    <message>
+        <source>weekends</source>
+        <translation>fines de semana</translation>
+    </message>
+    <message>
+        <source>once</source>
+        <translation>una vez</translation>
     </message>
 </context>
 <context>

@@ -15,6 +15,14 @@
         <source>The alarm is not ringing</source>
         <translation>L’alarme ne sonne pas</translation>
     </message>
+    <message>
+        <source>The alarm does not repeat</source>
+        <translation>L’alarme ne se répète pas</translation>
+    </message>
+    <message>
+        <source>Repeat takes once, daily, weekdays, weekends or days such as mon,tue</source>
+        <translation>Répéter accepte once, daily, weekdays, weekends ou des jours comme mon,tue</translation>
+    </message>
 </context>
 <context>
     <name>AlarmEngine</name>
@@ -112,7 +120,16 @@
 <context>
     <name>CommandLine</name>
     <message>
-        <source>Usage: kestrune [--tray | --set HH:MM:SS | --off | --sleep | --status]
+        <source>Unexpected argument: %1. See kestrune --help.</source>
+        <translation>Argument inattendu : %1. Voir kestrune --help.</translation>
+    </message>
+    <message>
+        <source>%1. See kestrune --help.</source>
+        <translation>%1. Voir kestrune --help.</translation>
+    </message>
+    <message>
+        <source>Usage: kestrune [--tray | --set HH:MM:SS [--repeat DAYS] | --repeat DAYS | --off | --sleep |
+                --skip | --unskip | --status]
 
 A desktop alarm clock. Without an option it shows its window; while it runs, a second start
 brings the running one forward. The other options are sent to the running copy.
@@ -120,16 +137,24 @@ brings the running one forward. The other options are sent to the running copy.
   --tray            start in the notification area, without setting the alarm
   --set HH:MM:SS    set the alarm to this time, as typing it and pressing ON does; with no
                     copy running, one is started in the notification area
-  --off             switch the alarm off, as OFF does
+  --repeat DAYS     the days the alarm rings on: once, daily, weekdays, weekends, or days
+                    such as mon,tue,fri; with --set for the time set, alone for the
+                    running copy&apos;s alarm
+  --off             switch the alarm off, as OFF does (at a ring of a repeating alarm,
+                    it stays set for the next day)
   --sleep           snooze the ringing alarm, as Sleep does
+  --skip            leave the next ring of a repeating alarm silent
+  --unskip          take that skip back
   --status          print the alarm&apos;s state, a line for each value
   -h, --help        print this help
   -v, --version     print the version
 
 A refused command says why on standard error and ends with status 1, a command line not
-understood with 2; when no copy runs, --off, --sleep and --status end with status 3.
+understood with 2; when no copy runs, the options other than --tray and --set end with
+status 3.
 </source>
-        <translation>Usage : kestrune [--tray | --set HH:MM:SS | --off | --sleep | --status]
+        <translation>Usage : kestrune [--tray | --set HH:MM:SS [--repeat JOURS] | --repeat JOURS | --off | --sleep |
+                 --skip | --unskip | --status]
 
 Un réveil de bureau. Sans option, il affiche sa fenêtre ; s’il tourne déjà, un second
 lancement fait passer celui qui tourne au premier plan. Les autres options sont envoyées à
@@ -138,28 +163,30 @@ la copie en cours.
   --tray            démarrer dans la zone de notification, sans activer l’alarme
   --set HH:MM:SS    régler l’alarme à cette heure, comme la saisir et appuyer sur ON ; si
                     aucune copie ne tourne, une copie démarre dans la zone de notification
-  --off             désactiver l’alarme, comme OFF
+  --repeat JOURS    les jours où l’alarme sonne : once, daily, weekdays, weekends, ou des
+                    jours comme mon,tue,fri ; avec --set pour l’heure réglée, seul pour
+                    l’alarme de la copie en cours
+  --off             désactiver l’alarme, comme OFF (quand une alarme répétée sonne, elle
+                    reste activée pour le jour suivant)
   --sleep           répéter l’alarme qui sonne, comme Répéter
+  --skip            sauter la prochaine sonnerie d’une alarme répétée
+  --unskip          annuler ce saut
   --status          afficher l’état de l’alarme, une ligne par valeur
   -h, --help        afficher cette aide
   -v, --version     afficher la version
 
 Une commande refusée en donne la raison sur la sortie d’erreur et se termine avec le code 1,
-une ligne de commande non comprise avec 2 ; si aucune copie ne tourne, --off, --sleep et
---status se terminent avec le code 3.
+une ligne de commande non comprise avec 2 ; si aucune copie ne tourne, les options autres
+que --tray et --set se terminent avec le code 3.
 </translation>
     </message>
     <message>
-        <source>Give only one of --set, --off, --sleep, --status, --help and --version.</source>
-        <translation>Indiquez une seule option parmi --set, --off, --sleep, --status, --help et --version.</translation>
+        <source>Give only one of --set, --repeat, --off, --sleep, --skip, --unskip, --status, --help and --version; --repeat may go with --set.</source>
+        <translation>Indiquez une seule option parmi --set, --repeat, --off, --sleep, --skip, --unskip, --status, --help et --version ; --repeat peut accompagner --set.</translation>
     </message>
     <message>
-        <source>Unexpected argument: %1. See kestrune --help.</source>
-        <translation>Argument inattendu : %1. Voir kestrune --help.</translation>
-    </message>
-    <message>
-        <source>%1. See kestrune --help.</source>
-        <translation>%1. Voir kestrune --help.</translation>
+        <source>--repeat takes once, daily, weekdays, weekends or days such as mon,tue, not %1.</source>
+        <translation>--repeat accepte once, daily, weekdays, weekends ou des jours comme mon,tue, pas %1.</translation>
     </message>
 </context>
 <context>
@@ -294,6 +321,10 @@ une ligne de commande non comprise avec 2 ; si aucune copie ne tourne, --off, --
     <message>
         <source>Alarm %1, keeps computer awake</source>
         <translation>Alarme %1, garde le PC éveillé</translation>
+    </message>
+    <message>
+        <source>%1 skipped</source>
+        <translation>%1 sautée</translation>
     </message>
 </context>
 <context>
@@ -453,6 +484,95 @@ une ligne de commande non comprise avec 2 ; si aucune copie ne tourne, --off, --
     <message>
         <source>QT_LAYOUT_DIRECTION</source>
         <translation>LTR</translation>
+    </message>
+</context>
+<context>
+    <name>RepeatFile</name>
+    <message>
+        <source>it is not a regular file</source>
+        <translation>ce n’est pas un fichier ordinaire</translation>
+    </message>
+    <message>
+        <source>it is longer than this file can be</source>
+        <translation>il est plus long que ce fichier ne peut l’être</translation>
+    </message>
+    <message>
+        <source>not all of its lines could be read</source>
+        <translation>toutes ses lignes n’ont pas pu être lues</translation>
+    </message>
+    <message>
+        <source>there is nowhere to save it</source>
+        <translation>il n’y a aucun endroit où l’enregistrer</translation>
+    </message>
+    <message>
+        <source>it could not be read whole, and no copy of it could be kept</source>
+        <translation>il n’a pas pu être lu en entier et aucune copie n’a pu en être conservée</translation>
+    </message>
+</context>
+<context>
+    <name>RepeatKeeper</name>
+    <message>
+        <source>The repeat days in %1 could not be read: %2. The alarm rings once until days are chosen again.</source>
+        <translation>Les jours de répétition dans %1 n’ont pas pu être lus : %2. L’alarme sonne une fois jusqu’à ce que des jours soient de nouveau choisis.</translation>
+    </message>
+    <message>
+        <source>The file as it was is kept as %1.</source>
+        <translation>Le fichier tel qu’il était est conservé sous %1.</translation>
+    </message>
+    <message>
+        <source>The repeat days in %1 belong to the alarm time %2, but the settings hold %3: they are not applied, and the alarm rings once.</source>
+        <translation>Les jours de répétition dans %1 appartiennent à l’heure d’alarme %2, mais les réglages contiennent %3 : ils ne sont pas appliqués et l’alarme sonne une fois.</translation>
+    </message>
+    <message>
+        <source>Alarm %1 is set: %2</source>
+        <translation>L’alarme de %1 est activée : %2</translation>
+    </message>
+</context>
+<context>
+    <name>RepeatMenu</name>
+    <message>
+        <source>&amp;Repeat</source>
+        <translation>&amp;Répétition</translation>
+    </message>
+    <message>
+        <source>Skip &amp;Next Ring</source>
+        <translation>Sauter la &amp;prochaine sonnerie</translation>
+    </message>
+    <message>
+        <source>&amp;Once</source>
+        <translation>&amp;Une fois</translation>
+    </message>
+    <message>
+        <source>Every &amp;Day</source>
+        <translation>&amp;Chaque jour</translation>
+    </message>
+    <message>
+        <source>&amp;Weekdays</source>
+        <translation>En &amp;semaine</translation>
+    </message>
+    <message>
+        <source>Week&amp;ends</source>
+        <translation>&amp;Week-ends</translation>
+    </message>
+    <message>
+        <source>Skip &amp;Next Ring (%1)</source>
+        <translation>Sauter la &amp;prochaine sonnerie (%1)</translation>
+    </message>
+    <message>
+        <source>every day</source>
+        <translation>chaque jour</translation>
+    </message>
+    <message>
+        <source>weekdays</source>
+        <translation>en semaine</translation>
+    </message>
+    <message>
+        <source>weekends</source>
+        <translation>le week-end</translation>
+    </message>
+    <message>
+        <source>once</source>
+        <translation>une fois</translation>
     </message>
 </context>
 <context>

@@ -1,8 +1,11 @@
 #include "alarm/AlarmCommands.h"
 
 #include "alarm/AlarmEngine.h"
+#include "alarm/AlarmRepeat.h"
 #include "controls/MessageBox.h"
 #include "controls/TextBox.h"
+#include "core/AlarmCrossing.h"
+#include "core/Clock.h"
 #include "platform/ActivationToken.h"
 
 #include <QPushButton>
@@ -23,6 +26,7 @@ AlarmCommands::AlarmCommands(AlarmEngine& engine, AlarmControls controls, QObjec
     connect(&engine, &AlarmEngine::ringStarted, this, &AlarmCommands::stateChanged);
     connect(&engine, &AlarmEngine::ringEnded, this, &AlarmCommands::stateChanged);
     connect(&engine, &AlarmEngine::missedChanged, this, &AlarmCommands::stateChanged);
+    connect(&engine.repeat(), &AlarmRepeat::changed, this, &AlarmCommands::stateChanged);
     connect(m_c.Text2, &QLineEdit::textChanged, this, [this] {
         if (!m_trying)
             emit stateChanged();
@@ -53,7 +57,39 @@ QString AlarmCommands::off()
 {
     if (!m_c.Command2->isEnabled())
         return tr("The alarm is not set");
+    // Answered, a repeating alarm waits for its next day; only OFF between rings switches it off.
+    if (m_engine.repeat().repeating() && m_c.Command3->isEnabled()) {
+        m_engine.silenceUntilNextDay();
+        return QString();
+    }
     m_engine.Command2_Click();
+    m_engine.repeat().unskip();
+    return QString();
+}
+
+QString AlarmCommands::skip()
+{
+    if (!m_c.Command2->isEnabled())
+        return tr("The alarm is not set");
+    const std::optional<QTime> alarm = AlarmCrossing::parse(m_engine.alarmText());
+    if (!m_engine.repeat().repeating() || !alarm)
+        return tr("The alarm does not repeat");
+    m_engine.repeat().skipNext(*alarm, Clock::instance().now());
+    return QString();
+}
+
+QString AlarmCommands::unskip()
+{
+    m_engine.repeat().unskip();
+    return QString();
+}
+
+QString AlarmCommands::setRepeat(const QString& words)
+{
+    const std::optional<RepeatDays> days = RepeatDays::parse(words);
+    if (!days)
+        return tr("Repeat takes once, daily, weekdays, weekends or days such as mon,tue");
+    m_engine.repeat().setDays(*days);
     return QString();
 }
 

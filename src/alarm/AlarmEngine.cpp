@@ -1,4 +1,5 @@
 #include "alarm/AlarmEngine.h"
+#include "alarm/AlarmRepeat.h"
 #include "alarm/AlarmWaiting.h"
 #include "alarm/RingSound.h"
 #include "alarm/SoundFolder.h"
@@ -14,6 +15,7 @@
 #include "core/AlarmCrossing.h"
 #include "core/Clock.h"
 #include "core/LogCategories.h"
+#include "core/RepeatDays.h"
 #include "core/TimeText.h"
 #include "platform/SystemSound.h"
 
@@ -34,7 +36,7 @@ QString AlarmEngine::soundFilter()
 }
 
 AlarmEngine::AlarmEngine(AlarmControls controls)
-    : m_c(std::move(controls)), m_sound(new RingSound(*m_c.MediaPlayer1, this)),
+    : m_c(std::move(controls)), m_repeat(new AlarmRepeat(this)), m_sound(new RingSound(*m_c.MediaPlayer1, this)),
       m_trial(new SoundTrial(m_c, *m_sound, this))
 {
     connectControls();
@@ -116,6 +118,12 @@ void AlarmEngine::judgeNow()
     m_sound->refresh();
 }
 
+void AlarmEngine::lookBackTo(const QDateTime& since)
+{
+    m_previousMatchTick = since;
+    judgeNow();
+}
+
 void AlarmEngine::Timer4_Timer()
 {
     m_c.Text1->setText(TimeText::now());
@@ -141,21 +149,27 @@ void AlarmEngine::checkUnanswered()
 void AlarmEngine::endUnanswered()
 {
     const QString text = m_c.Text2->text();
-    m_sound->silence();
-    m_c.Timer5->setEnabled(false);
-    m_c.HScroll1->setValue(-3000);
-    if (m_c.Command3->hasFocus())
-        m_c.Command2->setFocus(Qt::OtherFocusReason);
-    m_c.Command3->setEnabled(false);
     // Still set, for the same time tomorrow, as after an alarm missed while asleep.
-    AlarmDue = false;
-    m_previousMatchTick = Clock::instance().now();
-    m_c.Timer3->setEnabled(true);
-    m_c.Timer1->setEnabled(true);
+    endRingForNextDay();
     setMissed(text, true);
     emit ringEnded();
     emit ringUnanswered(text);
     m_sound->refresh();
+}
+
+void AlarmEngine::endRingForNextDay()
+{
+    m_sound->silence();
+    m_c.Timer5->setEnabled(false);
+    m_c.Timer6->setEnabled(false);
+    m_c.HScroll1->setValue(-3000);
+    if (m_c.Command3->hasFocus())
+        m_c.Command2->setFocus(Qt::OtherFocusReason);
+    m_c.Command3->setEnabled(false);
+    AlarmDue = false;
+    m_previousMatchTick = Clock::instance().now();
+    m_c.Timer3->setEnabled(true);
+    m_c.Timer1->setEnabled(true);
 }
 
 void AlarmEngine::Timer3_Timer()
@@ -168,12 +182,20 @@ void AlarmEngine::Timer3_Timer()
     if (!alarm)
         return;
     const AlarmCrossing::Result result = AlarmCrossing::check(*alarm, previous, now, CatchUpSeconds);
-    // An armed ring still to come: its sound kept ready, and started ahead of the second.
-    if (result == AlarmCrossing::Result::None && armed() && !AlarmDue && m_c.Timer1->Enabled())
+    // An armed ring still to come: its sound kept ready, and started ahead of the second; on a day
+    // that does not ring, nothing is started for it.
+    const QDateTime coming = AlarmCrossing::next(*alarm, now);
+    if (result == AlarmCrossing::Result::None && armed() && !AlarmDue && m_c.Timer1->Enabled() &&
+        (m_repeat->ringsOn(coming.date()) || now.secsTo(coming) > RingSound::ReadySeconds))
         m_sound->approach(*alarm, now);
     // A match seen while disarmed is not kept for a later arming.
     if (result == AlarmCrossing::Result::None || !armed())
         return;
+    // A day not chosen, or the skipped ring, passes in silence and is no miss.
+    if (const QDate day = RepeatDays::lastAlarmDate(*alarm, now); !m_repeat->ringsOn(day)) {
+        m_repeat->passed(day);
+        return;
+    }
     if (result == AlarmCrossing::Result::Missed) {
         // Asleep or the clock jumped: a ring now would come long after the time. Say so and stay
         // armed for the same time tomorrow.
@@ -309,6 +331,18 @@ void AlarmEngine::Command2_Click()
     setMissed(QString());
     emit ringEnded();
     emit armedChanged(false);
+}
+
+void AlarmEngine::silenceUntilNextDay()
+{
+    m_trial->stop();
+    m_nobodyThere.silenced();
+    m_nobodyThere.answered();
+    endRingForNextDay();
+    setMissed(QString());
+    showArmedStatus();
+    emit ringEnded();
+    m_sound->refresh();
 }
 
 void AlarmEngine::Command3_Click()

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QString>
 
+class AlarmRepeat;
 class RingSound;
 class SoundTrial;
 
@@ -62,6 +63,12 @@ public:
     QDateTime reRingAt() const;
     // Back from a suspend: the match and the ring check look at the clock now, not at their next tick.
     void judgeNow();
+    // Started again with a repeating alarm set: a ring since that moment rings now or is missed.
+    void lookBackTo(const QDateTime& since);
+    // The days the alarm repeats on, and the skipped ring.
+    AlarmRepeat& repeat() const { return *m_repeat; }
+    // OFF at a ring of a repeating alarm: silenced, and set for the next chosen day.
+    void silenceUntilNextDay();
     // The alarm time that went by unrung, while that is the news.
     const QString& missed() const { return m_missed; }
     // The missed alarm rang, but nobody answered it.
@@ -94,8 +101,11 @@ private:
     void checkUnanswered();
     void endUnanswered();
     void showArmedStatus();
+    // Silenced, and watching for the alarm time on the next day it rings.
+    void endRingForNextDay();
 
     const AlarmControls m_c;
+    AlarmRepeat* m_repeat;
     RingSound* m_sound;
     SoundTrial* m_trial;
     QDateTime m_previousMatchTick; // the clock at the previous match tick

@@ -1,7 +1,10 @@
 #include "alarm/AlarmState.h"
 
 #include "alarm/AlarmEngine.h"
+#include "alarm/AlarmRepeat.h"
 #include "alarm/WakePolicy.h"
+#include "core/AlarmCrossing.h"
+#include "core/Clock.h"
 #include "core/TimeText.h"
 
 namespace {
@@ -12,7 +15,9 @@ const QString StatusFormat = QStringLiteral("Alarm time: %1\n"
                                             "Snoozed until: %4\n"
                                             "Next ring: %5\n"
                                             "Sound: %6\n"
-                                            "Wakes computer: %7\n");
+                                            "Wakes computer: %7\n"
+                                            "Repeat: %8\n"
+                                            "Skipped: %9\n");
 const QString Yes = QStringLiteral("yes");
 const QString No = QStringLiteral("no");
 const QString KeptAwake = QStringLiteral("no (kept awake)");
@@ -35,6 +40,9 @@ AlarmState AlarmState::of(const AlarmEngine& engine, const WakePolicy& wake)
     state.nextRing = wake.nextRing();
     state.sound = engine.SoundPath;
     state.wakes = wake.wakeTimerSet();
+    state.repeat = engine.repeat().days().words();
+    if (const std::optional<QTime> alarm = AlarmCrossing::parse(state.alarmTime); alarm && state.armed)
+        state.skipped = engine.repeat().skipped(*alarm, Clock::instance().now());
     return state;
 }
 
@@ -43,5 +51,6 @@ QString AlarmState::statusLines() const
     const QString wakesText = wakes ? Yes : (armed ? KeptAwake : No);
     return StatusFormat.arg(orNone(alarmTime), armed ? Yes : No, ringing ? Yes : No,
                             snoozedUntil.isValid() ? TimeText::of(snoozedUntil.time()) : None,
-                            nextRing.isValid() ? nextRing.toString(DateAndTime) : None, orNone(sound), wakesText);
+                            nextRing.isValid() ? nextRing.toString(DateAndTime) : None, orNone(sound), wakesText,
+                            repeat, skipped.isValid() ? skipped.toString(DateAndTime) : None);
 }

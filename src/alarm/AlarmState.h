@@ -16,6 +16,8 @@ struct AlarmState {
     QDateTime nextRing;     // invalid when none is coming
     QString sound;
     bool wakes = false; // the wake timer is set for the next ring
+    QString repeat;     // the days, in the command line's words
+    QDateTime skipped;  // the skipped ring while it is ahead; invalid otherwise
 
     static AlarmState of(const AlarmEngine& engine, const WakePolicy& wake);
     // A line a value, "Name: value", in a fixed order, for a script to read.

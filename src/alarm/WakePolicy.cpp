@@ -1,6 +1,7 @@
 #include "alarm/WakePolicy.h"
 
 #include "alarm/AlarmEngine.h"
+#include "alarm/AlarmRepeat.h"
 #include "core/AlarmCrossing.h"
 #include "core/Clock.h"
 #include "core/ClockZoneWatcher.h"
@@ -13,12 +14,18 @@ WakePolicy::WakePolicy(AlarmEngine& engine, WakeAlarm& wake, SuspendInhibitor& i
 {
     connect(&engine, &AlarmEngine::armedChanged, this, &WakePolicy::update);
     connect(&engine, &AlarmEngine::alarmTimeChanged, this, &WakePolicy::update);
+    connect(&engine.repeat(), &AlarmRepeat::changed, this, &WakePolicy::update);
     connect(&engine, &AlarmEngine::ringStarted, this, [this] {
         m_answering = true;
         update();
     });
-    // Sleep answers the ring with a snooze, OFF with nothing more to come.
-    connect(&engine, &AlarmEngine::ringEnded, this, &WakePolicy::update);
+    // Sleep answers the ring with a snooze, OFF with nothing more to come; a repeating alarm answered
+    // or gone unanswered waits for its next day as one that never rang.
+    connect(&engine, &AlarmEngine::ringEnded, this, [this] {
+        if (m_engine.repeat().repeating() && !m_engine.ringing() && !m_engine.reRingAt().isValid())
+            m_answering = false;
+        update();
+    });
     connect(&wake, &WakeAlarm::clockChanged, this, &WakePolicy::update);
     connect(&wake, &WakeAlarm::canWakeChanged, this, &WakePolicy::update);
     connect(&sleep, &SleepWatcher::sleeping, this, &WakePolicy::sleeping);
@@ -55,7 +62,7 @@ QDateTime WakePolicy::nextRing() const
     const std::optional<QTime> alarm = AlarmCrossing::parse(m_engine.alarmText());
     if (!alarm)
         return QDateTime();
-    return AlarmCrossing::next(*alarm, Clock::instance().now());
+    return m_engine.repeat().next(*alarm, Clock::instance().now());
 }
 
 void WakePolicy::update()
@@ -77,6 +84,9 @@ void WakePolicy::update()
     const QDateTime now = Clock::instance().now();
     const QDateTime wakeMoment = ring.addSecs(-LeadSeconds);
     m_wakeAt = wakeMoment > now ? wakeMoment : ring;
+    // The wake program takes nothing more than eight days ahead; a ring further off is aimed at again
+    // after that wake.
+    m_wakeAt = qMin(m_wakeAt, now.addDays(FarthestWakeDays));
     m_wake.set(m_wakeAt);
     // Woken for the ring, the computer may sleep until the wake moment; from then until OFF the user
     // is to answer, and the desktop's idle suspend would put it back to sleep first.

@@ -21,6 +21,8 @@ public:
     WakePolicy(AlarmEngine& engine, WakeAlarm& wake, SuspendInhibitor& inhibitor, SleepWatcher& sleep);
 
     static constexpr int LeadSeconds = 60;
+    // Within the wake program's bound of eight days.
+    static constexpr int FarthestWakeDays = 7;
     // The longest the system's sleep waits for the warning to be shown.
     static constexpr int WarningMilliseconds = 2000;
 

@@ -57,6 +57,21 @@ void AlarmBus::Sleep()
     refuseIf(m_commands.sleep());
 }
 
+void AlarmBus::SetRepeat(const QString& days)
+{
+    refuseIf(m_commands.setRepeat(days));
+}
+
+void AlarmBus::Skip()
+{
+    refuseIf(m_commands.skip());
+}
+
+void AlarmBus::Unskip()
+{
+    refuseIf(m_commands.unskip());
+}
+
 void AlarmBus::refuseIf(const QString& refusal)
 {
     if (!refusal.isEmpty() && calledFromDBus())
@@ -82,6 +97,8 @@ void AlarmBus::update()
         changed.insert(QStringLiteral("NextRing"), nextRing());
     if (m_state.wakes != before.wakes)
         changed.insert(QStringLiteral("Wakes"), m_state.wakes);
+    if (m_state.repeat != before.repeat)
+        changed.insert(QStringLiteral("Repeat"), m_state.repeat);
     if (changed.isEmpty())
         return;
     QDBusMessage signal = QDBusMessage::createSignal(

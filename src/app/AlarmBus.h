@@ -23,6 +23,7 @@ class AlarmBus : public QObject, protected QDBusContext {
     Q_PROPERTY(QString SnoozedUntil READ snoozedUntil)
     Q_PROPERTY(qlonglong NextRing READ nextRing)
     Q_PROPERTY(bool Wakes READ wakes)
+    Q_PROPERTY(QString Repeat READ repeat)
 public:
     static constexpr const char* Service = "org.kestrune.Kestrune";
     static constexpr const char* Path = "/org/kestrune/Kestrune";
@@ -40,11 +41,15 @@ public:
     QString snoozedUntil() const;
     qlonglong nextRing() const;
     bool wakes() const { return m_state.wakes; }
+    QString repeat() const { return m_state.repeat; }
 
 public slots:
     void Set(const QString& time);
     void Off();
     void Sleep();
+    void SetRepeat(const QString& days);
+    void Skip();
+    void Unskip();
 
 private:
     void refuseIf(const QString& refusal);

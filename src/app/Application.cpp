@@ -41,6 +41,9 @@ void Application::showAtStart(const QStringList& arguments)
     // In the notification area when there is one; without, the window is the only way back to it.
     if (!inTray || !QSystemTrayIcon::isSystemTrayAvailable())
         Forms::form1().show();
+    // A repeating alarm set at the end is set again, before a start at login would say it is not.
+    if (action != CommandLine::Action::Set)
+        Forms::form1().resumeRepeatingAlarm();
     if (atLogin)
         Forms::form1().startedAtLogin();
 }
@@ -141,7 +144,9 @@ int Application::run(int argc, char* argv[])
     QObject::connect(&zone, &ClockZoneWatcher::zoneChanged, &SecondTicker::instance(), &SecondTicker::clockChanged);
     AlarmBus::publish(Forms::form1().commands(), Forms::form1().wakePolicy(), &Forms::form1());
     if (line.action() == CommandLine::Action::Set) {
-        const QString refusal = Forms::form1().commands().arm(line.time());
+        QString refusal = Forms::form1().commands().arm(line.time());
+        if (refusal.isEmpty() && !line.repeat().isEmpty())
+            refusal = Forms::form1().commands().setRepeat(line.repeat());
         ScriptCommand::report(reportTo, SingleInstance::Reply{true, refusal.isEmpty(), refusal});
         // Refused, the copy started for it goes again: nothing is left changed.
         if (!refusal.isEmpty()) {

@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 
 #include "app/Translations.h"
+#include "core/RepeatDays.h"
 #include "platform/AutostartEntry.h"
 
 #include <QCommandLineOption>
@@ -9,7 +10,8 @@
 namespace {
 // Answered before the application exists, in the user's language all the same.
 const char* const Help = QT_TRANSLATE_NOOP(
-    "CommandLine", "Usage: kestrune [--tray | --set HH:MM:SS | --off | --sleep | --status]\n"
+    "CommandLine", "Usage: kestrune [--tray | --set HH:MM:SS [--repeat DAYS] | --repeat DAYS | --off | --sleep |\n"
+                   "                --skip | --unskip | --status]\n"
                    "\n"
                    "A desktop alarm clock. Without an option it shows its window; while it runs, a second start\n"
                    "brings the running one forward. The other options are sent to the running copy.\n"
@@ -17,17 +19,27 @@ const char* const Help = QT_TRANSLATE_NOOP(
                    "  --tray            start in the notification area, without setting the alarm\n"
                    "  --set HH:MM:SS    set the alarm to this time, as typing it and pressing ON does; with no\n"
                    "                    copy running, one is started in the notification area\n"
-                   "  --off             switch the alarm off, as OFF does\n"
+                   "  --repeat DAYS     the days the alarm rings on: once, daily, weekdays, weekends, or days\n"
+                   "                    such as mon,tue,fri; with --set for the time set, alone for the\n"
+                   "                    running copy's alarm\n"
+                   "  --off             switch the alarm off, as OFF does (at a ring of a repeating alarm,\n"
+                   "                    it stays set for the next day)\n"
                    "  --sleep           snooze the ringing alarm, as Sleep does\n"
+                   "  --skip            leave the next ring of a repeating alarm silent\n"
+                   "  --unskip          take that skip back\n"
                    "  --status          print the alarm's state, a line for each value\n"
                    "  -h, --help        print this help\n"
                    "  -v, --version     print the version\n"
                    "\n"
                    "A refused command says why on standard error and ends with status 1, a command line not\n"
-                   "understood with 2; when no copy runs, --off, --sleep and --status end with status 3.\n");
+                   "understood with 2; when no copy runs, the options other than --tray and --set end with\n"
+                   "status 3.\n");
 const QString Version = QStringLiteral("Kestrune " KESTRUNE_VERSION "\n");
 const char* const OnlyOne =
-    QT_TRANSLATE_NOOP("CommandLine", "Give only one of --set, --off, --sleep, --status, --help and --version.");
+    QT_TRANSLATE_NOOP("CommandLine", "Give only one of --set, --repeat, --off, --sleep, --skip, --unskip, --status, "
+                                     "--help and --version; --repeat may go with --set.");
+const char* const BadRepeat =
+    QT_TRANSLATE_NOOP("CommandLine", "--repeat takes once, daily, weekdays, weekends or days such as mon,tue, not %1.");
 const char* const Unexpected = QT_TRANSLATE_NOOP("CommandLine", "Unexpected argument: %1. See kestrune --help.");
 const char* const UnknownOption = QT_TRANSLATE_NOOP("CommandLine", "%1. See kestrune --help.");
 
@@ -56,12 +68,15 @@ CommandLine CommandLine::parse(const QStringList& arguments)
     // The option the autostart entry gives.
     const QCommandLineOption tray(QString::fromLatin1(AutostartEntry::TrayOption).mid(2));
     const QCommandLineOption set(u"set"_qs, QString(), u"time"_qs);
+    const QCommandLineOption repeat(u"repeat"_qs, QString(), u"days"_qs);
+    const QCommandLineOption skip(u"skip"_qs);
+    const QCommandLineOption unskip(u"unskip"_qs);
     const QCommandLineOption off(u"off"_qs);
     const QCommandLineOption sleep(u"sleep"_qs);
     const QCommandLineOption status(u"status"_qs);
     const QCommandLineOption help(QStringList{u"h"_qs, u"help"_qs});
     const QCommandLineOption version(QStringList{u"v"_qs, u"version"_qs});
-    parser.addOptions({tray, set, off, sleep, status, help, version});
+    parser.addOptions({tray, set, repeat, skip, unskip, off, sleep, status, help, version});
     for (const QString& name : QtValueOptions)
         parser.addOption(QCommandLineOption(name, QString(), u"value"_qs));
     for (const QString& name : QtFlagOptions)
@@ -80,8 +95,8 @@ CommandLine CommandLine::parse(const QStringList& arguments)
             return refuse(shown(Unexpected).arg(argument));
     }
     const std::pair<const QCommandLineOption*, Action> actions[] = {
-        {&set, Action::Set},       {&off, Action::Off},   {&sleep, Action::Sleep},
-        {&status, Action::Status}, {&help, Action::Help}, {&version, Action::Version},
+        {&set, Action::Set},   {&off, Action::Off},         {&sleep, Action::Sleep}, {&status, Action::Status},
+        {&help, Action::Help}, {&version, Action::Version}, {&skip, Action::Skip},   {&unskip, Action::Unskip},
     };
     int given = 0;
     for (const auto& [option, action] : actions) {
@@ -90,9 +105,20 @@ CommandLine CommandLine::parse(const QStringList& arguments)
             line.m_action = action;
         }
     }
+    // --repeat goes alone, or with the time it is for.
+    if (parser.isSet(repeat) && given == 0)
+        line.m_action = Action::Repeat;
+    else if (parser.isSet(repeat) && line.m_action != Action::Set)
+        ++given;
     // --set given twice is two times, not one.
-    if (given > 1 || parser.values(set).size() > 1)
+    if (given > 1 || parser.values(set).size() > 1 || parser.values(repeat).size() > 1)
         return refuse(shown(OnlyOne));
+    if (parser.isSet(repeat)) {
+        const std::optional<RepeatDays> days = RepeatDays::parse(parser.value(repeat));
+        if (!days)
+            return refuse(shown(BadRepeat).arg(parser.value(repeat)));
+        line.m_repeat = days->words();
+    }
     if (given == 0 && parser.isSet(tray))
         line.m_action = Action::Tray;
     if (line.m_action == Action::Set)
@@ -107,5 +133,6 @@ CommandLine CommandLine::parse(const QStringList& arguments)
 bool CommandLine::forRunningCopy() const
 {
     return m_action == Action::Set || m_action == Action::Off || m_action == Action::Sleep ||
-           m_action == Action::Status;
+           m_action == Action::Status || m_action == Action::Repeat || m_action == Action::Skip ||
+           m_action == Action::Unskip;
 }

@@ -16,6 +16,9 @@ public:
         Off,     // disarm
         Sleep,   // snooze the ringing alarm
         Status,  // print the alarm's state
+        Repeat,  // change the days the alarm repeats on
+        Skip,    // leave the next ring of a repeating alarm silent
+        Unskip,  // take the skip back
         Help,    // print the options
         Version, // print the version
         Refused, // print why, and end with a failure
@@ -26,6 +29,8 @@ public:
     Action action() const { return m_action; }
     // The time given with --set.
     const QString& time() const { return m_time; }
+    // The days given with --repeat, in its words; empty when not given.
+    const QString& repeat() const { return m_repeat; }
     // The text to print: the help, the version, or why the command line was refused.
     const QString& text() const { return m_text; }
     // Asks the running copy, and is answered in the terminal, not in the window.
@@ -34,5 +39,6 @@ public:
 private:
     Action m_action = Action::Start;
     QString m_time;
+    QString m_repeat;
     QString m_text;
 };

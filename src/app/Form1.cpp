@@ -2,9 +2,12 @@
 
 #include "alarm/AlarmCommands.h"
 #include "alarm/AlarmEngine.h"
+#include "alarm/AlarmRepeat.h"
 #include "alarm/WakePolicy.h"
 #include "app/Forms.h"
 #include "app/NotSetNotice.h"
+#include "app/RepeatKeeper.h"
+#include "app/RepeatMenu.h"
 #include "app/RingMediaControls.h"
 #include "app/RingNotification.h"
 #include "app/SleepWarning.h"
@@ -13,6 +16,8 @@
 #include "controls/Skin.h"
 #include "controls/TextBox.h"
 #include "core/AlarmCrossing.h"
+#include "core/Clock.h"
+#include "core/NotifyIconData.h"
 #include "core/SettingsFile.h"
 #include "dialogs/Form2.h"
 #include "dialogs/Form3.h"
@@ -82,9 +87,12 @@ Form1::Form1()
     m_ringNotification = new RingNotification(*m_commands, *this, *new DesktopNotifier(this), *m_screenWake);
     new RingMediaControls(*m_commands, *new MprisPlayer(this), this);
     m_notSetNotice = new NotSetNotice(*m_commands, this, *new DesktopNotifier(this));
+    new RepeatMenu(*m_commands, *mnutray(), login());
+    m_repeatKeeper = new RepeatKeeper(*m_commands, *this, *new DesktopNotifier(this));
     m_wakePolicy = new WakePolicy(*m_engine, *PowerServices::wakeAlarm(this), *PowerServices::suspendInhibitor(this),
                                   *PowerServices::sleepWatcher(this));
     connect(m_wakePolicy, &WakePolicy::changed, this, &Form1::updateTrayTip);
+    connect(m_commands, &AlarmCommands::stateChanged, this, &Form1::updateTrayTip);
     new SleepWarning(*m_wakePolicy, *new DesktopNotifier(this));
 
     // A crash or a lost display keeps what the user set: each change is saved soon after it is made.
@@ -128,6 +136,7 @@ void Form1::Form_Load()
 {
     if (const std::optional<SettingsRecord> record = m_settingsFile->read())
         applySettings(*record);
+    m_repeatKeeper->load();
     Skin1()->ApplySkin(this);
     MediaPlayer1()->setVolume(HScroll1()->value());
     AddToTray(this, mnutray(), [commands = QPointer<AlarmCommands>(m_commands)] {
@@ -172,12 +181,23 @@ void Form1::updateTrayTip()
         tip << tr("Alarm %1 rang unanswered").arg(m_missedAlarm);
     else if (!m_missedAlarm.isEmpty())
         tip << tr("Missed %1").arg(m_missedAlarm);
-    else if (m_engine->armed() && AlarmCrossing::parse(Text2()->text()))
+    else if (const std::optional<QTime> alarm = AlarmCrossing::parse(Text2()->text()); alarm && m_engine->armed()) {
+        // A repeating alarm names the day of its next ring, and the ring it skips.
+        const AlarmRepeat& repeat = m_engine->repeat();
+        const QDateTime now = Clock::instance().now();
+        const QDateTime next = repeat.next(*alarm, now);
+        const QString when = repeat.repeating() && next.isValid() ? RepeatMenu::ringName(next) : Text2()->text();
         tip << (m_wakePolicy->wakes() ? tr("Alarm %1, wakes this computer") : tr("Alarm %1, keeps computer awake"))
-                   .arg(Text2()->text());
+                   .arg(when);
+        if (const QDateTime skipped = repeat.skipped(*alarm, now); skipped.isValid())
+            tip << tr("%1 skipped").arg(RepeatMenu::ringName(skipped));
+    }
     // The tip is short: what keeps the sound from being heard comes first.
     if (!m_engine->soundNotice().isEmpty())
         tip.prepend(m_engine->soundNotice());
+    // A repeating alarm's news is longer: the hint goes first when it would not fit whole.
+    if (m_engine->repeat().repeating() && tip.join(QStringLiteral(" - ")).size() >= NotifyIconData::TipLength)
+        tip.removeOne(tr("Right Click For Options"));
     SetTrayTip(tip.join(QStringLiteral(" - ")));
 }
 
@@ -259,6 +279,7 @@ void Form1::saveIfChanged()
 void Form1::Form_Unload()
 {
     m_saveSoon->stop();
+    m_repeatKeeper->saveNow();
     // A failed save has said why on standard error. Ended by the user, the program also says so in
     // a box before it goes; ended by a signal or the session, nobody is there to answer one. The
     // shutdown goes on regardless.
@@ -311,6 +332,11 @@ void Form1::login_Click(bool checked)
 void Form1::startedAtLogin()
 {
     m_notSetNotice->show();
+}
+
+void Form1::resumeRepeatingAlarm()
+{
+    m_repeatKeeper->resume();
 }
 
 void Form1::Command7_Click()

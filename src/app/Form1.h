@@ -20,6 +20,7 @@ class AlarmCommands;
 class AlarmEngine;
 class SettingsFile;
 class NotSetNotice;
+class RepeatKeeper;
 class RingNotification;
 class ScreenWake;
 class WakePolicy;
@@ -79,6 +80,8 @@ public:
     void login_Click(bool checked); // Start At Login
     // Started by the desktop at login: the alarm is offered for setting, never set by itself.
     void startedAtLogin();
+    // A repeating alarm that was set when the program last ended is set again.
+    void resumeRepeatingAlarm();
 
     // Shown, in front, and out of a minimised state.
     void showMainWindow();
@@ -140,6 +143,7 @@ private:
     AlarmCommands* m_commands = nullptr;
     RingNotification* m_ringNotification = nullptr;
     NotSetNotice* m_notSetNotice = nullptr;
+    RepeatKeeper* m_repeatKeeper = nullptr;
     WakePolicy* m_wakePolicy = nullptr;
     QString m_missedAlarm;
     QLabel* m_noSoundLine = nullptr; // shown while the ring has no sound of its own, and why

@@ -50,6 +50,12 @@ SingleInstance::Request ScriptCommand::request(const CommandLine& line)
         return {SingleInstance::Verb::Sleep, QString()};
     case CommandLine::Action::Status:
         return {SingleInstance::Verb::Status, QString()};
+    case CommandLine::Action::Repeat:
+        return {SingleInstance::Verb::Repeat, line.repeat()};
+    case CommandLine::Action::Skip:
+        return {SingleInstance::Verb::Skip, QString()};
+    case CommandLine::Action::Unskip:
+        return {SingleInstance::Verb::Unskip, QString()};
     default:
         return {};
     }
@@ -57,11 +63,14 @@ SingleInstance::Request ScriptCommand::request(const CommandLine& line)
 
 std::optional<int> ScriptCommand::askRunning(const CommandLine& line, SingleInstance& instance)
 {
-    const std::optional<SingleInstance::Reply> reply = instance.ask(request(line));
+    std::optional<SingleInstance::Reply> reply = instance.ask(request(line));
     if (!reply && instance.runningElsewhere()) {
         write(stderr, Translations::early("ScriptCommand", UnreachableText));
         return Unreachable;
     }
+    // The days for the time set, once it is set: a refused time leaves the days as they were.
+    if (reply && reply->done && line.action() == CommandLine::Action::Set && !line.repeat().isEmpty())
+        reply = instance.ask({SingleInstance::Verb::Repeat, line.repeat()});
     if (!reply && line.action() != CommandLine::Action::Set) {
         write(stderr, Translations::early("ScriptCommand", NotRunningText));
         return NotRunning;
@@ -173,6 +182,15 @@ SingleInstance::Reply ScriptCommand::answer(AlarmCommands& commands, const WakeP
         break;
     case SingleInstance::Verb::Status:
         return {true, true, AlarmState::of(commands.engine(), wake).statusLines()};
+    case SingleInstance::Verb::Repeat:
+        refusal = commands.setRepeat(request.argument);
+        break;
+    case SingleInstance::Verb::Skip:
+        refusal = commands.skip();
+        break;
+    case SingleInstance::Verb::Unskip:
+        refusal = commands.unskip();
+        break;
     }
     return {true, refusal.isEmpty(), refusal};
 }

@@ -127,7 +127,16 @@ const std::pair<SingleInstance::Verb, QByteArray> Verbs[] = {
     {SingleInstance::Verb::Off, QByteArrayLiteral("off")},
     {SingleInstance::Verb::Sleep, QByteArrayLiteral("sleep")},
     {SingleInstance::Verb::Status, QByteArrayLiteral("status")},
+    {SingleInstance::Verb::Repeat, QByteArrayLiteral("repeat")},
+    {SingleInstance::Verb::Skip, QByteArrayLiteral("skip")},
+    {SingleInstance::Verb::Unskip, QByteArrayLiteral("unskip")},
 };
+
+// Only a time or days follow a word, and only these.
+bool takesArgument(SingleInstance::Verb verb)
+{
+    return verb == SingleInstance::Verb::Set || verb == SingleInstance::Verb::Repeat;
+}
 
 bool hasControl(const QByteArray& bytes)
 {
@@ -177,7 +186,7 @@ QByteArray SingleInstance::encode(const Request& request)
         if (verb == request.verb)
             line = word;
     }
-    if (request.verb == Verb::Set) {
+    if (takesArgument(request.verb)) {
         const QByteArray time = request.argument.toUtf8();
         const bool fits = !time.isEmpty() && !hasControl(time) && line.size() + time.size() + 2 <= RequestLimit;
         line += ' ' + (fits ? time : Unringable);
@@ -215,8 +224,7 @@ std::optional<SingleInstance::Request> SingleInstance::decode(const QByteArray& 
     for (const auto& [verb, name] : Verbs) {
         if (name != word)
             continue;
-        // Only a time follows, and only "set".
-        if ((verb == Verb::Set) != (space >= 0) || (space >= 0 && space + 1 == body.size()))
+        if (takesArgument(verb) != (space >= 0) || (space >= 0 && space + 1 == body.size()))
             return std::nullopt;
         Request request{verb, QString()};
         if (space >= 0) {

@@ -16,20 +16,21 @@ class QSocketNotifier;
 // library for this.
 //
 // The exchange, one per connection: the later start sends one line of UTF-8, at most RequestLimit
-// bytes with its line feed and no other control character: "show", "off", "sleep", "status" or
-// "set " and a time. The running one answers "ok" or "refused" on a line of its own, then the text
-// (the status lines, or why it refused), at most ReplyLimit bytes, and hangs up; a request that is
-// not one of these is answered "error". A connection closed without a byte asks to show the window,
-// as earlier versions knocked. A request not complete within RequestTimeoutMs is dropped, and so is
-// the longest-waiting silent connection when MaxClients are open. A folder whose path is too long
-// for a socket's address is reached through a descriptor of it (/proc/self/fd/N/kestrune.socket).
+// bytes with its line feed and no other control character: "show", "off", "sleep", "status",
+// "skip", "unskip", "set " and a time, or "repeat " and the days. The running one answers "ok" or
+// "refused" on a line of its own, then the text (the status lines, or why it refused), at most
+// ReplyLimit bytes, and hangs up; a request that is not one of these is answered "error". A
+// connection closed without a byte asks to show the window, as earlier versions knocked. A request
+// not complete within RequestTimeoutMs is dropped, and so is the longest-waiting silent connection
+// when MaxClients are open. A folder whose path is too long for a socket's address is reached
+// through a descriptor of it (/proc/self/fd/N/kestrune.socket).
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
-    enum class Verb { Show, Set, Off, Sleep, Status };
+    enum class Verb { Show, Set, Off, Sleep, Status, Repeat, Skip, Unskip };
     struct Request {
         Verb verb = Verb::Show;
-        QString argument; // the time, for Set
+        QString argument; // the time, for Set; the days, for Repeat
     };
     struct Reply {
         bool answered = false; // false: reached, but the running one said nothing

@@ -82,8 +82,17 @@ AlarmCrossing::Result AlarmCrossing::check(const QTime& alarm, const QDateTime& 
 
 QDateTime AlarmCrossing::next(const QTime& alarm, const QDateTime& now)
 {
-    QDateTime ring(now.date(), alarm);
+    QDateTime ring = on(now.date(), alarm);
     if (ring <= now)
-        ring = QDateTime(now.date().addDays(1), alarm);
+        ring = on(now.date().addDays(1), alarm);
     return ring;
+}
+
+QDateTime AlarmCrossing::on(const QDate& date, const QTime& alarm)
+{
+    const QDateTime ring(date, alarm);
+    if (ring.isValid())
+        return ring;
+    const QDateTime midnight(date, QTime(0, 0));
+    return midnight.timeZone().nextTransition(midnight).atUtc.toLocalTime();
 }

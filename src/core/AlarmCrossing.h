@@ -26,4 +26,7 @@ public:
 
     // The next time the clock shows the alarm after now; at the alarm second itself, tomorrow's.
     static QDateTime next(const QTime& alarm, const QDateTime& now);
+    // When the alarm rings on a date: when the clock shows it, or for a time in a skipped
+    // daylight-saving hour, when the clock leaves that hour.
+    static QDateTime on(const QDate& date, const QTime& alarm);
 };

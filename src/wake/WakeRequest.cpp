@@ -26,7 +26,7 @@ WakeRequest WakeRequest::parse(std::string_view line, time_t now)
             request.m_refusal = "not a time: digits only, seconds since 1970";
             return request;
         }
-        // Anything past the two days is refused below; this only keeps the sum from overflowing.
+        // Anything past the eight days is refused below; this only keeps the sum from overflowing.
         if (when < std::int64_t(1) << 40)
             when = when * 10 + (c - '0');
     }
@@ -35,7 +35,7 @@ WakeRequest WakeRequest::parse(std::string_view line, time_t now)
         return request;
     }
     if (when - now > FarthestSeconds) {
-        request.m_refusal = "the time is more than two days ahead";
+        request.m_refusal = "the time is more than eight days ahead";
         return request;
     }
     request.m_when = time_t(when);

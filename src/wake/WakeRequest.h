@@ -7,11 +7,12 @@
 
 // One line of the wake program's input: the request's number, a space, and a moment of the wall
 // clock in seconds since the epoch. The moment is taken only as a plain decimal number for a moment
-// still ahead and at most two days away, so that whatever writes to the program can do no more than
-// the alarm itself would. Each answer names the request's number.
+// still ahead and at most eight days away (a repeating alarm's next ring, Friday night to Monday
+// morning and more), so that whatever writes to the program can do no more than the alarm itself
+// would. Each answer names the request's number.
 class WakeRequest {
 public:
-    static constexpr time_t FarthestSeconds = 2 * 24 * 60 * 60;
+    static constexpr time_t FarthestSeconds = 8 * 24 * 60 * 60;
     // Longer lines are no time at all; they are refused without being kept.
     static constexpr std::size_t LongestLine = 64;
     // A request's number has at most this many digits; a line without one is answered as number 0.

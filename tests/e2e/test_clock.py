@@ -95,7 +95,8 @@ def status_and_menu(results, app):
     menu = find_named(bar, "Menu", "menu item")
     popup = menu.getChildAtIndex(0) if menu is not None and menu.childCount else None
     items = [popup.getChildAtIndex(i).name for i in range(popup.childCount)] if popup is not None else []
-    results.equal("items of Menu (the separator has no name)", ["Choose Alarm Sound", "Try Alarm Sound", "Start At Login", "Options", "", "Exit"],
+    results.equal("items of Menu (the separator has no name)", ["Choose Alarm Sound", "Try Alarm Sound", "Repeat", "Skip Next Ring",
+                   "Start At Login", "Options", "", "Exit"],
                   items)
 
 

@@ -1,9 +1,11 @@
 """One program, one alarm, and time that jumps, on the real binary: a second start shows the running one and ends
 without touching any settings; scripts reach the alarm through the command line and the session bus; a lock left by a killed run does not stop the next start; a process stopped across
 its alarm second while its clock moves on (libfaketime) says "Missed" when the gap is longer than the catch-up
-window, and rings as soon as it runs again when the gap is shorter."""
+window, and rings as soon as it runs again when the gap is shorter; an alarm repeating on weekdays keeps quiet at
+the weekend, rings on Monday, and is set again after a crash and a start at login."""
 
 import datetime
+import math
 import os
 import re
 import signal
@@ -13,11 +15,9 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from kestrune import (Kestrune, settings_line, Results, arm_alarm, binary_from_args, environment, far_alarm_text,  # noqa: E402
-                          make_tone, poll, read_bytes, require_services, run, system_tray_available)
-
-FAKETIME = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
-
+from kestrune import (Kestrune, FakeClock, Recorder, settings_line, Results, arm_alarm, binary_from_args,  # noqa: E402
+                      environment, far_alarm_text, make_tone, poll, read_bytes, require_services, rms_db, run,
+                      system_tray_available, wait_until)
 
 def second_start_shows_the_first(results, binary, tone):
     first_settings = settings_line(tone, far_alarm_text())
@@ -139,27 +139,6 @@ def killed_run_does_not_stop_the_next(results, binary, tone):
                       again.output())
 
 
-class FakeClock:
-    """A libfaketime offset file the program reads at every clock call; rewriting it moves the program's clock."""
-
-    def __init__(self):
-        fd, self.path = tempfile.mkstemp(prefix="kestrune-faketime-")
-        os.close(fd)
-        self.set(0)
-
-    def set(self, seconds):
-        with open(self.path + ".new", "w") as f:
-            f.write(f"{seconds:+d}\n")
-        os.replace(self.path + ".new", self.path)
-
-    def env(self):
-        return dict(LD_PRELOAD=FAKETIME, FAKETIME_TIMESTAMP_FILE=self.path, FAKETIME_NO_CACHE="1",
-                    FAKETIME_DONT_FAKE_MONOTONIC="1")
-
-    def close(self):
-        os.unlink(self.path)
-
-
 def stopped_across_the_alarm(results, binary, tone, gap):
     """Stops the process a few seconds before its alarm, moves its clock `gap` seconds on, and lets it run again."""
     clock = FakeClock()
@@ -194,6 +173,67 @@ def stopped_across_the_alarm(results, binary, tone, gap):
         clock.close()
 
 
+def repeats_on_the_chosen_days(results, binary, tone):
+    """Weekdays at one time of day, the days passed by moving the program's clock (libfaketime, in UTC): silent at
+    the sink on Saturday and Sunday, heard on Monday, answered with --off and still set for Tuesday, Tuesday skipped
+    over the bus, and set again with its skip after kill -9 and a start at login; settings.txt stays the same bytes
+    throughout."""
+    sinks = subprocess.run(["pactl", "list", "short", "sinks"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                           text=True).stdout
+    if "test_sink" not in sinks:
+        results.skip("a repeating alarm through a weekend", "no sound server with the null sink test_sink")
+        return
+    clock = FakeClock()
+    folder = tempfile.mkdtemp(prefix="kestrune-repeat-")
+    first = math.floor(time.time()) + 60  # the alarm's time of day, on Saturday in the program's clock
+    day = datetime.datetime.fromtimestamp(first, datetime.timezone.utc)
+    to_saturday = (5 - day.weekday()) % 7
+    clock.set(to_saturday * 86400)
+    alarm = day.strftime("%H:%M:%S")
+    settings = settings_line(tone, alarm)
+    app = Kestrune(binary, settings=settings, env={**clock.env(), "TZ": "UTC"})
+    next_ring = lambda days: (day + datetime.timedelta(days=to_saturday + days)).strftime("%Y-%m-%d ") + alarm
+    try:
+        with Recorder(os.path.join(folder, "rec.wav")) as rec:
+            app.start()
+            done = app.command("--set", alarm, "--repeat", "weekdays")
+            code, status = status_of(app)
+            results.equal("--set --repeat weekdays on Saturday: set for Monday", (0, 0, "yes", "weekdays", next_ring(2)),
+                          (done.returncode, code, status.get("Armed"), status.get("Repeat"), status.get("Next ring")))
+            rang = {}
+            for days, name in enumerate(("Saturday", "Sunday", "Monday")):
+                at = math.floor(time.time()) + 8
+                clock.set((to_saturday + days) * 86400 + first - at)
+                wait_until(at + 4, app)
+                rang[name] = (rec.seconds(at), app.enabled("Command3"))
+            off = app.command("--off")
+            code, status = status_of(app)
+        levels = {name: rms_db(rec.path, start + 0.5, 3) for name, (start, _) in rang.items()}
+        results.check("silent at the sink on Saturday and Sunday, heard on Monday",
+                      levels["Saturday"] < -80 and levels["Sunday"] < -80 and levels["Monday"] > -55,
+                      "below -80 dB, below -80 dB, above -55 dB", levels)
+        results.equal("Sleep offered on Monday only", {"Saturday": False, "Sunday": False, "Monday": True},
+                      {name: offered for name, (_, offered) in rang.items()})
+        results.equal("--off at Monday's ring: silenced, still set, next ring Tuesday",
+                      (0, "no", "yes", next_ring(3), "-"), (off.returncode, status.get("Ringing"), status.get("Armed"),
+                                                             status.get("Next ring"), status.get("Skipped")))
+        results.equal("settings.txt unchanged by the days", settings, read_bytes(app.settings_path))
+        # Tuesday skipped over the bus, and kept beside the settings before the crash.
+        run([*BUS, "--method", "org.kestrune.Kestrune.Alarm.Skip"])
+        poll(lambda: b"skip=" + next_ring(3)[:10].encode() in read_bytes(os.path.join(app.folder, "repeat.txt")), 10)
+        app.restart_after_kill("--tray")
+        poll(lambda: status_of(app)[1].get("Armed") == "yes", 30, 0.5)
+        code, status = status_of(app)
+        results.equal("after kill -9 and --tray: set again, Tuesday skipped, for Wednesday",
+                      (0, "yes", "no", "weekdays", next_ring(4), next_ring(3)),
+                      (code, *(status.get(k) for k in ("Armed", "Ringing", "Repeat", "Next ring", "Skipped"))))
+        results.equal("settings.txt unchanged after the restart", settings, read_bytes(app.settings_path))
+    finally:
+        app.stop()
+        clock.close()
+        subprocess.run(["rm", "-rf", folder])
+
+
 def main():
     binary = binary_from_args()
     require_services()
@@ -201,11 +241,9 @@ def main():
     folder = tempfile.mkdtemp(prefix="kestrune-one-")
     tone = os.path.join(folder, "tone.mp3")
     make_tone(tone, seconds=5)
-    results.case(second_start_shows_the_first, binary, tone)
-    results.case(scripts_reach_the_alarm, binary, tone)
-    results.case(killed_run_does_not_stop_the_next, binary, tone)
-    results.case(stopped_across_the_alarm, binary, tone, 660)
-    results.case(stopped_across_the_alarm, binary, tone, 300)
+    results.cases((second_start_shows_the_first, binary, tone), (scripts_reach_the_alarm, binary, tone),
+                  (killed_run_does_not_stop_the_next, binary, tone), (stopped_across_the_alarm, binary, tone, 660),
+                  (stopped_across_the_alarm, binary, tone, 300), (repeats_on_the_chosen_days, binary, tone))
     subprocess.run(["rm", "-rf", folder])
     results.finish()
 

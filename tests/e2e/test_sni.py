@@ -26,7 +26,8 @@ def item_of(desktop):
 
 
 def menu_labels(item, path):
-    """The labels of the exported menu's top-level entries, with their ids, separators as ('separator', id)."""
+    """The labels of the exported menu's entries, a submenu's after its own, with their ids, separators as
+    ('separator', id)."""
     layout = dbus(f"--dest={item}", path, "com.canonical.dbusmenu.GetLayout", "int32:0", "int32:-1",
                   "array:string:label,type")
     entries = []
@@ -66,6 +67,11 @@ def sni_desktop(results, binary):
             entries = menu_labels(item, path)
             results.equal("the exported menu holds the tray menu's items, with their mnemonics",
                           [("standard", "_Choose Alarm Sound"), ("standard", "_Try Alarm Sound"),
+                           ("standard", "_Repeat"), ("standard", "_Once"), ("standard", "Every _Day"),
+                           ("standard", "_Weekdays"), ("standard", "Week_ends"), ("separator", ""),
+                           *[("standard", day) for day in ("Monday", "Tuesday", "Wednesday", "Thursday", "Friday",
+                                                           "Saturday", "Sunday")],
+                           ("standard", "Skip _Next Ring"),
                            ("standard", "Start At _Login"), ("standard", "_Options"), ("separator", ""),
                            ("standard", "E_xit")], [(kind, label) for kind, label, _ in entries])
 

@@ -169,6 +169,7 @@ def menu_exit_ends_the_program(results, binary):
         results.equal("a right click opens the tray menu", True, bool(poll(lambda: showing(menu), 5)))
         items = [menu.getChildAtIndex(i) for i in range(menu.childCount)]
         results.equal("its items", [("menu item", "Choose Alarm Sound"), ("menu item", "Try Alarm Sound"),
+                                    ("menu item", "Repeat"), ("menu item", "Skip Next Ring"),
                                     ("menu item", "Start At Login"), ("menu item", "Options"),
                                     ("separator", ""), ("menu item", "Exit")], [(i.getRoleName(), i.name) for i in items])
         popups = [w for w in windows() if w["top"] and w["id"] not in before and '"kestrune"' in w["classes"]

@@ -5,6 +5,7 @@ import math
 import os
 import re
 import shutil
+import signal
 import subprocess
 import tempfile
 import time
@@ -16,6 +17,7 @@ from .audio import *  # noqa: F401,F403
 from .atspi import _pyatspi  # noqa: F401
 
 
+FAKETIME = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
 PROGRAM_FILES = ("kestrune-sound-host", "kestrune-wake")  # the sound process and the wake program
 FIRST_RUN_TAIL = "1,-2147483640,12648447\r\n"  # snooze minutes and colours as a first run saves them
 
@@ -98,6 +100,15 @@ class Kestrune:
         self._log = open(self.log_path, "wb")
         self.process = subprocess.Popen([*self.command_prefix, self.exe, *self.args], cwd=self.folder,
                                         env=self._environment(), stdout=self._log, stderr=subprocess.STDOUT)
+
+    def restart_after_kill(self, *args):
+        """Kills the program with SIGKILL, as a crash or a power cut ends it, and starts it again in the same
+        folder with the given command line; returns at once."""
+        self.process.send_signal(signal.SIGKILL)
+        self.process.wait(10)
+        self._log.close()
+        self.args = list(args)
+        self.start_process()
 
     def command(self, *args, timeout=60):
         """Runs this copy of the program with a command line, as a script does, and waits for it: the completed
@@ -237,6 +248,27 @@ class Kestrune:
     def __exit__(self, *exc):
         self.stop()
         return False
+
+
+class FakeClock:
+    """A libfaketime offset file the program reads at every clock call; rewriting it moves the program's clock."""
+
+    def __init__(self):
+        fd, self.path = tempfile.mkstemp(prefix="kestrune-faketime-")
+        os.close(fd)
+        self.set(0)
+
+    def set(self, seconds):
+        with open(self.path + ".new", "w") as f:
+            f.write(f"{seconds:+d}\n")
+        os.replace(self.path + ".new", self.path)
+
+    def env(self):
+        return dict(LD_PRELOAD=FAKETIME, FAKETIME_TIMESTAMP_FILE=self.path, FAKETIME_NO_CACHE="1",
+                    FAKETIME_DONT_FAKE_MONOTONIC="1")
+
+    def close(self):
+        os.unlink(self.path)
 
 
 class environment:

@@ -14,6 +14,7 @@ Outputs:
   skin/*.bmp, skin/*.tga                 the thirteen images of the "Standard Skin", 32-bit pixels
   skin/png/*.png                         PNG copies of those, plus the single parts the style sheet uses
   sounds/alarm-tone.mp3                  the tone played when the chosen sound cannot be
+  sounds/alarm-phrase.wav                one phrase of it, for the desktop's sound library
 """
 
 import os
@@ -114,6 +115,8 @@ def main():
 
     seconds = write_alarm_tone(out("sounds", "alarm-tone.mp3"))
     made.append("sounds/alarm-tone.mp3 (%.2f s)" % seconds)
+    seconds = write_alarm_phrase(out("sounds", "alarm-phrase.wav"))
+    made.append("sounds/alarm-phrase.wav (%.2f s)" % seconds)
 
     for line in made:
         print(line)

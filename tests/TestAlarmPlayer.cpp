@@ -289,6 +289,8 @@ void TestAlarmPlayer::speakerJoinsAWornDefaultOnly_data()
     QTest::addRow("USB headphones, a card's speaker port")
         << std::vector<O>{{"d", "headphone", "usb", ""}, card} << "card";
     QTest::addRow("hands-free headset") << std::vector<O>{{"d", "handsfree", "bluetooth", ""}, laptop} << "pci";
+    QTest::addRow("hands-free as PipeWire spells it")
+        << std::vector<O>{{"d", "hands-free", "bluetooth", ""}, laptop} << "pci";
     QTest::addRow("the laptop's own output") << std::vector<O>{{"d", "internal", "pci", "analog-output-speaker"}} << "";
     QTest::addRow("headphones in the laptop's jack: one output, its port kept")
         << std::vector<O>{{"d", "internal", "pci", "analog-output-headphones"}, {"bt", "headset", "bluetooth", ""}}

@@ -4,6 +4,7 @@
 #include "core/PathTrust.h"
 #include "core/ProgramFile.h"
 #include "mock/RecordedSkip.h"
+#include "platform/DesktopAlarmSound.h"
 #include "soundclient/SoundProcess.h"
 
 #include <QDir>
@@ -151,6 +152,12 @@ void TestSoundProcess::ladderClimbsBackOnceTheFaultPasses()
     MediaPlayer::setBackendFactory(
         [] { return limited(std::make_unique<SoundProcess>(QStringLiteral(FAKE_SOUND_HOST))); });
     MediaPlayer player;
+    struct : DesktopAlarmSound {
+        QStringList calls;
+        void start(const QString&) override { calls << QStringLiteral("start"); }
+        void stop() override { calls << QStringLiteral("stop"); }
+    } lastResort;
+    DesktopAlarmSound::setInstance(&lastResort);
     constexpr int minute = 4000;
     RingSound sound(player, nullptr, minute);
     QElapsedTimer clock;
@@ -162,8 +169,12 @@ void TestSoundProcess::ladderClimbsBackOnceTheFaultPasses()
     const QStringList back = down + QStringList{"|", "file"};
     QTRY_COMPARE_WITH_TIMEOUT(starts(0), back, minute + 5000);
     QVERIFY2(clock.elapsed() >= minute - 500, qPrintable(QString::number(clock.elapsed())));
+    // The desktop's alarm sound plays on while the file is tried, and stops once it has had time to fail.
+    QCOMPARE(lastResort.calls, QStringList{QStringLiteral("start")});
     QTest::qWait(WatchMs + 300);
     QVERIFY(!sound.silent() && !sound.notice().startsWith(QStringLiteral("No alarm sound")));
+    QTRY_COMPARE(lastResort.calls, QStringList({QStringLiteral("start"), QStringLiteral("stop")}));
+    DesktopAlarmSound::setInstance(nullptr);
     MediaPlayer::setBackendFactory({});
 }
 

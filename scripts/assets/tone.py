@@ -20,13 +20,13 @@ from .skin import *  # noqa: F401,F403
 RATE = 44100
 
 
-def tone_samples():
+def tone_samples(phrases=26):
     """Phrases of four beeps, 880 and 1320 Hz in turn, each phrase followed by a rest.
 
     Long enough to outlast a whole fade-in without depending on the player's looping, which was seen
     to stop once on a cold start. The rest at the end is as long as the gap between phrases, so the
     file still loops without a seam."""
-    beep, gap, rest, phrases = 0.11, 0.05, 0.56, 26
+    beep, gap, rest = 0.11, 0.05, 0.56
     out = []
     for _ in range(phrases):
         for i in range(4):
@@ -65,4 +65,18 @@ def write_alarm_tone(path):
             f.writeframes(bytes(frames))
         ensure_dir(path)
         subprocess.run(["sox", "-V1", wav, "-C", "48", path, "norm", "-6"], check=True)
+    return len(samples) / RATE
+
+
+def write_alarm_phrase(path):
+    """One phrase of the tone as 16-bit WAV, which the desktop's sound library (libcanberra) can play where it
+    cannot play MP3; it plays the phrase over and over. Peaks at -6 dBFS, as the MP3 is normalised."""
+    samples = tone_samples(phrases=1)
+    peak = max(abs(v) for v in samples)
+    ensure_dir(path)
+    with wave.open(path, "wb") as f:
+        f.setnchannels(1)
+        f.setsampwidth(2)
+        f.setframerate(RATE)
+        f.writeframes(b"".join(struct.pack("<h", int(round(v / peak * 16422))) for v in samples))
     return len(samples) / RATE

@@ -4,6 +4,7 @@
 #include "core/AlarmCrossing.h"
 #include "core/Clock.h"
 #include "core/LogCategories.h"
+#include "platform/DesktopAlarmSound.h"
 
 #include <QFileInfo>
 #include <QTimer>
@@ -27,10 +28,17 @@ QString fileName(const QString& path)
 } // namespace
 
 RingSound::RingSound(MediaPlayer& player, QObject* parent, qint64 retryMinuteMs)
-    : QObject(parent), m_player(player), m_toneRetries(ToneRetriesPerMinute, retryMinuteMs), m_climb(new QTimer(this))
+    : QObject(parent), m_player(player), m_toneRetries(ToneRetriesPerMinute, retryMinuteMs), m_climb(new QTimer(this)),
+      m_lastResortEnds(new QTimer(this))
 {
     m_climb->setSingleShot(true);
     connect(m_climb, &QTimer::timeout, this, &RingSound::climbBack);
+    m_lastResortEnds->setSingleShot(true);
+    m_lastResortEnds->setInterval(LastResortOverlapMs);
+    connect(m_lastResortEnds, &QTimer::timeout, this, [this] {
+        if (!m_silent)
+            DesktopAlarmSound::instance().stop();
+    });
     connect(&m_player, &MediaPlayer::cannotPlay, this, &RingSound::onCannotPlay);
     connect(&m_player, &MediaPlayer::cannotPrepare, this, &RingSound::onCannotPrepare);
     connect(&m_player, &MediaPlayer::outputLost, this, &RingSound::onOutputLost);
@@ -308,7 +316,18 @@ void RingSound::setSilent(bool silent)
     if (silent == m_silent)
         return;
     m_silent = silent;
-    if (silent)
-        qCWarning(lcSound, "the ring has no sound of its own; it is made heard through the desktop");
+    // The last step makes its sound itself, through the desktop's sound library, which needs neither
+    // a banner nor the sound process; it stops as soon as the ring has a sound again, sleeps or ends.
+    // Climbing back while it rings, it stops only once the ring's own sound has had the time to fail:
+    // some noise is better than a gap while the sound program is tried again.
+    m_lastResortEnds->stop();
+    if (silent) {
+        qCWarning(lcSound, "the ring has no sound of its own; the desktop's alarm sound plays");
+        DesktopAlarmSound::instance().start(MediaPlayer::builtInTonePhrasePath());
+    } else if (m_use == Use::Ring) {
+        m_lastResortEnds->start();
+    } else {
+        DesktopAlarmSound::instance().stop();
+    }
     emit silentChanged(silent);
 }

@@ -12,12 +12,12 @@ class QTimer;
 
 // What the ring plays now, and whether it is heard. The chosen file, made ready while armed and
 // started ahead of the alarm second; when it fails, the built-in tone (in a new sound process when
-// the file ended the last one); when that fails too, nothing of its own: silent() tells the owner to
-// make the ring heard through the desktop meanwhile. A fault that passes (a sound server that
-// restarted) does not leave the ring to the desktop: while it has no sound of its own, the file (or
-// the tone, when the file itself cannot play) is tried again as often as the retry budget allows,
-// for the whole ring. Every ring starts again at the top. A sound tried out climbs down the same
-// way, but ends where the ring would turn to the desktop.
+// the file ended the last one); when that fails too, the desktop's alarm sound, played by the program
+// itself until Sleep or OFF, and silent() tells the owner to make the ring seen and heard through the
+// desktop as well. A fault that passes (a sound server that restarted) does not leave the ring to the
+// desktop: while it has no sound of its own, the file (or the tone, when the file itself cannot play)
+// is tried again as often as the retry budget allows, for the whole ring. Every ring starts again at
+// the top. A sound tried out climbs down the same way, but ends where the ring would turn to the desktop.
 class RingSound : public QObject {
     Q_OBJECT
 public:
@@ -32,6 +32,9 @@ public:
     // A tone whose sound process failed, or a ring left to the desktop climbing back to its own
     // sound, is tried again in a new process at most this often a minute.
     static constexpr int ToneRetriesPerMinute = 2;
+    // The desktop's alarm sound plays on this long after the ring's own sound is tried again: a
+    // sound program that cannot sound is found out within it.
+    static constexpr int LastResortOverlapMs = 3000;
 
     // ON: the chosen sound made ready, and what cannot play told now, not at the ring.
     void arm(const QString& path);
@@ -60,7 +63,7 @@ public:
     QDateTime restsAt() const;
     bool trying() const { return m_use == Use::Try; }
     bool playingBuiltInTone() const { return m_use != Use::None && m_rung == Rung::Tone; }
-    // The ring has no sound of its own now.
+    // The ring has no sound of its own now: the desktop's alarm sound stands in.
     bool silent() const { return m_silent; }
     // For the tray tip and the notification: why the alarm cannot be heard, or what the chosen
     // file does instead. Empty when all is well.
@@ -105,5 +108,6 @@ private:
     QString m_failure;    // why nothing of our own can be heard: no output, or a failing sound process
     bool m_silent = false;
     MinuteBudget m_toneRetries;
-    QTimer* m_climb; // while the ring is left to the desktop: when its own sound is tried again
+    QTimer* m_climb;          // while the ring is left to the desktop: when its own sound is tried again
+    QTimer* m_lastResortEnds; // climbing back: when the desktop's alarm sound stops
 };

@@ -15,6 +15,7 @@
 #include "core/ClockZoneWatcher.h"
 #include "core/LogCategories.h"
 #include "platform/AfterFirstPaint.h"
+#include "platform/CanberraAlarmSound.h"
 #include "platform/Capabilities.h"
 #include "platform/ChildEnvironment.h"
 #include "platform/SessionEndWatcher.h"
@@ -102,6 +103,10 @@ int Application::run(int argc, char* argv[])
     QApplication::setWindowIcon(ProgramIcon::icon());
     // Before anything is said or shown.
     Translations::install();
+    // The ring's last resort; its library is loaded only if a ring ever needs it.
+    CanberraAlarmSound alarmSound;
+    DesktopAlarmSound::setInstance(&alarmSound);
+    const auto uninstalled = qScopeGuard([] { DesktopAlarmSound::setInstance(nullptr); });
 
     const bool first = instance.claim([](const SingleInstance::Request& request) {
         if (!Forms::hasForm1())

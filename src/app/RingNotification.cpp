@@ -10,7 +10,7 @@
 #include <QTimer>
 
 namespace {
-DesktopNotifier::Content ringContent(const QString& body, bool offersSleep, bool sound = false)
+DesktopNotifier::Content ringContent(const QString& body, bool offersSleep)
 {
     DesktopNotifier::Content content;
     content.appName = QStringLiteral("Kestrune");
@@ -27,10 +27,8 @@ DesktopNotifier::Content ringContent(const QString& body, bool offersSleep, bool
     content.hints.insert(QStringLiteral("resident"), true);
     content.hints.insert(QStringLiteral("category"), QStringLiteral("x-kestrune.alarm"));
     content.hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("org.kestrune.Kestrune"));
-    // The sound theme's alarm, played by the notification server itself (GNOME Shell does):
-    // asked for only when the ring has no sound of its own.
-    if (sound)
-        content.hints.insert(QStringLiteral("sound-name"), QStringLiteral("alarm-clock-elapsed"));
+    // The ring makes its own sound, the last resort included: a server's sound would only play over it.
+    content.hints.insert(QStringLiteral("suppress-sound"), true);
     return content;
 }
 } // namespace
@@ -52,6 +50,12 @@ RingNotification::RingNotification(AlarmCommands& commands, Form& window, Deskto
         soundAgain();
         m_soundAgain->start();
     });
+    // Set by keyboard, the bus or a script, the alarm says so to a screen reader as the ring's notices
+    // do; OFF's "Not Set" is said when the ring ends.
+    connect(&engine, &AlarmEngine::armedChanged, this, [this](bool armed) {
+        if (armed)
+            m_window.announce(m_commands.status());
+    });
     connect(&engine, &AlarmEngine::ringStarted, this, &RingNotification::ringStarted);
     connect(&engine, &AlarmEngine::ringEnded, this, &RingNotification::ringEnded);
     connect(&engine, &AlarmEngine::ringUnanswered, this, &RingNotification::ringUnanswered);
@@ -68,11 +72,11 @@ QString RingNotification::ringBody() const
 
 void RingNotification::soundAgain()
 {
-    // A ring without a sound of its own is still heard: the notification server plays the theme's
-    // alarm, and the display's bell rings where there is one (a desktop's audible bell, a bare X server).
-    // Posted anew and not resident: GNOME Shell shows no banner, and so plays no sound, for a
-    // resident notification of the program that has the focus, which the ring gave Kestrune.
-    DesktopNotifier::Content content = ringContent(ringBody(), true, true);
+    // A ring without a sound of its own plays the desktop's alarm sound (RingSound does), and is seen
+    // and heard here too: the notification posted anew and not resident, so that GNOME Shell shows it
+    // as a banner even while Kestrune has the focus, and the display's bell where there is one (a
+    // desktop's audible bell, a bare X server).
+    DesktopNotifier::Content content = ringContent(ringBody(), true);
     content.hints.remove(QStringLiteral("resident"));
     content.anew = true;
     m_notifier.show(content);
@@ -98,10 +102,15 @@ void RingNotification::ringStarted(const QString& alarmText)
 void RingNotification::keepLit()
 {
     m_screen.wake();
-    // Shown again in place, never added: one entry in the notification list however long it rings. While
-    // the ring has no sound of its own, it is posted anew every few seconds anyway.
-    if (!m_soundAgain->isActive())
-        m_notifier.show(ringContent(ringBody(), true));
+    // Posted anew, the one on screen withdrawn first: one entry in the notification list however long
+    // it rings, and GNOME's locked screen lights again, as it does for a notification that comes, not
+    // for one updated in place. While the ring has no sound of its own, this happens every few seconds
+    // anyway.
+    if (m_soundAgain->isActive())
+        return;
+    DesktopNotifier::Content content = ringContent(ringBody(), true);
+    content.anew = true;
+    m_notifier.show(content);
 }
 
 void RingNotification::ringEnded()

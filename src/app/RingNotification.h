@@ -13,9 +13,11 @@ class ScreenWake;
 // without a tray: posted anew at every ring and re-ring, updated in place by Sleep ("Snoozed until
 // ..."), withdrawn by OFF, replaced by a word when nobody answered it. Its "Sleep" and "OFF" are the alarm's
 // commands, as the window's buttons are, and any click on it brings the window forward. At the ring the window's
-// keyboard focus goes to "Sleep"; what Sleep and OFF did is said to a screen reader. At the ring, and again
-// while it rings, the display is woken, and the notification shown again in place (GNOME lights its lock
-// screen for it and blanks it again after about 30 s), so the ring is seen; a snooze lets the screen go dark.
+// keyboard focus goes to "Sleep"; what ON, Sleep and OFF did is said to a screen reader. At the ring, and
+// again while it rings, the display is woken, and the notification posted anew (GNOME lights its locked
+// screen for a fresh one and blanks it again after about 30 s), so the ring is seen; a snooze lets the
+// screen go dark. A ring with no sound of its own plays the desktop's alarm sound (RingSound); here it is
+// posted anew every few seconds with the display's bell.
 class RingNotification : public QObject {
     Q_OBJECT
 public:

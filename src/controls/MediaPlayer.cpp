@@ -13,6 +13,7 @@
 #include <QTemporaryFile>
 #include <QTimer>
 #include <cmath>
+#include <list>
 #include <sys/stat.h>
 
 namespace {
@@ -171,31 +172,44 @@ void MediaPlayer::fail(const QString& path, quint64 serial, const QString& reaso
         emit cannotPlay(path, reason, fault);
 }
 
+namespace {
+// A player wants a file, so a tone leaves the resources once per run.
+QString resourceFile(const QString& name)
+{
+    QFile resource(QStringLiteral(":/sounds/") + name);
+    const QByteArray tone = resource.open(QIODevice::ReadOnly) ? resource.readAll() : QByteArray();
+    const QString folder = QDir(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation))
+                               .filePath(QStringLiteral("kestrune"));
+    if (!folder.isEmpty() && PathTrust::makeFolders(folder)) {
+        const QString target = QDir(folder).filePath(name);
+        QFile existing(target);
+        if (existing.open(QIODevice::ReadOnly) && existing.readAll() == tone)
+            return target;
+        // Renamed into place whole: another instance may be reading the old copy.
+        QSaveFile copy(target);
+        if (copy.open(QIODevice::WriteOnly) && PathTrust::makePrivate(copy.handle(), 0600) &&
+            copy.write(tone) == tone.size() && copy.commit())
+            return target;
+    }
+    // No cache folder: a file of this run's own, never a fixed name in a shared folder that
+    // someone else could have put there first. Removed when the program ends.
+    static std::list<QTemporaryFile> temporaries;
+    QTemporaryFile& temporary =
+        temporaries.emplace_back(QDir(QDir::tempPath()).filePath(QStringLiteral("kestrune-XXXXXX-") + name));
+    if (temporary.open() && temporary.write(tone) == tone.size() && temporary.flush())
+        return temporary.fileName();
+    return QString();
+}
+} // namespace
+
 QString MediaPlayer::builtInTonePath()
 {
-    // The player wants a file, so the tone leaves the resources once per run.
-    static const QString path = [] {
-        QFile resource(QStringLiteral(":/sounds/alarm-tone.mp3"));
-        const QByteArray tone = resource.open(QIODevice::ReadOnly) ? resource.readAll() : QByteArray();
-        const QString folder = QDir(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation))
-                                   .filePath(QStringLiteral("kestrune"));
-        if (!folder.isEmpty() && PathTrust::makeFolders(folder)) {
-            const QString target = QDir(folder).filePath(QStringLiteral("alarm-tone.mp3"));
-            QFile existing(target);
-            if (existing.open(QIODevice::ReadOnly) && existing.readAll() == tone)
-                return target;
-            // Renamed into place whole: another instance may be reading the old copy.
-            QSaveFile copy(target);
-            if (copy.open(QIODevice::WriteOnly) && PathTrust::makePrivate(copy.handle(), 0600) &&
-                copy.write(tone) == tone.size() && copy.commit())
-                return target;
-        }
-        // No cache folder: a file of this run's own, never a fixed name in a shared folder that
-        // someone else could have put there first. Removed when the program ends.
-        static QTemporaryFile temporary(QDir(QDir::tempPath()).filePath(QStringLiteral("kestrune-tone-XXXXXX.mp3")));
-        if (temporary.open() && temporary.write(tone) == tone.size() && temporary.flush())
-            return temporary.fileName();
-        return QString();
-    }();
+    static const QString path = resourceFile(QStringLiteral("alarm-tone.mp3"));
+    return path;
+}
+
+QString MediaPlayer::builtInTonePhrasePath()
+{
+    static const QString path = resourceFile(QStringLiteral("alarm-phrase.wav"));
     return path;
 }

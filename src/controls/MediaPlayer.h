@@ -40,6 +40,8 @@ public:
 
     // Our own alarm tone, unpacked from the program's resources once; it loops while it plays.
     static QString builtInTonePath();
+    // One phrase of the tone as 16-bit WAV, for the desktop's sound library, which plays no MP3.
+    static QString builtInTonePhrasePath();
     static double gainFor(int hundredthsOfDb);
 
     // Tests install a recording backend; an empty factory restores the real one.

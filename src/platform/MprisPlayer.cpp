@@ -142,10 +142,12 @@ QVariantMap MprisPlayer::playerProperties() const
         {QStringLiteral("mpris:trackid"),
          QVariant::fromValue(QDBusObjectPath(QStringLiteral("/org/kestrune/Kestrune/Alarm")))},
         {QStringLiteral("xesam:title"), m_title},
+        {QStringLiteral("xesam:artist"), QStringList{QStringLiteral("Kestrune")}},
     };
-    // Honest about what each call does: Pause snoozes, and again while snoozed does nothing, as a
-    // second "Sleep" does; Play has nothing to start but the ring that already plays (a snooze is not
-    // cut short from a media control); there is nothing to seek in or skip to.
+    // Pause snoozes, and again while snoozed does nothing, as a second "Sleep" does; Play is taken
+    // and changes nothing (a snooze is not cut short from a media control), but CanPlay stays true:
+    // GNOME hides a player that cannot play, and playerctl then refuses its Stop, so OFF would be
+    // out of reach through a snooze. There is nothing to seek in or skip to.
     return {
         {QStringLiteral("PlaybackStatus"), m_playing ? QStringLiteral("Playing") : QStringLiteral("Paused")},
         {QStringLiteral("Rate"), 1.0},
@@ -156,7 +158,7 @@ QVariantMap MprisPlayer::playerProperties() const
         {QStringLiteral("MaximumRate"), 1.0},
         {QStringLiteral("CanGoNext"), false},
         {QStringLiteral("CanGoPrevious"), false},
-        {QStringLiteral("CanPlay"), m_playing},
+        {QStringLiteral("CanPlay"), true},
         {QStringLiteral("CanPause"), true},
         {QStringLiteral("CanSeek"), false},
         {QStringLiteral("CanControl"), true},
@@ -237,7 +239,7 @@ void MprisPlayer::answer(const QDBusMessage& message, const QDBusConnection& con
     if (member == QLatin1String("Raise")) {
         if (onRaise)
             onRaise();
-    } else if (member == QLatin1String("Pause") || member == QLatin1String("PlayPause")) {
+    } else if (member == QLatin1String("Pause") || (member == QLatin1String("PlayPause") && m_playing)) {
         refusal = onPause ? onPause() : QString();
     } else if (member == QLatin1String("Stop")) {
         refusal = onStop ? onStop() : QString();
@@ -250,8 +252,9 @@ void MprisPlayer::answer(const QDBusMessage& message, const QDBusConnection& con
                                                  QStringLiteral("No such method: %1").arg(member)));
         return;
     }
-    // Quit, Next, Previous, Seek and SetPosition do nothing, as CanQuit and the Can... properties say, and
-    // Play finds the ring playing already: an alarm is not ended or replayed from a media control.
+    // Quit, Next, Previous, Seek and SetPosition do nothing, as CanQuit and the Can... properties say;
+    // Play, and PlayPause while snoozed, find the ring playing or waiting to: an alarm is not ended
+    // or brought forward from a media control.
     connection.send(refusal.isEmpty() ? message.createReply() : message.createErrorReply(Failed, refusal));
 }
 

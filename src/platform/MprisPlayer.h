@@ -6,9 +6,9 @@
 #include <functional>
 
 // The ring as a media player on the session bus (MPRIS), so that a locked screen's media controls,
-// the media keys and a headset's buttons reach it: Pause and PlayPause are one command, Stop another,
-// Raise shows the window. It is on the bus only between show() and withdraw(), so it never takes the
-// media keys from the user's music player otherwise. Every call to the bus is asynchronous.
+// the media keys and a headset's buttons reach it: Pause (and PlayPause while playing) is one command,
+// Stop another, Raise shows the window; Play changes nothing. It is on the bus only between show() and withdraw(), so
+// it never takes the media keys from the user's music player otherwise. Every call to the bus is asynchronous.
 class MprisPlayer : public QDBusVirtualObject {
     Q_OBJECT
 public:

@@ -4,17 +4,34 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
 #include <QGuiApplication>
 #include <xcb/dpms.h>
 #include <xcb/xcb.h>
 
 namespace {
-void tell(const QString& service, const QString& path, const QString& interface, const QString& method)
+// Only where the name has an owner: on GNOME the freedesktop name belongs to a proxy that offers
+// inhibition only, or to no one, and a desktop without the service has nothing to wake. Nothing waits.
+void tellWhereOwned(const QString& service, const QString& path, const QString& interface, const QString& method)
 {
-    QDBusMessage call = QDBusMessage::createMethodCall(service, path, interface, method);
-    // A desktop without the service has nothing to wake: no activation, and no answer awaited.
-    call.setAutoStartService(false);
-    QDBusConnection::sessionBus().send(call);
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    QDBusMessage ask =
+        QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                                       QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
+    ask << service;
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(ask));
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [=] {
+        watcher->deleteLater();
+        const QDBusPendingReply<bool> owned = *watcher;
+        if (!owned.isValid() || !owned.value()) {
+            qCDebug(lcDesktop, "no %s to wake the display with", qPrintable(service));
+            return;
+        }
+        QDBusMessage call = QDBusMessage::createMethodCall(service, path, interface, method);
+        call.setAutoStartService(false);
+        QDBusConnection::sessionBus().send(call);
+    });
 }
 
 void wakeX11()
@@ -38,9 +55,9 @@ void ScreenWake::wake()
     wakeX11();
     if (!QDBusConnection::sessionBus().isConnected())
         return;
-    tell(QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("/org/freedesktop/ScreenSaver"),
-         QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("SimulateUserActivity"));
-    tell(QStringLiteral("org.kde.Solid.PowerManagement"), QStringLiteral("/org/kde/Solid/PowerManagement"),
-         QStringLiteral("org.kde.Solid.PowerManagement"), QStringLiteral("wakeup"));
+    tellWhereOwned(QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("/org/freedesktop/ScreenSaver"),
+                   QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("SimulateUserActivity"));
+    tellWhereOwned(QStringLiteral("org.kde.Solid.PowerManagement"), QStringLiteral("/org/kde/Solid/PowerManagement"),
+                   QStringLiteral("org.kde.Solid.PowerManagement"), QStringLiteral("wakeup"));
     qCDebug(lcDesktop, "the display was woken for the ring");
 }

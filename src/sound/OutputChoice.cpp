@@ -14,7 +14,9 @@ bool contains(const std::string& text, const char* part)
 
 bool OutputChoice::isPersonal(const Output& o)
 {
-    const bool worn = o.formFactor == "headset" || o.formFactor == "headphone" || o.formFactor == "handsfree";
+    // PulseAudio spells the hands-free form "handsfree", PipeWire "hands-free".
+    const bool worn = o.formFactor == "headset" || o.formFactor == "headphone" || o.formFactor == "handsfree" ||
+                      o.formFactor == "hands-free";
     return worn && (o.bus == "bluetooth" || o.bus == "usb");
 }
 

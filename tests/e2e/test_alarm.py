@@ -3,8 +3,9 @@ typed a few seconds ahead, ON, and then what the sound server plays, recorded fr
 measured with sox. The fade must start about 30 dB below the file's own level and rise about 1 dB a second; OFF
 silences at once; Sleep silences within a second and the alarm comes back after the one-minute snooze with a fresh
 fade; an unplayable file still gives a rising tone; ON without a sound says so in a message box. A user away from an
-unlocked screen: the ring is a media player (playerctl) only from the ring until OFF, whose pause is Sleep and whose
-stop at the re-ring is OFF; it resets the X screen saver and tells a stand-in freedesktop screen saver of activity;
+unlocked screen: the ring is a media player (playerctl) only from the ring until OFF, whose pause is Sleep, whose play
+while snoozed changes nothing and whose stop during the snooze is OFF; it resets the X screen saver, tells a stand-in
+freedesktop screen saver of activity and asks a stand-in KDE power manager to wake the screen;
 with a headset as the default output it is heard on the computer's speaker too. Then, the armed
 alarm and the computer's power: the wake timer as root, as another user given CAP_WAKE_ALARM as
 a systemd 254 login gives it, and without the capability; logind's inhibitors and its PrepareForSleep through
@@ -271,6 +272,9 @@ def away_from_the_screen(results, app, desk, clock):
                     ["org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver", "org.freedesktop.ScreenSaver"])
     dbus_call("session", "org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver", "org.freedesktop.DBus.Mock",
               "AddMethod", "sssss", ("", "SimulateUserActivity", "", "", ""))
+    kde = ("org.kde.Solid.PowerManagement", "/org/kde/Solid/PowerManagement", "org.kde.Solid.PowerManagement")
+    desk.start_mock("powerdevil", kde[0], list(kde))
+    dbus_call("session", kde[0], kde[1], "org.freedesktop.DBus.Mock", "AddMethod", "sssss", ("", "wakeup", "", "", ""))
     path = os.path.join(app.folder, "speaker.wav")
     with NullSinks({"headset": "device.form_factor=headset device.bus=bluetooth",
                     "speaker": "device.form_factor=internal device.bus=pci"}), Recorder(path, "speaker") as rec:
@@ -282,9 +286,11 @@ def away_from_the_screen(results, app, desk, clock):
             app.click("Command2")
             return
         poll(lambda: not screen_saver_active(), 3)
-        results.equal("at the ring: a media player that plays, the screen saver reset, the desktop told of activity",
-                      (True, "Playing", False, True), ("kestrune" in players(), player("status"), screen_saver_active(),
-                                                       "SimulateUserActivity" in desk.log_of("screensaver-calls")))
+        results.equal("at the ring: a media player that plays, the screen saver reset, the desktop told of activity, "
+                      "KDE's power manager asked to wake the screen", (True, "Playing", False, True, True),
+                      ("kestrune" in players(), player("status"), screen_saver_active(),
+                       "SimulateUserActivity" in desk.log_of("screensaver-calls"),
+                       "wakeup" in desk.log_of("powerdevil-calls")))
         wait_until(alarm + 4, app)
         player("pause")
         sleep = time.time()
@@ -295,8 +301,17 @@ def away_from_the_screen(results, app, desk, clock):
             results.check("the snooze rings again as the media player", False, "Playing", player("status"))
         re_ring = time.time()
         wait_until(re_ring + 2, app)
+        player("pause")
+        poll(lambda: player("status") == "Paused", 3)
+        # Snoozed, it stays a player that can play (else GNOME hides it and playerctl refuses Stop); Play changes
+        # nothing and is no error.
+        play = subprocess.run(["playerctl", "-p", "kestrune", "play"], capture_output=True, text=True, timeout=10)
+        results.equal("snoozed again: Play changes nothing, no error; the player names the program and the alarm",
+                      (0, "", "Paused", "Kestrune", f"Alarm {time.strftime('%H:%M:%S', time.localtime(alarm))}"),
+                      (play.returncode, play.stderr.strip(), player("status"), player("metadata", "xesam:artist"),
+                       player("metadata", "xesam:title")))
         player("stop")
-        results.equal("playerctl stop at the re-ring is OFF, and the player is gone", ("Not Set", True),
+        results.equal("playerctl stop during the snooze is OFF, and the player is gone", ("Not Set", True),
                       (app.wait_text("Text5", "Not Set"), bool(poll(lambda: "kestrune" not in players(), 3))))
         clock.set(0)
         wait_until(time.time() + 1, app)

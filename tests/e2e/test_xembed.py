@@ -3,7 +3,7 @@ server of its own (the accessibility bus a script first reads is the one it keep
 own). The icon opens the program's own menu, once; one ring brings the window on screen, and its notification's OFF,
 picked in dunst's own menu, silences and disarms. With the argument "gnome": GNOME's window manager (mutter) on X11
 without a tray, with dunst: the menu opens from the keyboard (F10, Alt+M) and the boxes read whole over AT-SPI;
-"Tray" minimises the window, the user types into another program; the ring brings the window to the front with the
+ON pressed over AT-SPI is announced as "Alarm Set"; "Tray" minimises the window, the user types into another program; the ring brings the window to the front with the
 keyboard focus on "Sleep" as a screen reader hears it, a Space typed then does not snooze, the notification's Sleep
 snoozes, the re-ring after another program was clicked is announced again, and the keyboard's OFF disarms, each
 said to the screen reader, which hears a few events over the fade."""
@@ -119,6 +119,8 @@ def gnome_x11_rings(results, binary):
             boxes_read_whole(results, app)
             keyboard_reaches_the_menu(results, app)
             alarm = arm_by_accessibility(app)
+            results.check("gnome: a screen reader hears that it is set", poll(lambda: announced(desktop, "Alarm Set"), 5),
+                          "Alarm Set", desktop.atspi_events()[-5:])
             do_action(app.control("Command5"))  # Tray
             results.equal("gnome: without a tray, Tray minimises under mutter", "Iconic",
                           poll(lambda: wm_state(window) == "Iconic" and "Iconic", 5) or wm_state(window))

@@ -11,6 +11,7 @@
 #include "mock/RecordingLinkOpener.h"
 #include "mock/RecordingNotifyIcon.h"
 #include "mock/RecordingPlayer.h"
+#include "platform/DesktopAlarmSound.h"
 #include "platform/SystemSound.h"
 
 #include <QCoreApplication>
@@ -21,13 +22,14 @@
 // Everything the windows reach on the desktop, answered by doubles: settings in a private folder,
 // a clock the test sets, and a player, system sound, links, notification area and message boxes
 // that only record. Install once per test case class; reset before each case.
-class DesktopDoubles : public SystemSound {
+class DesktopDoubles : public SystemSound, public DesktopAlarmSound {
 public:
     DesktopDoubles()
     {
         ExecutableFolder::setOverride(dir.path());
         Clock::setInstance(&clock);
         SystemSound::setInstance(this);
+        DesktopAlarmSound::setInstance(this);
         LinkOpener::setInstance(&links);
         NotifyIconService::setInstance(&tray);
         MessageBox::interceptWith([this](const MessageBox::Shown& shown) { boxes << shown; });
@@ -40,6 +42,7 @@ public:
         ExecutableFolder::setOverride(QString());
         Clock::setInstance(nullptr);
         SystemSound::setInstance(nullptr);
+        DesktopAlarmSound::setInstance(nullptr);
         LinkOpener::setInstance(nullptr);
         NotifyIconService::setInstance(nullptr);
         MessageBox::interceptWith({});
@@ -73,6 +76,9 @@ public:
 
     // The desktop's sound goes into the player's log, so the order of a ring's effects shows.
     void play(const QString& path) override { player->events << QStringLiteral("system-sound ") + path; }
+    // The ring's last resort too, in the same log.
+    void start(const QString& fallback) override { player->events << QStringLiteral("desktop-alarm ") + fallback; }
+    void stop() override { player->events << QStringLiteral("desktop-alarm stop"); }
 
     QTemporaryDir dir;
     FakeClock clock;

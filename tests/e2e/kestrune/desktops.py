@@ -361,18 +361,6 @@ def settings_with_sound(folder):
     return settings_line(tone)
 
 
-def notification_sounds(desk):
-    """The stand-in notification server started as "notify" plays a notification's sound-name at the sound server,
-    as GNOME Shell 43 does: only with a banner, which a resident notification of the focused program does not get."""
-    play = ("hints = args[6]\n"
-            "if hints.get('sound-name') == 'alarm-clock-elapsed' and not hints.get('resident', False):\n"
-            "    import subprocess\n"
-            "    subprocess.Popen(['paplay', '/usr/share/sounds/freedesktop/stereo/alarm-clock-elapsed.oga'])\n"
-            "ret = dbus.UInt32(1)")
-    dbus_call("session", "org.freedesktop.Notifications", "/org/freedesktop/Notifications", "org.freedesktop.DBus.Mock",
-              "AddMethod", "sssss", ["org.freedesktop.Notifications", "Notify", "susssasa{sv}i", "u", play])
-
-
 def shared_sound_env():
     """The shared sound server of scripts/services.sh, if it runs: the private runtime folder hides it otherwise."""
     folder = os.environ.get("KESTRUNE_SERVICES_DIR")

@@ -151,7 +151,7 @@ brings the running one forward. The other options are sent to the running copy.
 
 A refused command says why on standard error and ends with status 1, a command line not
 understood with 2; when no copy runs, the options other than --tray and --set end with
-status 3.
+status 3, and all of them with 4 when a copy runs but cannot be reached.
 </source>
         <translation>الاستخدام: kestrune [--tray | --set HH:MM:SS [--repeat DAYS] | --repeat DAYS | --off | --sleep |
                     --skip | --unskip | --status]
@@ -176,7 +176,7 @@ status 3.
 
 يذكر الأمر المرفوض السبب على مخرج الأخطاء القياسي وينتهي بالحالة 1، وسطر الأوامر غير
 المفهوم بالحالة 2؛ وإن لم تكن هناك نسخة عاملة، تنتهي الخيارات غير --tray و--set
-بالحالة 3.
+بالحالة 3، وتنتهي جميعها بالحالة 4 إن كانت هناك نسخة عاملة لا يمكن الوصول إليها.
 </translation>
     </message>
     <message>

@@ -151,7 +151,7 @@ brings the running one forward. The other options are sent to the running copy.
 
 A refused command says why on standard error and ends with status 1, a command line not
 understood with 2; when no copy runs, the options other than --tray and --set end with
-status 3.
+status 3, and all of them with 4 when a copy runs but cannot be reached.
 </source>
         <translation>Aufruf: kestrune [--tray | --set HH:MM:SS [--repeat TAGE] | --repeat TAGE | --off | --sleep |
                 --skip | --unskip | --status]
@@ -176,7 +176,7 @@ zweiter Start den laufenden nach vorn. Die übrigen Optionen gehen an die laufen
 
 Ein abgelehnter Befehl nennt den Grund auf der Standardfehlerausgabe und endet mit Status 1,
 eine nicht verstandene Befehlszeile mit 2; läuft keine Kopie, enden die Optionen außer
---tray und --set mit Status 3.
+--tray und --set mit Status 3, und alle mit 4, wenn eine Kopie läuft, aber nicht erreichbar ist.
 </translation>
     </message>
     <message>

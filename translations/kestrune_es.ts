@@ -151,7 +151,7 @@ brings the running one forward. The other options are sent to the running copy.
 
 A refused command says why on standard error and ends with status 1, a command line not
 understood with 2; when no copy runs, the options other than --tray and --set end with
-status 3.
+status 3, and all of them with 4 when a copy runs but cannot be reached.
 </source>
         <translation>Uso: kestrune [--tray | --set HH:MM:SS [--repeat DÍAS] | --repeat DÍAS | --off | --sleep |
               --skip | --unskip | --status]
@@ -176,7 +176,8 @@ segundo inicio trae al frente la copia en marcha. Las demás opciones se envían
 
 Una orden rechazada explica el motivo en la salida de error y termina con el estado 1, una
 línea de órdenes no entendida con 2; si no hay ninguna copia en marcha, las opciones que no
-son --tray ni --set terminan con el estado 3.
+son --tray ni --set terminan con el estado 3, y todas con el 4 si hay una copia en marcha
+pero no se puede alcanzar.
 </translation>
     </message>
     <message>

@@ -151,7 +151,7 @@ brings the running one forward. The other options are sent to the running copy.
 
 A refused command says why on standard error and ends with status 1, a command line not
 understood with 2; when no copy runs, the options other than --tray and --set end with
-status 3.
+status 3, and all of them with 4 when a copy runs but cannot be reached.
 </source>
         <translation>Usage : kestrune [--tray | --set HH:MM:SS [--repeat JOURS] | --repeat JOURS | --off | --sleep |
                  --skip | --unskip | --status]
@@ -177,7 +177,8 @@ la copie en cours.
 
 Une commande refusée en donne la raison sur la sortie d’erreur et se termine avec le code 1,
 une ligne de commande non comprise avec 2 ; si aucune copie ne tourne, les options autres
-que --tray et --set se terminent avec le code 3.
+que --tray et --set se terminent avec le code 3, et toutes avec le code 4 si une copie tourne
+mais reste injoignable.
 </translation>
     </message>
     <message>

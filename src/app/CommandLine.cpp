@@ -33,7 +33,7 @@ const char* const Help = QT_TRANSLATE_NOOP(
                    "\n"
                    "A refused command says why on standard error and ends with status 1, a command line not\n"
                    "understood with 2; when no copy runs, the options other than --tray and --set end with\n"
-                   "status 3.\n");
+                   "status 3, and all of them with 4 when a copy runs but cannot be reached.\n");
 const QString Version = QStringLiteral("Kestrune " KESTRUNE_VERSION "\n");
 const char* const OnlyOne =
     QT_TRANSLATE_NOOP("CommandLine", "Give only one of --set, --repeat, --off, --sleep, --skip, --unskip, --status, "

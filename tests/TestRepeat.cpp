@@ -169,6 +169,9 @@ void TestRepeat::weekdaysThroughAWeek()
     QCOMPARE(commands().off(), QString());
     QVERIFY(!form().engine().armed());
     QCOMPARE(form().Text5()->text(), QStringLiteral("Not Set"));
+    // Days that are none are refused in the buttons' words.
+    QCOMPARE(commands().setRepeat(QStringLiteral("fortnightly")),
+             QStringLiteral("Repeat takes once, daily, weekdays, weekends or days such as mon,tue"));
     // "Once" is the one-time alarm: OFF at its ring disarms.
     QCOMPARE(commands().setRepeat(QStringLiteral("once")), QString());
     QCOMPARE(commands().arm(), QString());

@@ -99,6 +99,12 @@ def scripts_reach_the_alarm(results, binary, tone):
                              stderr=subprocess.PIPE, text=True, timeout=30)
         results.check("the bus refuses the same time in the same words", "org.kestrune.Kestrune.Error.Refused: "
                       "Please Enter The Alarm Time As HH:MM:SS" in bus.stderr, "the error Refused", bus.stderr)
+        for method, args, words in (("SetRepeat", ["fortnightly"], "Repeat takes once, daily, weekdays, weekends"),
+                                    ("Skip", [], "The alarm is not set")):
+            bus = subprocess.run([*BUS, "--method", "org.kestrune.Kestrune.Alarm." + method, *args],
+                                 stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, timeout=30)
+            results.check(f"the bus refuses {method} in the buttons' words",
+                          "org.kestrune.Kestrune.Error.Refused: " + words in bus.stderr, "the error Refused", bus.stderr)
         sleep = app.command("--sleep")
         results.equal("--sleep while nothing rings", (1, "The alarm is not ringing\n"), (sleep.returncode, sleep.stderr))
         code, status = status_of(app)
